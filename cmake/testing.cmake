@@ -1,0 +1,37 @@
+# Test helpers shared by every folder's tests.
+#
+# pakorra_native_test(NAME SOURCES... LIBS ...)  a GoogleTest executable of portable logic (label native)
+# pakorra_wine_test(NAME SOURCES... LIBS ...)    a GoogleTest executable run under Wine (label wine)
+# Both become one CTest test each; the Wine ones depend on the fixture that starts Wine.
+
+if(WIN32 AND PAKORRA_TESTS)
+  add_test(NAME wine_env_start COMMAND ${CMAKE_SOURCE_DIR}/tools/wine/env start ${PAKORRA_WINE_DIR})
+  set_tests_properties(wine_env_start PROPERTIES FIXTURES_SETUP wine LABELS wine)
+  add_test(NAME wine_env_stop COMMAND ${CMAKE_SOURCE_DIR}/tools/wine/env stop ${PAKORRA_WINE_DIR})
+  set_tests_properties(wine_env_stop PROPERTIES FIXTURES_CLEANUP wine LABELS wine)
+endif()
+
+function(pakorra_native_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  if(WIN32 OR NOT PAKORRA_TESTS)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES LABELS native)
+endfunction()
+
+function(pakorra_wine_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT WIN32 OR NOT PAKORRA_TESTS)
+    return()
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES LABELS wine FIXTURES_REQUIRED wine TIMEOUT ${T_TIMEOUT})
+endfunction()

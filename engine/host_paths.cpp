@@ -1,0 +1,129 @@
+#include "engine/host_paths.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+namespace {
+
+constexpr DWORD kValueChars = 260;  // 520 bytes: a longer value counts as missing
+
+// Texts last read successfully; "filled" means non-empty. Nothing ever empties them.
+std::wstring cachedLocation;
+std::wstring cachedExeName;
+
+bool ObtainCached(std::wstring& cache, const wchar_t* valueName, std::wstring& out) {
+  if (!cache.empty()) {
+    out = cache;
+    return true;
+  }
+  std::wstring text;
+  if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kHostRegistryKey, valueName, text)) return false;
+  cache = text;
+  out = text;
+  return true;
+}
+
+bool ObtainLocation(std::wstring& out) { return ObtainCached(cachedLocation, kHostLocationValue, out); }
+
+bool BuildFromLocation(const wchar_t* suffix, const std::wstring& name, std::wstring& out) {
+  std::wstring location;
+  if (!ObtainLocation(location)) return false;
+  out = location + suffix + name;
+  return true;
+}
+
+}  // namespace
+
+bool ReadRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* valueName, std::wstring& out) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  wchar_t buffer[kValueChars] = {};
+  DWORD bytes = sizeof(buffer);
+  DWORD type = REG_NONE;
+  LONG rc = RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
+  RegCloseKey(key);
+  if (rc != ERROR_SUCCESS) return false;
+
+  size_t length = 0;
+  const size_t units = bytes / sizeof(wchar_t);
+  while (length < units && buffer[length] != L'\0') ++length;
+  std::wstring text(buffer, length);
+
+  // A host setup that wrote an expandable path ("%ProgramFiles%\...") still names a real
+  // folder: resolve its environment references rather than report the host missing.
+  if (type == REG_EXPAND_SZ && text.find(L'%') != std::wstring::npos) {
+    wchar_t expanded[kValueChars] = {};
+    DWORD needed = ExpandEnvironmentStringsW(text.c_str(), expanded, kValueChars);
+    if (needed == 0 || needed > kValueChars) return false;
+    text = expanded;
+  }
+  out = text;
+  return true;
+}
+
+bool IsHostInstalled() {
+  std::wstring location, exeName;
+  if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kHostRegistryKey, kHostLocationValue, location)) return false;
+  cachedLocation = location;
+  if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kHostRegistryKey, kHostExeNameValue, exeName)) return false;
+  cachedExeName = exeName;
+
+  // The executable must be a file: an empty name would make this test the host folder itself,
+  // and the hand-off would later "start" a folder.
+  const std::wstring exePath = location + L"\\" + exeName;
+  if (PathFileExistsW(exePath.c_str()) != TRUE) return false;
+  const DWORD attributes = GetFileAttributesW(exePath.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool GetModuleDir(std::wstring& out) {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+
+  wchar_t drive[_MAX_DRIVE] = {};
+  wchar_t dir[_MAX_DIR] = {};
+  if (_wsplitpath_s(path, drive, _MAX_DRIVE, dir, _MAX_DIR, nullptr, 0, nullptr, 0) != 0) return false;
+  out = std::wstring(drive) + dir;
+  return true;
+}
+
+bool GetDictDataDir(std::wstring& out, bool create) {
+  std::wstring dir;
+  if (!BuildFromLocation(L"\\plugin\\localquery\\dictdata", L"", dir)) return false;
+  if (create && !PathFileExistsW(dir.c_str())) SHCreateDirectoryExW(nullptr, dir.c_str(), nullptr);
+  out = dir;
+  return true;
+}
+
+bool GetLocalQueryCfgPath(std::wstring& out) {
+  return BuildFromLocation(L"\\plugin\\localquery\\localquerydictcfg.ini", L"", out);
+}
+
+bool GetHostImagePath(const std::wstring& fileName, std::wstring& out) {
+  return BuildFromLocation(L"\\plugin\\image\\", fileName, out);
+}
+
+bool GetPackageImagePath(const std::wstring& fileName, std::wstring& out) {
+  std::wstring dir;
+  if (!GetModuleDir(dir)) return false;
+  out = dir + L"\\dict_image\\" + fileName;
+  return true;
+}
+
+bool GetRepairToolPath(std::wstring& out) { return BuildFromLocation(L"\\", L"ZRDRepair.exe", out); }
+
+bool GetDBCorePath(std::wstring& out) { return BuildFromLocation(L"\\", L"LXDBCoreplus.dll", out); }
+
+bool GetHostExePath(std::wstring& out) {
+  std::wstring location, exeName;
+  if (!ObtainLocation(location)) return false;
+  if (!ObtainCached(cachedExeName, kHostExeNameValue, exeName)) return false;
+  out = location + L"\\" + exeName;
+  return true;
+}
+
+void ResetHostPathCachesForTesting() {
+  cachedLocation.clear();
+  cachedExeName.clear();
+}

@@ -1,0 +1,30 @@
+// Locates the host installation through its registry key and builds every path into the host
+// and into the wizard's own folder. Each builder replaces its output on success and leaves it
+// untouched on failure; none checks that the path exists (GetDictDataDir may create its folder).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The key the host's own setup writes, read with KEY_READ (a 32-bit wizard lands in the 32-bit view).
+constexpr const wchar_t* kHostRegistryKey = L"SOFTWARE\\Tolvaro\\Dictionary 2.0";
+constexpr const wchar_t* kHostLocationValue = L"Location";
+constexpr const wchar_t* kHostExeNameValue = L"ExcutableName";
+
+bool ReadRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* valueName, std::wstring& out);
+
+// True when the registry names a host folder and executable and that executable is a file.
+bool IsHostInstalled();
+
+bool GetModuleDir(std::wstring& out);  // ends with a backslash
+bool GetDictDataDir(std::wstring& out, bool create);
+bool GetLocalQueryCfgPath(std::wstring& out);
+bool GetHostImagePath(const std::wstring& fileName, std::wstring& out);
+bool GetPackageImagePath(const std::wstring& fileName, std::wstring& out);
+bool GetRepairToolPath(std::wstring& out);
+bool GetDBCorePath(std::wstring& out);
+bool GetHostExePath(std::wstring& out);
+
+// Tests only: forget the cached registry texts, as at program start.
+void ResetHostPathCachesForTesting();
