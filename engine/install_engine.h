@@ -1,0 +1,39 @@
+// The engine object: the inventory, the plan on it, the installation run and the hand-off's
+// enabling step. The wizard dialog holds one by value; the worker thread gets a pointer to it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/inventory_records.h"
+
+class InstallEngine {
+ public:
+  bool listsReady = false;
+  std::vector<PackageFile> packageFiles;
+  std::vector<InstalledDict> installedDicts;
+
+  // Inventory: builds both lists and has the plan made on them.
+  bool InitFileLists();
+  bool ReadDirFilesInfo(std::vector<PackageFile>& list);
+  bool ReadDFFileInfo(PackageFile& file);
+  bool ReadLocalDictFilesInfo(std::vector<InstalledDict>& list);
+
+  // Plan.
+  bool Analyse(std::vector<PackageFile>& files, std::vector<InstalledDict>& installed);
+  int GetPlannedItemCount();            // -1 when the inventory cannot be built
+  uint32_t GetPlannedBlockTotal();      // 0 when the inventory cannot be built
+  void GetPlanSummary(std::wstring& summary);
+
+  // Installation run, on the worker thread, reporting to the dialog window.
+  bool RunInstall(HWND dialog);
+
+  // Hand-off: stop the service, enable every packaged dictionary, start the host.
+  bool EnableAllDicts();
+
+ private:
+  bool EnsureLists();
+};
