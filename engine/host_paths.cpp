@@ -10,6 +10,7 @@ constexpr DWORD kValueChars = 260;  // 520 bytes: a longer value counts as missi
 // Texts last read successfully; "filled" means non-empty. Nothing ever empties them.
 std::wstring cachedLocation;
 std::wstring cachedExeName;
+std::wstring moduleDirOverride;
 
 bool ObtainCached(std::wstring& cache, const wchar_t* valueName, std::wstring& out) {
   if (!cache.empty()) {
@@ -77,6 +78,10 @@ bool IsHostInstalled() {
 }
 
 bool GetModuleDir(std::wstring& out) {
+  if (!moduleDirOverride.empty()) {
+    out = moduleDirOverride;
+    return true;
+  }
   wchar_t path[MAX_PATH] = {};
   const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return false;
@@ -127,3 +132,5 @@ void ResetHostPathCachesForTesting() {
   cachedLocation.clear();
   cachedExeName.clear();
 }
+
+void SetModuleDirForTesting(const std::wstring& dir) { moduleDirOverride = dir; }

@@ -28,3 +28,6 @@ bool GetHostExePath(std::wstring& out);
 
 // Tests only: forget the cached registry texts, as at program start.
 void ResetHostPathCachesForTesting();
+// Tests only: make GetModuleDir answer this folder (ending with a backslash) instead of the
+// executable's own; an empty text restores the real answer.
+void SetModuleDirForTesting(const std::wstring& dir);

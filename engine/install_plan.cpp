@@ -1,0 +1,73 @@
+#include "engine/install_plan.h"
+
+#include <unordered_map>
+
+namespace {
+
+template <typename Visit>
+void ForEachEntry(const std::vector<PackageFile>& files, Visit visit) {
+  for (const PackageFile& file : files) {
+    if (!file.entries) continue;
+    for (const PackageEntry& entry : *file.entries) visit(entry);
+  }
+}
+
+bool IsPlanned(const PackageEntry& entry) { return entry.action == Install || entry.action == Upgrade; }
+
+}  // namespace
+
+bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDict>& installed, PlanHost& host) {
+  // File name -> first installed record of that name; emplace keeps the first one.
+  std::unordered_map<std::wstring, const InstalledDict*> byFileName;
+  byFileName.reserve(installed.size());
+  for (const InstalledDict& dict : installed) byFileName.emplace(dict.fileName, &dict);
+
+  for (PackageFile& file : files) {
+    if (!file.entries) continue;
+    for (PackageEntry& entry : *file.entries) {
+      const auto found = byFileName.find(entry.id + entry.ext);
+      if (found == byFileName.end()) {
+        std::wstring dataDir;
+        host.GetDictDataDir(dataDir);  // cannot fail once the inventory found the host folder
+        entry.action = Install;
+        entry.targetPath = dataDir + L"\\" + entry.id + entry.ext;
+        continue;
+      }
+      const InstalledDict& namesake = *found->second;
+      entry.action = Upgrade;  // when in doubt, the package's copy wins
+      if (host.ProbeAvailable()) {
+        DictDate date = {0, 0, 0, 0};
+        // The probe rewrites "." to "-" in the entry's own text; nothing reads it afterwards.
+        if (host.StringToDate(entry.date.data(), &date) && host.CompareDate(&date, &namesake.date) <= 0) {
+          entry.action = Skip;
+        }
+      }
+      entry.targetPath = namesake.path;
+    }
+  }
+  return true;
+}
+
+int CountPlannedItems(const std::vector<PackageFile>& files) {
+  int count = 0;
+  ForEachEntry(files, [&](const PackageEntry& entry) { count += IsPlanned(entry) ? 1 : 0; });
+  return count;
+}
+
+uint32_t CountPlannedBlocks(const std::vector<PackageFile>& files) {
+  uint32_t total = 0;
+  ForEachEntry(files, [&](const PackageEntry& entry) {
+    if (IsPlanned(entry)) total += (entry.size + 2047u) >> 11;
+  });
+  return total;
+}
+
+void ComposePlanSummary(const std::vector<PackageFile>& files, std::wstring& summary) {
+  summary.clear();
+  ForEachEntry(files, [&](const PackageEntry& entry) {
+    if (!IsPlanned(entry)) return;
+    summary += entry.action == Install ? L"安装《" : L"升级《";
+    summary += entry.title;
+    summary += L"》";
+  });
+}

@@ -1,0 +1,35 @@
+// The install plan: for every package entry, whether to install it, upgrade the installed copy or
+// leave it, and where it goes. Portable: the host folder and the version probe come in through
+// PlanHost, so the decisions also run natively.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/inventory_records.h"
+
+// What deciding an entry needs from the host installation and the version probe.
+class PlanHost {
+ public:
+  // The host's dictionary data folder, created when missing.
+  virtual bool GetDictDataDir(std::wstring& dir) = 0;
+  // True when the version probe is bound; only then are the two date calls made.
+  virtual bool ProbeAvailable() = 0;
+  virtual bool StringToDate(wchar_t* text, DictDate* date) = 0;
+  virtual int CompareDate(const DictDate* first, const DictDate* second) = 0;
+
+ protected:
+  ~PlanHost() = default;
+};
+
+// Sets every entry's action and target path. Each entry is decided against the installed list as
+// found (first record of its file name wins); the installed list is indexed once, so the work is
+// linear in entries plus installed files. Always succeeds.
+bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDict>& installed, PlanHost& host);
+
+int CountPlannedItems(const std::vector<PackageFile>& files);
+// Planned entries' sizes in 2048-byte blocks, a partial block counting whole (unsigned 32-bit).
+uint32_t CountPlannedBlocks(const std::vector<PackageFile>& files);
+// "安装《A》升级《B》" for the welcome text; Skip entries add nothing.
+void ComposePlanSummary(const std::vector<PackageFile>& files, std::wstring& summary);
