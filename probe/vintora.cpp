@@ -1,0 +1,87 @@
+// vintora.dll: reads a dictionary's date stamp through the host's database core library, and
+// parses and compares date texts. No allocation of its own, no state beyond the core's three
+// entry points, nothing run at load or unload.
+#include <windows.h>
+
+#include <type_traits>
+
+#include "probe/core_service.h"
+#include "probe/date_stamp.h"
+#include "probe/date_text.h"
+#include "probe/vintora_exports.h"
+
+namespace {
+
+// As the last init_dbcore resolved them; absent before the first. The core is never unloaded,
+// so the pointers stay valid for the life of the process.
+CoreInitializeFn coreInitialize = nullptr;
+CoreUninitializeFn coreUninitialize = nullptr;
+CoreGetServiceFn coreGetService = nullptr;
+
+// Reads the stamp of the dictionary at `path` within a period of use of the core that `service`
+// belongs to. Once the dictionary has been asked to open, it is closed (15, then 20) on every
+// path, so no failure leaves it open inside the core.
+bool ReadStampFromService(CoreService* service, const wchar_t* path, DictDate* out) {
+  service->Operation19();
+  service->Operation20();
+  service->OpenDictionary(path, kCoreOpenForReading);
+
+  bool parsed = false;
+  const wchar_t* text = nullptr;
+  wchar_t stamp[kDateStampChars];
+  if (service->IsDictionaryOpen() != 0 && service->GetDescriptiveText(&text) == 0 && FindDateStamp(text, stamp)) {
+    // The copy is what the parse rewrites; the core's text stays as it is.
+    parsed = ParseDateText(stamp, out);
+  }
+
+  service->CloseDictionary();
+  service->Operation20();
+  return parsed;
+}
+
+}  // namespace
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+
+bool __cdecl init_dbcore(const wchar_t* path) {
+  if (path == nullptr) return false;
+  // Every call replaces all three, with whatever this library offers (absent when not loaded).
+  HMODULE core = LoadLibraryW(path);
+  coreInitialize = nullptr;
+  coreUninitialize = nullptr;
+  coreGetService = nullptr;
+  if (core == nullptr) return false;
+  coreInitialize = reinterpret_cast<CoreInitializeFn>(reinterpret_cast<void*>(GetProcAddress(core, "Initialize")));
+  coreUninitialize =
+      reinterpret_cast<CoreUninitializeFn>(reinterpret_cast<void*>(GetProcAddress(core, "Uninitialize")));
+  coreGetService = reinterpret_cast<CoreGetServiceFn>(reinterpret_cast<void*>(GetProcAddress(core, "GetService")));
+  return coreInitialize != nullptr && coreUninitialize != nullptr && coreGetService != nullptr;
+}
+
+bool __cdecl get_dict_datetime(const wchar_t* path, DictDate* out) {
+  // Nothing is called through an absent entry point: without Initialize and GetService (no
+  // init_dbcore yet, or one whose core lacked them) there is no period of use to open.
+  if (path == nullptr || out == nullptr || coreInitialize == nullptr || coreGetService == nullptr) return false;
+  if (coreInitialize() != 0) return false;
+
+  // From here on the period of use is closed on every path, a failing GetService included.
+  bool result = false;
+  CoreService* service = nullptr;
+  if (coreGetService(&service) == 0 && service != nullptr) result = ReadStampFromService(service, path, out);
+  if (coreUninitialize != nullptr) coreUninitialize();
+  return result;
+}
+
+bool __cdecl string_to_date(wchar_t* text, DictDate* out) { return ParseDateText(text, out); }
+
+int __cdecl compare_date(const DictDate* first, const DictDate* second) { return CompareDictDates(first, second); }
+
+}  // extern "C"
+
+// The definitions above are exactly what the wizard binds.
+static_assert(std::is_same_v<decltype(&init_dbcore), InitDbcoreFn>);
+static_assert(std::is_same_v<decltype(&get_dict_datetime), GetDictDatetimeFn>);
+static_assert(std::is_same_v<decltype(&compare_date), CompareDateFn>);
+static_assert(std::is_same_v<decltype(&string_to_date), StringToDateFn>);
