@@ -1,0 +1,28 @@
+// The wizard's binding of the version probe library vintora.dll: loaded at first use from the
+// folder of the running executable, its four exports looked up by name, kept loaded until the
+// process ends. One binding per process, used from the dialog's thread only.
+#pragma once
+
+#include <windows.h>
+
+#include "probe/vintora_exports.h"
+
+struct ProbeBinding {
+  bool bound;      // all four exports found; none of the entry points is used while false
+  HMODULE module;  // the loaded vintora, or null
+  InitDbcoreFn init_dbcore;
+  GetDictDatetimeFn get_dict_datetime;
+  CompareDateFn compare_date;
+  StringToDateFn string_to_date;
+};
+
+// True when the binding exists, made now or earlier. A failed attempt leaves nothing loaded and
+// is made again at the next call.
+bool BindVersionProbe();
+
+// Binds the probe and hands it the full path of the host's database core library. True when
+// vintora loaded the core and found its entry points.
+bool InitDBCore(const wchar_t* corePath);
+
+// Callers use the entry points only after BindVersionProbe() returned true.
+const ProbeBinding& GetProbeBinding();

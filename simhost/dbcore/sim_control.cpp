@@ -1,0 +1,84 @@
+#include "simhost/dbcore/sim_control.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// The library's own path without its extension, e.g. "C:\host\LXDBCoreplus".
+std::wstring LibraryStem() {
+  HMODULE self = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&LibraryStem), &self);
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(self, path, MAX_PATH);
+  std::wstring stem(path, length < MAX_PATH ? length : 0);
+  const size_t dot = stem.find_last_of(L'.');
+  const size_t slash = stem.find_last_of(L'\\');
+  if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) stem.resize(dot);
+  return stem;
+}
+
+std::string ReadSmallFile(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  char buffer[4096];
+  DWORD got = 0;
+  std::string content;
+  if (ReadFile(file, buffer, sizeof(buffer), &got, nullptr)) content.assign(buffer, got);
+  CloseHandle(file);
+  return content;
+}
+
+std::string Trim(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+void Apply(const std::string& name, const std::string& value, SimSettings& settings) {
+  if (name == "initialize") settings.initializeResult = std::atoi(value.c_str());
+  if (name == "getservice") settings.getServiceResult = std::atoi(value.c_str());
+  if (name == "service") settings.nullService = value == "null";
+  if (name == "open") settings.openFails = value == "fail";
+  if (name == "text") {
+    settings.textFails = value == "fail";
+    settings.nullText = value == "null";
+  }
+}
+
+}  // namespace
+
+SimSettings ReadSimSettings() {
+  SimSettings settings;
+  const std::string content = ReadSmallFile(LibraryStem() + L".sim");
+  size_t start = 0;
+  while (start < content.size()) {
+    size_t end = content.find('\n', start);
+    if (end == std::string::npos) end = content.size();
+    std::string line = content.substr(start, end - start);
+    start = end + 1;
+    line = Trim(line.substr(0, line.find('#')));
+    const size_t equals = line.find('=');
+    if (equals != std::string::npos) Apply(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)), settings);
+  }
+  return settings;
+}
+
+void RecordCall(const std::wstring& line) {
+  // FILE_APPEND_DATA only: an absent record file is not created, so recording is off.
+  HANDLE file = CreateFileW((LibraryStem() + L".calls").c_str(), FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const std::wstring text = line + L"\n";
+  const int bytes =
+      WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
+  DWORD written = 0;
+  WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+  CloseHandle(file);
+}
