@@ -1,0 +1,61 @@
+#include "wizard/wizard_commands.h"
+
+#include "wizard/res/resource.h"
+
+namespace {
+
+struct CommandRow {
+  int controlId;
+  bool anyNotification;  // otherwise BN_CLICKED only
+  WizardCommand command;
+  intptr_t result;
+};
+
+constexpr CommandRow kCommands[] = {
+    {kIdOk, true, WizardCommand::Enter, 0},
+    {kIdCancel, true, WizardCommand::Cancel, 1},
+    {IDC_BTN_MAINDLG_NEXT, false, WizardCommand::Next, 0},
+    {IDC_BTN_MAINDLG_DOWNLOAD, false, WizardCommand::Download, 0},
+    {IDC_BTN_MAINDLG_CLOSE, false, WizardCommand::Close, 1},
+};
+
+constexpr int kCommandCount = 5;
+constexpr int kStateCount = 7;
+
+using A = CommandAction;
+constexpr CommandOutcome kIgnore = {A::Ignore, 0};
+constexpr CommandOutcome kQuit1 = {A::Quit, 1};
+constexpr CommandOutcome kQuit2 = {A::Quit, 2};
+
+// Rows: WizardState by value. Columns: Enter, Cancel, Next, Download, Close.
+// Running refuses every way of closing: the worker uses the engine the dialog owns. A run that
+// did not complete ends with 2 whichever way it is closed, and never hands off.
+constexpr CommandOutcome kStateTable[kStateCount][kCommandCount] = {
+    /* Initial */ {kQuit1, kQuit2, kIgnore, kQuit1, kQuit1},
+    /* Welcome */ {kQuit1, kQuit2, {A::StartInstall, 0}, kQuit1, kQuit1},
+    /* Running */ {kIgnore, kIgnore, kIgnore, kIgnore, kIgnore},
+    /* Finished */ {kQuit1, kQuit2, kIgnore, kQuit1, {A::HandOffAndQuit, 1}},
+    /* UpToDate */ {kQuit1, kQuit2, kIgnore, kQuit1, kQuit1},
+    /* HostMissing */ {kQuit1, kQuit2, kIgnore, {A::OpenDownloadPageAndQuit, 1}, kQuit1},
+    /* Incomplete */ {kQuit2, kQuit2, kIgnore, kQuit2, kQuit2},
+};
+
+}  // namespace
+
+bool FindCommand(int controlId, int notification, WizardCommand& command, intptr_t& result) {
+  for (const CommandRow& row : kCommands) {
+    if (row.controlId != controlId) continue;
+    if (!row.anyNotification && notification != kButtonClicked) return false;
+    command = row.command;
+    result = row.result;
+    return true;
+  }
+  return false;
+}
+
+CommandOutcome DecideCommand(WizardState state, WizardCommand command) {
+  const int row = static_cast<int>(state);
+  const int column = static_cast<int>(command);
+  if (row < 0 || row >= kStateCount || column < 0 || column >= kCommandCount) return kIgnore;
+  return kStateTable[row][column];
+}

@@ -1,0 +1,22 @@
+// What the wizard's logic asks of the rest of the program: the host and the plan, the worker,
+// the hand-off and the shell. The dialog answers with the engine it holds. Portable.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class WizardEnvironment {
+ public:
+  virtual bool IsHostInstalled() = 0;
+  virtual int GetPlannedItemCount() = 0;  // below 0 when the inventory cannot be built
+  virtual void GetPlanSummary(std::wstring& summary) = 0;
+  virtual uint32_t GetPlannedBlockTotal() = 0;
+  // Starts the installation worker; false when no thread could be started.
+  virtual bool StartWorker() = 0;
+  // True when the host answered by showing its tray window; the wizard ends either way.
+  virtual bool HandOffToHost() = 0;
+  virtual void OpenDownloadPage() = 0;
+
+ protected:
+  ~WizardEnvironment() = default;
+};

@@ -1,0 +1,38 @@
+// Every text the wizard shows. A "%s" in a format is replaced by one argument (FormatText).
+#pragma once
+
+namespace wizard_text {
+
+constexpr const wchar_t* kTitle = L"Lumidex本地词典包安装向导";
+
+constexpr const wchar_t* kWelcomeFormat =
+    L"词典安装向导将帮助您%s本地词典数据。\r\n\r\n点击“下一步”继续安装过程，点击“取消”退出词典安装向导。";
+constexpr const wchar_t* kUpToDate =
+    L"您本地安装的词典数据版本高于本次安装向导提供的词典，您无需安装本安装向导提供的词典。";
+constexpr const wchar_t* kHostMissing =
+    L"未检测到Lumidex2.0安装信息，或您的Lumidex2.0安装环境并不完整。建议您重新安装Lumidex2.0后再运行本安装向导。";
+
+constexpr const wchar_t* kNext = L"下一步(&N)>";
+constexpr const wchar_t* kCancel = L"取消(&C)";
+constexpr const wchar_t* kFinish = L"完成(&C)";
+constexpr const wchar_t* kClose = L"关闭";
+constexpr const wchar_t* kDownload = L"下载 Lumidex2.0 ";
+constexpr const wchar_t* kRunHost = L"立即启动Lumidex并应用该词典(&R)";
+
+// Status lines of the worker's reports; %s is the entry's title.
+constexpr const wchar_t* kInstallStarting = L"正在为您安装《%s》，请稍候 ...";
+constexpr const wchar_t* kUpgradeStarting = L"正在升级您本地的《%s》，请稍候 ...";
+constexpr const wchar_t* kInstallSucceeded = L"已为您成功安装《%s》。";
+constexpr const wchar_t* kUpgradeSucceeded = L"已为您成功升级《%s》到最新的版本。";
+constexpr const wchar_t* kInstallFailed = L"安装《%s》失败!";
+constexpr const wchar_t* kUpgradeFailed = L"升级《%s》失败!";
+// %s is the package container's path.
+constexpr const wchar_t* kUnpackFailed = L"“%s” 解压缩失败，请确认您从官方网站下载本词典安装包!";
+constexpr const wchar_t* kErrorCaption = L"错误";
+constexpr const wchar_t* kRunIncomplete = L"安装未能完成。";
+
+constexpr const wchar_t* kStartupFailed = L"fail";
+
+constexpr const wchar_t* kDownloadPage = L"http://www.lumidex.example/download/";
+
+}  // namespace wizard_text
