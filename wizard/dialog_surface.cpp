@@ -1,0 +1,91 @@
+#include "wizard/dialog_surface.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr int kTipGrowth = 30;  // pixels, not dialog units: the progress bar's place
+
+// The progress messages take signed 32-bit values; a larger total stays full at its end.
+int ProgressValue(uint32_t value) { return value > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(value); }
+
+}  // namespace
+
+HWND DialogSurface::Handle(WizardControl control) const {
+  switch (control) {
+    case WizardControl::TipInfo:
+      return tipInfo_;
+    case WizardControl::Progress:
+      return progress_;
+    case WizardControl::Next:
+      return next_;
+    case WizardControl::Download:
+      return download_;
+    case WizardControl::Close:
+      return close_;
+    case WizardControl::StatusList:
+      return statusList_;
+    case WizardControl::RunHost:
+      return runHost_;
+  }
+  return nullptr;
+}
+
+void DialogSurface::SetText(WizardControl control, const std::wstring& text) {
+  SetWindowTextW(Handle(control), text.c_str());
+}
+
+void DialogSurface::Show(WizardControl control) { ShowWindow(Handle(control), SW_SHOWNA); }
+void DialogSurface::Hide(WizardControl control) { ShowWindow(Handle(control), SW_HIDE); }
+void DialogSurface::Enable(WizardControl control, bool enable) { EnableWindow(Handle(control), enable); }
+void DialogSurface::Tick(WizardControl control) { SendMessageW(Handle(control), BM_SETCHECK, BST_CHECKED, 0); }
+
+bool DialogSurface::IsTicked(WizardControl control) {
+  return SendMessageW(Handle(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void DialogSurface::ResizeTipInfo(bool grow) {
+  RECT rect;
+  if (!GetWindowRect(tipInfo_, &rect)) return;
+  rect.bottom += grow ? kTipGrowth : -kTipGrowth;
+  POINT topLeft = {rect.left, rect.top};
+  POINT bottomRight = {rect.right, rect.bottom};
+  if (ScreenToClient(dialog_, &topLeft)) ScreenToClient(dialog_, &bottomRight);
+  MoveWindow(tipInfo_, topLeft.x, topLeft.y, bottomRight.x - topLeft.x, bottomRight.y - topLeft.y, TRUE);
+}
+
+void DialogSurface::AddListLine(const std::wstring& text) {
+  SendMessageW(statusList_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void DialogSurface::RevealLastListLine() {
+  const LRESULT count = SendMessageW(statusList_, LB_GETCOUNT, 0, 0);
+  if (count > 0) SendMessageW(statusList_, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
+}
+
+void DialogSurface::SetProgressRange(uint32_t total) {
+  // The 32-bit range: the 16-bit message would cut a total above 65535 blocks.
+  SendMessageW(progress_, PBM_SETRANGE32, 0, ProgressValue(total));
+}
+
+void DialogSurface::SetProgressPos(uint32_t pos) {
+  SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(ProgressValue(pos)), 0);
+}
+
+void DialogSurface::StepProgress() { SendMessageW(progress_, PBM_DELTAPOS, 1, 0); }
+
+void DialogSurface::ShowMessageBox(const std::wstring& text, const wchar_t* caption) {
+  MessageBoxW(dialog_, text.c_str(), caption, MB_OK);
+}
+
+void DialogSurface::EnableSystemClose(bool enable) {
+  HMENU menu = GetSystemMenu(dialog_, FALSE);
+  if (menu) EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
+}
+
+void DialogSurface::HideDialog() { ShowWindow(dialog_, SW_HIDE); }
+
+void DialogSurface::Quit(int code) {
+  DestroyWindow(dialog_);
+  PostQuitMessage(code);
+}

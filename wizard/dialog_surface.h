@@ -1,0 +1,51 @@
+// The wizard's control surface realised on the dialog's real controls.
+#pragma once
+
+#include <windows.h>
+
+#include "wizard/wizard_surface.h"
+
+class DialogSurface final : public WizardSurface {
+ public:
+  // The handles are the dialog's own members, bound during its initialisation; the surface
+  // reads them at each call.
+  DialogSurface(const HWND& dialog, const HWND& tipInfo, const HWND& statusList, const HWND& progress,
+                const HWND& runHost, const HWND& next, const HWND& download, const HWND& close)
+      : dialog_(dialog),
+        tipInfo_(tipInfo),
+        statusList_(statusList),
+        progress_(progress),
+        runHost_(runHost),
+        next_(next),
+        download_(download),
+        close_(close) {}
+
+  void SetText(WizardControl control, const std::wstring& text) override;
+  void Show(WizardControl control) override;
+  void Hide(WizardControl control) override;
+  void Enable(WizardControl control, bool enable) override;
+  void Tick(WizardControl control) override;
+  bool IsTicked(WizardControl control) override;
+  void ResizeTipInfo(bool grow) override;
+  void AddListLine(const std::wstring& text) override;
+  void RevealLastListLine() override;
+  void SetProgressRange(uint32_t total) override;
+  void SetProgressPos(uint32_t pos) override;
+  void StepProgress() override;
+  void ShowMessageBox(const std::wstring& text, const wchar_t* caption) override;
+  void EnableSystemClose(bool enable) override;
+  void HideDialog() override;
+  void Quit(int code) override;
+
+ private:
+  HWND Handle(WizardControl control) const;
+
+  const HWND& dialog_;
+  const HWND& tipInfo_;
+  const HWND& statusList_;
+  const HWND& progress_;
+  const HWND& runHost_;
+  const HWND& next_;
+  const HWND& download_;
+  const HWND& close_;
+};

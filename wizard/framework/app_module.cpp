@@ -1,0 +1,28 @@
+#include "wizard/framework/app_module.h"
+
+CAppModule g_module;
+
+bool CAppModule::Init(HINSTANCE instance) {
+  instance_ = instance;
+  return instance != nullptr;
+}
+
+void CAppModule::Term() {
+  loop_ = nullptr;
+  loopThread_ = 0;
+}
+
+bool CAppModule::AddMessageLoop(CMessageLoop* loop) {
+  if (loop == nullptr || loop_ != nullptr) return false;
+  loop_ = loop;
+  loopThread_ = GetCurrentThreadId();
+  return true;
+}
+
+void CAppModule::RemoveMessageLoop() {
+  if (loopThread_ != GetCurrentThreadId()) return;
+  loop_ = nullptr;
+  loopThread_ = 0;
+}
+
+CMessageLoop* CAppModule::GetMessageLoop() const { return loopThread_ == GetCurrentThreadId() ? loop_ : nullptr; }

@@ -1,0 +1,108 @@
+#include "wizard/main_dlg.h"
+
+#include <shellapi.h>
+
+#include "engine/host_handoff.h"
+#include "engine/host_paths.h"
+#include "wizard/framework/app_module.h"
+#include "wizard/wizard_texts.h"
+
+BOOL CMainDlg::PreTranslateMessage(MSG* msg) { return IsDialogMessageW(m_hWnd, msg); }
+
+BOOL CMainDlg::OnIdle() { return FALSE; }
+
+LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+  CenterOnWorkArea();
+  SetIcons();
+
+  if (CMessageLoop* loop = g_module.GetMessageLoop()) {
+    loop->AddMessageFilter(this);
+    loop->AddIdleHandler(this);
+  }
+
+  m_hTipInfo = GetDlgItem(m_hWnd, IDC_STC_MAINDLG_TIPINFO);
+  m_hStatusList = GetDlgItem(m_hWnd, IDC_LST_MAINDLG_STATUS);
+  m_hProgress = GetDlgItem(m_hWnd, IDC_PRG_MAINDLG_PROGRESS);
+  m_hRunHost = GetDlgItem(m_hWnd, IDC_CHK_MAINDLG_RUNHOST);
+  m_hNext = GetDlgItem(m_hWnd, IDC_BTN_MAINDLG_NEXT);
+  m_hDownload = GetDlgItem(m_hWnd, IDC_BTN_MAINDLG_DOWNLOAD);
+  m_hClose = GetDlgItem(m_hWnd, IDC_BTN_MAINDLG_CLOSE);
+
+  SetWindowTextW(m_hWnd, wizard_text::kTitle);
+  m_logic.CheckEnvironment();
+  return TRUE;  // the dialog manager sets the initial focus
+}
+
+LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+  if (CMessageLoop* loop = g_module.GetMessageLoop()) {
+    loop->RemoveMessageFilter(this);
+    loop->RemoveIdleHandler(this);
+  }
+  return 0;
+}
+
+LRESULT CMainDlg::OnWorkerReport(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  // Sent by the worker thread, which waits for this answer.
+  return m_logic.OnWorkerReport(message, reinterpret_cast<const wchar_t*>(wParam), static_cast<intptr_t>(lParam));
+}
+
+LRESULT CMainDlg::OnInstallAborted(UINT, WPARAM, LPARAM, BOOL&) {
+  m_logic.OnInstallAborted();
+  return 0;
+}
+
+LRESULT CMainDlg::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+  intptr_t result = 0;
+  if (!m_logic.OnCommand(LOWORD(wParam), HIWORD(wParam), result)) handled = FALSE;
+  return result;
+}
+
+void CMainDlg::CenterOnWorkArea() {
+  RECT work;
+  RECT window;
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) || !GetWindowRect(m_hWnd, &window)) return;
+  const LONG width = window.right - window.left;
+  const LONG height = window.bottom - window.top;
+  LONG x = work.left + (work.right - work.left - width) / 2;
+  LONG y = work.top + (work.bottom - work.top - height) / 2;
+  // Inside the work area, its top-left corner first when the dialog is larger.
+  if (x + width > work.right) x = work.right - width;
+  if (y + height > work.bottom) y = work.bottom - height;
+  if (x < work.left) x = work.left;
+  if (y < work.top) y = work.top;
+  SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CMainDlg::SetIcons() {
+  const HINSTANCE instance = g_module.GetModuleInstance();
+  HANDLE big = LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                          GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR);
+  if (big) SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  HANDLE small = LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                            GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
+  if (small) SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
+bool CMainDlg::IsHostInstalled() { return ::IsHostInstalled(); }
+int CMainDlg::GetPlannedItemCount() { return m_engine.GetPlannedItemCount(); }
+void CMainDlg::GetPlanSummary(std::wstring& summary) { m_engine.GetPlanSummary(summary); }
+uint32_t CMainDlg::GetPlannedBlockTotal() { return m_engine.GetPlannedBlockTotal(); }
+
+bool CMainDlg::StartWorker() {
+  m_threadParam.hWnd = m_hWnd;
+  m_threadParam.engine = &m_engine;
+  DWORD threadId = 0;
+  m_hThread = CreateThread(nullptr, 0, InstallThreadProc, &m_threadParam, 0, &threadId);
+  if (m_hThread == nullptr) return false;
+  CloseHandle(m_hThread);  // never joined: the worker reports by messages
+  return true;
+}
+
+void CMainDlg::OpenDownloadPage() {
+  ShellExecuteW(nullptr, L"open", wizard_text::kDownloadPage, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+bool CMainDlg::HandOffToHost() {
+  m_engine.EnableAllDicts();  // the wait runs whether or not the host was started by it
+  return WaitForTrayAndShowDictManager();
+}

@@ -1,0 +1,81 @@
+// The wizard's only window: a modeless dialog whose pages, commands and worker reports are
+// decided by WizardLogic on the dialog's real controls.
+#pragma once
+
+#include <windows.h>
+
+#include "engine/install_engine.h"
+#include "engine/install_messages.h"
+#include "wizard/dialog_surface.h"
+#include "wizard/framework/dialog_impl.h"
+#include "wizard/framework/message_loop.h"
+#include "wizard/framework/update_ui.h"
+#include "wizard/install_worker.h"
+#include "wizard/res/resource.h"
+#include "wizard/wizard_environment.h"
+#include "wizard/wizard_logic.h"
+#include "wizard/wizard_state.h"
+
+class CMainDlg : public CDialogImpl<CMainDlg>,
+                 public CUpdateUI<CMainDlg>,
+                 public CMessageFilter,
+                 public CIdleHandler,
+                 private WizardEnvironment {
+ public:
+  enum { IDD = IDD_MAINDLG };
+
+  CMainDlg() = default;
+  CMainDlg(const CMainDlg&) = delete;
+  CMainDlg& operator=(const CMainDlg&) = delete;
+
+  // clang-format off
+  BEGIN_MSG_MAP(CMainDlg)
+    MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+    MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    MESSAGE_RANGE_HANDLER(WM_INSTALL_START, WM_UNPACK_FAIL, OnWorkerReport)
+    MESSAGE_HANDLER(WM_INSTALL_ABORTED, OnInstallAborted)
+    MESSAGE_HANDLER(WM_COMMAND, OnCommand)
+  END_MSG_MAP()
+  // clang-format on
+
+  BOOL PreTranslateMessage(MSG* msg) override;
+  BOOL OnIdle() override;
+
+  // Enables the package's dictionaries, starts the host and asks it for its dictionary manager.
+  // True when the host's tray window was found.
+  bool HandOffToHost() override;
+
+ private:
+  LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnWorkerReport(UINT message, WPARAM wParam, LPARAM lParam, BOOL&);
+  LRESULT OnInstallAborted(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled);
+
+  void CenterOnWorkArea();
+  void SetIcons();
+
+  // WizardEnvironment: the engine, the worker and the shell.
+  bool IsHostInstalled() override;
+  int GetPlannedItemCount() override;
+  void GetPlanSummary(std::wstring& summary) override;
+  uint32_t GetPlannedBlockTotal() override;
+  bool StartWorker() override;
+  void OpenDownloadPage() override;
+
+  WizardState m_nState = Initial;
+  bool m_bSingleItem = false;
+  HWND m_hTipInfo = nullptr;
+  HWND m_hStatusList = nullptr;
+  HWND m_hProgress = nullptr;
+  HWND m_hRunHost = nullptr;
+  HWND m_hNext = nullptr;
+  HWND m_hDownload = nullptr;
+  HWND m_hClose = nullptr;
+  InstallEngine m_engine;
+  InstallThreadParam m_threadParam;
+  HANDLE m_hThread = nullptr;
+
+  DialogSurface m_surface{m_hWnd, m_hTipInfo, m_hStatusList, m_hProgress, m_hRunHost, m_hNext, m_hDownload, m_hClose};
+  WizardLogic m_logic{m_nState, m_bSingleItem, m_surface, *this};
+};
