@@ -1,1 +1,88 @@
-// placeholder
+// File access for the native builds: stdio with 64-bit positions on the UTF-8 form of the path.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+
+#include "engine/byte_file.h"
+
+namespace {
+
+// wchar_t holds whole code points here; a surrogate or out-of-range value cannot name a file.
+bool WideToUtf8(const wchar_t* text, std::string& out) {
+  std::string result;
+  for (; *text != 0; ++text) {
+    const uint32_t c = static_cast<uint32_t>(*text);
+    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return false;
+    if (c < 0x80) {
+      result.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      result.push_back(static_cast<char>(0xC0 | c >> 6));
+      result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      result.push_back(static_cast<char>(0xE0 | c >> 12));
+      result.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+      result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      result.push_back(static_cast<char>(0xF0 | c >> 18));
+      result.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+      result.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+      result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  out = std::move(result);
+  return true;
+}
+
+class StdioByteFile : public ByteSource {
+ public:
+  explicit StdioByteFile(FILE* file) : file_(file) {}
+  ~StdioByteFile() override { std::fclose(file_); }
+  StdioByteFile(const StdioByteFile&) = delete;
+  StdioByteFile& operator=(const StdioByteFile&) = delete;
+
+  bool Size(uint64_t& size) override {
+    struct stat info;
+    if (fstat(fileno(file_), &info) != 0 || info.st_size < 0) return false;
+    size = static_cast<uint64_t>(info.st_size);
+    return true;
+  }
+  bool Tell(uint64_t& position) override {
+    const off_t at = ftello(file_);
+    if (at < 0) return false;
+    position = static_cast<uint64_t>(at);
+    return true;
+  }
+  bool Seek(uint64_t position) override {
+    if (position > static_cast<uint64_t>(INT64_MAX)) return false;
+    return fseeko(file_, static_cast<off_t>(position), SEEK_SET) == 0;
+  }
+  bool Read(void* buffer, uint32_t length, uint32_t& got) override {
+    const size_t n = std::fread(buffer, 1, length, file_);
+    if (n < length && std::ferror(file_)) {
+      std::clearerr(file_);
+      return false;
+    }
+    std::clearerr(file_);  // a later Seek and Read must not see the end-of-file flag
+    got = static_cast<uint32_t>(n);
+    return true;
+  }
+
+ private:
+  FILE* file_;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteSource> OpenByteFile(const wchar_t* path) {
+  std::string narrow;
+  if (path == nullptr || !WideToUtf8(path, narrow)) return nullptr;
+  FILE* file = std::fopen(narrow.c_str(), "rb");
+  if (file == nullptr) return nullptr;
+  struct stat info;
+  if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+    std::fclose(file);
+    return nullptr;
+  }
+  return std::make_unique<StdioByteFile>(file);
+}

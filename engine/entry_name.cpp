@@ -1,1 +1,59 @@
-// placeholder
+#include "engine/entry_name.h"
+
+namespace {
+
+wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+bool IsForbiddenChar(wchar_t c) {
+  if (c < 0x20 || c == 0x7F) return true;
+  switch (c) {
+    case L'<':
+    case L'>':
+    case L':':
+    case L'"':
+    case L'/':
+    case L'\\':
+    case L'|':
+    case L'?':
+    case L'*':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Windows maps these names to devices whatever extension follows and whatever trailing spaces
+// precede it, so "nul", "NUL.txt" and "com1 .dic" all open a device.
+bool IsDeviceName(const std::wstring& name) {
+  std::wstring base = name.substr(0, name.find(L'.'));
+  while (!base.empty() && base.back() == L' ') base.pop_back();
+  for (wchar_t& c : base) c = AsciiLower(c);
+  static const wchar_t* const kDevices[] = {L"con", L"prn", L"aux", L"nul", L"conin$", L"conout$", L"clock$"};
+  for (const wchar_t* device : kDevices) {
+    if (base == device) return true;
+  }
+  if (base.size() == 4 && (base.compare(0, 3, L"com") == 0 || base.compare(0, 3, L"lpt") == 0)) {
+    const wchar_t digit = base[3];
+    // Digits 0-9 and the superscripts 1, 2, 3, which Windows also treats as port numbers.
+    return (digit >= L'0' && digit <= L'9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+  }
+  return false;
+}
+
+bool IsPlainNamePart(const std::wstring& name) {
+  if (name.empty() || name.back() == L'.' || name.back() == L' ') return false;
+  if (name.find(L"..") != std::wstring::npos) return false;
+  for (wchar_t c : name) {
+    if (IsForbiddenChar(c)) return false;
+  }
+  return !IsDeviceName(name);
+}
+
+}  // namespace
+
+bool IsPlainDictFileId(const std::wstring& id) { return IsPlainNamePart(id); }
+
+bool IsPlainDictFileExt(const std::wstring& ext) {
+  if (ext.size() < 2 || ext[0] != L'.' || ext[1] == L'.') return false;
+  return IsPlainNamePart(ext.substr(1));
+}

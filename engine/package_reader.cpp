@@ -1,1 +1,92 @@
-// placeholder
+#include "engine/package_reader.h"
+
+bool CPackageReader::Open(const wchar_t* path) {
+  Close();
+  m_table.clear();
+  if (path == nullptr || *path == 0) return false;
+  m_path = path;
+  return Load(OpenByteFile(path));
+}
+
+bool CPackageReader::OpenMemory(const uint8_t* data, size_t size) {
+  Close();
+  m_table.clear();
+  m_path.clear();
+  if (data == nullptr && size != 0) return false;
+  static const uint8_t kNothing = 0;
+  return Load(std::make_unique<MemoryByteSource>(data != nullptr ? data : &kNothing, size));
+}
+
+// Every failure drops the source and the records read so far, so a failed Open leaves the reader
+// closed with an empty table.
+bool CPackageReader::Load(std::unique_ptr<ByteSource> source) {
+  uint64_t fileSize = 0;
+  if (!source || !source->Size(fileSize) || !LoadTable(*source, fileSize)) {
+    m_table.clear();
+    return false;
+  }
+  m_file = std::move(source);
+  m_fileSize = fileSize;
+  return true;
+}
+
+bool CPackageReader::LoadTable(ByteSource& source, uint64_t fileSize) {
+  uint8_t headerBytes[kPackageHeaderBytes];
+  uint32_t got = 0;
+  if (!source.Read(headerBytes, sizeof(headerBytes), got) || got != sizeof(headerBytes)) return false;
+  DecodePackageHeader(headerBytes, m_header);
+  // Magic, format words, record size, and a table that fits in the file: checked before the
+  // table is allocated, so a hostile count costs nothing.
+  if (CheckPackageHeader(m_header, fileSize) != HeaderFault::None) return false;
+
+  m_table.clear();
+  m_table.reserve(m_header.entry_count);
+  for (uint32_t i = 0; i < m_header.entry_count; ++i) {
+    uint8_t entryBytes[kPackageEntryBytes];
+    if (!source.Read(entryBytes, sizeof(entryBytes), got) || got != sizeof(entryBytes)) return false;
+    PackageTableEntry entry;
+    DecodePackageTableEntry(entryBytes, entry);
+    m_table.push_back(entry);
+  }
+  return true;
+}
+
+uint32_t CPackageReader::EntryCount() const { return static_cast<uint32_t>(m_table.size()); }
+
+const PackageTableEntry& CPackageReader::Entry(uint32_t index) const {
+  static const PackageTableEntry kNoEntry{};
+  return index < m_table.size() ? m_table[index] : kNoEntry;
+}
+
+bool CPackageReader::SeekToEntry(uint32_t index) {
+  if (!m_file || index >= m_table.size()) return false;
+  return m_file->Seek(EntryDataRange(m_header, m_table[index]).begin);
+}
+
+int CPackageReader::ReadChunk(uint32_t index, void* buffer, uint32_t& length) {
+  if (!m_file || index >= m_table.size()) return -1;
+  uint64_t position = 0;
+  if (!m_file->Tell(position)) return -1;
+  const EntryRange range = EntryDataRange(m_header, m_table[index]);
+  // Outside the entry's range the position belongs to another entry: nothing of this one to give,
+  // and subtracting would wrap.
+  if (position < range.begin || position > range.end) return -1;
+
+  uint32_t wanted = length;
+  int result = 1;
+  if (position + wanted >= range.end) {
+    wanted = static_cast<uint32_t>(range.end - position);
+    result = 0;
+  }
+  // A range that claims more than the file holds fails at the chunk that would leave the file.
+  if (position + wanted > m_fileSize) return -1;
+  if (wanted > 0) {
+    uint32_t got = 0;
+    if (buffer == nullptr || !m_file->Read(buffer, wanted, got) || got != wanted) return -1;
+  }
+  length = wanted;
+  return result;
+}
+
+// The table stays readable after Close; the next Open replaces it.
+void CPackageReader::Close() { m_file.reset(); }

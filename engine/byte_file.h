@@ -1,0 +1,55 @@
+// Where the container reader's bytes come from: a file opened by its wide path (Win32 or stdio,
+// one implementation per build) or a block of memory (fuzzers and tests). The reader's logic is
+// the same for every source.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // The source's length in bytes.
+  virtual bool Size(uint64_t& size) = 0;
+  virtual bool Tell(uint64_t& position) = 0;
+  // Positioning beyond the end is allowed; reading there delivers nothing.
+  virtual bool Seek(uint64_t position) = 0;
+  // Reads up to length bytes at the position and moves past them; got is how many arrived,
+  // fewer only at the end of the source. False on an I/O error.
+  virtual bool Read(void* buffer, uint32_t length, uint32_t& got) = 0;
+};
+
+// Opens an existing file for reading; null when it cannot be opened.
+std::unique_ptr<ByteSource> OpenByteFile(const wchar_t* path);
+
+// Reads from memory the caller keeps alive while the source is in use.
+class MemoryByteSource : public ByteSource {
+ public:
+  MemoryByteSource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  bool Size(uint64_t& size) override {
+    size = size_;
+    return true;
+  }
+  bool Tell(uint64_t& position) override {
+    position = position_;
+    return true;
+  }
+  bool Seek(uint64_t position) override {
+    position_ = position;
+    return true;
+  }
+  bool Read(void* buffer, uint32_t length, uint32_t& got) override {
+    const uint64_t available = position_ < size_ ? size_ - position_ : 0;
+    got = available < length ? static_cast<uint32_t>(available) : length;
+    if (got > 0) std::memcpy(buffer, data_ + position_, got);
+    position_ += got;
+    return true;
+  }
+
+ private:
+  const uint8_t* data_;
+  uint64_t size_;
+  uint64_t position_ = 0;
+};

@@ -1,0 +1,14 @@
+// Whether a container entry's id and extension make a plain file name. The installer joins them
+// into a path inside the host's folders and runs elevated, so anything that could leave that
+// folder, name a device or be changed by Windows' name rules is refused.
+#pragma once
+
+#include <string>
+
+// A non-empty file name without path separators, "..", ":", control characters or the other
+// characters Windows forbids, without a trailing dot or space, and not a reserved device name
+// (also not one followed by an extension, as "con.txt").
+bool IsPlainDictFileId(const std::wstring& id);
+
+// A "." followed by a name part that passes the same rules, as ".dic".
+bool IsPlainDictFileExt(const std::wstring& ext);

@@ -1,0 +1,53 @@
+// Reads a package container: validates its header, loads its entry table and streams the data of
+// one entry at a time in chunks the caller sizes. Positions are computed in 64 bits, and no chunk
+// ever reads outside the container or delivers more than asked, whatever its header and table claim.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/byte_file.h"
+#include "engine/package_format.h"
+
+class CPackageReader {
+ public:
+  CPackageReader() = default;
+  CPackageReader(const CPackageReader&) = delete;
+  CPackageReader& operator=(const CPackageReader&) = delete;
+
+  // Opens and validates the container at the path and loads its table. A reader already open is
+  // closed first; a failed Open leaves it closed with an empty table.
+  bool Open(const wchar_t* path);
+  // The same for a container held in memory, which must outlive the reader's use of it.
+  bool OpenMemory(const uint8_t* data, size_t size);
+
+  // The header as read, reserved words included, and the container's length when it was opened.
+  const PackageHeader& Header() const { return m_header; }
+  uint64_t FileSize() const { return m_fileSize; }
+
+  uint32_t EntryCount() const;
+  // An index not below EntryCount() answers an all-zero record.
+  const PackageTableEntry& Entry(uint32_t index) const;
+
+  // Positions the container at the first byte of the entry's data.
+  bool SeekToEntry(uint32_t index);
+  // Reads the next chunk of the entry's data: length is the number of bytes wanted on entry and
+  // the number delivered on return (untouched on failure). 1: more data follow; 0: these bytes end
+  // the entry; -1: failure, also for a chunk the container does not hold.
+  int ReadChunk(uint32_t index, void* buffer, uint32_t& length);
+
+  void Close();
+
+ private:
+  bool Load(std::unique_ptr<ByteSource> source);
+  bool LoadTable(ByteSource& source, uint64_t fileSize);
+
+  std::unique_ptr<ByteSource> m_file;
+  std::wstring m_path;
+  PackageHeader m_header{};
+  std::vector<PackageTableEntry> m_table;
+  uint64_t m_fileSize = 0;
+};
