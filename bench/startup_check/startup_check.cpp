@@ -1,0 +1,137 @@
+// Start-up check benchmark: the inventory and plan (what the wizard does before its first page)
+// on 10 containers x 50 entries against 1,000 installed dictionaries, and on ten times as many,
+// beside the bare listing of the same folders and the probe calls it cannot avoid.
+//
+//   startup_check.exe            (run from the build's bin folder; writes the host key in HKLM)
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "engine/host_paths.h"
+#include "engine/install_engine.h"
+#include "engine/probe_binding.h"
+#include "tests/support/container_bytes.h"
+#include "tests/support/win_test_support.h"
+
+namespace {
+
+using testsupport::ContainerItem;
+using testsupport::U16;
+
+double Now() {
+  LARGE_INTEGER counter, frequency;
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+template <typename Work>
+double MedianSeconds(int runs, Work work) {
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    const double start = Now();
+    work();
+    times.push_back(Now() - start);
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+size_t ListCount(const std::wstring& pattern) {
+  size_t n = 0;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return n;
+}
+
+struct Figures {
+  double check, plan, listing, probe;
+};
+
+// One layout: `containers` containers of 50 entries, `installed` installed dictionaries; half of
+// the entries have an installed namesake (dates then decide), half are new.
+Figures Measure(int containers, int installed) {
+  testsupport::ScratchDir wizard(L"bench_wiz");
+  testsupport::ScratchDir host(L"bench_host");
+  const std::wstring dataDir = host / L"plugin\\localquery\\dictdata";
+  testsupport::MakeDirs(dataDir);
+  testsupport::WriteFileBytes(host / L"Lumidex.exe", "MZ");
+  CopyFileW((testsupport::ExeDir() + L"simhost\\LXDBCoreplus.dll").c_str(), (host / L"LXDBCoreplus.dll").c_str(), FALSE);
+  for (int i = 0; i < installed; ++i) {
+    testsupport::WriteFileBytes(dataDir + L"\\d" + std::to_wstring(i) + L".dic",
+                                "name=bench\n<date_time>2010.1." + std::to_string(1 + i % 28) + "</date_time>\n");
+  }
+  int serial = 0;
+  for (int c = 0; c < containers; ++c) {
+    std::vector<ContainerItem> items;
+    for (int e = 0; e < 50; ++e, ++serial) {
+      const bool namesake = serial % 2 == 0;
+      const std::wstring id = namesake ? L"d" + std::to_wstring(serial % installed) : L"n" + std::to_wstring(serial);
+      items.push_back(ContainerItem{U16(id), U16(L"2010.1.15"), U16(L".dic"), U16(L"词典"), "data"});
+    }
+    testsupport::WriteFileBytes(wizard / (L"p" + std::to_wstring(c) + L".dir"), testsupport::ContainerBytes(items));
+  }
+  testsupport::HostRegistry reg(host.path().c_str(), L"Lumidex.exe");
+  SetModuleDirForTesting(wizard.path() + L"\\");
+
+  Figures f{};
+  InstallEngine last;
+  f.check = MedianSeconds(3, [&] {
+    InstallEngine engine;
+    if (engine.GetPlannedItemCount() < 0) std::printf("inventory failed\n");
+    last = std::move(engine);
+  });
+  f.plan = MedianSeconds(3, [&] {
+    std::vector<PackageFile> files = last.packageFiles;
+    last.Analyse(files, last.installedDicts);
+  });
+  f.listing = MedianSeconds(3, [&] {
+    ListCount(wizard.path() + L"\\*.dir");
+    ListCount(dataDir + L"\\*.*");
+  });
+  // The probe calls the check makes: one stamp read per installed file, one parse and compare
+  // per entry with a namesake.
+  f.probe = MedianSeconds(3, [&] {
+    const ProbeBinding& probe = GetProbeBinding();
+    for (const InstalledDict& dict : last.installedDicts) {
+      DictDate date = {0, 0, 0, 0};
+      probe.get_dict_datetime(dict.path.c_str(), &date);
+    }
+    for (int i = 0; i < containers * 25; ++i) {
+      wchar_t text[] = L"2010.1.15";
+      DictDate a = {0, 0, 0, 0}, b = {2010, 1, 1, 0};
+      probe.string_to_date(text, &a);
+      probe.compare_date(&a, &b);
+    }
+  });
+  SetModuleDirForTesting(L"");
+  return f;
+}
+
+}  // namespace
+
+int main() {
+  std::printf("start-up check (inventory + plan), median of 3 runs\n");
+  std::printf("%-28s %10s %10s %10s %10s %8s\n", "layout", "check ms", "plan ms", "list ms", "probe ms",
+              "check/(list+probe)");
+  const Figures small = Measure(10, 1000);
+  const Figures large = Measure(100, 10000);
+  const char* names[] = {"10 x 50 vs 1,000 installed", "100 x 50 vs 10,000 installed"};
+  const Figures* all[] = {&small, &large};
+  for (int i = 0; i < 2; ++i) {
+    const Figures& f = *all[i];
+    std::printf("%-28s %10.1f %10.2f %10.1f %10.1f %8.2f\n", names[i], f.check * 1e3, f.plan * 1e3, f.listing * 1e3,
+                f.probe * 1e3, f.check / (f.listing + f.probe));
+  }
+  std::printf("plan growth for 10x the work: %.2fx (target <= 12x); whole check growth: %.2fx\n",
+              large.plan / small.plan, large.check / small.check);
+  return 0;
+}
