@@ -1,0 +1,178 @@
+// dirpack: the package publisher's tool. Makes, lists, verifies and unpacks containers.
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "tools/dirpack/console.h"
+#include "tools/dirpack/manifest.h"
+#include "tools/dirpack/package_check.h"
+#include "tools/dirpack/package_extract.h"
+#include "tools/dirpack/package_listing.h"
+#include "tools/dirpack/package_writer.h"
+#include "tools/dirpack/text_encoding.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;  // invalid container, refused input, failed read or write
+constexpr int kExitUsage = 2;
+
+const char kUsage[] =
+    "usage: dirpack create OUT.dir [-m MANIFEST]... [-e FILE ID EXT DATE TITLE]...\n"
+    "       dirpack list PKG.dir\n"
+    "       dirpack verify PKG.dir\n"
+    "       dirpack extract PKG.dir FOLDER\n"
+    "       dirpack --help";
+
+const char kHelp[] =
+    "dirpack makes, lists, verifies and unpacks dictionary package containers (.dir).\n"
+    "\n"
+    "create   packs dictionary files, in the order given, into OUT.dir. Each file's entry\n"
+    "         carries an id (the installed file's base name, at most 31 characters), an\n"
+    "         extension such as \".dic\" (at most 7), a date stamp text such as \"2024.05.01\"\n"
+    "         (at most 15) and a title (at most 31). Lengths count UTF-16 units: most Chinese\n"
+    "         characters count one. Ids and extensions must be plain file names: no path\n"
+    "         separators, \"..\", \":\", control characters or <>\"|?*, no trailing dot or\n"
+    "         space, no device name such as CON, NUL, COM1 or LPT1. Two entries may not\n"
+    "         install the same file. The files are streamed, never held whole; OUT.dir\n"
+    "         appears, replacing any older one, only once it is complete and checked.\n"
+    "  -m MANIFEST                 entries from a manifest file in UTF-8:\n"
+    "                                # comment (also ;)\n"
+    "                                [entry]\n"
+    "                                file  = data/oald8.dic   (relative to the manifest)\n"
+    "                                id    = oald8\n"
+    "                                ext   = .dic             (optional: the file's own)\n"
+    "                                date  = 2024.05.01\n"
+    "                                title = 牛津高阶英汉双解词典\n"
+    "  -e FILE ID EXT DATE TITLE   one entry from the command line.\n"
+    "list     prints the header and the entry table.\n"
+    "verify   checks what the installer's reader checks (header, format words, entry size,\n"
+    "         table), that every entry's texts end inside their fields, that ids and\n"
+    "         extensions are plain file names, and that every entry's data lie inside the\n"
+    "         file, reading each one through. Prints every problem found.\n"
+    "extract  writes each entry's data to FOLDER/ID+EXT, creating FOLDER when missing.\n"
+    "         Refuses a container verify finds invalid, before writing anything.\n"
+    "\n"
+    "Exit status: 0 success (verify: valid), 1 failure (verify: invalid), 2 wrong usage.";
+
+int Usage(const std::string& problem) {
+  PrintError("dirpack: " + problem);
+  PrintError(kUsage);
+  return kExitUsage;
+}
+
+int Fail(const std::vector<std::string>& problems, const std::string& prefix = "dirpack: ") {
+  for (const std::string& problem : problems) PrintError(prefix + problem);
+  return kExitFailed;
+}
+
+bool ToPath(const std::string& arg, std::wstring& path) { return Utf8ToPath(arg, path) && !path.empty(); }
+
+int Create(const std::vector<std::string>& args) {
+  if (args.size() < 2) return Usage("create needs the output file");
+  std::wstring out;
+  if (!ToPath(args[1], out)) return Usage("the output path is not valid text");
+  std::vector<PackItem> items;
+  std::vector<std::string> problems;
+  bool sources = false;
+  for (size_t i = 2; i < args.size();) {
+    if (args[i] == "-m" && i + 1 < args.size()) {
+      std::wstring manifest;
+      if (!ToPath(args[i + 1], manifest)) return Usage("the manifest path is not valid text");
+      ReadManifest(manifest, items, problems);
+      sources = true;
+      i += 2;
+    } else if (args[i] == "-e" && i + 5 < args.size()) {
+      PackItem item;
+      item.origin = "-e #" + std::to_string(items.size() + 1) + " (" + args[i + 1] + ")";
+      if (!ToPath(args[i + 1], item.sourcePath) || !Utf8ToUnits(args[i + 2], item.id) ||
+          !Utf8ToUnits(args[i + 3], item.ext) || !Utf8ToUnits(args[i + 4], item.date) ||
+          !Utf8ToUnits(args[i + 5], item.title)) {
+        return Usage("an -e argument is not valid text");
+      }
+      items.push_back(std::move(item));
+      sources = true;
+      i += 6;
+    } else {
+      return Usage("unexpected \"" + args[i] + "\" (or an option lacking its values)");
+    }
+  }
+  if (!sources) return Usage("create needs -m MANIFEST or -e FILE ID EXT DATE TITLE");
+  if (!problems.empty() || !WritePackage(out, items, problems)) {
+    PrintError("dirpack: " + args[1] + " not written:");
+    return Fail(problems, "  ");
+  }
+  PrintLine(args[1] + ": " + std::to_string(items.size()) + " entries written");
+  return kExitOk;
+}
+
+int List(const std::wstring& package) {
+  std::vector<std::string> lines;
+  std::string why;
+  if (!ListPackage(package, lines, why)) return Fail({PathToUtf8(package) + ": " + why});
+  for (const std::string& line : lines) PrintLine(line);
+  return kExitOk;
+}
+
+int Verify(const std::wstring& package) {
+  const std::string name = PathToUtf8(package);
+  PackageReport report;
+  const bool valid = CheckPackage(package, true, report);
+  for (const std::string& warning : report.warnings) PrintLine(name + ": warning: " + warning);
+  for (const std::string& problem : report.problems) PrintLine(name + ": " + problem);
+  if (!valid) {
+    PrintLine(name + ": invalid (" + std::to_string(report.problems.size()) + " problems)");
+    return kExitFailed;
+  }
+  PrintLine(name + ": valid, " + std::to_string(report.entryCount) + " entries, " + std::to_string(report.fileSize) +
+            " bytes");
+  return kExitOk;
+}
+
+int Extract(const std::wstring& package, const std::wstring& folder) {
+  std::vector<std::wstring> written;
+  std::vector<std::string> problems;
+  const bool ok = ExtractPackage(package, folder, written, problems);
+  for (const std::wstring& path : written) PrintLine(PathToUtf8(path));
+  if (!ok) {
+    PrintError("dirpack: " + PathToUtf8(package) + " not extracted" + (written.empty() ? "" : " completely") + ":");
+    return Fail(problems, "  ");
+  }
+  PrintLine(PathToUtf8(package) + ": " + std::to_string(written.size()) + " files extracted");
+  return kExitOk;
+}
+
+int Run(int argc, char** argv) {
+  std::vector<std::string> args;
+  if (!CommandArgs(argc, argv, args)) return Usage("the command line is not valid text");
+  if (args.empty()) return Usage("no command");
+  const std::string& command = args[0];
+  if (command == "--help" || command == "-h" || command == "help") {
+    PrintLine(kHelp);
+    return kExitOk;
+  }
+  if (command == "create") return Create(args);
+
+  const size_t wanted = command == "extract" ? 3 : 2;
+  if (command != "list" && command != "verify" && command != "extract")
+    return Usage("unknown command \"" + command + "\"");
+  if (args.size() != wanted)
+    return Usage(command + " takes " + (wanted == 3 ? "a container and a folder" : "one container"));
+  std::wstring package, folder;
+  if (!ToPath(args[1], package) || (wanted == 3 && !ToPath(args[2], folder))) return Usage("a path is not valid text");
+  if (command == "list") return List(package);
+  if (command == "verify") return Verify(package);
+  return Extract(package, folder);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Nothing below throws by design; running out of memory is the one way left.
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& error) {
+    PrintError(std::string("dirpack: ") + error.what());
+    return kExitFailed;
+  }
+}

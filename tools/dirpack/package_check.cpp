@@ -1,0 +1,169 @@
+#include "tools/dirpack/package_check.h"
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+#include "engine/byte_file.h"
+#include "engine/entry_name.h"
+#include "engine/package_format.h"
+#include "engine/package_reader.h"
+#include "tools/dirpack/text_encoding.h"
+
+namespace {
+
+constexpr uint32_t kReadChunkBytes = 2048;  // the installer's chunk
+
+std::string Hex(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "0x%08X", static_cast<unsigned>(value));
+  return text;
+}
+
+// Why the header cannot open, in the reader's order of checks; empty when it can.
+std::string HeaderProblem(const std::wstring& path) {
+  std::unique_ptr<ByteSource> file = OpenByteFile(path.c_str());
+  uint64_t size = 0;
+  if (!file || !file->Size(size)) return "cannot open the file";
+  uint8_t bytes[kPackageHeaderBytes];
+  uint32_t got = 0;
+  if (!file->Read(bytes, sizeof(bytes), got)) return "cannot read the file";
+  if (got < sizeof(bytes)) return "the file has " + std::to_string(got) + " bytes, fewer than its 32-byte header";
+  PackageHeader header;
+  DecodePackageHeader(bytes, header);
+  switch (CheckPackageHeader(header, size)) {
+    case HeaderFault::None:
+      return "";
+    case HeaderFault::BadMagic:
+      return "not a package container: magic " + Hex(header.magic) + ", expected \"93vn\" (" + Hex(kPackageMagic) + ")";
+    case HeaderFault::NoFormatWord:
+      return "format words " + std::to_string(header.format_a) + " and " + std::to_string(header.format_b) +
+             ": one of them must be 1";
+    case HeaderFault::BadEntrySize:
+      return "table entries of " + std::to_string(header.entry_size) + " bytes; the format's are 184";
+    case HeaderFault::TableBeyondFile:
+      return "a table of " + std::to_string(header.entry_count) + " entries needs " +
+             std::to_string(kPackageHeaderBytes + uint64_t{header.entry_count} * kPackageEntryBytes) +
+             " bytes, but the file has " + std::to_string(size);
+  }
+  return "unreadable header";
+}
+
+void CheckFieldEnds(const PackageTableEntry& entry, const std::string& label, std::vector<std::string>& problems) {
+  const struct {
+    const char* name;
+    const uint16_t* field;
+    size_t width;
+  } fields[] = {{"id", entry.id, kEntryIdUnits},
+                {"date", entry.date, kEntryDateUnits},
+                {"ext", entry.ext, kEntryExtUnits},
+                {"title", entry.title, kEntryTitleUnits}};
+  for (const auto& f : fields) {
+    if (!FieldHasEnd(f.field, f.width)) problems.push_back(label + ": its " + f.name + " field has no ending NUL");
+  }
+}
+
+void CheckNames(const PackageTableEntry& entry, const std::string& label, PackageReport& report) {
+  const std::wstring id = FieldText(entry.id, kEntryIdUnits);
+  const std::wstring ext = FieldText(entry.ext, kEntryExtUnits);
+  if (!IsPlainDictFileId(id))
+    report.problems.push_back(label + ": id \"" + DisplayUnits(id) + "\" is not a plain file name");
+  if (!IsPlainDictFileExt(ext)) {
+    report.problems.push_back(label + ": ext \"" + DisplayUnits(ext) + "\" is not a plain extension");
+  }
+  if (!UnitsAreWellFormed(id + ext)) report.warnings.push_back(label + ": its name holds a lone UTF-16 surrogate");
+  if (FieldText(entry.date, kEntryDateUnits).empty()) report.warnings.push_back(label + ": its date is empty");
+  if (FieldText(entry.title, kEntryTitleUnits).empty()) report.warnings.push_back(label + ": its title is empty");
+}
+
+bool RangeInsideFile(const PackageHeader& header, const PackageTableEntry& entry, uint64_t fileSize,
+                     const std::string& label, std::vector<std::string>& problems) {
+  const EntryRange range = EntryDataRange(header, entry);
+  if (range.end <= fileSize) return true;
+  problems.push_back(label + ": its data [" + std::to_string(range.begin) + ", " + std::to_string(range.end) + ") " +
+                     (range.begin > fileSize ? "begin" : "end") + " beyond the file's " + std::to_string(fileSize) +
+                     " bytes");
+  return false;
+}
+
+// Reads the entry as the installer does and counts what arrives.
+void ReadThrough(CPackageReader& reader, uint32_t index, const std::string& label, std::vector<std::string>& problems) {
+  const uint32_t size = reader.Entry(index).size;
+  if (!reader.SeekToEntry(index)) {
+    problems.push_back(label + ": cannot position at its data");
+    return;
+  }
+  char buffer[kReadChunkBytes];
+  uint64_t delivered = 0;
+  for (;;) {
+    uint32_t length = kReadChunkBytes;
+    const int result = reader.ReadChunk(index, buffer, length);
+    if (result < 0) {
+      problems.push_back(label + ": reading its data failed after " + std::to_string(delivered) + " bytes");
+      return;
+    }
+    delivered += length;
+    if (result == 0 || delivered > size) break;
+  }
+  if (delivered != size) {
+    problems.push_back(label + ": " + std::to_string(delivered) + " bytes read of " + std::to_string(size));
+  }
+}
+
+std::wstring NameKey(const PackageTableEntry& entry) {
+  std::wstring key = FieldText(entry.id, kEntryIdUnits) + FieldText(entry.ext, kEntryExtUnits);
+  for (wchar_t& c : key) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
+  return key;
+}
+
+}  // namespace
+
+std::string EntryLabel(const CPackageReader& reader, uint32_t index) {
+  const PackageTableEntry& entry = reader.Entry(index);
+  return "entry " + std::to_string(index) + " (" +
+         DisplayUnits(FieldText(entry.id, kEntryIdUnits) + FieldText(entry.ext, kEntryExtUnits)) + ")";
+}
+
+bool OpenPackage(CPackageReader& reader, const std::wstring& path, std::string& why) {
+  if (reader.Open(path.c_str())) return true;
+  why = HeaderProblem(path);
+  if (why.empty()) why = "the entry table cannot be read";
+  return false;
+}
+
+bool CheckPackage(const std::wstring& path, bool readData, PackageReport& report) {
+  CPackageReader reader;
+  std::string why;
+  if (!OpenPackage(reader, path, why)) {
+    report.problems.push_back(why);
+    return false;
+  }
+  const PackageHeader& header = reader.Header();
+  report.entryCount = reader.EntryCount();
+  report.fileSize = reader.FileSize();
+  if (report.fileSize > kPackageMaxFileBytes) {
+    report.problems.push_back("the file has " + std::to_string(report.fileSize) +
+                              " bytes; the format's 32-bit positions need containers below 2 GiB");
+  }
+  const uint64_t tableEnd = kPackageHeaderBytes + uint64_t{kPackageEntryBytes} * report.entryCount;
+  if (header.data_offset < tableEnd) {
+    report.problems.push_back("the data area begins at " + std::to_string(header.data_offset) +
+                              ", inside the header and table, which end at " + std::to_string(tableEnd));
+  }
+
+  std::map<std::wstring, uint32_t> names;
+  for (uint32_t i = 0; i < report.entryCount; ++i) {
+    const PackageTableEntry& entry = reader.Entry(i);
+    const std::string label = EntryLabel(reader, i);
+    CheckFieldEnds(entry, label, report.problems);
+    CheckNames(entry, label, report);
+    const auto [at, added] = names.emplace(NameKey(entry), i);
+    if (!added) report.warnings.push_back(label + ": installs the same file as entry " + std::to_string(at->second));
+    if (RangeInsideFile(header, entry, report.fileSize, label, report.problems) && readData) {
+      ReadThrough(reader, i, label, report.problems);
+    }
+  }
+  return report.problems.empty();
+}

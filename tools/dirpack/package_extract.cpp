@@ -1,0 +1,98 @@
+#include "tools/dirpack/package_extract.h"
+
+#include <map>
+
+#include "engine/package_format.h"
+#include "engine/package_reader.h"
+#include "tools/dirpack/file_system.h"
+#include "tools/dirpack/package_check.h"
+#include "tools/dirpack/text_encoding.h"
+
+namespace {
+
+constexpr uint32_t kChunkBytes = 64 * 1024;
+
+// The entries' file names, or none when any cannot be used here or two name one file.
+bool PlanNames(const CPackageReader& reader, std::vector<std::wstring>& names, std::vector<std::string>& problems) {
+  std::map<std::wstring, uint32_t> seen;
+  for (uint32_t i = 0; i < reader.EntryCount(); ++i) {
+    const PackageTableEntry& entry = reader.Entry(i);
+    const std::wstring units = FieldText(entry.id, kEntryIdUnits) + FieldText(entry.ext, kEntryExtUnits);
+    std::wstring name;
+    if (!UnitsToPath(units, name)) {
+      problems.push_back(EntryLabel(reader, i) + ": its name cannot be spelled as a file name here");
+      continue;
+    }
+    // Case is compared loosely: Windows names differing only in case are one file.
+    std::wstring key = units;
+    for (wchar_t& c : key) {
+      if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    }
+    const auto [at, added] = seen.emplace(key, i);
+    if (!added)
+      problems.push_back(EntryLabel(reader, i) + ": names the same file as entry " + std::to_string(at->second));
+    names.push_back(name);
+  }
+  return problems.empty();
+}
+
+bool ExtractEntry(CPackageReader& reader, uint32_t index, const std::wstring& path, std::vector<char>& buffer,
+                  std::vector<std::string>& problems) {
+  OutputFile out;
+  if (!out.Create(path)) {
+    problems.push_back("cannot create a file beside \"" + PathToUtf8(path) + "\"");
+    return false;
+  }
+  if (!reader.SeekToEntry(index)) {
+    problems.push_back(EntryLabel(reader, index) + ": cannot position at its data");
+    return false;
+  }
+  int result = 1;
+  while (result == 1) {
+    uint32_t length = kChunkBytes;
+    result = reader.ReadChunk(index, buffer.data(), length);
+    if (result < 0) {
+      problems.push_back(EntryLabel(reader, index) + ": reading its data failed");
+      return false;
+    }
+    if (!out.Write(buffer.data(), length)) {
+      problems.push_back("cannot write \"" + PathToUtf8(out.TempPath()) + "\"");
+      return false;
+    }
+  }
+  if (!out.Finish() || !out.Publish()) {
+    problems.push_back("cannot write \"" + PathToUtf8(path) + "\"");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ExtractPackage(const std::wstring& package, const std::wstring& folder, std::vector<std::wstring>& written,
+                    std::vector<std::string>& problems) {
+  PackageReport report;
+  if (!CheckPackage(package, false, report)) {
+    problems.insert(problems.end(), report.problems.begin(), report.problems.end());
+    return false;
+  }
+  CPackageReader reader;
+  std::string why;
+  if (!OpenPackage(reader, package, why)) {
+    problems.push_back(why);
+    return false;
+  }
+  std::vector<std::wstring> names;
+  if (!PlanNames(reader, names, problems)) return false;
+  if (!MakeFolders(folder)) {
+    problems.push_back("cannot create the folder \"" + PathToUtf8(folder) + "\"");
+    return false;
+  }
+  std::vector<char> buffer(kChunkBytes);
+  for (uint32_t i = 0; i < reader.EntryCount(); ++i) {
+    const std::wstring path = JoinPath(folder, names[i]);
+    if (!ExtractEntry(reader, i, path, buffer, problems)) return false;
+    written.push_back(path);
+  }
+  return true;
+}

@@ -1,0 +1,21 @@
+// UTF-8 on disk and on the command line; UTF-16 code units in the container's fields; the
+// platform's wide strings for paths (UTF-16 on Windows, whole code points elsewhere).
+#pragma once
+
+#include <string>
+
+// Field texts hold one UTF-16 code unit per wchar_t, as FieldText gives them.
+bool Utf8ToUnits(const std::string& utf8, std::wstring& units);
+// Lone surrogates, which no UTF-8 can carry, become U+FFFD.
+std::string UnitsToUtf8(const std::wstring& units);
+// Whether the units pair up into whole characters.
+bool UnitsAreWellFormed(const std::wstring& units);
+
+bool Utf8ToPath(const std::string& utf8, std::wstring& path);
+std::string PathToUtf8(const std::wstring& path);
+// A field text as a path component; false when it holds a lone surrogate.
+bool UnitsToPath(const std::wstring& units, std::wstring& path);
+
+// The text for a message: control characters and lone surrogates written as escapes, so that a
+// hostile name cannot disturb the terminal or hide what it is.
+std::string DisplayUnits(const std::wstring& units);
