@@ -1,5 +1,6 @@
 #include "engine/install_plan.h"
 
+#include <string_view>
 #include <unordered_map>
 
 namespace {
@@ -17,18 +18,27 @@ bool IsPlanned(const PackageEntry& entry) { return entry.action == Install || en
 }  // namespace
 
 bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDict>& installed, PlanHost& host) {
-  // File name -> first installed record of that name; emplace keeps the first one.
-  std::unordered_map<std::wstring, const InstalledDict*> byFileName;
+  // File name -> first installed record of that name; emplace keeps the first one. The keys view
+  // the installed records' own names, which stay put while the plan is made.
+  std::unordered_map<std::wstring_view, const InstalledDict*> byFileName;
   byFileName.reserve(installed.size());
   for (const InstalledDict& dict : installed) byFileName.emplace(dict.fileName, &dict);
 
+  std::wstring dataDir;
+  bool haveDataDir = false;
+  std::wstring key;  // reused, so looking an entry up allocates nothing
   for (PackageFile& file : files) {
     if (!file.entries) continue;
     for (PackageEntry& entry : *file.entries) {
-      const auto found = byFileName.find(entry.id + entry.ext);
+      key.assign(entry.id).append(entry.ext);
+      const auto found = byFileName.find(key);
       if (found == byFileName.end()) {
-        std::wstring dataDir;
-        host.GetDictDataDir(dataDir);  // cannot fail once the inventory found the host folder
+        // Asked once per plan: the first call creates the folder when it is missing, and the
+        // path cannot change while the plan is made (nor fail once the inventory found the host).
+        if (!haveDataDir) {
+          host.GetDictDataDir(dataDir);
+          haveDataDir = true;
+        }
         entry.action = Install;
         entry.targetPath = dataDir + L"\\" + entry.id + entry.ext;
         continue;
