@@ -1,0 +1,33 @@
+// The private window messages from the installation worker to the wizard dialog, defined once for
+// the whole program. All but the last are sent synchronously (SendMessageW) from the worker thread,
+// so the worker waits for the dialog's answer. wParam strings are NUL-terminated UTF-16 owned by
+// the worker and valid only during the send; lParam actions are EntryAction numbers (1 Install,
+// 2 Upgrade). Portable: no Win32 header needed.
+#pragma once
+
+constexpr unsigned kWmUserBase = 0x0400;  // WM_USER
+
+// Sent once before anything else of a run. wParam 0, lParam 0. Answer ignored.
+constexpr unsigned WM_INSTALL_START = kWmUserBase + 2010;  // 3034
+// Sent once after the last package file, only when the run was not stopped. wParam 0, lParam 0.
+// Answer ignored; the worker touches neither the engine nor the dialog after it.
+constexpr unsigned WM_INSTALL_FINISH = kWmUserBase + 2011;  // 3035
+// Sent when a planned entry begins. wParam the entry's title, lParam its action. Answer ignored.
+constexpr unsigned WM_ITEM_START = kWmUserBase + 2012;  // 3036
+// Sent when an entry's data are complete in its target file. wParam title, lParam action.
+// Answer ignored.
+constexpr unsigned WM_ITEM_SUCCESS = kWmUserBase + 2013;  // 3037
+// Sent after every chunk of at most 2048 bytes (also after a failed read, and once for an empty
+// entry): one progress step. wParam 0, lParam 0. Answer ignored.
+constexpr unsigned WM_INSTALL_STEP = kWmUserBase + 2014;  // 3038
+// Sent after a failed entry has been rolled back. wParam title, lParam action.
+// Answer 1: go on with the next entry; anything else stops the run at once.
+constexpr unsigned WM_ITEM_FAIL = kWmUserBase + 2015;  // 3039
+// Sent when a package container cannot be opened. wParam the container's full path, lParam 0.
+// Answer 1: go on with the next package file; anything else stops the run at once.
+constexpr unsigned WM_UNPACK_FAIL = kWmUserBase + 2016;  // 3040
+
+// Posted (PostMessageW, never sent) by the worker thread when the run ended without
+// WM_INSTALL_FINISH (stopped by an answer, or the inventory could not be built) while the dialog
+// still exists, so that the dialog can leave its running state. wParam 0, lParam 0; no answer.
+constexpr unsigned WM_INSTALL_ABORTED = kWmUserBase + 2017;  // 3041
