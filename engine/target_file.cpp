@@ -1,0 +1,49 @@
+#include "engine/target_file.h"
+
+namespace {
+
+TargetFault injectedFault = TargetFault::None;
+uint64_t faultAfterBytes = 0;
+uint64_t bytesSinceInjection = 0;
+
+}  // namespace
+
+void InjectTargetFaultForTesting(TargetFault fault, uint64_t afterBytes) {
+  injectedFault = fault;
+  faultAfterBytes = afterBytes;
+  bytesSinceInjection = 0;
+}
+
+TargetFile::~TargetFile() { Close(); }
+
+bool TargetFile::Open(const std::wstring& path, Creation creation) {
+  if (handle_ != INVALID_HANDLE_VALUE || path.empty()) return false;
+  const DWORD disposition = creation == Creation::NewOnly ? CREATE_NEW : CREATE_ALWAYS;
+  handle_ = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return handle_ != INVALID_HANDLE_VALUE;
+}
+
+bool TargetFile::Write(const void* data, uint32_t length) {
+  if (handle_ == INVALID_HANDLE_VALUE) return false;
+  uint32_t allowed = length;
+  if (injectedFault == TargetFault::Write) {
+    const uint64_t room = faultAfterBytes > bytesSinceInjection ? faultAfterBytes - bytesSinceInjection : 0;
+    if (room < length) allowed = static_cast<uint32_t>(room);
+  }
+  DWORD written = 0;
+  if (allowed > 0 && !WriteFile(handle_, data, allowed, &written, nullptr)) return false;
+  bytesSinceInjection += written;
+  if (allowed < length) {
+    SetLastError(ERROR_DISK_FULL);
+    return false;
+  }
+  return written == length;
+}
+
+bool TargetFile::Close() {
+  if (handle_ == INVALID_HANDLE_VALUE) return false;
+  const bool closed = CloseHandle(handle_) != 0;
+  handle_ = INVALID_HANDLE_VALUE;
+  return closed && injectedFault != TargetFault::Close;
+}
