@@ -1,0 +1,135 @@
+#include "engine/install_run.h"
+
+#include <string>
+
+#include "engine/dict_registration.h"
+#include "engine/install_engine.h"
+#include "engine/install_messages.h"
+#include "engine/package_reader.h"
+#include "engine/replace_file.h"
+#include "engine/target_file.h"
+
+namespace {
+
+uintptr_t TextParam(const std::wstring& text) { return reinterpret_cast<uintptr_t>(text.c_str()); }
+
+enum class PathState { Missing, File, Folder };
+
+// Attributes that cannot be read for any reason but absence count as a file: something may be
+// there, and it must not be overwritten without a copy.
+PathState Probe(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathState::Missing : PathState::File;
+  }
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathState::Folder : PathState::File;
+}
+
+// Secures a fallback copy of whatever the entry is about to replace. False when the target would
+// have to be overwritten with nothing to fall back on.
+bool SecureFallback(const PackageEntry& entry, PathState target, EntryFootprint& footprint) {
+  const bool replacing = target != PathState::Missing;
+  // A new install into a free path has nothing to protect; an upgrade whose file has gone in the
+  // meantime still adopts an earlier run's backup, as its success would remove that backup.
+  if (!replacing && entry.action != Upgrade) return true;
+  if (replacing && ReplaceFile(entry.targetPath, ReplaceMode::Backup)) {
+    footprint.backupMade = true;
+    return true;
+  }
+  if (Probe(BackupPathOf(entry.targetPath)) == PathState::File) {
+    footprint.earlierBackup = true;
+    return true;
+  }
+  return !replacing;
+}
+
+// Streams the entry's data into the target, one progress step per chunk (also after a failed
+// read, and once for an empty entry). True when every byte was read and written.
+bool CopyEntryData(const PackageEntry& entry, InstallReporter& reporter, CPackageReader& reader, TargetFile& target) {
+  char buffer[kInstallChunkBytes];
+  int read = 0;
+  bool written = true;
+  do {
+    uint32_t length = kInstallChunkBytes;
+    read = reader.ReadChunk(entry.index, buffer, length);
+    if (read != -1) written = length <= kInstallChunkBytes && target.Write(buffer, length);
+    reporter.Send(WM_INSTALL_STEP, 0, 0);
+  } while (read == 1 && written);
+  const bool closed = target.Close();
+  return read != -1 && written && closed;
+}
+
+}  // namespace
+
+bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackageReader& reader,
+                  EntryFootprint& footprint) {
+  footprint = EntryFootprint{};
+  reporter.Send(WM_ITEM_START, TextParam(entry.title), entry.action);
+  if (entry.targetPath.empty()) return false;
+
+  const PathState target = Probe(entry.targetPath);
+  if (target == PathState::Folder) return false;
+  if (!SecureFallback(entry, target, footprint)) return false;
+  if (!reader.SeekToEntry(entry.index)) return false;
+
+  // Only an earlier backup leaves the old file in place to be rewritten; otherwise the path is
+  // free (moved aside, or never there) and the new file must not truncate anything that appeared.
+  const bool rewrite = footprint.earlierBackup && target == PathState::File;
+  if (rewrite) MakeWritable(entry.targetPath);
+  TargetFile file;
+  if (!file.Open(entry.targetPath, rewrite ? TargetFile::Creation::Overwrite : TargetFile::Creation::NewOnly)) {
+    return false;
+  }
+  footprint.targetWritten = true;
+  if (!CopyEntryData(entry, reporter, reader, file)) return false;
+
+  if (footprint.backupMade || footprint.earlierBackup) ReplaceFile(BackupPathOf(entry.targetPath), ReplaceMode::Delete);
+  // The data are in place: registration and image are secondary and do not fail the entry.
+  RegisterDictConfig(entry);
+  CopyDictImage(entry.id);
+  reporter.Send(WM_ITEM_SUCCESS, TextParam(entry.title), entry.action);
+  return true;
+}
+
+bool RollBackEntry(InstallReporter& reporter, const PackageEntry& entry, const EntryFootprint& footprint) {
+  const bool haveBackup = footprint.backupMade || footprint.earlierBackup;
+  if (footprint.targetWritten) {
+    // The file at the target is this entry's own partial copy.
+    ReplaceFile(entry.targetPath, haveBackup ? ReplaceMode::Restore : ReplaceMode::Delete);
+  } else if (footprint.backupMade && Probe(entry.targetPath) == PathState::Missing) {
+    // Moved aside but never replaced: move it back, unless something else took its place.
+    ReplaceFile(entry.targetPath, ReplaceMode::Restore);
+  }
+  return reporter.Send(WM_ITEM_FAIL, TextParam(entry.title), entry.action) == 1;
+}
+
+bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter) {
+  reporter.Send(WM_INSTALL_START, 0, 0);
+  for (const PackageFile& file : files) {
+    if (!file.entries) continue;
+    CPackageReader reader;
+    if (!reader.Open(file.path.c_str())) {
+      if (reporter.Send(WM_UNPACK_FAIL, TextParam(file.path), 0) != 1) return false;
+      continue;
+    }
+    for (const PackageEntry& entry : *file.entries) {
+      if (entry.action == Skip) continue;
+      EntryFootprint footprint;
+      if (!InstallEntry(entry, reporter, reader, footprint) && !RollBackEntry(reporter, entry, footprint)) {
+        reader.Close();
+        return false;
+      }
+    }
+    reader.Close();
+  }
+  reporter.Send(WM_INSTALL_FINISH, 0, 0);
+  return true;
+}
+
+bool InstallEngine::RunInstall(HWND dialog) {
+  if (dialog == nullptr || !IsWindow(dialog)) return false;
+  if (!EnsureLists()) return false;
+  WindowReporter reporter(dialog);
+  return InstallAll(packageFiles, reporter);
+}

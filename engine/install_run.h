@@ -1,0 +1,36 @@
+// The installation run: every planned entry of every package container is copied to its target
+// file in the host, with a backup of the file it replaces, and rolled back when it fails. Each
+// step is reported through an InstallReporter (messages in engine/install_messages.h).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/install_reporter.h"
+#include "engine/inventory_records.h"
+
+class CPackageReader;
+
+// Bytes copied per read, write and progress step.
+constexpr uint32_t kInstallChunkBytes = 2048;
+
+// What an entry's own steps did to the host's files, so that its rollback undoes exactly that and
+// never deletes or replaces a file it neither created nor backed up.
+struct EntryFootprint {
+  bool backupMade = false;     // the file at the target path was renamed to its backup name
+  bool earlierBackup = false;  // a backup left by an earlier run stands in as the fallback copy
+  bool targetWritten = false;  // the target file was created or truncated by this entry
+};
+
+// Installs every planned entry of every package file, in order. True when every package file has
+// been dealt with (failed entries included); false when an answer asked to stop.
+bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter);
+
+// Copies one planned entry from the open reader to its targetPath and reports its start, steps
+// and success. Fills footprint as it goes, also on failure, for RollBackEntry.
+bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackageReader& reader,
+                  EntryFootprint& footprint);
+
+// Undoes what a failed InstallEntry did (per footprint) and reports the failure. True when the
+// answer lets the run go on.
+bool RollBackEntry(InstallReporter& reporter, const PackageEntry& entry, const EntryFootprint& footprint);
