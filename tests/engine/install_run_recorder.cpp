@@ -1,0 +1,112 @@
+#include "tests/engine/install_run_recorder.h"
+
+#include "engine/install_messages.h"
+#include "tests/support/win_test_support.h"
+#include "wizard/install_worker.h"
+
+namespace installrun {
+namespace {
+
+const wchar_t* const kWindowClass = L"PakorraInstallRunTestWindow";
+
+std::string Text(uintptr_t wParam) {
+  return wParam == 0 ? "<null>" : testsupport::Narrow(reinterpret_cast<const wchar_t*>(wParam));
+}
+
+std::string Bare(const char* name, uintptr_t wParam, intptr_t lParam) {
+  std::string out = name;
+  if (wParam != 0 || lParam != 0) out += " ?" + std::to_string(wParam) + "," + std::to_string(lParam);
+  return out;
+}
+
+}  // namespace
+
+std::string Describe(unsigned message, uintptr_t wParam, intptr_t lParam) {
+  switch (message) {
+    case WM_INSTALL_START:
+      return Bare("start", wParam, lParam);
+    case WM_INSTALL_FINISH:
+      return Bare("finish", wParam, lParam);
+    case WM_INSTALL_STEP:
+      return Bare("step", wParam, lParam);
+    case WM_ITEM_START:
+      return "item_start " + Text(wParam) + " " + std::to_string(lParam);
+    case WM_ITEM_SUCCESS:
+      return "success " + Text(wParam) + " " + std::to_string(lParam);
+    case WM_ITEM_FAIL:
+      return "fail " + Text(wParam) + " " + std::to_string(lParam);
+    case WM_UNPACK_FAIL:
+      return "unpack_fail " + Text(wParam) + (lParam != 0 ? " ?" + std::to_string(lParam) : "");
+    default:
+      return "message " + std::to_string(message);
+  }
+}
+
+void ExpectEntry(std::vector<std::string>& log, const std::wstring& title, int action, int steps, bool succeeds) {
+  const std::string suffix = " " + testsupport::Narrow(title) + " " + std::to_string(action);
+  log.push_back("item_start" + suffix);
+  for (int i = 0; i < steps; ++i) log.push_back("step");
+  log.push_back((succeeds ? "success" : "fail") + suffix);
+}
+
+intptr_t RecordingReporter::Send(unsigned message, uintptr_t wParam, intptr_t lParam) {
+  log.push_back(Describe(message, wParam, lParam));
+  const auto it = answers.find(message);
+  return it == answers.end() ? 1 : it->second;
+}
+
+ProtocolWindow::ProtocolWindow() {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = kWindowClass;
+  RegisterClassW(&wc);  // fails harmlessly when already registered
+  hwnd_ = CreateWindowExW(0, kWindowClass, L"install run", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                          wc.hInstance, nullptr);
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+ProtocolWindow::~ProtocolWindow() { Destroy(); }
+
+void ProtocolWindow::Destroy() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  hwnd_ = nullptr;
+}
+
+LRESULT CALLBACK ProtocolWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<ProtocolWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr || message < WM_INSTALL_START || message > WM_INSTALL_ABORTED) {
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  if (message == WM_INSTALL_ABORTED) {
+    ++self->abortedPosts;
+    return 0;
+  }
+  // The worker waits in SendMessageW for every message of the run.
+  if ((InSendMessageEx(nullptr) & ISMEX_SEND) == 0) ++self->notSent;
+  self->log.push_back(Describe(message, static_cast<uintptr_t>(wParam), static_cast<intptr_t>(lParam)));
+  const auto it = self->answers.find(message);
+  return it == self->answers.end() ? 1 : it->second;
+}
+
+DWORD ProtocolWindow::RunWorker(InstallThreadParam* param) {
+  HANDLE thread = CreateThread(nullptr, 0, InstallThreadProc, param, 0, nullptr);
+  if (thread == nullptr) return 0xDEADu;
+  MSG msg;
+  for (;;) {
+    const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, 60000, QS_ALLINPUT);
+    if (woke != WAIT_OBJECT_0 + 1) break;  // the thread ended, or it hangs
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  // Messages the worker posted before it ended.
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  DWORD code = 0xBADu;
+  if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) GetExitCodeThread(thread, &code);
+  CloseHandle(thread);
+  return code;
+}
+
+}  // namespace installrun
