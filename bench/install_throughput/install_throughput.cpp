@@ -1,0 +1,258 @@
+// Installs a 64 MiB package through the real worker thread and message protocol, and measures in
+// the same run the protocol's floor: as many bare cross-thread SendMessageW round trips as the
+// install sends steps, plus CopyFileW of the same bytes. Then installs a 1 MiB and a 64 MiB
+// package, each in a fresh process, and prints their peak working sets: streaming keeps them equal.
+//
+//   install_throughput            the whole benchmark
+//   install_throughput --peak CONTAINER SIZE TARGET
+//                                 (internal) one install in this process; prints its peak working set
+
+// psapi.h needs the types of windows.h before it.
+// clang-format off
+#include <windows.h>
+#include <psapi.h>
+// clang-format on
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "engine/install_engine.h"
+#include "engine/install_messages.h"
+#include "engine/package_format.h"
+#include "wizard/install_worker.h"
+
+namespace {
+
+constexpr uint32_t kMiB = 1024 * 1024;
+constexpr int kRounds = 5;
+
+double Now() {
+  LARGE_INTEGER count, frequency;
+  QueryPerformanceCounter(&count);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Streams a one-entry container of size bytes to path through a small buffer.
+bool WriteContainer(const std::wstring& path, uint32_t size) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  PackageHeader header = {kPackageMagic,
+                          0,
+                          kPackageFormatWord,
+                          kPackageFormatWord,
+                          0,
+                          kPackageEntryBytes,
+                          1,
+                          kPackageHeaderBytes + kPackageEntryBytes};
+  PackageTableEntry entry = {};
+  entry.size = size;
+  const char16_t id[] = u"bench";
+  std::copy(id, id + 5, entry.id);
+  const char16_t ext[] = u".dic";
+  std::copy(ext, ext + 4, entry.ext);
+  uint8_t head[kPackageHeaderBytes + kPackageEntryBytes];
+  EncodePackageHeader(header, head);
+  EncodePackageTableEntry(entry, head + kPackageHeaderBytes);
+  DWORD written = 0;
+  bool ok = WriteFile(file, head, sizeof(head), &written, nullptr) && written == sizeof(head);
+  std::vector<char> block(64 * 1024);
+  uint32_t state = 12345;
+  for (uint32_t left = size; ok && left > 0;) {
+    for (char& c : block) c = static_cast<char>((state = state * 1664525u + 1013904223u) >> 24);
+    const DWORD chunk = std::min<uint32_t>(left, static_cast<uint32_t>(block.size()));
+    ok = WriteFile(file, block.data(), chunk, &written, nullptr) && written == chunk;
+    left -= chunk;
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+// The dialog's stand-in on the main thread: answers every message of the run with 1.
+class AnswerWindow {
+ public:
+  AnswerWindow() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"PakorraBenchDialog";
+    RegisterClassW(&wc);
+    hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                            wc.hInstance, nullptr);
+  }
+  ~AnswerWindow() { DestroyWindow(hwnd_); }
+  HWND hwnd() const { return hwnd_; }
+  static unsigned steps;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INSTALL_STEP) ++steps;
+    if (message >= WM_INSTALL_START && message <= WM_UNPACK_FAIL) return 1;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  HWND hwnd_ = nullptr;
+};
+unsigned AnswerWindow::steps = 0;
+
+// Runs the thread to its end while this thread handles the messages it sends; returns its exit code.
+DWORD RunPumping(LPTHREAD_START_ROUTINE routine, void* param) {
+  HANDLE thread = CreateThread(nullptr, 0, routine, param, 0, nullptr);
+  if (thread == nullptr) return 0xFFFFFFFFu;
+  MSG msg;
+  while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+  DWORD code = 0;
+  GetExitCodeThread(thread, &code);
+  CloseHandle(thread);
+  return code;
+}
+
+// One install of the container's single entry through InstallThreadProc. True when it finished.
+bool InstallOnce(const AnswerWindow& window, const std::wstring& container, uint32_t size, const std::wstring& target) {
+  DeleteFileW(target.c_str());
+  InstallEngine engine;
+  engine.listsReady = true;
+  PackageFile file;
+  file.path = container;
+  PackageEntry entry;
+  entry.size = size;
+  entry.id = L"bench";
+  entry.ext = L".dic";
+  entry.title = L"基准词典";
+  entry.targetPath = target;
+  entry.action = Install;
+  file.entries.emplace(1, entry);
+  engine.packageFiles.push_back(file);
+  InstallThreadParam param{window.hwnd(), &engine};
+  return RunPumping(InstallThreadProc, &param) == 0;
+}
+
+struct FloorJob {
+  HWND window;
+  unsigned roundTrips;
+  std::wstring source, copy;
+  bool copied;
+};
+
+DWORD WINAPI FloorThread(void* param) {
+  FloorJob* job = static_cast<FloorJob*>(param);
+  for (unsigned i = 0; i < job->roundTrips; ++i) SendMessageW(job->window, WM_INSTALL_STEP, 0, 0);
+  job->copied = CopyFileW(job->source.c_str(), job->copy.c_str(), FALSE) != 0;
+  return 0;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// Child mode: the install alone in a fresh process, then its peak working set in bytes.
+int PeakMode(const wchar_t* container, const wchar_t* sizeText, const wchar_t* target) {
+  AnswerWindow window;
+  const uint32_t size = static_cast<uint32_t>(wcstoul(sizeText, nullptr, 10));
+  if (!InstallOnce(window, container, size, target)) return 1;
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof(counters);
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters))) return 1;
+  std::printf("%llu\n", static_cast<unsigned long long>(counters.PeakWorkingSetSize));
+  return 0;
+}
+
+// Runs this program in peak mode and returns the figure it prints, or 0.
+unsigned long long PeakInFreshProcess(const std::wstring& container, uint32_t size, const std::wstring& target) {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(self) + L"\" --peak \"" + container + L"\" " + std::to_wstring(size) +
+                         L" \"" + target + L"\"";
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return 0;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION process = {};
+  const BOOL started =
+      CreateProcessW(self, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+  CloseHandle(writeEnd);
+  std::string output;
+  if (started) {
+    char buffer[256];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got > 0) output.append(buffer, got);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+  }
+  CloseHandle(readEnd);
+  return std::strtoull(output.c_str(), nullptr, 10);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 5 && std::wstring(argv[1]) == L"--peak") return PeakMode(argv[2], argv[3], argv[4]);
+
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring dir = std::wstring(temp) + L"pk_bench_" + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(dir.c_str(), nullptr);
+  const std::wstring big = dir + L"\\big.dir", small = dir + L"\\small.dir";
+  const std::wstring target = dir + L"\\bench.dic", copy = dir + L"\\copy.bin";
+  const uint32_t bigSize = 64 * kMiB, smallSize = 1 * kMiB;
+  if (!WriteContainer(big, bigSize) || !WriteContainer(small, smallSize)) {
+    std::printf("cannot write the containers in %ls\n", dir.c_str());
+    return 1;
+  }
+
+  AnswerWindow window;
+  std::vector<double> installs, floors, ratios;
+  unsigned installSteps = 0;
+  bool ok = true;
+  for (int round = 0; round < kRounds && ok; ++round) {
+    AnswerWindow::steps = 0;
+    double start = Now();
+    ok = InstallOnce(window, big, bigSize, target);
+    installs.push_back(Now() - start);
+    installSteps = AnswerWindow::steps;
+
+    AnswerWindow::steps = 0;
+    FloorJob job{window.hwnd(), installSteps, big, copy, false};
+    DeleteFileW(copy.c_str());
+    start = Now();
+    RunPumping(FloorThread, &job);
+    floors.push_back(Now() - start);
+    ok = ok && job.copied && AnswerWindow::steps == installSteps;
+    ratios.push_back(installs.back() / floors.back());
+    std::printf("round %d: install %.3f s, floor %.3f s, ratio %.3f\n", round + 1, installs.back(), floors.back(),
+                ratios.back());
+  }
+  if (!ok) {
+    std::printf("a run failed\n");
+    return 1;
+  }
+  const double install = Median(installs), floor = Median(floors);
+  std::printf("64 MiB install through the worker and messages: %.3f s (%u steps, median of %d)\n", install,
+              installSteps, kRounds);
+  std::printf("floor: %u SendMessageW round trips + CopyFileW of 64 MiB: %.3f s\n", installSteps, floor);
+  // Install and floor run back to back in each round, so the median of the rounds' ratios is the
+  // figure least disturbed by other load on the machine.
+  std::printf("ratio install/floor: %.3f (median of the rounds' ratios; target <= 1.15)\n", Median(ratios));
+
+  const unsigned long long peakSmall = PeakInFreshProcess(small, smallSize, target);
+  const unsigned long long peakBig = PeakInFreshProcess(big, bigSize, target);
+  std::printf("peak working set, 1 MiB install: %llu KiB\n", peakSmall / 1024);
+  std::printf("peak working set, 64 MiB install: %llu KiB (%+lld KiB, target within 1024 KiB)\n", peakBig / 1024,
+              (static_cast<long long>(peakBig) - static_cast<long long>(peakSmall)) / 1024);
+
+  for (const std::wstring& path : {big, small, target, copy}) DeleteFileW(path.c_str());
+  RemoveDirectoryW(dir.c_str());
+  return peakSmall != 0 && peakBig != 0 ? 0 : 1;
+}
