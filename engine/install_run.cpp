@@ -33,8 +33,10 @@ bool SecureFallback(const PackageEntry& entry, PathState target, EntryFootprint&
   // A new install into a free path has nothing to protect; an upgrade whose file has gone in the
   // meantime still adopts an earlier run's backup, as its success would remove that backup.
   if (!replacing && entry.action != Upgrade) return true;
+  const DWORD attributes = GetFileAttributesW(entry.targetPath.c_str());
   if (replacing && ReplaceFile(entry.targetPath, ReplaceMode::Backup)) {
     footprint.backupMade = true;
+    footprint.movedAttributes = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes;
     return true;
   }
   if (Probe(BackupPathOf(entry.targetPath)) == PathState::File) {
@@ -93,13 +95,21 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
 }
 
 bool RollBackEntry(InstallReporter& reporter, const PackageEntry& entry, const EntryFootprint& footprint) {
-  const bool haveBackup = footprint.backupMade || footprint.earlierBackup;
+  bool restored = false;
   if (footprint.targetWritten) {
     // The file at the target is this entry's own partial copy.
-    ReplaceFile(entry.targetPath, haveBackup ? ReplaceMode::Restore : ReplaceMode::Delete);
+    if (footprint.backupMade || footprint.earlierBackup) {
+      restored = ReplaceFile(entry.targetPath, ReplaceMode::Restore);
+    } else {
+      ReplaceFile(entry.targetPath, ReplaceMode::Delete);
+    }
   } else if (footprint.backupMade && Probe(entry.targetPath) == PathState::Missing) {
     // Moved aside but never replaced: move it back, unless something else took its place.
-    ReplaceFile(entry.targetPath, ReplaceMode::Restore);
+    restored = ReplaceFile(entry.targetPath, ReplaceMode::Restore);
+  }
+  // The backup lost its read-only attribute on the way out; the installed file gets it back.
+  if (restored && footprint.backupMade && footprint.movedAttributes != 0) {
+    SetFileAttributesW(entry.targetPath.c_str(), footprint.movedAttributes);
   }
   return reporter.Send(WM_ITEM_FAIL, TextParam(entry.title), entry.action) == 1;
 }

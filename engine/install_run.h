@@ -17,9 +17,10 @@ constexpr uint32_t kInstallChunkBytes = 2048;
 // What an entry's own steps did to the host's files, so that its rollback undoes exactly that and
 // never deletes or replaces a file it neither created nor backed up.
 struct EntryFootprint {
-  bool backupMade = false;     // the file at the target path was renamed to its backup name
-  bool earlierBackup = false;  // a backup left by an earlier run stands in as the fallback copy
-  bool targetWritten = false;  // the target file was created or truncated by this entry
+  bool backupMade = false;       // the file at the target path was renamed to its backup name
+  bool earlierBackup = false;    // a backup left by an earlier run stands in as the fallback copy
+  bool targetWritten = false;    // the target file was created or truncated by this entry
+  uint32_t movedAttributes = 0;  // attributes of the file moved aside, given back with it
 };
 
 // Installs every planned entry of every package file, in order. True when every package file has

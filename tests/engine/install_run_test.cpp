@@ -379,6 +379,7 @@ TEST_F(InstallRunTest, EntryMissingFromTheContainerPutsTheInstalledFileBack) {
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", Upgrade, 0, false), {"finish"}}));
   EXPECT_EQ(Content(Target(L"up")), "installed");
+  EXPECT_TRUE(IsReadOnly(Target(L"up")));
   EXPECT_TRUE(Backups().empty());
 }
 
@@ -440,6 +441,7 @@ TEST_F(InstallRunTest, FailedWriteFailsTheEntryAndRestoresTheBackup) {
   // The second chunk fits only partly: its step is sent, then the entry stops.
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", Upgrade, 2, false), {"finish"}}));
   EXPECT_EQ(Content(Target(L"up")), "installed");
+  EXPECT_TRUE(IsReadOnly(Target(L"up"))) << "back with the attributes it had";
   EXPECT_TRUE(Backups().empty());
 }
 
