@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# The end-to-end demo: the real wizard installs a sample package into a simulated host under Wine.
+# Called by ./demo (which sets up and builds first); see the README.
+#   walkthrough/run.sh BUILD_ROOT [--headless]
+set -euo pipefail
+src=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "${1:?build root}" && pwd)
+mode=${2:-auto}
+bin=$root/win64/bin
+out=$root/demo
+wine_dir=$out/wine
+
+fail() { echo "DEMO FAILED: $*" >&2; exit 1; }
+[ -x "$bin/pakorra.exe" ] || fail "no $bin/pakorra.exe: build first (./demo does)"
+
+headless=1
+if [ "$mode" != --headless ] && [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then headless=0; fi
+
+# A private prefix for the demo, on Xvfb when headless, on the user's display otherwise.
+"$src/tools/wine/env" stop "$wine_dir" >/dev/null 2>&1 || true
+if [ $headless = 0 ]; then PAKORRA_DISPLAY=$DISPLAY "$src/tools/wine/env" start "$wine_dir"
+else "$src/tools/wine/env" start "$wine_dir"; fi
+trap '"$src/tools/wine/env" stop "$wine_dir" >/dev/null 2>&1 || true' EXIT
+run() { "$src/tools/wine/run" "$wine_dir" "$@"; }
+drive_c=$wine_dir/prefix/drive_c
+# Without a window manager (Xvfb) nothing would draw the wizard's caption: let Wine draw it.
+[ $headless = 1 ] && run reg add 'HKCU\Software\Wine\AppDefaults\pakorra.exe\X11 Driver' /v Decorated /d N /f >/dev/null
+
+# The simulated host, as its setup leaves it.
+host_win='C:\Program Files\Lumidex 2.0'
+host=$drive_c/Program\ Files/Lumidex\ 2.0
+data=$host/plugin/localquery/dictdata
+rm -rf "$host" "$out/pictures"
+mkdir -p "$data" "$host/plugin/image" "$out/pictures"
+cp "$bin/simhost/LXDBCoreplus.dll" "$bin/simhost/zrdsvc.exe" "$bin/simhost/ZRDRepair.exe" "$host/"
+cp "$bin/simhost/Lumidex.exe" "$host/Lumidex.exe"
+printf '[hostapp]\r\ntray=1\r\ntray_delay_ms=1500\r\nlifetime_ms=120000\r\n' > "$host/hostapp.ini"
+run reg add 'HKLM\SOFTWARE\Tolvaro\Dictionary 2.0' /v Location /t REG_SZ /d "$host_win" /f >/dev/null
+run reg add 'HKLM\SOFTWARE\Tolvaro\Dictionary 2.0' /v ExcutableName /t REG_SZ /d Lumidex.exe /f >/dev/null
+
+# Installed dictionaries: one older (held open by the running service), one older and read-only,
+# one newer than the package's, one the package does not touch.
+printf 'name=成语故事集\n<date_time>2026.03.01</date_time>\n旧版\n' > "$data/chengyu.dic"
+printf 'name=唐诗宋词选\n<date_time>2026.11.20</date_time>\n旧版\n' > "$data/Shici.DIP"
+chmod a-w "$data/Shici.DIP"
+
+printf 'name=天文术语表\n<date_time>2026.12.01</date_time>\n新版，比安装包里的更新\n' > "$data/tianwen.dic"
+printf 'name=自带词典\n<date_time>2025.01.01</date_time>\n' > "$data/builtin.dic"
+cp "$data/tianwen.dic" "$out/tianwen.before"
+printf '[builtin]\r\nid=builtin\r\nenable=1\r\n' > "$host/plugin/localquery/localquerydictcfg.ini"
+
+# The package as a publisher ships it: containers made with dirpack, the description file and
+# one picture per dictionary, beside the wizard.
+wizard_win='C:\users\Public\Downloads\词典包'
+wizard=$drive_c/users/Public/Downloads/词典包
+rm -rf "$wizard"; mkdir -p "$wizard/dict_image"
+cp "$bin/pakorra.exe" "$bin/vintora.dll" "$wizard/"
+"$root/native/bin/dirpack" create "$wizard/core.dir" -m "$src/walkthrough/sample/core.manifest" >/dev/null
+"$root/native/bin/dirpack" create "$wizard/extra.dir" -m "$src/walkthrough/sample/extra.manifest" >/dev/null
+{ printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$src/walkthrough/sample/dictconfig.ini"; } > "$wizard/dictconfig.ini"
+colors=(steelblue darkorange seagreen slateblue)
+i=0
+for id in hanying chengyu shici tianwen; do
+  convert -size 64x64 "xc:${colors[$i]}" -fill white -draw 'rectangle 14,12 50,52' "BMP3:$wizard/dict_image/$id.bmp"
+  i=$((i + 1))
+done
+
+# The host's service runs and holds the installed chengyu.dic open.
+run "$host_win\\zrdsvc.exe" --hold "$host_win\\plugin\\localquery\\dictdata\\chengyu.dic" --lifetime 300000 \
+  </dev/null >/dev/null 2>&1 &
+for _ in $(seq 100); do grep -q ready "$host/zrdsvc.log" 2>/dev/null && break; sleep 0.1; done
+grep -q ready "$host/zrdsvc.log" 2>/dev/null || fail "the simulated service did not start"
+
+echo "== Pakorra demo: $(ls "$wizard"/*.dir | wc -l) containers beside the wizard in $wizard_win"
+if [ $headless = 1 ]; then
+  echo "== no display of yours: the demo clicks through the wizard on Xvfb"
+  set +e
+  run "$bin/wizard_driver.exe" "$wizard_win\\pakorra.exe" "Z:${out//\//\\}\\pictures" | tr -d '\r' | tee "$out/driver.log"
+  driver=${PIPESTATUS[0]}
+  set -e
+  [ "$driver" = 0 ] || fail "the wizard run did not complete as a user expects (see above)"
+else
+  echo "== the wizard is on your display: click 下一步, then 完成 with the box ticked"
+  set +e; run "$wizard_win\\pakorra.exe"; echo "wizard ended with exit code $?"; set -e
+fi
+
+# What happened, read from the host's files.
+sleep 1
+echo "== dictionaries"
+verdict() { # id, installed file name, package file, installed before
+  local installed=$data/$2
+  if ! [ -f "$installed" ]; then echo "  $1: MISSING"; return 1; fi
+  if cmp -s "$installed" "$src/walkthrough/sample/dicts/$3"; then
+    if [ "$4" = yes ]; then echo "  $1: upgraded to the package's version"; else echo "  $1: installed"; fi
+  elif [ "$1" = tianwen ] && cmp -s "$installed" "$out/tianwen.before"; then
+    echo "  $1: left as it was (the installed copy is newer)"
+  else
+    echo "  $1: UNEXPECTED CONTENT"; return 1
+  fi
+}
+problems=0
+verdict hanying hanying.dic hanying.dic no || problems=1
+verdict chengyu chengyu.dic chengyu.dic yes || problems=1
+verdict shici Shici.DIP shici.dip yes || problems=1
+verdict tianwen tianwen.dic tianwen.dic yes || problems=1
+if ls "$data" | grep -q '_zev_av_'; then echo "  backup files left behind"; problems=1; fi
+[ -f "$host/plugin/image/tianwen.bmp" ] && { echo "  a picture was copied for a dictionary left alone"; problems=1; }
+for id in hanying chengyu shici; do  # tianwen was left alone, and so was its picture
+  cmp -s "$host/plugin/image/$id.bmp" "$wizard/dict_image/$id.bmp" || { echo "  image of $id not copied"; problems=1; }
+done
+
+echo "== host configuration (plugin\\localquery\\localquerydictcfg.ini)"
+cfg=$host/plugin/localquery/localquerydictcfg.ini
+if head -c2 "$cfg" | grep -q $'\xff\xfe'; then text=$(iconv -f UTF-16LE -t UTF-8 "$cfg"); else text=$(iconv -f GB18030 -t UTF-8 "$cfg"); fi
+printf '%s\n' "$text" | tr -d '\r' | awk '/^\[/{ if (s) print s; s="  " $0; next } /=/{ split($0, kv, "="); s = s " " kv[1] "=" kv[2] } END { if (s) print s }'
+for id in hanying chengyu shici tianwen; do
+  printf '%s\n' "$text" | tr -d '\r' | awk -v id="$id" '$0=="["id"]"{f=1;next} /^\[/{f=0} f&&$0=="enable=1"{ok=1} END{exit !ok}' \
+    || { echo "  $id is not enabled"; problems=1; }
+done
+
+echo "== host processes"
+grep -q 'stopping on request' "$host/zrdsvc.log" && echo "  service stopped by the repair tool" \
+  || { echo "  service was NOT stopped on request"; problems=1; }
+grep -q 'run -S' "$host/ZRDRepair.log" 2>/dev/null && echo "  repair tool ran with -S" || { echo "  repair tool did not run"; problems=1; }
+grep -q 'started' "$host/hostapp.log" 2>/dev/null && echo "  host started" || { echo "  host NOT started"; problems=1; }
+grep -q 'dict manager shown' "$host/hostapp.log" 2>/dev/null && echo "  dictionary manager shown: $(grep -m1 'dict manager shown' "$host/hostapp.log" | cut -d' ' -f2- | tr -d '\r')" \
+  || { echo "  dictionary manager NOT shown"; problems=1; }
+
+for bmp in "$out"/pictures/*.bmp; do
+  [ -f "$bmp" ] || continue
+  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+echo "== pictures of each page: $(ls "$out"/pictures/*.png 2>/dev/null | tr '\n' ' ')"
+[ $problems = 0 ] || fail "some steps did not happen (see above)"
+echo "== demo complete"
