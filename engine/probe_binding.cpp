@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr DWORD kPathChars = 260;
+constexpr DWORD kPathChars = MAX_PATH;  // 260
 constexpr wchar_t kProbeFileName[] = L"\\vintora.dll";
 
 ProbeBinding binding = {false, nullptr, nullptr, nullptr, nullptr, nullptr};
@@ -23,21 +23,25 @@ void Unbind() {
 
 }  // namespace
 
+bool ProbePathBesideProgram(const wchar_t* programPath, DWORD length, wchar_t (&out)[kPathChars]) {
+  if (length == 0 || length >= kPathChars) return false;
+  const wchar_t* lastSlash = wcsrchr(programPath, L'\\');
+  if (lastSlash == nullptr) return false;
+  const size_t folderChars = static_cast<size_t>(lastSlash - programPath);
+  const size_t suffixChars = sizeof(kProbeFileName) / sizeof(wchar_t) - 1;
+  if (folderChars + suffixChars + 1 > kPathChars) return false;
+  wmemcpy(out, programPath, folderChars);
+  wcscpy(out + folderChars, kProbeFileName);
+  return true;
+}
+
 bool BindVersionProbe() {
   if (binding.bound) return true;
 
+  wchar_t program[kPathChars] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, program, kPathChars);
   wchar_t path[kPathChars] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, kPathChars);
-  // A truncated path would name some ancestor folder, and vintora.dll would be loaded from there.
-  if (length == 0 || length >= kPathChars) return false;
-  wchar_t* lastSlash = wcsrchr(path, L'\\');
-  if (lastSlash == nullptr) return false;
-  *lastSlash = L'\0';
-
-  const size_t folderChars = static_cast<size_t>(lastSlash - path);
-  const size_t suffixChars = sizeof(kProbeFileName) / sizeof(wchar_t) - 1;
-  if (folderChars + suffixChars + 1 > kPathChars) return false;
-  wcscpy(lastSlash, kProbeFileName);
+  if (!ProbePathBesideProgram(program, length, path)) return false;
 
   binding.module = LoadLibraryW(path);
   if (binding.module == nullptr) return false;

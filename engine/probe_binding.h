@@ -26,3 +26,9 @@ bool InitDBCore(const wchar_t* corePath);
 
 // Callers use the entry points only after BindVersionProbe() returned true.
 const ProbeBinding& GetProbeBinding();
+
+// Where vintora.dll is looked for: the folder of `programPath`, which GetModuleFileNameW filled
+// with `length` characters, then "\vintora.dll". False when GetModuleFileNameW failed or
+// truncated the path (its folder would then be an ancestor's), when the path has no "\", or when
+// the result and its terminator do not fit 260 characters; `out` is then untouched.
+bool ProbePathBesideProgram(const wchar_t* programPath, DWORD length, wchar_t (&out)[MAX_PATH]);

@@ -56,6 +56,8 @@ bool GuardedText::Load(const wchar_t* path, DWORD access) {
   VirtualProtect(region + textPages * page, page, PAGE_NOACCESS, &previous);
   wchar_t* placed = reinterpret_cast<wchar_t*>(region + textPages * page - textBytes);
   std::memcpy(placed, text.c_str(), textBytes);
+  // The text is the core's: a caller that writes into it faults too.
+  VirtualProtect(region, textPages * page, PAGE_READONLY, &previous);
   region_ = region;
   text_ = placed;
   return true;

@@ -1,5 +1,6 @@
-// The descriptive text of a simulated dictionary file, held in memory that ends at a page that
-// cannot be read: whoever reads past the terminator faults at once instead of reading garbage.
+// The descriptive text of a simulated dictionary file, held in read-only memory that ends at a
+// page that cannot be read: whoever reads past the terminator, or writes into the core's text,
+// faults at once instead of going unnoticed.
 #pragma once
 
 #include <windows.h>

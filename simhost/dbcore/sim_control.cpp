@@ -39,9 +39,14 @@ std::string Trim(const std::string& text) {
   return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
+// Decimal or 0x hexadecimal; a value beyond 32 bits keeps its low bits, as a core's HRESULT would.
+int ToResult(const std::string& value) {
+  return static_cast<int>(static_cast<unsigned int>(std::strtoll(value.c_str(), nullptr, 0)));
+}
+
 void Apply(const std::string& name, const std::string& value, SimSettings& settings) {
-  if (name == "initialize") settings.initializeResult = std::atoi(value.c_str());
-  if (name == "getservice") settings.getServiceResult = std::atoi(value.c_str());
+  if (name == "initialize") settings.initializeResult = ToResult(value);
+  if (name == "getservice") settings.getServiceResult = ToResult(value);
   if (name == "service") settings.nullService = value == "null";
   if (name == "open") settings.openFails = value == "fail";
   if (name == "text") {

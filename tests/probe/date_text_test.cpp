@@ -1,11 +1,12 @@
 // Date text parse and compare vectors, native: the same code is built into vintora.dll.
 #include "probe/date_text.h"
-#include "tests/probe/dict_date_printing.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
+
+#include "tests/probe/dict_date_printing.h"
 
 namespace {
 

@@ -1,0 +1,182 @@
+// The wizard's binding of vintora.dll, each scenario in a fresh process: a copy of a helper
+// program placed in a folder of its own, run under this test as its debugger so that the
+// engine's diagnostics are seen in order with the helper's reports.
+#include "engine/probe_binding.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/probe/probe_lab.h"
+#include "tests/probe/traced_process.h"
+#include "tests/support/win_test_support.h"
+
+using probelab::CoreFolder;
+using testsupport::ExeDir;
+using testsupport::Narrow;
+using Lines = std::vector<std::wstring>;
+
+namespace {
+
+const std::wstring kBound = L"helper: bind=1 bound=1 module=1 entries=1111";
+const std::wstring kUnbound = L"helper: bind=0 bound=0 module=0 entries=0000";
+
+const std::wstring& Root() { return probelab::LabRoot(L"probe_binding_test"); }
+std::wstring BuiltProbe() { return ExeDir() + L"vintora.dll"; }
+std::wstring ProbeLackingStringToDate() { return ExeDir() + L"vintora_lacking_string_to_date.dll"; }
+std::wstring BuiltCore() { return ExeDir() + L"simhost\\LXDBCoreplus.dll"; }
+
+// Paths of 260 characters and more need the extended form for the file functions.
+std::wstring Extended(const std::wstring& path) { return L"\\\\?\\" + path; }
+
+// A wizard's folder: the helper program as `programName`, with `probe` copied in as vintora.dll
+// when given.
+struct WizardFolder {
+  std::wstring dir;
+  std::wstring program;
+
+  WizardFolder(const std::wstring& folder, const std::wstring& probe, const std::wstring& programName = L"p.exe")
+      : dir(folder), program(folder + L"\\" + programName) {
+    CreateDirectoryW(Extended(dir).c_str(), nullptr);
+    EXPECT_TRUE(CopyFileW((ExeDir() + L"probe_binding_helper.exe").c_str(), Extended(program).c_str(), FALSE));
+    if (!probe.empty()) {
+      EXPECT_TRUE(CopyFileW(probe.c_str(), Extended(probeFile()).c_str(), FALSE));
+    }
+  }
+  std::wstring probeFile() const { return dir + L"\\vintora.dll"; }
+
+  Lines Run(const std::vector<std::wstring>& steps, const std::wstring& currentDir = L"") const {
+    const TracedRun run = RunTraced(program, steps, currentDir);
+    EXPECT_TRUE(run.finished) << Narrow(program);
+    EXPECT_EQ(run.exitCode, 0u);
+    return run.traces;
+  }
+};
+
+std::wstring NewWizardDir(const std::wstring& tag) {
+  static int counter = 0;
+  return Root() + L"\\" + tag + std::to_wstring(++counter);
+}
+
+// A folder path of exactly `length` characters below the lab root, its folders created.
+std::wstring FolderOfLength(size_t length) {
+  std::wstring path = NewWizardDir(L"deep");
+  CreateDirectoryW(path.c_str(), nullptr);
+  while (path.size() < length) {
+    const size_t room = length - path.size() - 1;  // after the backslash
+    // Never leave a remainder too short for a name of its own.
+    const size_t segment = room > 200 ? (room - 200 < 2 ? 150 : 200) : room;
+    path += L"\\" + std::wstring(segment, L'd');
+    CreateDirectoryW(Extended(path).c_str(), nullptr);
+  }
+  return path;
+}
+
+std::wstring Join(const Lines& lines) {
+  std::wstring all;
+  for (const std::wstring& line : lines) all += line + L"\n";
+  return all;
+}
+
+TEST(BindVersionProbe, BindsOnceFromItsOwnFolder) {
+  WizardFolder wizard(NewWizardDir(L"own"), BuiltProbe());
+  const Lines lines = wizard.Run({L"bind", L"bind", L"free", L"loaded=" + wizard.probeFile()});
+  // One FreeLibrary unloads it: the second bind loaded nothing.
+  EXPECT_EQ(lines, (Lines{kBound, kBound, L"helper: free=1", L"helper: loaded=0"})) << Narrow(Join(lines));
+}
+
+TEST(BindVersionProbe, UsesOnlyTheProgramsFolder) {
+  // A vintora.dll in the current folder (and beside this test) is not the wizard's.
+  WizardFolder wizard(NewWizardDir(L"absent"), L"");
+  CoreFolder host(Root(), BuiltCore());
+  const Lines lines = wizard.Run({L"bind", L"bind", L"init=" + host.core(), L"loaded=" + BuiltProbe()}, ExeDir());
+  EXPECT_EQ(lines, (Lines{kUnbound, kUnbound, L"InitDBCore-2: init vintora fail " + host.core(), L"helper: init=0",
+                          L"helper: loaded=0"}))
+      << Narrow(Join(lines));
+}
+
+TEST(BindVersionProbe, ProbeLackingAnExportIsUnloadedUnusedAndRetried) {
+  WizardFolder wizard(NewWizardDir(L"lacking"), ProbeLackingStringToDate());
+  CoreFolder host(Root(), BuiltCore());
+  const Lines lines = wizard.Run({L"bind", L"loaded=" + wizard.probeFile(), L"init=" + host.core(),
+                                  L"loaded=" + host.core(), L"copy=" + BuiltProbe(), L"bind", L"init=" + host.core()});
+  EXPECT_EQ(lines, (Lines{kUnbound, L"helper: loaded=0",
+                          // init_dbcore of the incomplete library was not called: no core loaded.
+                          L"InitDBCore-2: init vintora fail " + host.core(), L"helper: init=0", L"helper: loaded=0",
+                          // The next call tries again and finds a complete library.
+                          L"helper: copy=1", kBound, L"helper: init=1"}))
+      << Narrow(Join(lines));
+}
+
+TEST(BindVersionProbe, FolderAndFileNameMustFitTwoHundredSixtyCharacters) {
+  // 247 + "\vintora.dll" (12) + terminator = 260.
+  WizardFolder fits(FolderOfLength(247), BuiltProbe());
+  ASSERT_EQ(fits.dir.size(), 247u);
+  EXPECT_EQ(fits.Run({L"bind"}), Lines{kBound});
+
+  WizardFolder tooLong(FolderOfLength(248), BuiltProbe());
+  ASSERT_EQ(tooLong.dir.size(), 248u);
+  EXPECT_EQ(tooLong.Run({L"bind", L"bind"}), (Lines{kUnbound, kUnbound}));
+}
+
+// The rule of the folder, on paths that no program here can be started from: a path that
+// GetModuleFileNameW truncated must not send the loader to an ancestor folder.
+TEST(ProbePathBesideProgram, FolderOfTheProgramWithinTwoHundredSixtyCharacters) {
+  const std::wstring untouched(MAX_PATH - 1, L'u');
+  auto pathFor = [&](const std::wstring& program, DWORD length, std::wstring* result) {
+    wchar_t out[MAX_PATH];
+    wcscpy(out, untouched.c_str());
+    const bool ok = ProbePathBesideProgram(program.c_str(), length, out);
+    *result = out;
+    return ok;
+  };
+  std::wstring result;
+  EXPECT_TRUE(pathFor(L"C:\\wiz\\pakorra.exe", 16, &result));
+  EXPECT_EQ(result, L"C:\\wiz\\vintora.dll");
+
+  const std::wstring folder247 = L"C:\\" + std::wstring(244, L'a');
+  ASSERT_EQ(folder247.size(), 247u);
+  const std::wstring program247 = folder247 + L"\\p.exe";
+  EXPECT_TRUE(pathFor(program247, static_cast<DWORD>(program247.size()), &result));
+  EXPECT_EQ(result, folder247 + L"\\vintora.dll");
+  EXPECT_EQ(result.size(), 259u);
+
+  const std::wstring program248 = L"C:\\" + std::wstring(245, L'a') + L"\\p.exe";
+  EXPECT_FALSE(pathFor(program248, static_cast<DWORD>(program248.size()), &result));
+  EXPECT_EQ(result, untouched);
+
+  // Truncated by GetModuleFileNameW: 259 characters kept, the answer is the buffer's size.
+  const std::wstring truncated = L"C:\\short\\" + std::wstring(250, L'd');
+  ASSERT_EQ(truncated.size(), 259u);
+  EXPECT_FALSE(pathFor(truncated, MAX_PATH, &result));
+  EXPECT_EQ(result, untouched);
+
+  EXPECT_FALSE(pathFor(L"", 0, &result)) << "GetModuleFileNameW failed";
+  EXPECT_FALSE(pathFor(L"pakorra.exe", 11, &result)) << "no folder";
+  EXPECT_EQ(result, untouched);
+}
+
+TEST(InitDBCore, EmptyOrNullPathFailsBeforeBinding) {
+  WizardFolder wizard(NewWizardDir(L"empty"), BuiltProbe());
+  const Lines lines = wizard.Run({L"init-null", L"init-empty", L"loaded=" + wizard.probeFile(), L"bind"});
+  EXPECT_EQ(lines, (Lines{L"InitDBCore-1: para Err ", L"helper: init=0", L"InitDBCore-1: para Err ", L"helper: init=0",
+                          L"helper: loaded=0", kBound}))
+      << Narrow(Join(lines));
+}
+
+TEST(InitDBCore, HandsTheCoreToTheProbe) {
+  WizardFolder wizard(NewWizardDir(L"core"), BuiltProbe());
+  CoreFolder host(Root(), BuiltCore());
+  const std::wstring dict = host.Dict(L"a.dic", "<date_time>2009.11.13</date_time>");
+  host.StartRecording();
+  const Lines lines = wizard.Run({L"init=" + host.core(), L"date=" + dict, L"parse=2010.1.2.3",
+                                  L"init=" + host.dir() + L"\\absent.dll", L"date=" + dict});
+  EXPECT_EQ(lines, (Lines{L"helper: init=1", L"helper: date=1 2009,11,13,0", L"helper: parse=1 2010,1,2,3 2010-1-2-3",
+                          // The probe's own failure composes no diagnostic here.
+                          L"helper: init=0", L"helper: date=0 0,0,0,0"}))
+      << Narrow(Join(lines));
+  EXPECT_EQ(host.Calls().size(), 10u) << "one period of use, for the first date only";
+}
+
+}  // namespace

@@ -1,0 +1,20 @@
+// Runs a program as a debuggee and collects what it writes to the debugger trace channel
+// (OutputDebugStringW), which is where the engine's diagnostics go.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct TracedRun {
+  bool finished = false;  // started and ended within the time allowed
+  DWORD exitCode = 0;
+  DWORD startError = 0;              // GetLastError when the program could not be started
+  std::vector<std::wstring> traces;  // one per OutputDebugString call, trailing line break removed
+};
+
+// `arguments` are quoted one by one; `currentDir` empty inherits ours. The program is ended
+// after `timeoutMs`.
+TracedRun RunTraced(const std::wstring& program, const std::vector<std::wstring>& arguments,
+                    const std::wstring& currentDir = L"", DWORD timeoutMs = 60000);

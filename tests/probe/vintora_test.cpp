@@ -1,0 +1,430 @@
+// vintora.dll loaded by the real loader under Wine, against the simulated database core: the
+// four exports, the core's entry points and service operations in order, and the balance of
+// every period of use of the core on every path.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "tests/probe/dict_date_printing.h"
+#include "tests/probe/probe_lab.h"
+#include "tests/support/win_test_support.h"
+
+using probelab::CoreFolder;
+using probelab::LoadedProbe;
+using testsupport::ExeDir;
+using testsupport::Narrow;
+using Calls = std::vector<std::string>;
+
+namespace {
+
+constexpr DictDate kUntouched = {0xA5A5A5A5u, 0xA5A5A5A5u, 0xA5A5A5A5u, 0xA5A5A5A5u};
+
+const std::wstring& Root() { return probelab::LabRoot(L"vintora_test"); }
+std::wstring BuiltProbe() { return ExeDir() + L"vintora.dll"; }
+std::wstring BuiltCore() { return ExeDir() + L"simhost\\LXDBCoreplus.dll"; }
+std::wstring CoreLacking(const std::wstring& entry) { return ExeDir() + L"dbcore_lacking_" + entry + L".dll"; }
+
+// One period of use as the core records it: opened, then `middle`, then closed.
+Calls Period(const std::wstring& dict, std::initializer_list<const char*> middle) {
+  Calls calls = {"Initialize", "GetService", "op19", "op20", "op16 80000000 " + Narrow(dict), "op17"};
+  calls.insert(calls.end(), middle.begin(), middle.end());
+  calls.insert(calls.end(), {"op15", "op20", "Uninitialize"});
+  return calls;
+}
+
+std::string Utf16File(const std::wstring& text) {
+  std::string bytes = "\xFF\xFE";
+  for (wchar_t c : text) {
+    bytes.push_back(static_cast<char>(c & 0xFF));
+    bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
+  }
+  return bytes;
+}
+
+class ProbeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(probe.loaded());
+    ASSERT_TRUE(probe.init_dbcore && probe.get_dict_datetime && probe.compare_date && probe.string_to_date);
+  }
+
+  // Reads the stamp of a new dictionary file holding `content`, through a recorded period.
+  bool StampOf(const std::string& content, DictDate* out, Calls* calls, std::wstring* dict) {
+    *dict = host.Dict(L"sample" + std::to_wstring(++dicts) + L".dic", content);
+    host.StartRecording();
+    const bool result = probe.get_dict_datetime(dict->c_str(), out);
+    *calls = host.Calls();
+    return result;
+  }
+
+  LoadedProbe probe{Root(), BuiltProbe()};
+  CoreFolder host{Root(), BuiltCore()};
+  int dicts = 0;
+};
+
+// --- the library itself -----------------------------------------------------------------------
+
+TEST(VintoraModule, ExportsExactlyFourNamesAndImportsOnlySystemLibraries) {
+  HMODULE module = LoadLibraryW(BuiltProbe().c_str());
+  ASSERT_NE(module, nullptr);
+  const auto* base = reinterpret_cast<const BYTE*>(module);
+  const auto* nt =
+      reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& exportDir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+  const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + exportDir.VirtualAddress);
+  std::vector<std::string> names;
+  const auto* nameRvas = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+  for (DWORD i = 0; i < exports->NumberOfNames; ++i) names.push_back(reinterpret_cast<const char*>(base + nameRvas[i]));
+  EXPECT_EQ(names, (std::vector<std::string>{"compare_date", "get_dict_datetime", "init_dbcore", "string_to_date"}));
+
+  const IMAGE_DATA_DIRECTORY& importDir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (const auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + importDir.VirtualAddress); d->Name;
+       ++d) {
+    std::string name = reinterpret_cast<const char*>(base + d->Name);
+    for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(name == "kernel32.dll" || name == "msvcrt.dll") << name << " is not a system library";
+  }
+  FreeLibrary(module);
+}
+
+// --- string_to_date and compare_date through the library ----------------------------------------
+
+TEST_F(ProbeTest, StringToDateRewritesTheCallersTextInPlace) {
+  wchar_t text[] = L"2009.11.13";
+  DictDate out = {};
+  ASSERT_TRUE(probe.string_to_date(text, &out));
+  EXPECT_EQ(out, (DictDate{2009, 11, 13, 0}));
+  EXPECT_STREQ(text, L"2009-11-13");
+
+  wchar_t twoNumbers[] = L"2009.11";
+  out = kUntouched;
+  EXPECT_FALSE(probe.string_to_date(twoNumbers, &out));
+  EXPECT_STREQ(twoNumbers, L"2009-11") << "rewritten although the parse failed";
+  EXPECT_EQ(out, kUntouched);
+}
+
+TEST_F(ProbeTest, StringToDateVectors) {
+  struct Case {
+    const wchar_t* text;
+    bool ok;
+    DictDate date;
+  };
+  const Case cases[] = {
+      {L"1-2-3", true, {1, 2, 3, 0}},
+      {L"2009-11-13-2", true, {2009, 11, 13, 2}},
+      {L"2009-11-13-0", true, {2009, 11, 13, 0}},
+      {L"2009-11-13 10:30", true, {2009, 11, 13, 0}},
+      {L"2009-11-13-", true, {2009, 11, 13, 0}},
+      {L"2009-11-13abc", true, {2009, 11, 13, 0}},
+      {L"2009-13-45", true, {2009, 13, 45, 0}},
+      {L" 2009-\t11-+13", true, {2009, 11, 13, 0}},
+      // The Windows C library's own conversion, limited to the signed 32-bit range.
+      {L"4294967296-1-1", true, {0x7FFFFFFFu, 1, 1, 0}},
+      {L"-2147483649-1-1", true, {0x80000000u, 1, 1, 0}},
+      {L"-1-2147483648-1-99999999999", true, {0xFFFFFFFFu, 0x7FFFFFFFu, 1, 0x7FFFFFFFu}},
+      {L"2009-11", false, {}},
+      {L"20091113", false, {}},
+      {L"1-2", false, {}},
+      {L"x-1-2", false, {}},
+      {L"12", false, {}},
+      {L"", false, {}},
+  };
+  for (const Case& c : cases) {
+    std::wstring buffer = c.text;
+    DictDate out = kUntouched;
+    EXPECT_EQ(probe.string_to_date(buffer.data(), &out), c.ok) << Narrow(c.text);
+    EXPECT_EQ(out, c.ok ? c.date : kUntouched) << Narrow(c.text);
+  }
+  DictDate out = kUntouched;
+  EXPECT_FALSE(probe.string_to_date(nullptr, &out));
+  EXPECT_EQ(out, kUntouched);
+}
+
+TEST_F(ProbeTest, CompareDateIsUnsignedFieldByField) {
+  const DictDate a = {2009, 11, 13, 5};
+  const DictDate lowerFourth = {2009, 11, 13, 4};
+  const DictDate newYear = {2010, 1, 1, 0};
+  const DictDate lastDay = {2009, 12, 31, 9};
+  EXPECT_EQ(probe.compare_date(&a, &a), 0);
+  EXPECT_EQ(probe.compare_date(&lowerFourth, &a), -1);
+  EXPECT_EQ(probe.compare_date(&a, &lowerFourth), 1);
+  EXPECT_EQ(probe.compare_date(&newYear, &lastDay), 1);
+  EXPECT_EQ(probe.compare_date(&lastDay, &newYear), -1);
+
+  wchar_t minusOne[] = L"-1-1-1";
+  DictDate negative = {};
+  ASSERT_TRUE(probe.string_to_date(minusOne, &negative));
+  const DictDate big = {0x7FFFFFFFu, 12, 31, 0};
+  EXPECT_EQ(probe.compare_date(&negative, &big), 1);
+  EXPECT_EQ(probe.compare_date(&big, &negative), -1);
+}
+
+// --- init_dbcore ------------------------------------------------------------------------------
+
+TEST_F(ProbeTest, NothingIsCalledBeforeAnyInitDbcore) {
+  const std::wstring dict = host.Dict(L"a.dic", "<date_time>2009.11.13</date_time>");
+  host.StartRecording();
+  DictDate out = kUntouched;
+  EXPECT_FALSE(probe.get_dict_datetime(dict.c_str(), &out));
+  EXPECT_EQ(out, kUntouched);
+  EXPECT_TRUE(host.Calls().empty());
+}
+
+TEST_F(ProbeTest, InitDbcoreFindsTheThreeEntryPoints) {
+  EXPECT_TRUE(probe.init_dbcore(host.core().c_str()));
+  EXPECT_TRUE(probe.init_dbcore(host.core().c_str())) << "again: loads again, replaces the entry points";
+  const std::wstring dict = host.Dict(L"a.dic", "<date_time>2009.11.13</date_time>");
+  DictDate out = {};
+  EXPECT_TRUE(probe.get_dict_datetime(dict.c_str(), &out));
+  EXPECT_EQ(out, (DictDate{2009, 11, 13, 0}));
+}
+
+TEST_F(ProbeTest, NullPathKeepsTheStoredEntryPoints) {
+  ASSERT_TRUE(probe.init_dbcore(host.core().c_str()));
+  EXPECT_FALSE(probe.init_dbcore(nullptr));
+  const std::wstring dict = host.Dict(L"a.dic", "<date_time>2009.11.13</date_time>");
+  DictDate out = {};
+  EXPECT_TRUE(probe.get_dict_datetime(dict.c_str(), &out)) << "the core found before is still used";
+}
+
+TEST_F(ProbeTest, UnloadableLibraryForgetsTheEntryPoints) {
+  ASSERT_TRUE(probe.init_dbcore(host.core().c_str()));
+  EXPECT_FALSE(probe.init_dbcore((host.dir() + L"\\absent.dll").c_str()));
+  EXPECT_FALSE(probe.init_dbcore(L""));
+  const std::wstring dict = host.Dict(L"a.dic", "<date_time>2009.11.13</date_time>");
+  host.StartRecording();
+  DictDate out = kUntouched;
+  EXPECT_FALSE(probe.get_dict_datetime(dict.c_str(), &out));
+  EXPECT_EQ(out, kUntouched);
+  EXPECT_TRUE(host.Calls().empty()) << "the earlier core is no longer called";
+}
+
+TEST_F(ProbeTest, CoreLackingAnEntryPointIsNeverCalled) {
+  for (const wchar_t* missing : {L"GetService", L"Initialize"}) {
+    SCOPED_TRACE(Narrow(missing));
+    CoreFolder lacking(Root(), CoreLacking(missing));
+    EXPECT_FALSE(probe.init_dbcore(lacking.core().c_str()));
+    const std::wstring dict = lacking.Dict(L"a.dic", "<date_time>2009.11.13</date_time>");
+    lacking.StartRecording();
+    DictDate out = kUntouched;
+    EXPECT_FALSE(probe.get_dict_datetime(dict.c_str(), &out));
+    EXPECT_EQ(out, kUntouched);
+    EXPECT_TRUE(lacking.Calls().empty()) << "no period is opened that could not be used or closed";
+  }
+  // A complete core afterwards works again.
+  ASSERT_TRUE(probe.init_dbcore(host.core().c_str()));
+  const std::wstring dict = host.Dict(L"a.dic", "<date_time>2009.11.13</date_time>");
+  DictDate out = {};
+  EXPECT_TRUE(probe.get_dict_datetime(dict.c_str(), &out));
+}
+
+TEST_F(ProbeTest, LaterInitDbcoreReplacesTheCore) {
+  CoreFolder other(Root(), BuiltCore());
+  ASSERT_TRUE(probe.init_dbcore(host.core().c_str()));
+  ASSERT_TRUE(probe.init_dbcore(other.core().c_str()));
+  const std::wstring dict = other.Dict(L"a.dic", "<date_time>2011.1.2</date_time>");
+  host.StartRecording();
+  other.StartRecording();
+  DictDate out = {};
+  EXPECT_TRUE(probe.get_dict_datetime(dict.c_str(), &out));
+  EXPECT_TRUE(host.Calls().empty());
+  EXPECT_EQ(other.Calls(), Period(dict, {"op3"}));
+}
+
+// --- get_dict_datetime ------------------------------------------------------------------------
+
+class StampTest : public ProbeTest {
+ protected:
+  void SetUp() override {
+    ProbeTest::SetUp();
+    ASSERT_TRUE(probe.init_dbcore(host.core().c_str()));
+  }
+};
+
+TEST_F(StampTest, ReadsTheStampInOnePeriodOfUse) {
+  DictDate out = {};
+  Calls calls;
+  std::wstring dict;
+  EXPECT_TRUE(StampOf("name=Sample\n<date_time>2009.11.13</date_time>\nsize=12\n", &out, &calls, &dict));
+  EXPECT_EQ(out, (DictDate{2009, 11, 13, 0}));
+  EXPECT_EQ(calls, Period(dict, {"op3"}));
+
+  // Every call is a period of its own.
+  host.StartRecording();
+  EXPECT_TRUE(probe.get_dict_datetime(dict.c_str(), &out));
+  EXPECT_TRUE(probe.get_dict_datetime(dict.c_str(), &out));
+  Calls twice = Period(dict, {"op3"});
+  const Calls once = twice;
+  twice.insert(twice.end(), once.begin(), once.end());
+  EXPECT_EQ(host.Calls(), twice);
+}
+
+TEST_F(StampTest, PathReachesTheCoreUnchanged) {
+  const std::wstring dict = host.Dict(L"\x8BCD\x5178 sample.v2.dic", "<date_time>2010-02-03-4</date_time>");
+  host.StartRecording();
+  DictDate out = {};
+  EXPECT_TRUE(probe.get_dict_datetime(dict.c_str(), &out));
+  EXPECT_EQ(out, (DictDate{2010, 2, 3, 4}));
+  EXPECT_EQ(host.Calls(), Period(dict, {"op3"}));
+}
+
+TEST_F(StampTest, Utf16DescriptiveText) {
+  DictDate out = {};
+  Calls calls;
+  std::wstring dict;
+  EXPECT_TRUE(StampOf(Utf16File(L"\x540D\x79F0=\x6837\x672C<date_time>2012.5.6.7</date_time>"), &out, &calls, &dict));
+  EXPECT_EQ(out, (DictDate{2012, 5, 6, 7}));
+}
+
+TEST_F(StampTest, DateTextOfFifteenCharactersFitsSixteenDoNot) {
+  DictDate out = kUntouched;
+  Calls calls;
+  std::wstring dict;
+  EXPECT_TRUE(StampOf("<date_time>2009.11.13.1234</date_time>", &out, &calls, &dict)) << "15 characters";
+  EXPECT_EQ(out, (DictDate{2009, 11, 13, 1234}));
+
+  out = kUntouched;
+  EXPECT_FALSE(StampOf("<date_time>2009.11.13.12345</date_time>", &out, &calls, &dict)) << "16 characters";
+  EXPECT_EQ(out, kUntouched);
+  EXPECT_EQ(calls, Period(dict, {"op3"})) << "closed although the text is too long";
+}
+
+TEST_F(StampTest, MissingMisspelledOrEmptyTagsFailAfterClosing) {
+  const char* texts[] = {
+      "<DATE_TIME>2009.11.13</DATE_TIME>",  // capitals
+      "<Date_Time>2009.11.13</date_time>",
+      "name=Sample, no stamp",
+      "",
+      "</date_time>2009.11.13<date_time>",  // closing tag only before the opening one
+      "<date_time></date_time>",            // nothing between
+      "<date_time>12</date_time>",          // too short to parse
+      "<date_time>20091113</date_time>",    // no separator
+      // The text ends inside the stamp; the core's text ends at an unreadable page, so reading
+      // past its terminator would crash this test.
+      "<date_time>2009.11.13",
+      "<date_time>",
+      "<date_time>2009.11.13</date_tim",
+  };
+  for (const char* text : texts) {
+    SCOPED_TRACE(text);
+    DictDate out = kUntouched;
+    Calls calls;
+    std::wstring dict;
+    EXPECT_FALSE(StampOf(text, &out, &calls, &dict));
+    EXPECT_EQ(out, kUntouched);
+    EXPECT_EQ(calls, Period(dict, {"op3"}));
+  }
+}
+
+TEST_F(StampTest, InitializeFailureCallsNothingElse) {
+  for (const char* setting : {"initialize=1", "initialize=-1", "initialize=0x80004005"}) {
+    SCOPED_TRACE(setting);
+    host.Control(std::string(setting) + "\n");
+    DictDate out = kUntouched;
+    Calls calls;
+    std::wstring dict;
+    EXPECT_FALSE(StampOf("<date_time>2009.11.13</date_time>", &out, &calls, &dict));
+    EXPECT_EQ(out, kUntouched);
+    EXPECT_EQ(calls, Calls{"Initialize"});
+  }
+}
+
+struct FailureCase {
+  const char* control;  // the core's control file
+  bool dictionaryExists;
+  enum { kNoService, kNotOpen, kNoText } stage;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << "control \"" << c.control << "\"" << (c.dictionaryExists ? "" : ", no dictionary file");
+}
+
+class StampFailureTest : public StampTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(StampFailureTest, PeriodIsClosedOnEveryPath) {
+  host.Control(GetParam().control);
+  const std::wstring dict = GetParam().dictionaryExists ? host.Dict(L"a.dic", "<date_time>2009.11.13</date_time>")
+                                                        : host.dir() + L"\\absent.dic";
+  host.StartRecording();
+  DictDate out = kUntouched;
+  EXPECT_FALSE(probe.get_dict_datetime(dict.c_str(), &out));
+  EXPECT_EQ(out, kUntouched);
+
+  Calls expected;
+  switch (GetParam().stage) {
+    case FailureCase::kNoService:
+      expected = {"Initialize", "GetService", "Uninitialize"};
+      break;
+    case FailureCase::kNotOpen:
+      expected = Period(dict, {});
+      break;
+    case FailureCase::kNoText:
+      expected = Period(dict, {"op3"});
+      break;
+  }
+  EXPECT_EQ(host.Calls(), expected);
+
+  // The core is usable again at once: nothing was left open.
+  host.Control("");
+  host.StartRecording();
+  const std::wstring good = host.Dict(L"good.dic", "<date_time>2009.11.13</date_time>");
+  EXPECT_TRUE(probe.get_dict_datetime(good.c_str(), &out));
+  EXPECT_EQ(host.Calls(), Period(good, {"op3"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(CoreFailures, StampFailureTest,
+                         ::testing::Values(FailureCase{"getservice=1\n", true, FailureCase::kNoService},
+                                           FailureCase{"getservice=-2147467259\n", true, FailureCase::kNoService},
+                                           FailureCase{"service=null\n", true, FailureCase::kNoService},
+                                           FailureCase{"open=fail\n", true, FailureCase::kNotOpen},
+                                           FailureCase{"", false, FailureCase::kNotOpen},
+                                           FailureCase{"text=fail\n", true, FailureCase::kNoText},
+                                           FailureCase{"text=null\n", true, FailureCase::kNoText}));
+
+TEST_F(StampTest, NullArgumentsCallNothing) {
+  const std::wstring dict = host.Dict(L"a.dic", "<date_time>2009.11.13</date_time>");
+  host.StartRecording();
+  DictDate out = kUntouched;
+  EXPECT_FALSE(probe.get_dict_datetime(nullptr, &out));
+  EXPECT_FALSE(probe.get_dict_datetime(dict.c_str(), nullptr));
+  EXPECT_EQ(out, kUntouched);
+  EXPECT_TRUE(host.Calls().empty());
+}
+
+// --- the simulated core itself ------------------------------------------------------------------
+
+// The guard the tests above rely on: the core's text is read-only and ends at an unreadable page.
+TEST(SimulatedCore, DescriptiveTextIsReadOnlyAndEndsAtAnUnreadablePage) {
+  CoreFolder host(Root(), BuiltCore());
+  HMODULE core = LoadLibraryW(host.core().c_str());
+  ASSERT_NE(core, nullptr);
+  using GetServiceFn = int(__cdecl*)(void**);
+  auto getService = reinterpret_cast<GetServiceFn>(reinterpret_cast<void*>(GetProcAddress(core, "GetService")));
+  ASSERT_NE(getService, nullptr);
+  void* service = nullptr;
+  ASSERT_EQ(getService(&service), 0);
+  ASSERT_NE(service, nullptr);
+
+  // Slots 16 and 3 of the service object's table, called as vintora calls them.
+  using OpenFn = int(__stdcall*)(void*, const wchar_t*, DWORD);
+  using TextFn = int(__stdcall*)(void*, const wchar_t**);
+  using CloseFn = int(__stdcall*)(void*);
+  void** table = *static_cast<void***>(service);
+  const std::wstring dict = host.Dict(L"a.dic", "<date_time>1.2.3</date_time>");
+  reinterpret_cast<OpenFn>(table[16])(service, dict.c_str(), GENERIC_READ);
+  const wchar_t* text = nullptr;
+  ASSERT_EQ(reinterpret_cast<TextFn>(table[3])(service, &text), 0);
+  ASSERT_NE(text, nullptr);
+  EXPECT_STREQ(text, L"<date_time>1.2.3</date_time>");
+
+  MEMORY_BASIC_INFORMATION textPage = {}, afterText = {};
+  VirtualQuery(text, &textPage, sizeof(textPage));
+  VirtualQuery(text + wcslen(text) + 1, &afterText, sizeof(afterText));
+  EXPECT_EQ(textPage.Protect, static_cast<DWORD>(PAGE_READONLY));
+  EXPECT_EQ(afterText.Protect, static_cast<DWORD>(PAGE_NOACCESS));
+  reinterpret_cast<CloseFn>(table[15])(service);
+}
+
+}  // namespace
