@@ -8,16 +8,22 @@
 namespace {
 
 // The library's own path without its extension, e.g. "C:\host\LXDBCoreplus".
-std::wstring LibraryStem() {
+std::wstring FindLibraryStem() {
   HMODULE self = nullptr;
   GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&LibraryStem), &self);
+                     reinterpret_cast<LPCWSTR>(&FindLibraryStem), &self);
   wchar_t path[MAX_PATH] = {};
   const DWORD length = GetModuleFileNameW(self, path, MAX_PATH);
   std::wstring stem(path, length < MAX_PATH ? length : 0);
   const size_t dot = stem.find_last_of(L'.');
   const size_t slash = stem.find_last_of(L'\\');
   if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) stem.resize(dot);
+  return stem;
+}
+
+// Found once: the library never moves while loaded.
+const std::wstring& LibraryStem() {
+  static const std::wstring stem = FindLibraryStem();
   return stem;
 }
 
@@ -59,6 +65,7 @@ void Apply(const std::string& name, const std::string& value, SimSettings& setti
 
 SimSettings ReadSimSettings() {
   SimSettings settings;
+  if (LibraryStem().empty()) return settings;  // its own path unknown: no control file either
   const std::string content = ReadSmallFile(LibraryStem() + L".sim");
   size_t start = 0;
   while (start < content.size()) {
@@ -74,6 +81,7 @@ SimSettings ReadSimSettings() {
 }
 
 void RecordCall(const std::wstring& line) {
+  if (LibraryStem().empty()) return;
   // FILE_APPEND_DATA only: an absent record file is not created, so recording is off.
   HANDLE file = CreateFileW((LibraryStem() + L".calls").c_str(), FILE_APPEND_DATA,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
