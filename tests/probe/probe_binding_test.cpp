@@ -30,14 +30,13 @@ std::wstring BuiltCore() { return ExeDir() + L"simhost\\LXDBCoreplus.dll"; }
 // Paths of 260 characters and more need the extended form for the file functions.
 std::wstring Extended(const std::wstring& path) { return L"\\\\?\\" + path; }
 
-// A wizard's folder: the helper program as `programName`, with `probe` copied in as vintora.dll
-// when given.
+// A wizard's folder: the helper program as p.exe, with `probe` copied in as vintora.dll when
+// given.
 struct WizardFolder {
   std::wstring dir;
   std::wstring program;
 
-  WizardFolder(const std::wstring& folder, const std::wstring& probe, const std::wstring& programName = L"p.exe")
-      : dir(folder), program(folder + L"\\" + programName) {
+  WizardFolder(const std::wstring& folder, const std::wstring& probe) : dir(folder), program(folder + L"\\p.exe") {
     CreateDirectoryW(Extended(dir).c_str(), nullptr);
     EXPECT_TRUE(CopyFileW((ExeDir() + L"probe_binding_helper.exe").c_str(), Extended(program).c_str(), FALSE));
     if (!probe.empty()) {
@@ -61,15 +60,10 @@ std::wstring NewWizardDir(const std::wstring& tag) {
 
 // A folder path of exactly `length` characters below the lab root, its folders created.
 std::wstring FolderOfLength(size_t length) {
-  std::wstring path = NewWizardDir(L"deep");
-  CreateDirectoryW(path.c_str(), nullptr);
-  while (path.size() < length) {
-    const size_t room = length - path.size() - 1;  // after the backslash
-    // Never leave a remainder too short for a name of its own.
-    const size_t segment = room > 200 ? (room - 200 < 2 ? 150 : 200) : room;
-    path += L"\\" + std::wstring(segment, L'd');
-    CreateDirectoryW(Extended(path).c_str(), nullptr);
-  }
+  const std::wstring parent = NewWizardDir(L"deep");
+  CreateDirectoryW(parent.c_str(), nullptr);
+  const std::wstring path = parent + L"\\" + std::wstring(length - parent.size() - 1, L'd');
+  CreateDirectoryW(Extended(path).c_str(), nullptr);
   return path;
 }
 

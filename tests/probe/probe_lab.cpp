@@ -84,11 +84,4 @@ LoadedProbe::~LoadedProbe() {
   if (module_ != nullptr) FreeLibrary(module_);
 }
 
-std::wstring Widen(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
-
 }  // namespace probelab

@@ -56,6 +56,4 @@ class LoadedProbe {
   HMODULE module_ = nullptr;
 };
 
-std::wstring Widen(const std::string& utf8);
-
 }  // namespace probelab
