@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,9 @@ struct Damage {
   bool opens;           // whether the reader still opens it (list works)
   const char* message;  // what verify must say
 };
+
+// Test names and failure messages show the damage by its name.
+void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
 
 std::string Valid() { return ContainerBytes(ValidItems()); }
 
