@@ -1,0 +1,21 @@
+// Registering an installed dictionary with the host: its section in the host's configuration file,
+// filled from the package's "dictconfig.ini", and its image copied into the host's image folder.
+// Both files are INI files, read and written only through the system's private-profile functions.
+#pragma once
+
+#include <string>
+
+#include "engine/inventory_records.h"
+
+// Gives the entry's id its section in the host's configuration file: "id" always, then each other
+// key that the package's "dictconfig.ini" holds with a non-empty value. True when dictconfig.ini
+// was found and every write went through.
+bool RegisterDictConfig(const PackageEntry& entry);
+
+// Copies the package's image id + ".bmp" over the host's copy. True when the image was copied.
+bool CopyDictImage(const std::wstring& id);
+
+// Readies the host's configuration file for writing: creates it empty (zero bytes, no byte-order
+// mark) when missing, never replacing an existing one, and drops its read-only attribute.
+// Outcomes are not reported: the writes that follow tell.
+void PrepareHostConfigFile(const std::wstring& path);
