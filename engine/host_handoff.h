@@ -1,0 +1,16 @@
+// The engine side of handing the new dictionaries over to the host at the end of a wizard run:
+// starting the host, and waiting for its tray window to ask it for its dictionary manager.
+// InstallEngine::EnableAllDicts (install_engine.h) is implemented beside these.
+#pragma once
+
+// The host's tray window title and the message that makes the host show its dictionary manager.
+constexpr const wchar_t* kHostTrayWindowTitle = L"LXTray";
+constexpr const wchar_t* kShowDictManagerMessageName = L"ShowDictManagerWindow_MsgName";
+
+// Hands the host's executable to the shell with "open". True when the executable exists and was
+// handed over; whether it started is not known.
+bool LaunchHost();
+
+// Looks for the host's tray window with the bounded poll, then broadcasts the registered message
+// to all applications. True when the tray window was found.
+bool WaitForTrayAndShowDictManager();
