@@ -1,0 +1,12 @@
+// The simulated host programs' record of what they did: lines appended to a log file beside the
+// running executable, each starting with the process id, so that tests and the demo can read
+// what happened inside another process.
+#pragma once
+
+#include <string>
+
+// Appends "<pid> <line>" (UTF-8, CRLF) to fileName in the executable's folder.
+void AppendRunLog(const wchar_t* fileName, const std::wstring& line);
+
+// The running executable's folder, with a trailing backslash.
+std::wstring RunningExeDir();
