@@ -47,8 +47,8 @@ std::string Describe(const RunResult& run) {
 
 const std::vector<ContainerItem>& ValidItems() {
   static const std::vector<ContainerItem> items = {
-      {u"oald8", u"2024.05.01", u".dic", u"牛津高阶英汉双解词典", Pattern(5000, 1)},
-      {u"ldoce5", u"2010-01-01", u".dip", u"朗文当代", Pattern(2048, 2)},
+      {u"xinci8", u"2024.05.01", u".dic", u"新编英汉双解学习词典", Pattern(5000, 1)},
+      {u"mingju5", u"2010-01-01", u".dip", u"明镜当代", Pattern(2048, 2)},
       {u"empty", u"2000.1.1", u".dic", u"空", ""},
   };
   return items;
@@ -69,7 +69,7 @@ TEST_F(DirpackOnValidContainers, ListShowsEveryEntryWithItsTexts) {
   EXPECT_NE(run.out.find("3 entries"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("data area at 584"), std::string::npos) << run.out;
   for (const char* text :
-       {"oald8", "ldoce5", ".dip", "2024.05.01", "牛津高阶英汉双解词典", "朗文当代", "5000", "7048"}) {
+       {"xinci8", "mingju5", ".dip", "2024.05.01", "新编英汉双解学习词典", "明镜当代", "5000", "7048"}) {
     EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
   }
 }
@@ -84,7 +84,7 @@ TEST_F(DirpackOnValidContainers, ExtractWritesEachEntryAsIdPlusExtension) {
   const std::string folder = scratch / "out/新";  // neither level exists yet
   const RunResult run = RunDirpack({"extract", package, folder});
   ASSERT_EQ(run.status, 0) << Describe(run);
-  EXPECT_EQ(ListFolder(folder), (std::vector<std::string>{"empty.dic", "ldoce5.dip", "oald8.dic"}));
+  EXPECT_EQ(ListFolder(folder), (std::vector<std::string>{"empty.dic", "mingju5.dip", "xinci8.dic"}));
   for (const ContainerItem& item : ValidItems()) {
     std::string name;
     for (char16_t c : item.id + item.ext) name.push_back(static_cast<char>(c));
@@ -240,7 +240,7 @@ INSTANTIATE_TEST_SUITE_P(EachDamage, DirpackOnDamagedContainers, ::testing::Valu
 TEST(DirpackOnDamaged, DuplicateNamesAreAWarningForVerifyAndRefusedByExtract) {
   Scratch scratch;
   std::vector<ContainerItem> items = ValidItems();
-  items[1].id = u"OALD8";
+  items[1].id = u"XINCI8";
   items[1].ext = u".dic";
   ASSERT_TRUE(WriteBytes(scratch / "dup.dir", ContainerBytes(items)));
   RunResult run = RunDirpack({"verify", scratch / "dup.dir"});
@@ -256,8 +256,8 @@ TEST(DirpackOnDamaged, DuplicateNamesAreAWarningForVerifyAndRefusedByExtract) {
 class DirpackCreate : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(WriteBytes(scratch / "oald8.dic", ValidItems()[0].data));
-    ASSERT_TRUE(WriteBytes(scratch / "ldoce5.dip", ValidItems()[1].data));
+    ASSERT_TRUE(WriteBytes(scratch / "xinci8.dic", ValidItems()[0].data));
+    ASSERT_TRUE(WriteBytes(scratch / "mingju5.dip", ValidItems()[1].data));
     ASSERT_TRUE(WriteBytes(scratch / "empty.dic", ""));
   }
   RunResult Create(const std::string& manifest, std::vector<std::string> extra = {}) {
@@ -270,7 +270,7 @@ class DirpackCreate : public ::testing::Test {
   std::vector<std::string> Leftovers() {
     std::vector<std::string> names;
     for (const std::string& name : ListFolder(scratch.path())) {
-      if (name != "oald8.dic" && name != "ldoce5.dip" && name != "empty.dic" && name != "manifest.txt") {
+      if (name != "xinci8.dic" && name != "mingju5.dip" && name != "empty.dic" && name != "manifest.txt") {
         names.push_back(name);
       }
     }
@@ -284,18 +284,18 @@ class DirpackCreate : public ::testing::Test {
 const char kManifest[] =
     "\xEF\xBB\xBF# The three dictionaries of the package\r\n"
     "[entry]\r\n"
-    "file  = oald8.dic\r\n"
-    "id    = oald8\r\n"
+    "file  = xinci8.dic\r\n"
+    "id    = xinci8\r\n"
     "date  = 2024.05.01\r\n"
-    "title = 牛津高阶英汉双解词典\r\n"
+    "title = 新编英汉双解学习词典\r\n"
     "\n"
     "; the second one gives its extension\n"
     "[Entry]\n"
-    "  file=ldoce5.dip\n"
-    "  id=ldoce5\n"
+    "  file=mingju5.dip\n"
+    "  id=mingju5\n"
     "  ext=.dip\n"
     "  date=2010-01-01\n"
-    "  title= 朗文当代 \n";
+    "  title= 明镜当代 \n";
 
 // The writer's layout is fixed (reserved words 0, format words 1, data in order right after the
 // table), so its output must equal the independent writer's byte for byte.
@@ -310,10 +310,10 @@ TEST_F(DirpackCreate, RoundTripMatchesTheIndependentWriterAndExtractsIdentically
   EXPECT_EQ(run.status, 0) << Describe(run);
   run = RunDirpack({"list", out});
   EXPECT_EQ(run.status, 0) << Describe(run);
-  EXPECT_NE(run.out.find("朗文当代"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("明镜当代"), std::string::npos) << run.out;
   run = RunDirpack({"extract", out, scratch / "x"});
   ASSERT_EQ(run.status, 0) << Describe(run);
-  for (const char* name : {"oald8.dic", "ldoce5.dip", "empty.dic"}) {
+  for (const char* name : {"xinci8.dic", "mingju5.dip", "empty.dic"}) {
     std::string original, extracted;
     ASSERT_TRUE(ReadBytes(scratch / name, original));
     ASSERT_TRUE(ReadBytes(scratch / "x/" + name, extracted)) << name;
@@ -359,7 +359,7 @@ TEST_F(DirpackCreate, TextsUpToTheirFieldsFitAndOneMoreIsRefused) {
       {"i", ".dic", "d", "tab\there", false, "title"},
   };
   for (const Case& c : cases) {
-    const RunResult run = RunDirpack({"create", out, "-e", scratch / "oald8.dic", c.id, c.ext, c.date, c.title});
+    const RunResult run = RunDirpack({"create", out, "-e", scratch / "xinci8.dic", c.id, c.ext, c.date, c.title});
     if (c.fits) {
       EXPECT_EQ(run.status, 0) << Describe(run);
       EXPECT_EQ(RunDirpack({"verify", out}).status, 0);
@@ -378,12 +378,12 @@ TEST_F(DirpackCreate, UnsafeNamesAndDuplicatesAreRefusedAndNothingIsWritten) {
       {"ok", "dic"},       {"ok", ".d/c"},    {"ok", "."},       {"ok", ".dic."}, {"ok", "..dic"},
   };
   for (const std::vector<std::string>& entry : entries) {
-    const RunResult run = RunDirpack({"create", out, "-e", scratch / "oald8.dic", entry[0], entry[1], "d", "t"});
+    const RunResult run = RunDirpack({"create", out, "-e", scratch / "xinci8.dic", entry[0], entry[1], "d", "t"});
     EXPECT_EQ(run.status, 1) << entry[0] << entry[1] << "\n" << Describe(run);
     EXPECT_NE(run.err.find("plain"), std::string::npos) << Describe(run);
   }
-  const RunResult run = RunDirpack({"create", out, "-e", scratch / "oald8.dic", "Oald8", ".DIC", "d", "t", "-e",
-                                    scratch / "ldoce5.dip", "oald8", ".dic", "d", "t"});
+  const RunResult run = RunDirpack({"create", out, "-e", scratch / "xinci8.dic", "Oald8", ".DIC", "d", "t", "-e",
+                                    scratch / "mingju5.dip", "xinci8", ".dic", "d", "t"});
   EXPECT_EQ(run.status, 1) << Describe(run);
   EXPECT_NE(run.err.find("already given"), std::string::npos) << Describe(run);
   EXPECT_EQ(Leftovers(), std::vector<std::string>{});
@@ -396,12 +396,12 @@ TEST_F(DirpackCreate, ManifestMistakesAreReportedWithTheirLines) {
   };
   const Case cases[] = {
       {"id = x\n", ":1: \"id\" before the first [entry]"},
-      {"[entry]\nfile = oald8.dic\nid = a\ndate = d\n", "entry has no \"title\""},
-      {"[entry]\nfile = oald8.dic\nid = a\nid = b\ndate = d\ntitle = t\n", ":4: \"id\" given twice"},
-      {"[entry]\nfile = oald8.dic\nname = a\n", ":3: unknown key \"name\""},
-      {"[entry]\nfile oald8.dic\n", ":2: expected \"key = value\""},
+      {"[entry]\nfile = xinci8.dic\nid = a\ndate = d\n", "entry has no \"title\""},
+      {"[entry]\nfile = xinci8.dic\nid = a\nid = b\ndate = d\ntitle = t\n", ":4: \"id\" given twice"},
+      {"[entry]\nfile = xinci8.dic\nname = a\n", ":3: unknown key \"name\""},
+      {"[entry]\nfile xinci8.dic\n", ":2: expected \"key = value\""},
       {"[entries]\n", ":1: unknown section"},
-      {"[entry]\nfile = oald8.dic\nid = a\ndate = d\ntitle = \xE8\xAF\n", "not valid UTF-8"},
+      {"[entry]\nfile = xinci8.dic\nid = a\ndate = d\ntitle = \xE8\xAF\n", "not valid UTF-8"},
       {"[entry]\nfile = missing.dic\nid = a\ndate = d\ntitle = t\n", "cannot open"},
       {"[entry]\nfile = noext\nid = a\ndate = d\ntitle = t\n", "no extension"},
   };
@@ -416,14 +416,14 @@ TEST_F(DirpackCreate, ManifestMistakesAreReportedWithTheirLines) {
 
 TEST_F(DirpackCreate, AFailedCreateLeavesAnEarlierContainerAsItWas) {
   ASSERT_TRUE(WriteBytes(out, "earlier"));
-  RunResult run = RunDirpack({"create", out, "-e", scratch / "oald8.dic", "a", ".dic", "d", "t", "-e",
+  RunResult run = RunDirpack({"create", out, "-e", scratch / "xinci8.dic", "a", ".dic", "d", "t", "-e",
                               scratch / "gone.dic", "b", ".dic", "d", "t"});
   EXPECT_EQ(run.status, 1) << Describe(run);
   std::string bytes;
   ASSERT_TRUE(ReadBytes(out, bytes));
   EXPECT_EQ(bytes, "earlier");
   // A successful one replaces it.
-  run = RunDirpack({"create", out, "-e", scratch / "oald8.dic", "a", ".dic", "d", "t"});
+  run = RunDirpack({"create", out, "-e", scratch / "xinci8.dic", "a", ".dic", "d", "t"});
   EXPECT_EQ(run.status, 0) << Describe(run);
   ASSERT_TRUE(ReadBytes(out, bytes));
   EXPECT_EQ(bytes.substr(0, 4), "93vn");
