@@ -382,7 +382,7 @@ TEST_F(DirpackCreate, UnsafeNamesAndDuplicatesAreRefusedAndNothingIsWritten) {
     EXPECT_EQ(run.status, 1) << entry[0] << entry[1] << "\n" << Describe(run);
     EXPECT_NE(run.err.find("plain"), std::string::npos) << Describe(run);
   }
-  const RunResult run = RunDirpack({"create", out, "-e", scratch / "xinci8.dic", "Oald8", ".DIC", "d", "t", "-e",
+  const RunResult run = RunDirpack({"create", out, "-e", scratch / "xinci8.dic", "Xinci8", ".DIC", "d", "t", "-e",
                                     scratch / "mingju5.dip", "xinci8", ".dic", "d", "t"});
   EXPECT_EQ(run.status, 1) << Describe(run);
   EXPECT_NE(run.err.find("already given"), std::string::npos) << Describe(run);
