@@ -2,8 +2,8 @@
 //
 //   # comment (also ;)
 //   [entry]
-//   file  = data/oald8.dic      relative paths are taken from the manifest's folder
-//   id    = oald8
+//   file  = data/xinci8.dic      relative paths are taken from the manifest's folder
+//   id    = xinci8
 //   ext   = .dic                optional: the file's own extension
 //   date  = 2024.05.01
 //   title = 牛津高阶英汉双解词典
