@@ -6,7 +6,7 @@
 //   id    = xinci8
 //   ext   = .dic                optional: the file's own extension
 //   date  = 2024.05.01
-//   title = 牛津高阶英汉双解词典
+//   title = 新编英汉双解学习词典
 //
 // Entries go into the container in the order they are given.
 #pragma once
