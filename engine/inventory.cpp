@@ -8,6 +8,7 @@
 #include "engine/package_format.h"
 #include "engine/package_reader.h"
 #include "engine/probe_binding.h"
+#include "engine/replace_file.h"
 
 namespace {
 
@@ -120,7 +121,12 @@ bool InstallEngine::ReadLocalDictFilesInfo(std::vector<InstalledDict>& list) {
     dict.path = listed.fullPath;
     dict.size = static_cast<uint32_t>(listed.size);
     dict.readOnly = (listed.attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (!BindVersionProbe() || !GetProbeBinding().get_dict_datetime(dict.path.c_str(), &dict.date)) {
+    // A backup left beside the file means an earlier run ended in the middle of replacing it: the
+    // file may be partly written, so its stamp is not trusted and the package's copy wins.
+    const DWORD backup = GetFileAttributesW((dict.path + kBackupSuffix).c_str());
+    if (backup != INVALID_FILE_ATTRIBUTES && !(backup & FILE_ATTRIBUTE_DIRECTORY)) {
+      TraceDiagnostic(L"ReadLocalDictFilesInfo-3: interrupted upgrade: " + dict.path);
+    } else if (!BindVersionProbe() || !GetProbeBinding().get_dict_datetime(dict.path.c_str(), &dict.date)) {
       TraceDiagnostic(L"ReadLocalDictFilesInfo-2: GetDictDateTime: " + dict.path);
     }
     list.push_back(std::move(dict));

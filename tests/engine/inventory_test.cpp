@@ -204,6 +204,24 @@ TEST_F(InventoryTest, DatesFromTheHostCoreDecideUpgrades) {
   EXPECT_EQ(summary, L"升级《T》升级《T》升级《T》");
 }
 
+// A file whose upgrade was cut short (its backup still beside it) may be partly written even when
+// its stamp already reads like the package's: it is upgraded again, not skipped.
+TEST_F(InventoryTest, LeftoverBackupMakesTheInstalledStampUntrusted) {
+  ASSERT_TRUE(CopyFileW((testsupport::ExeDir() + L"simhost\\LXDBCoreplus.dll").c_str(),
+                        (host / L"LXDBCoreplus.dll").c_str(), FALSE));
+  InstalledFile(L"cut.dic", "<date_time>2009.11.13</date_time> and then the copy stopped");
+  InstalledFile(L"cut.dic._zev_av_", "<date_time>2001.1.1</date_time> the old dictionary");
+  InstalledFile(L"whole.dic", "<date_time>2009.11.13</date_time>");
+  Package(L"p.dir", {Item(L"cut", L".dic"), Item(L"whole", L".dic")});
+  InstallEngine engine;
+  ASSERT_EQ(engine.GetPlannedItemCount(), 1);
+  EXPECT_EQ(engine.installedDicts.size(), 2u) << "the backup itself is not an installed dictionary";
+  const auto& e = *engine.packageFiles[0].entries;
+  EXPECT_EQ(e[0].action, Upgrade);
+  EXPECT_EQ(e[0].targetPath, dataDir + L"\\cut.dic");
+  EXPECT_EQ(e[1].action, Skip);
+}
+
 TEST_F(InventoryTest, MissingDataFolderListsNothing) {
   InstallEngine engine;
   std::vector<InstalledDict> list(1);
