@@ -1,0 +1,56 @@
+#include "tests/wizard/screenshot.h"
+
+#include <vector>
+
+#include "tests/support/win_test_support.h"
+#include "tests/wizard/png_file.h"
+
+void PrepareScreenshots() {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\pakorra.exe\\X11 Driver", 0, nullptr, 0,
+                      KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return;
+  const wchar_t no[] = L"N";
+  RegSetValueExW(key, L"Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>(no), sizeof(no));
+  RegCloseKey(key);
+}
+
+bool SaveScreenshot(HWND window, const std::wstring& name) {
+  RECT rect = {};
+  if (!GetWindowRect(window, &rect)) return false;
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return false;
+
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  const bool copied = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != 0;
+  SelectObject(memory, old);
+
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<uint8_t> bgra(static_cast<size_t>(width) * height * 4);
+  const bool read = copied && GetDIBits(memory, bitmap, 0, height, bgra.data(), &info, DIB_RGB_COLORS) == height;
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  if (!read) return false;
+
+  std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+  for (size_t i = 0, n = static_cast<size_t>(width) * height; i < n; ++i) {
+    rgb[i * 3] = bgra[i * 4 + 2];
+    rgb[i * 3 + 1] = bgra[i * 4 + 1];
+    rgb[i * 3 + 2] = bgra[i * 4];
+  }
+  const std::wstring folder = testsupport::ExeDir() + L"..\\screenshots";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return testsupport::WriteFileBytes(folder + L"\\" + name + L".png",
+                                     EncodePng(static_cast<uint32_t>(width), static_cast<uint32_t>(height), rgb));
+}

@@ -1,0 +1,24 @@
+// Points the shell's http handler at url_sink.exe for the life of the object, so that a test
+// sees which web page the wizard opens instead of a browser starting.
+#pragma once
+
+#include <string>
+
+namespace wizardtest {
+
+class UrlRecorder {
+ public:
+  UrlRecorder();
+  ~UrlRecorder();
+  UrlRecorder(const UrlRecorder&) = delete;
+  UrlRecorder& operator=(const UrlRecorder&) = delete;
+
+  // The URL the shell handed over within the time.
+  bool WaitForUrl(std::wstring& url, unsigned timeoutMs) const;
+
+ private:
+  std::wstring savedCommand_;
+  bool hadCommand_ = false;
+};
+
+}  // namespace wizardtest

@@ -1,0 +1,273 @@
+// The resources and image layout of the built pakorra.exe, read from the file itself: the
+// dialog template, the icon group, the version, the manifest and the shared data section.
+#include <windows.h>
+// After windows.h:
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "tests/support/win_test_support.h"
+#include "wizard/res/resource.h"
+
+namespace {
+
+std::wstring WizardExe() { return testsupport::ExeDir() + L"pakorra.exe"; }
+
+class WizardImage : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    module_ = LoadLibraryExW(WizardExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  }
+  static void TearDownTestSuite() {
+    if (module_) FreeLibrary(module_);
+    module_ = nullptr;
+  }
+  void SetUp() override { ASSERT_NE(module_, nullptr) << "cannot load " << testsupport::Narrow(WizardExe()); }
+
+  static std::vector<uint8_t> Resource(LPCWSTR type, LPCWSTR name) {
+    HRSRC found = FindResourceW(module_, name, type);
+    if (!found) return {};
+    HGLOBAL loaded = LoadResource(module_, found);
+    const auto* bytes = static_cast<const uint8_t*>(LockResource(loaded));
+    return std::vector<uint8_t>(bytes, bytes + SizeofResource(module_, found));
+  }
+
+  static HMODULE module_;
+};
+
+HMODULE WizardImage::module_ = nullptr;
+
+// Reads the extended dialog template field by field.
+class TemplateReader {
+ public:
+  explicit TemplateReader(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+  template <class T>
+  T Get() {
+    T value{};
+    if (at_ + sizeof(T) > bytes_.size()) {
+      failed = true;
+      return value;
+    }
+    std::memcpy(&value, bytes_.data() + at_, sizeof(T));
+    at_ += sizeof(T);
+    return value;
+  }
+  std::wstring String() {
+    std::wstring text;
+    for (wchar_t c; (c = static_cast<wchar_t>(Get<uint16_t>())) != 0 && !failed;) text.push_back(c);
+    return text;
+  }
+  // A name or an ordinal: "#<number>" for an ordinal, "" for none.
+  std::wstring NameOrOrdinal() {
+    const uint16_t first = Get<uint16_t>();
+    if (first == 0) return L"";
+    if (first == 0xFFFF) return L"#" + std::to_wstring(Get<uint16_t>());
+    std::wstring text(1, static_cast<wchar_t>(first));
+    return text + String();
+  }
+  void AlignToDword() { at_ = (at_ + 3) & ~static_cast<size_t>(3); }
+  void Skip(size_t bytes) { at_ += bytes; }
+  bool failed = false;
+
+ private:
+  const std::vector<uint8_t>& bytes_;
+  size_t at_ = 0;
+};
+
+struct TemplateControl {
+  uint32_t id;
+  std::wstring className;
+  uint32_t style;
+  uint32_t exStyle;
+  int16_t x, y, cx, cy;
+};
+
+TEST_F(WizardImage, DialogTemplateIsExactlyTheWizardsLayout) {
+  const std::vector<uint8_t> bytes = Resource(RT_DIALOG, MAKEINTRESOURCEW(IDD_MAINDLG));
+  ASSERT_FALSE(bytes.empty());
+  TemplateReader in(bytes);
+  EXPECT_EQ(in.Get<uint16_t>(), 1) << "extended template";
+  EXPECT_EQ(in.Get<uint16_t>(), 0xFFFF);
+  in.Get<uint32_t>();  // help id
+  EXPECT_EQ(in.Get<uint32_t>(), 0u) << "extended style";
+  EXPECT_EQ(in.Get<uint32_t>(), static_cast<uint32_t>(WS_CAPTION | WS_SYSMENU | DS_SETFONT))
+      << "hidden at creation, not centred by the system, no minimise or maximise box";
+  const uint16_t count = in.Get<uint16_t>();
+  EXPECT_EQ(in.Get<int16_t>(), 0);
+  EXPECT_EQ(in.Get<int16_t>(), 0);
+  EXPECT_EQ(in.Get<int16_t>(), 291);
+  EXPECT_EQ(in.Get<int16_t>(), 81);
+  EXPECT_EQ(in.NameOrOrdinal(), L"") << "no menu";
+  EXPECT_EQ(in.NameOrOrdinal(), L"") << "the dialog class";
+  EXPECT_EQ(in.String(), L"Pakorra");
+  EXPECT_EQ(in.Get<uint16_t>(), 9) << "points";
+  EXPECT_EQ(in.Get<uint16_t>(), 400) << "weight";
+  EXPECT_EQ(in.Get<uint8_t>(), 0) << "italic";
+  in.Get<uint8_t>();  // character set
+  EXPECT_EQ(in.String(), L"Tahoma");
+
+  std::vector<TemplateControl> controls;
+  for (uint16_t i = 0; i < count && !in.failed; ++i) {
+    in.AlignToDword();
+    TemplateControl c;
+    in.Get<uint32_t>();  // help id
+    c.exStyle = in.Get<uint32_t>();
+    c.style = in.Get<uint32_t>();
+    c.x = in.Get<int16_t>();
+    c.y = in.Get<int16_t>();
+    c.cx = in.Get<int16_t>();
+    c.cy = in.Get<int16_t>();
+    c.id = in.Get<uint32_t>();
+    c.className = in.NameOrOrdinal();
+    in.NameOrOrdinal();  // placeholder text
+    in.Skip(in.Get<uint16_t>());
+    controls.push_back(c);
+  }
+  ASSERT_FALSE(in.failed);
+  const auto style = [](unsigned long bits) { return static_cast<uint32_t>(WS_CHILD | WS_VISIBLE | bits); };
+  // Template order is the tab order. Predefined classes are stored as atoms: 0x80 button,
+  // 0x82 static, 0x83 list box.
+  const std::vector<TemplateControl> expected = {
+      {1000, L"#130", style(SS_LEFT | WS_GROUP), 0, 10, 17, 270, 23},
+      {1001, L"msctls_progress32", style(PBS_SMOOTH), 0, 10, 44, 270, 9},
+      {1002, L"#128", style(BS_PUSHBUTTON | WS_TABSTOP), 0, 176, 59, 50, 12},
+      {1003, L"#128", style(BS_PUSHBUTTON | WS_TABSTOP), 0, 98, 59, 75, 12},
+      {1004, L"#128", style(BS_PUSHBUTTON | WS_TABSTOP), 0, 230, 59, 50, 12},
+      {1006, L"#131", style(LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP), 0, 10, 11, 270,
+       25},
+      {1008, L"#128", style(BS_AUTOCHECKBOX | WS_TABSTOP), 0, 10, 41, 270, 10},
+  };
+  ASSERT_EQ(controls.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const TemplateControl& got = controls[i];
+    const TemplateControl& want = expected[i];
+    SCOPED_TRACE("control " + std::to_string(want.id));
+    EXPECT_EQ(got.id, want.id);
+    // Class names are matched without case by the system; the resource compiler may store a
+    // named class in capitals.
+    EXPECT_EQ(lstrcmpiW(got.className.c_str(), want.className.c_str()), 0)
+        << testsupport::Narrow(got.className) << " vs " << testsupport::Narrow(want.className);
+    EXPECT_EQ(got.style, want.style);
+    EXPECT_EQ(got.exStyle, want.exStyle);
+    EXPECT_EQ(std::make_tuple(got.x, got.y, got.cx, got.cy), std::make_tuple(want.x, want.y, want.cx, want.cy));
+    if (want.className == L"#128") {
+      EXPECT_NE(got.style & BS_TYPEMASK, static_cast<uint32_t>(BS_DEFPUSHBUTTON)) << "no default push button";
+    }
+  }
+}
+
+TEST_F(WizardImage, IconGroupHoldsNineImagesAtThreeSizesAndDepths) {
+  const std::vector<uint8_t> group = Resource(RT_GROUP_ICON, MAKEINTRESOURCEW(IDR_MAINFRAME));
+  ASSERT_GE(group.size(), 6u);
+  TemplateReader in(group);
+  EXPECT_EQ(in.Get<uint16_t>(), 0);
+  EXPECT_EQ(in.Get<uint16_t>(), 1) << "icons";
+  const uint16_t count = in.Get<uint16_t>();
+  ASSERT_EQ(count, 9);
+  std::set<std::pair<int, int>> images;
+  for (int i = 0; i < count; ++i) {
+    const int width = in.Get<uint8_t>();
+    const int height = in.Get<uint8_t>();
+    in.Get<uint8_t>();  // colours
+    in.Get<uint8_t>();
+    in.Get<uint16_t>();  // planes
+    const int bits = in.Get<uint16_t>();
+    in.Get<uint32_t>();  // bytes
+    const uint16_t id = in.Get<uint16_t>();
+    EXPECT_EQ(width, height);
+    images.insert({width, bits});
+
+    // The image itself agrees with its directory entry.
+    const std::vector<uint8_t> image = Resource(RT_ICON, MAKEINTRESOURCEW(id));
+    ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER));
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, image.data(), sizeof(header));
+    EXPECT_EQ(header.biWidth, width);
+    EXPECT_EQ(header.biHeight, 2 * height) << "colour and mask";
+    EXPECT_EQ(header.biBitCount, bits);
+  }
+  ASSERT_FALSE(in.failed);
+  std::set<std::pair<int, int>> expected;
+  for (int size : {48, 32, 16})
+    for (int bits : {4, 8, 32}) expected.insert({size, bits});
+  EXPECT_EQ(images, expected);
+
+  for (int size : {16, 32, 48}) {
+    HANDLE icon = LoadImageW(module_, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, size, size, LR_DEFAULTCOLOR);
+    EXPECT_NE(icon, nullptr) << size;
+    if (icon) DestroyIcon(static_cast<HICON>(icon));
+  }
+}
+
+TEST_F(WizardImage, ManifestAsksForAdministratorAndCommonControlsSix) {
+  const std::vector<uint8_t> bytes = Resource(RT_MANIFEST, MAKEINTRESOURCEW(1));
+  ASSERT_FALSE(bytes.empty());
+  const std::string manifest(bytes.begin(), bytes.end());
+  EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
+  EXPECT_NE(manifest.find("uiAccess=\"false\""), std::string::npos);
+  EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
+}
+
+TEST_F(WizardImage, VersionIsOneZeroZeroOneInTheUsEnglishUnicodeBlock) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(WizardExe().c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<uint8_t> info(size);
+  ASSERT_TRUE(GetFileVersionInfoW(WizardExe().c_str(), 0, size, info.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
+  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+  WORD* translation = nullptr;
+  ASSERT_TRUE(
+      VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+  ASSERT_EQ(length, 4u);
+  EXPECT_EQ(translation[0], 0x0409);
+  EXPECT_EQ(translation[1], 1200);
+  wchar_t* text = nullptr;
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\FileVersion", reinterpret_cast<void**>(&text),
+                             &length));
+  EXPECT_EQ(std::wstring(text), L"1.0.0.1");
+}
+
+// The single-instance handle lives in a section of its own, shared between the processes of the
+// image: initialised data, readable, writable, shared, one handle wide, initially zero.
+TEST(WizardSections, SharedSectionHoldsOneHandle) {
+  std::string file;
+  ASSERT_TRUE(testsupport::ReadFileBytes(WizardExe(), file));
+  ASSERT_GT(file.size(), 0x40u);
+  uint32_t peOffset = 0;
+  std::memcpy(&peOffset, file.data() + 0x3C, 4);
+  ASSERT_LT(peOffset + 24u, file.size());
+  ASSERT_EQ(file.compare(peOffset, 4, std::string("PE\0\0", 4)), 0);
+  IMAGE_FILE_HEADER header;
+  std::memcpy(&header, file.data() + peOffset + 4, sizeof(header));
+  size_t at = peOffset + 4 + sizeof(header) + header.SizeOfOptionalHeader;
+  int shared = 0;
+  for (int i = 0; i < header.NumberOfSections; ++i, at += sizeof(IMAGE_SECTION_HEADER)) {
+    ASSERT_LE(at + sizeof(IMAGE_SECTION_HEADER), file.size());
+    IMAGE_SECTION_HEADER section;
+    std::memcpy(&section, file.data() + at, sizeof(section));
+    const std::string name(reinterpret_cast<const char*>(section.Name),
+                           strnlen(reinterpret_cast<const char*>(section.Name), 8));
+    if (section.Characteristics & IMAGE_SCN_MEM_SHARED) ++shared;
+    if (name != "Shared_S") continue;
+    EXPECT_EQ(section.Characteristics, static_cast<DWORD>(IMAGE_SCN_CNT_INITIALIZED_DATA | IMAGE_SCN_MEM_READ |
+                                                          IMAGE_SCN_MEM_WRITE | IMAGE_SCN_MEM_SHARED));
+    EXPECT_EQ(section.Misc.VirtualSize, sizeof(HWND));
+    ASSERT_GE(section.SizeOfRawData, sizeof(HWND));
+    ASSERT_LE(section.PointerToRawData + sizeof(HWND), file.size());
+    EXPECT_EQ(file.compare(section.PointerToRawData, sizeof(HWND), std::string(sizeof(HWND), '\0')), 0);
+  }
+  EXPECT_EQ(shared, 1) << "exactly one shared section, Shared_S";
+}
+
+}  // namespace
