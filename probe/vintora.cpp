@@ -18,6 +18,18 @@ CoreInitializeFn coreInitialize = nullptr;
 CoreUninitializeFn coreUninitialize = nullptr;
 CoreGetServiceFn coreGetService = nullptr;
 
+// Loads the core by its full path, its own dependencies looked up in the core's folder and the
+// system folder only: the calling process may have taken every other folder out of the search.
+// Systems without those search flags refuse them as invalid; there the core's folder takes the
+// place of the program's folder in the ordinary search.
+HMODULE LoadCore(const wchar_t* path) {
+  HMODULE core = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+  if (core == nullptr && GetLastError() == ERROR_INVALID_PARAMETER) {
+    core = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
+  return core;
+}
+
 // Reads the stamp of the dictionary at `path` within a period of use of the core that `service`
 // belongs to. Once the dictionary has been asked to open, it is closed (15, then 20) on every
 // path, so no failure leaves it open inside the core.
@@ -48,7 +60,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
 bool __cdecl init_dbcore(const wchar_t* path) {
   if (path == nullptr) return false;
   // Every call replaces all three, with whatever this library offers (absent when not loaded).
-  HMODULE core = LoadLibraryW(path);
+  HMODULE core = LoadCore(path);
   coreInitialize = nullptr;
   coreUninitialize = nullptr;
   coreGetService = nullptr;

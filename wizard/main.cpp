@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "wizard/common_controls.h"
+#include "wizard/dll_search.h"
 #include "wizard/framework/app_module.h"
 #include "wizard/framework/message_loop.h"
 #include "wizard/main_dlg.h"
@@ -45,11 +47,12 @@ int RunDialog(int showCommand) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+  // Before anything is loaded by name: system libraries only from the system folder.
+  RestrictDllSearchToSystem();
   if (!TakeWizardTurn(g_hMainDlg)) return 0;
 
   CoInitialize(nullptr);
-  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
-  InitCommonControlsEx(&controls);
+  InitCommonControlsAtRunTime(ICC_BAR_CLASSES);
   g_module.Init(instance);
 
   const int result = RunDialog(showCommand);
