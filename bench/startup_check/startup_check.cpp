@@ -64,7 +64,8 @@ Figures Measure(int containers, int installed) {
   const std::wstring dataDir = host / L"plugin\\localquery\\dictdata";
   testsupport::MakeDirs(dataDir);
   testsupport::WriteFileBytes(host / L"Lumidex.exe", "MZ");
-  CopyFileW((testsupport::ExeDir() + L"simhost\\LXDBCoreplus.dll").c_str(), (host / L"LXDBCoreplus.dll").c_str(), FALSE);
+  CopyFileW((testsupport::ExeDir() + L"simhost\\LXDBCoreplus.dll").c_str(), (host / L"LXDBCoreplus.dll").c_str(),
+            FALSE);
   for (int i = 0; i < installed; ++i) {
     testsupport::WriteFileBytes(dataDir + L"\\d" + std::to_wstring(i) + L".dic",
                                 "name=bench\n<date_time>2010.1." + std::to_string(1 + i % 28) + "</date_time>\n");

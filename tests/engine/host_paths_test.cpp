@@ -1,9 +1,10 @@
 // Host locator and path builders against the real registry and real folders under Wine.
+#include "engine/host_paths.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "engine/host_paths.h"
 #include "tests/support/win_test_support.h"
 
 using testsupport::HostRegistry;

@@ -1,10 +1,11 @@
 // The plan's decisions, counts and summary, run natively against a scripted host.
+#include "engine/install_plan.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "engine/install_plan.h"
 #include "probe/date_text.h"
 
 namespace {
@@ -67,14 +68,15 @@ TEST(PlanDecision, NoNamesakeInstallsIntoDataFolder) {
 
 TEST(PlanDecision, DatesDecideAgainstNamesake) {
   ScriptedHost host;
-  const std::vector<InstalledDict> installed = {Installed(L"a.dic", {2009, 11, 13, 0}), Installed(L"b.dic", {2009, 11, 13, 1}),
-                                                Installed(L"c.dic", {2010, 1, 1, 0}), Installed(L"d.dip", {0, 0, 0, 0})};
-  auto files = OneFile({Entry(L"a", L".dic", L"2009.11.13"),     // equal: Skip
-                        Entry(L"b", L".dic", L"2009-11-13-2"),   // later only in the fourth number
-                        Entry(L"c", L".dic", L"2009.12.31"),     // earlier: no downgrade
-                        Entry(L"d", L".dip", L"2009.11.13"),     // installed stamp unreadable (zero)
-                        Entry(L"a", L".dic", L""),               // empty date text: doubt, upgrade
-                        Entry(L"c", L".dic", L"20091113")});     // no separator: doubt, upgrade
+  const std::vector<InstalledDict> installed = {
+      Installed(L"a.dic", {2009, 11, 13, 0}), Installed(L"b.dic", {2009, 11, 13, 1}),
+      Installed(L"c.dic", {2010, 1, 1, 0}), Installed(L"d.dip", {0, 0, 0, 0})};
+  auto files = OneFile({Entry(L"a", L".dic", L"2009.11.13"),    // equal: Skip
+                        Entry(L"b", L".dic", L"2009-11-13-2"),  // later only in the fourth number
+                        Entry(L"c", L".dic", L"2009.12.31"),    // earlier: no downgrade
+                        Entry(L"d", L".dip", L"2009.11.13"),    // installed stamp unreadable (zero)
+                        Entry(L"a", L".dic", L""),              // empty date text: doubt, upgrade
+                        Entry(L"c", L".dic", L"20091113")});    // no separator: doubt, upgrade
   ASSERT_TRUE(AnalysePlan(files, installed, host));
   const auto& e = *files[0].entries;
   EXPECT_EQ(e[0].action, Skip);

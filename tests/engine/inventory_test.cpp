@@ -58,7 +58,8 @@ TEST_F(InventoryTest, NoPackagesMeansNothingPlanned) {
 }
 
 TEST_F(InventoryTest, ContainersAreListedWithTheirEntries) {
-  Package(L"Main.dir", {Item(L"NEWS", L".DIC", std::string(2049, 'n'), L"新闻词典"), Item(L"sci", L".dip", "", L"科学")});
+  Package(L"Main.dir",
+          {Item(L"NEWS", L".DIC", std::string(2049, 'n'), L"新闻词典"), Item(L"sci", L".dip", "", L"科学")});
   Package(L"empty.dir", {});
   ASSERT_TRUE(testsupport::MakeDirs(wizard / L"folder.dir")) << "a directory named like a container";
   testsupport::WriteFileBytes(wizard / L"notes.dir.txt", "not a container");
@@ -149,9 +150,9 @@ TEST_F(InventoryTest, InvalidContainerFailsTheBuildAndTheNextCallRetries) {
 
 TEST_F(InventoryTest, HostileEntryNamesMakeTheContainerInvalid) {
   const std::vector<std::pair<std::wstring, std::wstring>> hostile = {
-      {L"..\\..\\evil", L".dic"}, {L"a/b", L".dic"},   {L"..", L".dic"},  {L"c:x", L".dic"}, {L"", L".dic"},
-      {L"con", L".dic"},          {L"LPT1", L".dic"},  {L"name.", L".dic"}, {L"tab\t", L".dic"}, {L"a", L"dic"},
-      {L"a", L".d\\c"},           {L"a", L".d:c"},     {L"q?", L".dic"},  {L"a", L""},         {L"nul", L".dip"}};
+      {L"..\\..\\evil", L".dic"}, {L"a/b", L".dic"},  {L"..", L".dic"},    {L"c:x", L".dic"},   {L"", L".dic"},
+      {L"con", L".dic"},          {L"LPT1", L".dic"}, {L"name.", L".dic"}, {L"tab\t", L".dic"}, {L"a", L"dic"},
+      {L"a", L".d\\c"},           {L"a", L".d:c"},    {L"q?", L".dic"},    {L"a", L""},         {L"nul", L".dip"}};
   for (const auto& [id, ext] : hostile) {
     Package(L"p.dir", {Item(L"fine", L".dic"), Item(id, ext)});
     InstallEngine engine;

@@ -86,8 +86,7 @@ class FaultInjectionTest : public ::testing::Test {
     return IsWindowVisible(wizardRun.Control(IDC_BTN_MAINDLG_NEXT)) != FALSE;
   }
   bool WaitForFinishedPage(const WizardRun& wizardRun) {
-    return WaitUntil([&] { return IsWindowVisible(wizardRun.Control(IDC_CHK_MAINDLG_RUNHOST)) != FALSE; },
-                     kRunWait);
+    return WaitUntil([&] { return IsWindowVisible(wizardRun.Control(IDC_CHK_MAINDLG_RUNHOST)) != FALSE; }, kRunWait);
   }
   // The finished page, then Esc (no hand-off): the exit code of a dialog that ends as asked.
   DWORD FinishWithoutHandOff(const WizardRun& wizardRun) {
@@ -191,8 +190,8 @@ TEST_F(FaultInjectionTest, TargetHeldByAnotherProgramIsLeftAsItWas) {
 // anywhere else, no folder is made up, and both entries are reported as failed.
 TEST_F(FaultInjectionTest, DataFolderRemovedAfterThePlanFailsEveryEntry) {
   ASSERT_TRUE(WriteFileBytes(Data(L"old.dic"), DictionaryBytes("2008.01.01", "old data")));
-  ASSERT_TRUE(wizard.AddPackage(L"main.dir",
-                                {Entry(L"old", L"旧典", std::string(5000, 'u')), Entry(L"fresh", L"新典", "f")}));
+  ASSERT_TRUE(
+      wizard.AddPackage(L"main.dir", {Entry(L"old", L"旧典", std::string(5000, 'u')), Entry(L"fresh", L"新典", "f")}));
   ASSERT_TRUE(StartOnWelcome(run));
   ASSERT_TRUE(testsupport::RemoveTree(host.DataDir()));
 
@@ -268,4 +267,3 @@ TEST_F(FaultInjectionTest, KilledInTheMiddleOfAnUpgradeAndStartedAgain) {
 
 }  // namespace
 }  // namespace wizardtest
-

@@ -13,8 +13,8 @@ void LeaveMarker(HINSTANCE self) {
   if (GetModuleFileNameW(self, own, MAX_PATH) == 0) return;
   GetModuleFileNameW(nullptr, program, MAX_PATH);
   const std::wstring marker = std::wstring(own) + L".loaded";
-  HANDLE file = CreateFileW(marker.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(marker.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(file, program, static_cast<DWORD>(wcslen(program) * sizeof(wchar_t)), &written, nullptr);

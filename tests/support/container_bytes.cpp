@@ -18,7 +18,8 @@ void PutField(std::string& out, const std::u16string& text, size_t width) {
 }  // namespace
 
 std::string ContainerBytes(const std::vector<ContainerItem>& items, const ContainerLayout& layout) {
-  const uint32_t count = layout.entryCount < 0 ? static_cast<uint32_t>(items.size()) : static_cast<uint32_t>(layout.entryCount);
+  const uint32_t count =
+      layout.entryCount < 0 ? static_cast<uint32_t>(items.size()) : static_cast<uint32_t>(layout.entryCount);
   const uint32_t dataOffset =
       layout.dataOffset < 0 ? static_cast<uint32_t>(32 + items.size() * 184) : static_cast<uint32_t>(layout.dataOffset);
   std::string out;

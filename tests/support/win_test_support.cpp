@@ -39,8 +39,8 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 bool ReadFileBytes(const std::wstring& path, std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   std::string result;
   char buffer[65536];
@@ -86,7 +86,8 @@ HostRegistry::HostRegistry(const wchar_t* location, const wchar_t* exeName, DWOR
   HKEY key = nullptr;
   RegCreateKeyExW(HKEY_LOCAL_MACHINE, kHostRegistryKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
   if (key) RegCloseKey(key);
-  if (location) SetRaw(kHostLocationValue, location, static_cast<DWORD>((wcslen(location) + 1) * sizeof(wchar_t)), type);
+  if (location)
+    SetRaw(kHostLocationValue, location, static_cast<DWORD>((wcslen(location) + 1) * sizeof(wchar_t)), type);
   if (exeName) SetRaw(kHostExeNameValue, exeName, static_cast<DWORD>((wcslen(exeName) + 1) * sizeof(wchar_t)), type);
   ResetHostPathCachesForTesting();
 }
@@ -108,7 +109,8 @@ void HostRegistry::SetRaw(const wchar_t* valueName, const void* data, DWORD byte
 void HostRegistry::Remove() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, kHostRegistryKey); }
 
 std::string Narrow(const std::wstring& text) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(n, '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
   return out;

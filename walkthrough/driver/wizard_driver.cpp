@@ -6,9 +6,8 @@
 //
 // Prints one line per event ("page welcome: ..."); exit code 0 when the whole run happened as a
 // user expects, 1 otherwise.
-#include <windows.h>
-
 #include <commctrl.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <string>
@@ -17,10 +16,19 @@
 namespace {
 
 constexpr const wchar_t* kTitle = L"Lumidex本地词典包安装向导";
-enum ControlId { kTip = 1000, kProgress = 1001, kNext = 1002, kDownload = 1003, kClose = 1004, kList = 1006, kRunHost = 1008 };
+enum ControlId {
+  kTip = 1000,
+  kProgress = 1001,
+  kNext = 1002,
+  kDownload = 1003,
+  kClose = 1004,
+  kList = 1006,
+  kRunHost = 1008
+};
 
 std::string Utf8(const std::wstring& text) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(n, '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
   return out;
@@ -85,7 +93,8 @@ bool SavePicture(HWND window, const std::wstring& path) {
   HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (out == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  bool ok = WriteFile(out, &file, sizeof(file), &written, nullptr) && WriteFile(out, &header, sizeof(header), &written, nullptr) &&
+  bool ok = WriteFile(out, &file, sizeof(file), &written, nullptr) &&
+            WriteFile(out, &header, sizeof(header), &written, nullptr) &&
             WriteFile(out, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
   CloseHandle(out);
   return ok;
