@@ -6,8 +6,9 @@
 //
 // Prints one line per event ("page welcome: ..."); exit code 0 when the whole run happened as a
 // user expects, 1 otherwise.
-#include <commctrl.h>
 #include <windows.h>
+// commctrl.h needs the types of windows.h before it.
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
