@@ -381,7 +381,7 @@ TEST_P(WorkerReportTest, ItemReportWritesItsLineAndAnswers) {
   environment.plannedItems = single ? 1 : 3;
   Reach(Running);
   const std::wstring tipBefore = Text(C::TipInfo);
-  const intptr_t answer = logic.OnWorkerReport(report.message, L"牛津高阶", report.action);
+  const intptr_t answer = logic.OnWorkerReport(report.message, L"新编双解", report.action);
   if (report.line == nullptr) {
     EXPECT_EQ(answer, 0);
     EXPECT_TRUE(surface.listLines.empty());
@@ -401,12 +401,12 @@ TEST_P(WorkerReportTest, ItemReportWritesItsLineAndAnswers) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, WorkerReportTest,
-    ::testing::Combine(::testing::Values(ReportCase{WM_ITEM_START, 1, L"正在为您安装《牛津高阶》，请稍候 ..."},
-                                         ReportCase{WM_ITEM_START, 2, L"正在升级您本地的《牛津高阶》，请稍候 ..."},
-                                         ReportCase{WM_ITEM_SUCCESS, 1, L"已为您成功安装《牛津高阶》。"},
-                                         ReportCase{WM_ITEM_SUCCESS, 2, L"已为您成功升级《牛津高阶》到最新的版本。"},
-                                         ReportCase{WM_ITEM_FAIL, 1, L"安装《牛津高阶》失败!"},
-                                         ReportCase{WM_ITEM_FAIL, 2, L"升级《牛津高阶》失败!"},
+    ::testing::Combine(::testing::Values(ReportCase{WM_ITEM_START, 1, L"正在为您安装《新编双解》，请稍候 ..."},
+                                         ReportCase{WM_ITEM_START, 2, L"正在升级您本地的《新编双解》，请稍候 ..."},
+                                         ReportCase{WM_ITEM_SUCCESS, 1, L"已为您成功安装《新编双解》。"},
+                                         ReportCase{WM_ITEM_SUCCESS, 2, L"已为您成功升级《新编双解》到最新的版本。"},
+                                         ReportCase{WM_ITEM_FAIL, 1, L"安装《新编双解》失败!"},
+                                         ReportCase{WM_ITEM_FAIL, 2, L"升级《新编双解》失败!"},
                                          ReportCase{WM_ITEM_START, 0, nullptr}, ReportCase{WM_ITEM_SUCCESS, 3, nullptr},
                                          ReportCase{WM_ITEM_FAIL, 0, nullptr}, ReportCase{WM_ITEM_FAIL, -1, nullptr},
                                          ReportCase{WM_ITEM_START, INTPTR_MAX, nullptr}),
