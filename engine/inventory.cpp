@@ -1,5 +1,7 @@
 // The inventory: the package containers beside the wizard with their entry tables, and the
 // dictionary files installed in the host with their date stamps; then the plan on both.
+#include <unordered_set>
+
 #include "engine/diagnostics.h"
 #include "engine/entry_name.h"
 #include "engine/folder_listing.h"
@@ -109,6 +111,11 @@ bool InstallEngine::ReadLocalDictFilesInfo(std::vector<InstalledDict>& list) {
   }
   list.clear();
 
+  // Backups that an interrupted upgrade left beside their file, by the file's lower-cased name.
+  // They come from the same listing: asking the file system for each file's backup by name
+  // would make it search the folder once per file.
+  const std::wstring suffix = LowerAsciiLetters(kBackupSuffix);
+  std::unordered_set<std::wstring> backedUp;
   ListFolderFiles(folder + L"\\*.*", [&](const ListedFile& listed) {
     InstalledDict dict;
     dict.fileName = LowerAsciiLetters(listed.name);
@@ -117,20 +124,26 @@ bool InstallEngine::ReadLocalDictFilesInfo(std::vector<InstalledDict>& list) {
       dict.stem = dict.fileName.substr(0, dot);
       dict.ext = dict.fileName.substr(dot);
     }
+    if (dict.fileName.size() > suffix.size() &&
+        dict.fileName.compare(dict.fileName.size() - suffix.size(), suffix.size(), suffix) == 0) {
+      backedUp.insert(dict.fileName.substr(0, dict.fileName.size() - suffix.size()));
+    }
     if (dict.ext != L".dic" && dict.ext != L".dip") return true;
     dict.path = listed.fullPath;
     dict.size = static_cast<uint32_t>(listed.size);
     dict.readOnly = (listed.attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    // A backup left beside the file means an earlier run ended in the middle of replacing it: the
-    // file may be partly written, so its stamp is not trusted and the package's copy wins.
-    const DWORD backup = GetFileAttributesW((dict.path + kBackupSuffix).c_str());
-    if (backup != INVALID_FILE_ATTRIBUTES && !(backup & FILE_ATTRIBUTE_DIRECTORY)) {
+    list.push_back(std::move(dict));
+    return true;
+  });
+
+  for (InstalledDict& dict : list) {
+    // A backup beside the file means an earlier run ended in the middle of replacing it: the file
+    // may be partly written, so its stamp is not trusted and the package's copy wins.
+    if (backedUp.count(dict.fileName) != 0) {
       TraceDiagnostic(L"ReadLocalDictFilesInfo-3: interrupted upgrade: " + dict.path);
     } else if (!BindVersionProbe() || !GetProbeBinding().get_dict_datetime(dict.path.c_str(), &dict.date)) {
       TraceDiagnostic(L"ReadLocalDictFilesInfo-2: GetDictDateTime: " + dict.path);
     }
-    list.push_back(std::move(dict));
-    return true;
-  });
+  }
   return true;
 }
