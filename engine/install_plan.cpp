@@ -40,7 +40,8 @@ bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDic
           haveDataDir = true;
         }
         entry.action = Install;
-        entry.targetPath = dataDir + L"\\" + entry.id + entry.ext;
+        entry.targetPath.reserve(dataDir.size() + 1 + key.size());
+        entry.targetPath.assign(dataDir).append(1, L'\\').append(key);
         continue;
       }
       const InstalledDict& namesake = *found->second;
