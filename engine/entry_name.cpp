@@ -51,7 +51,11 @@ bool IsPlainNamePart(const std::wstring& name) {
 
 }  // namespace
 
-bool IsPlainDictFileId(const std::wstring& id) { return IsPlainNamePart(id); }
+// The id also names the dictionary's section in the host's configuration file: a bracket would let
+// it end that section's name early and write into another dictionary's section.
+bool IsPlainDictFileId(const std::wstring& id) {
+  return IsPlainNamePart(id) && id.find_first_of(L"[]") == std::wstring::npos;
+}
 
 bool IsPlainDictFileExt(const std::wstring& ext) {
   if (ext.size() < 2 || ext[0] != L'.' || ext[1] == L'.') return false;

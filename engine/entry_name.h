@@ -7,7 +7,8 @@
 
 // A non-empty file name without path separators, "..", ":", control characters or the other
 // characters Windows forbids, without a trailing dot or space, and not a reserved device name
-// (also not one followed by an extension, as "con.txt").
+// (also not one followed by an extension, as "con.txt"); no square brackets either, since the id
+// is also the name of the dictionary's section in the host's configuration.
 bool IsPlainDictFileId(const std::wstring& id);
 
 // A "." followed by a name part that passes the same rules, as ".dic".

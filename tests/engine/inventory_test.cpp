@@ -152,7 +152,8 @@ TEST_F(InventoryTest, HostileEntryNamesMakeTheContainerInvalid) {
   const std::vector<std::pair<std::wstring, std::wstring>> hostile = {
       {L"..\\..\\evil", L".dic"}, {L"a/b", L".dic"},  {L"..", L".dic"},    {L"c:x", L".dic"},   {L"", L".dic"},
       {L"con", L".dic"},          {L"LPT1", L".dic"}, {L"name.", L".dic"}, {L"tab\t", L".dic"}, {L"a", L"dic"},
-      {L"a", L".d\\c"},           {L"a", L".d:c"},    {L"q?", L".dic"},    {L"a", L""},         {L"nul", L".dip"}};
+      {L"a", L".d\\c"},           {L"a", L".d:c"},    {L"q?", L".dic"},    {L"a", L""},         {L"nul", L".dip"},
+      {L"other]", L".dic"}};
   for (const auto& [id, ext] : hostile) {
     Package(L"p.dir", {Item(L"fine", L".dic"), Item(id, ext)});
     InstallEngine engine;

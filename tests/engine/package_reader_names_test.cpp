@@ -21,8 +21,8 @@ std::string Show(const std::wstring& text) {
 
 TEST(EntryName, PlainIdsAreAccepted) {
   for (const wchar_t* id :
-       {L"oxford", L"a", L"OALD8-en_zh", L"\u725B\u6D25\u9AD8\u9636", L"dict v2", L"con2", L"console", L"com10", L"lpt",
-        L"nul_", L"auxiliary", L"my.dict", L" lead", L"\u00E9t\u00E9", L"#1~$%&'()+,;=@[]^`{}!"}) {
+       {L"xinci", L"a", L"XINCI8-en_zh", L"\u65B0\u7F16\u53CC\u89E3", L"dict v2", L"con2", L"console", L"com10", L"lpt",
+        L"nul_", L"auxiliary", L"my.dict", L" lead", L"\u00E9t\u00E9", L"#1~$%&'()+,;=@^`{}!"}) {
     EXPECT_TRUE(IsPlainDictFileId(id)) << Show(id);
   }
   EXPECT_TRUE(IsPlainDictFileId(std::wstring(31, L'x')));
@@ -37,6 +37,12 @@ TEST(EntryName, IdsThatLeaveTheFolderOrBreakWindowsRulesAreRefused) {
   }
   for (wchar_t c = 1; c < 0x20; ++c) EXPECT_FALSE(IsPlainDictFileId(std::wstring(L"a") + c + L"b")) << int(c);
   EXPECT_FALSE(IsPlainDictFileId(std::wstring(L"a\0b", 3)));
+}
+
+// The id is also a section name in the host's configuration file; a bracket would end it early.
+TEST(EntryName, IdsWithSquareBracketsAreRefused) {
+  for (const wchar_t* id : {L"other]", L"[other", L"a]b", L"[x]"}) EXPECT_FALSE(IsPlainDictFileId(id)) << Show(id);
+  EXPECT_TRUE(IsPlainDictFileExt(L".d[1]")) << "the extension names no section";
 }
 
 TEST(EntryName, ReservedDeviceNamesAreRefusedInAnyCaseAndWithAnExtension) {
