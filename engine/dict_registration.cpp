@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 
 #include "engine/host_paths.h"
+#include "engine/replace_file.h"
 
 namespace {
 
@@ -27,11 +28,7 @@ void PrepareHostConfigFile(const std::wstring& path) {
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   }
   // A read-only file would make every profile write fail unnoticed.
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  attributes = attributes == INVALID_FILE_ATTRIBUTES ? FILE_ATTRIBUTE_NORMAL : attributes & ~FILE_ATTRIBUTE_READONLY;
-  // Read-only alone leaves 0, which the file system takes as "no change".
-  if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
-  SetFileAttributesW(path.c_str(), attributes);
+  MakeWritable(path);
 }
 
 bool RegisterDictConfig(const PackageEntry& entry) {

@@ -19,7 +19,9 @@ namespace {
 bool HasPlainFileNames(const CPackageReader& reader) {
   for (uint32_t i = 0; i < reader.EntryCount(); ++i) {
     const PackageTableEntry& record = reader.Entry(i);
-    if (!IsPlainDictFileId(FieldText(record.id, 32)) || !IsPlainDictFileExt(FieldText(record.ext, 8))) return false;
+    if (!IsPlainDictFileId(FieldText(record.id, kEntryIdUnits)) ||
+        !IsPlainDictFileExt(FieldText(record.ext, kEntryExtUnits)))
+      return false;
   }
   return true;
 }
@@ -92,10 +94,10 @@ bool InstallEngine::ReadDFFileInfo(PackageFile& file) {
     PackageEntry entry;
     entry.index = i;
     entry.size = record.size;
-    entry.id = LowerAsciiLetters(FieldText(record.id, 32));
-    entry.ext = LowerAsciiLetters(FieldText(record.ext, 8));
-    entry.title = FieldText(record.title, 32);
-    entry.date = FieldText(record.date, 16);
+    entry.id = LowerAsciiLetters(FieldText(record.id, kEntryIdUnits));
+    entry.ext = LowerAsciiLetters(FieldText(record.ext, kEntryExtUnits));
+    entry.title = FieldText(record.title, kEntryTitleUnits);
+    entry.date = FieldText(record.date, kEntryDateUnits);
     entries.push_back(std::move(entry));
   }
   reader.Close();
