@@ -1,5 +1,8 @@
 // The simulated core's service object. Its table of virtual functions is laid out as the probe
-// calls it, by position: 21 slots, __stdcall on i686, no virtual destructor, no base class.
+// calls it, by position: 21 slots, ordinary virtual member functions (__thiscall on i686), no
+// virtual destructor, no base class. Every slot first checks that it was called on this very
+// object: a caller using another calling convention hands over `this` (and the arguments) in the
+// wrong places, and the slot then fails and records the fault instead of reading garbage.
 #pragma once
 
 #include <windows.h>
@@ -9,33 +12,36 @@
 
 class SimService {
  public:
-  virtual int __stdcall Slot0();
-  virtual int __stdcall Slot1();
-  virtual int __stdcall Slot2();
-  virtual int __stdcall GetText(const wchar_t** text);  // 3
-  virtual int __stdcall Slot4();
-  virtual int __stdcall Slot5();
-  virtual int __stdcall Slot6();
-  virtual int __stdcall Slot7();
-  virtual int __stdcall Slot8();
-  virtual int __stdcall Slot9();
-  virtual int __stdcall Slot10();
-  virtual int __stdcall Slot11();
-  virtual int __stdcall Slot12();
-  virtual int __stdcall Slot13();
-  virtual int __stdcall Slot14();
-  virtual int __stdcall Close();                                  // 15
-  virtual int __stdcall Open(const wchar_t* path, DWORD access);  // 16
-  virtual int __stdcall IsOpen();                                 // 17
-  virtual int __stdcall Slot18();
-  virtual int __stdcall Op19();
-  virtual int __stdcall Op20();
+  SimService();
+  virtual int Slot0();
+  virtual int Slot1();
+  virtual int Slot2();
+  virtual int GetText(const wchar_t** text);  // 3
+  virtual int Slot4();
+  virtual int Slot5();
+  virtual int Slot6();
+  virtual int Slot7();
+  virtual int Slot8();
+  virtual int Slot9();
+  virtual int Slot10();
+  virtual int Slot11();
+  virtual int Slot12();
+  virtual int Slot13();
+  virtual int Slot14();
+  virtual int Close();                                  // 15
+  virtual int Open(const wchar_t* path, DWORD access);  // 16
+  virtual int IsOpen();                                 // 17
+  virtual int Slot18();
+  virtual int Op19();
+  virtual int Op20();
 
   // The settings of the current period of use, taken when it began.
   void set_settings(const SimSettings& settings) { settings_ = settings; }
 
  private:
   int Unexpected(int slot);
+  // False (and the fault recorded) when `this` is not the object that was handed out.
+  bool CalledOnSelf(int slot) const;
 
   SimSettings settings_;
   GuardedText text_;

@@ -3,10 +3,12 @@
 // every period of use of the core on every path.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "probe/core_service.h"
 #include "tests/probe/dict_date_printing.h"
 #include "tests/probe/probe_lab.h"
 #include "tests/support/win_test_support.h"
@@ -270,6 +272,18 @@ TEST_F(StampTest, PathReachesTheCoreUnchanged) {
   EXPECT_EQ(host.Calls(), Period(dict, {"op3"}));
 }
 
+// The service object is called as ordinary virtual member functions (__thiscall on i686), as a
+// core written the ordinary way expects: each slot sees its own object and its arguments intact.
+TEST_F(StampTest, ServiceSlotsSeeTheirObjectAndArguments) {
+  const std::wstring dict = host.Dict(L"convention.dic", "<date_time>2011.12.13</date_time>");
+  host.StartRecording();
+  DictDate out = {};
+  EXPECT_TRUE(probe.get_dict_datetime(dict.c_str(), &out));
+  EXPECT_EQ(out, (DictDate{2011, 12, 13, 0}));
+  for (const std::string& call : host.Calls()) EXPECT_EQ(call.find("fault"), std::string::npos) << call;
+  EXPECT_EQ(host.Calls(), Period(dict, {"op3"}));
+}
+
 TEST_F(StampTest, Utf16DescriptiveText) {
   DictDate out = {};
   Calls calls;
@@ -395,27 +409,23 @@ TEST_F(StampTest, NullArgumentsCallNothing) {
 
 // --- the simulated core itself ------------------------------------------------------------------
 
-// The guard the tests above rely on: the core's text is read-only and ends at an unreadable page.
+// The guards the tests above rely on: the core's text is read-only and ends at an unreadable
+// page, and a slot called on anything but the object GetService handed out fails and says so.
 TEST(SimulatedCore, DescriptiveTextIsReadOnlyAndEndsAtAnUnreadablePage) {
   CoreFolder host(Root(), BuiltCore());
   HMODULE core = LoadLibraryW(host.core().c_str());
   ASSERT_NE(core, nullptr);
-  using GetServiceFn = int(__cdecl*)(void**);
+  using GetServiceFn = int(__cdecl*)(CoreService**);
   auto getService = reinterpret_cast<GetServiceFn>(reinterpret_cast<void*>(GetProcAddress(core, "GetService")));
   ASSERT_NE(getService, nullptr);
-  void* service = nullptr;
+  CoreService* service = nullptr;
   ASSERT_EQ(getService(&service), 0);
   ASSERT_NE(service, nullptr);
 
-  // Slots 16 and 3 of the service object's table, called as vintora calls them.
-  using OpenFn = int(__stdcall*)(void*, const wchar_t*, DWORD);
-  using TextFn = int(__stdcall*)(void*, const wchar_t**);
-  using CloseFn = int(__stdcall*)(void*);
-  void** table = *static_cast<void***>(service);
   const std::wstring dict = host.Dict(L"a.dic", "<date_time>1.2.3</date_time>");
-  reinterpret_cast<OpenFn>(table[16])(service, dict.c_str(), GENERIC_READ);
+  service->OpenDictionary(dict.c_str(), GENERIC_READ);
   const wchar_t* text = nullptr;
-  ASSERT_EQ(reinterpret_cast<TextFn>(table[3])(service, &text), 0);
+  ASSERT_EQ(service->GetDescriptiveText(&text), 0);
   ASSERT_NE(text, nullptr);
   EXPECT_STREQ(text, L"<date_time>1.2.3</date_time>");
 
@@ -424,7 +434,26 @@ TEST(SimulatedCore, DescriptiveTextIsReadOnlyAndEndsAtAnUnreadablePage) {
   VirtualQuery(text + wcslen(text) + 1, &afterText, sizeof(afterText));
   EXPECT_EQ(textPage.Protect, static_cast<DWORD>(PAGE_READONLY));
   EXPECT_EQ(afterText.Protect, static_cast<DWORD>(PAGE_NOACCESS));
-  reinterpret_cast<CloseFn>(table[15])(service);
+  service->CloseDictionary();
+}
+
+TEST(SimulatedCore, SlotCalledOnAnotherObjectFailsAndRecordsTheFault) {
+  CoreFolder host(Root(), BuiltCore());
+  HMODULE core = LoadLibraryW(host.core().c_str());
+  ASSERT_NE(core, nullptr);
+  using GetServiceFn = int(__cdecl*)(CoreService**);
+  auto getService = reinterpret_cast<GetServiceFn>(reinterpret_cast<void*>(GetProcAddress(core, "GetService")));
+  CoreService* service = nullptr;
+  ASSERT_EQ(getService(&service), 0);
+
+  // An object that shares the service's table but is not the service: what a slot sees as
+  // `this` when the caller passes it where the slot does not look for it.
+  alignas(void*) unsigned char impostor[sizeof(void*)];
+  std::memcpy(impostor, static_cast<const void*>(service), sizeof(void*));
+  CoreService* volatile wrongObject = reinterpret_cast<CoreService*>(impostor);
+  host.StartRecording();
+  EXPECT_EQ(wrongObject->IsDictionaryOpen(), 0);
+  EXPECT_EQ(host.Calls(), (Calls{"convention fault: slot 17 called on another object"}));
 }
 
 }  // namespace
