@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 
 #include "tests/dirpack/dirpack_harness.h"
 #include "tests/support/win_test_support.h"
@@ -62,9 +63,13 @@ RunResult RunDirpack(const std::vector<std::string>& args) {
   const BOOL started = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
                        CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                                       nullptr, nullptr, &startup, &process);
+  const DWORD startError = GetLastError();
   if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
   if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
-  if (!started) return result;
+  if (!started) {
+    result.err = "not started: error " + std::to_string(startError);
+    return result;
+  }
   DWORD code = 0;
   if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0 && GetExitCodeProcess(process.hProcess, &code)) {
     result.status = static_cast<int>(code);

@@ -24,6 +24,35 @@ TEST(HostInstalled, CompleteHostIsFound) {
   EXPECT_TRUE(IsHostInstalled());
 }
 
+// The host's setup writes its key from a 32-bit program, into the 32-bit registry view. A
+// program reads the view of its own kind without asking for one: the 32-bit wizard finds the key
+// there and only there, as on a 64-bit Windows.
+TEST(HostInstalled, KeyIsReadInTheViewOfTheProgramsOwnKind) {
+  HostFolder host;
+  HostRegistry::Remove();
+#ifdef _WIN64
+  const REGSAM otherView = KEY_WOW64_32KEY;
+#else
+  const REGSAM otherView = KEY_WOW64_64KEY;
+#endif
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kHostRegistryKey, 0, nullptr, 0,
+                            KEY_WRITE | otherView, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const std::wstring location = host.dir.path();
+  RegSetValueExW(key, kHostLocationValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(location.c_str()),
+                 static_cast<DWORD>((location.size() + 1) * sizeof(wchar_t)));
+  RegSetValueExW(key, kHostExeNameValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"Lumidex.exe"),
+                 sizeof(L"Lumidex.exe"));
+  RegCloseKey(key);
+  ResetHostPathCachesForTesting();
+  EXPECT_FALSE(IsHostInstalled()) << "a key in the other view is not this program's";
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kHostRegistryKey, otherView, 0);
+
+  HostRegistry reg(location.c_str(), L"Lumidex.exe");
+  EXPECT_TRUE(IsHostInstalled());
+}
+
 TEST(HostInstalled, MissingKeyOrValues) {
   HostRegistry::Remove();
   ResetHostPathCachesForTesting();

@@ -1,5 +1,8 @@
-// Runs a program as a debuggee and collects what it writes to the debugger trace channel
-// (OutputDebugStringW), which is where the engine's diagnostics go.
+// Runs a program and collects what it writes to the debugger trace channel (OutputDebugStringW),
+// which is where the engine's diagnostics go. The texts are taken from the system-wide debug
+// monitor buffer (DBWIN_BUFFER) rather than as a debugger: Wine cannot debug a 32-bit process
+// in its WoW64 mode, and the monitor works for both builds alike. One monitor per machine at a
+// time: the Wine tests of a prefix never run side by side.
 #pragma once
 
 #include <windows.h>

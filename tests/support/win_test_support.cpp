@@ -116,4 +116,14 @@ std::string Narrow(const std::wstring& text) {
   return out;
 }
 
+bool GdiDrawsHere() {
+  static const bool draws = [] {
+    HDC memory = CreateCompatibleDC(nullptr);
+    if (memory == nullptr) return false;
+    DeleteDC(memory);
+    return true;
+  }();
+  return draws;
+}
+
 }  // namespace testsupport

@@ -45,4 +45,9 @@ class HostRegistry {
 
 std::string Narrow(const std::wstring& text);  // UTF-8, for test messages
 
+// Whether this process can make GDI objects (memory device contexts, icons). Wine 8's WoW64
+// mode cannot for a 32-bit program: its windows exist and work but are never drawn, so the
+// i686 tests have no pictures to take and no icon images to load.
+bool GdiDrawsHere();
+
 }  // namespace testsupport

@@ -10,5 +10,7 @@
 // from now on: without a window manager on the test display nothing else would.
 void PrepareScreenshots();
 
-// Captures the screen area of the window and writes <build>\screenshots\<name>.png.
+// Captures the screen area of the window and writes <build>\screenshots\<name>.png. Where this
+// build's windows are never drawn (testsupport::GdiDrawsHere), there is no picture to take: it
+// writes nothing and answers true.
 bool SaveScreenshot(HWND window, const std::wstring& name);

@@ -11,21 +11,23 @@ namespace {
 
 constexpr DWORD kExitWait = 20000;
 
+struct WindowSearch {
+  DWORD pid;
+  bool found;
+};
+
+BOOL CALLBACK NoteVisibleWindowOf(HWND window, LPARAM param) {
+  auto& search = *reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search.pid && IsWindowVisible(window)) search.found = true;
+  return !search.found;
+}
+
 // Whether a process shows any window of its own (a dialog or a message box).
 bool ShowsAnyWindow(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    bool found;
-  } search = {pid, false};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s.pid && IsWindowVisible(window)) s.found = true;
-        return !s.found;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search = {pid, false};
+  EnumWindows(NoteVisibleWindowOf, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
