@@ -4,6 +4,8 @@
 //
 //   wizard_driver.exe WIZARD_EXE PICTURE_FOLDER
 //
+// A PICTURE_FOLDER of "-" takes no pictures (Wine does not draw a 32-bit program's windows in its
+// WoW64 mode, so there would be nothing on them).
 // Prints one line per event ("page welcome: ..."); exit code 0 when the whole run happened as a
 // user expects, 1 otherwise.
 #include <windows.h>
@@ -122,7 +124,7 @@ bool SeePage(HWND dialog, const std::wstring& page, const std::wstring& folder, 
   std::string line = "page " + Utf8(page);
   if (page != L"running" && Visible(dialog, kTip)) line += ": " + Utf8(Text(dialog, kTip));
   Say(line);
-  if (!SavePicture(dialog, picture)) Say("  (no picture could be taken)");
+  if (folder != L"-" && !SavePicture(dialog, picture)) Say("  (no picture could be taken)");
   return true;
 }
 
