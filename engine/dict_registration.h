@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/inventory_records.h"
+#include "engine/plan/inventory_records.h"
 
 // Gives the entry's id its section in the host's configuration file: "id" always, then each other
 // key that the package's "dictconfig.ini" holds with a non-empty value. True when dictconfig.ini

@@ -2,7 +2,7 @@
 #include "engine/install_engine.h"
 
 #include "engine/host_paths.h"
-#include "engine/install_plan.h"
+#include "engine/plan/install_plan.h"
 #include "engine/probe_binding.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/inventory_records.h"
+#include "engine/plan/inventory_records.h"
 
 class InstallEngine {
  public:

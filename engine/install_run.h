@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/install_reporter.h"
-#include "engine/inventory_records.h"
+#include "engine/plan/install_reporter.h"
+#include "engine/plan/inventory_records.h"
 
 class CPackageReader;
 

@@ -3,12 +3,12 @@
 #include <unordered_set>
 
 #include "engine/diagnostics.h"
-#include "engine/entry_name.h"
+#include "engine/format/entry_name.h"
 #include "engine/folder_listing.h"
 #include "engine/host_paths.h"
 #include "engine/install_engine.h"
-#include "engine/package_format.h"
-#include "engine/package_reader.h"
+#include "engine/format/package_format.h"
+#include "engine/format/package_reader.h"
 #include "engine/probe_binding.h"
 #include "engine/replace_file.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/package_reader.h"
+#include "engine/format/package_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CPackageReader reader;

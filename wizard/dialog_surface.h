@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "wizard/wizard_surface.h"
+#include "wizard/logic/wizard_surface.h"
 
 class DialogSurface final : public WizardSurface {
  public:

@@ -5,7 +5,7 @@
 #include "engine/host_handoff.h"
 #include "engine/host_paths.h"
 #include "wizard/framework/app_module.h"
-#include "wizard/wizard_texts.h"
+#include "wizard/logic/wizard_texts.h"
 
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) { return IsDialogMessageW(m_hWnd, msg); }
 

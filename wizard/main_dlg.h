@@ -5,16 +5,16 @@
 #include <windows.h>
 
 #include "engine/install_engine.h"
-#include "engine/install_messages.h"
+#include "engine/plan/install_messages.h"
 #include "wizard/dialog_surface.h"
 #include "wizard/framework/dialog_impl.h"
 #include "wizard/framework/message_loop.h"
 #include "wizard/framework/update_ui.h"
 #include "wizard/install_worker.h"
 #include "wizard/res/resource.h"
-#include "wizard/wizard_environment.h"
-#include "wizard/wizard_logic.h"
-#include "wizard/wizard_state.h"
+#include "wizard/logic/wizard_environment.h"
+#include "wizard/logic/wizard_logic.h"
+#include "wizard/logic/wizard_state.h"
 
 class CMainDlg : public CDialogImpl<CMainDlg>,
                  public CUpdateUI<CMainDlg>,

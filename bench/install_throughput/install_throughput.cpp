@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "engine/install_engine.h"
-#include "engine/install_messages.h"
-#include "engine/package_format.h"
+#include "engine/plan/install_messages.h"
+#include "engine/format/package_format.h"
 #include "wizard/install_worker.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The plan's decisions, counts and summary, run natively against a scripted host.
-#include "engine/install_plan.h"
+#include "engine/plan/install_plan.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "tests/engine/install_run_recorder.h"
 
-#include "engine/install_messages.h"
+#include "engine/plan/install_messages.h"
 #include "tests/support/win_test_support.h"
 #include "wizard/install_worker.h"
 

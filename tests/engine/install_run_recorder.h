@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/install_reporter.h"
+#include "engine/plan/install_reporter.h"
 
 struct InstallThreadParam;
 

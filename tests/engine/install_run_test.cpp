@@ -11,8 +11,8 @@
 
 #include "engine/host_paths.h"
 #include "engine/install_engine.h"
-#include "engine/install_messages.h"
-#include "engine/package_reader.h"
+#include "engine/plan/install_messages.h"
+#include "engine/format/package_reader.h"
 #include "engine/poll_policy.h"
 #include "engine/replace_file.h"
 #include "engine/target_file.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/entry_name.h"
+#include "engine/format/entry_name.h"
 
 namespace {
 

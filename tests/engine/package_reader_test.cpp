@@ -1,6 +1,6 @@
 // The container reader on containers built byte by byte: validation in Open, the chunk protocol,
 // and ranges and counts that lie about the file. Mostly from memory; a few through real files.
-#include "engine/package_reader.h"
+#include "engine/format/package_reader.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/package_reader.h"
+#include "engine/format/package_reader.h"
 #include "tests/support/container_bytes.h"
 #include "tests/support/win_test_support.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "wizard/wizard_environment.h"
-#include "wizard/wizard_surface.h"
+#include "wizard/logic/wizard_environment.h"
+#include "wizard/logic/wizard_surface.h"
 
 namespace wizardtest {
 

@@ -1,6 +1,6 @@
 // The wizard's pages, commands, state table and status lines, driven through a recording
 // surface without a window.
-#include "wizard/wizard_logic.h"
+#include "wizard/logic/wizard_logic.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <set>
 #include <tuple>
 
-#include "engine/install_messages.h"
+#include "engine/plan/install_messages.h"
 #include "tests/wizard/recording_surface.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/install_messages.h"
+#include "engine/plan/install_messages.h"
 #include "tests/wizard/screenshot.h"
 #include "tests/wizard/wizard_process.h"
 #include "wizard/res/resource.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <map>
 
-#include "engine/byte_file.h"
+#include "engine/format/byte_file.h"
 #include "tools/dirpack/file_system.h"
 #include "tools/dirpack/text_encoding.h"
 

@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "engine/entry_name.h"
-#include "engine/package_format.h"
+#include "engine/format/entry_name.h"
+#include "engine/format/package_format.h"
 #include "tools/dirpack/text_encoding.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <map>
 #include <memory>
 
-#include "engine/byte_file.h"
-#include "engine/entry_name.h"
-#include "engine/package_format.h"
-#include "engine/package_reader.h"
+#include "engine/format/byte_file.h"
+#include "engine/format/entry_name.h"
+#include "engine/format/package_format.h"
+#include "engine/format/package_reader.h"
 #include "tools/dirpack/text_encoding.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "engine/package_format.h"
-#include "engine/package_reader.h"
+#include "engine/format/package_format.h"
+#include "engine/format/package_reader.h"
 #include "tools/dirpack/file_system.h"
 #include "tools/dirpack/package_check.h"
 #include "tools/dirpack/text_encoding.h"

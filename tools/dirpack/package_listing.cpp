@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/package_format.h"
-#include "engine/package_reader.h"
+#include "engine/format/package_format.h"
+#include "engine/format/package_reader.h"
 #include "tools/dirpack/package_check.h"
 #include "tools/dirpack/text_encoding.h"
 

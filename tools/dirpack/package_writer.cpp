@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/byte_file.h"
-#include "engine/package_format.h"
+#include "engine/format/byte_file.h"
+#include "engine/format/package_format.h"
 #include "tools/dirpack/file_system.h"
 #include "tools/dirpack/package_check.h"
 #include "tools/dirpack/text_encoding.h"

@@ -2,7 +2,7 @@
 // whatever the ANSI code page.
 #include <windows.h>
 
-#include "engine/byte_file.h"
+#include "engine/format/byte_file.h"
 
 namespace {
 

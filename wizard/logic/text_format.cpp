@@ -1,4 +1,4 @@
-#include "wizard/text_format.h"
+#include "wizard/logic/text_format.h"
 
 std::wstring FormatText(const wchar_t* format, const wchar_t* argument) {
   std::wstring text(format ? format : L"");

@@ -1,11 +1,11 @@
-#include "wizard/wizard_logic.h"
+#include "wizard/logic/wizard_logic.h"
 
-#include "engine/install_messages.h"
-#include "wizard/status_lines.h"
-#include "wizard/text_format.h"
-#include "wizard/wizard_commands.h"
-#include "wizard/wizard_pages.h"
-#include "wizard/wizard_texts.h"
+#include "engine/plan/install_messages.h"
+#include "wizard/logic/status_lines.h"
+#include "wizard/logic/text_format.h"
+#include "wizard/logic/wizard_commands.h"
+#include "wizard/logic/wizard_pages.h"
+#include "wizard/logic/wizard_texts.h"
 
 void WizardLogic::CheckEnvironment() {
   if (!environment_.IsHostInstalled()) {

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "wizard/wizard_environment.h"
-#include "wizard/wizard_state.h"
-#include "wizard/wizard_surface.h"
+#include "wizard/logic/wizard_environment.h"
+#include "wizard/logic/wizard_state.h"
+#include "wizard/logic/wizard_surface.h"
 
 class WizardLogic {
  public:

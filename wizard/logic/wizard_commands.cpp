@@ -1,4 +1,4 @@
-#include "wizard/wizard_commands.h"
+#include "wizard/logic/wizard_commands.h"
 
 #include "wizard/res/resource.h"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/byte_file.h"
+#include "engine/format/byte_file.h"
 
 namespace {
 

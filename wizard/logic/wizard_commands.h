@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "wizard/wizard_state.h"
+#include "wizard/logic/wizard_state.h"
 
 enum class WizardCommand : int {
   Enter,     // IDOK: Enter on a control that is not a push button

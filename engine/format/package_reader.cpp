@@ -1,4 +1,4 @@
-#include "engine/package_reader.h"
+#include "engine/format/package_reader.h"
 
 bool CPackageReader::Open(const wchar_t* path) {
   Close();

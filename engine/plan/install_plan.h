@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/inventory_records.h"
+#include "engine/plan/inventory_records.h"
 
 // What deciding an entry needs from the host installation and the version probe.
 class PlanHost {

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <string>
 
-#include "wizard/wizard_state.h"
-#include "wizard/wizard_surface.h"
+#include "wizard/logic/wizard_state.h"
+#include "wizard/logic/wizard_surface.h"
 
 enum class PageOp : int {
   GrowTip,  // the tip text takes the progress bar's place (30 px)

@@ -1,4 +1,4 @@
-#include "engine/install_plan.h"
+#include "engine/plan/install_plan.h"
 
 #include <string_view>
 #include <unordered_map>

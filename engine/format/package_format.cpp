@@ -1,4 +1,4 @@
-#include "engine/package_format.h"
+#include "engine/format/package_format.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/inventory_records.h"
+#include "engine/plan/inventory_records.h"
 
 void ClearPackageFiles(std::vector<PackageFile>& packageFiles) {
   for (PackageFile& file : packageFiles) file.entries.reset();

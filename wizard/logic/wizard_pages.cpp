@@ -1,9 +1,9 @@
-#include "wizard/wizard_pages.h"
+#include "wizard/logic/wizard_pages.h"
 
 #include <iterator>
 
-#include "wizard/text_format.h"
-#include "wizard/wizard_texts.h"
+#include "wizard/logic/text_format.h"
+#include "wizard/logic/wizard_texts.h"
 
 namespace {
 

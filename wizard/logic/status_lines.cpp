@@ -1,7 +1,7 @@
-#include "wizard/status_lines.h"
+#include "wizard/logic/status_lines.h"
 
-#include "engine/install_messages.h"
-#include "wizard/wizard_texts.h"
+#include "engine/plan/install_messages.h"
+#include "wizard/logic/wizard_texts.h"
 
 namespace {
 

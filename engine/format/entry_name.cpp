@@ -1,4 +1,4 @@
-#include "engine/entry_name.h"
+#include "engine/format/entry_name.h"
 
 namespace {
 

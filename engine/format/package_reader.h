@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/byte_file.h"
-#include "engine/package_format.h"
+#include "engine/format/byte_file.h"
+#include "engine/format/package_format.h"
 
 class CPackageReader {
  public:
