@@ -64,3 +64,18 @@ bool CopyDictImage(const std::wstring& id) {
   if (!GetHostImagePath(name, destination)) return false;
   return CopyFileW(source.c_str(), destination.c_str(), FALSE) != 0;
 }
+
+bool EnableDictsInConfig(const std::vector<PackageFile>& files) {
+  std::wstring config;
+  if (!GetLocalQueryCfgPath(config)) return false;
+  PrepareHostConfigFile(config);
+  for (const PackageFile& file : files) {
+    if (!file.entries) continue;
+    for (const PackageEntry& entry : *file.entries) {
+      // An id-less entry has no section of its own; an empty section name would make one up.
+      if (entry.id.empty()) continue;
+      WritePrivateProfileStringW(entry.id.c_str(), L"enable", L"1", config.c_str());
+    }
+  }
+  return true;
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/plan/inventory_records.h"
 
@@ -19,3 +20,8 @@ bool CopyDictImage(const std::wstring& id);
 // mark) when missing, never replacing an existing one, and drops its read-only attribute.
 // Outcomes are not reported: the writes that follow tell.
 void PrepareHostConfigFile(const std::wstring& path);
+
+// Switches every dictionary of the package on ("enable" = "1" in its section), also those this run
+// left as they were. False only when the configuration file's path cannot be built; the writes'
+// own outcomes are not reported.
+bool EnableDictsInConfig(const std::vector<PackageFile>& files);

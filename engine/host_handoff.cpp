@@ -7,11 +7,8 @@
 
 #include <string>
 
-#include "engine/dict_registration.h"
 #include "engine/host_paths.h"
-#include "engine/install_engine.h"
 #include "engine/poll_policy.h"
-#include "engine/process_control.h"
 
 namespace {
 
@@ -47,23 +44,4 @@ bool WaitForTrayAndShowDictManager() {
     BroadcastSystemMessageW(kBroadcastFlags, &recipients, message, 0, 0);
   }
   return true;
-}
-
-bool InstallEngine::EnableAllDicts() {
-  // The service keeps the configuration open: with it still running nothing is written.
-  if (!StopDictService()) return false;
-  std::wstring config;
-  if (!GetLocalQueryCfgPath(config)) return false;
-  PrepareHostConfigFile(config);
-
-  // Every packaged dictionary, also those this run left as they were.
-  for (const PackageFile& file : packageFiles) {
-    if (!file.entries) continue;
-    for (const PackageEntry& entry : *file.entries) {
-      // An id-less entry has no section of its own; an empty section name would make one up.
-      if (entry.id.empty()) continue;
-      WritePrivateProfileStringW(entry.id.c_str(), L"enable", L"1", config.c_str());
-    }
-  }
-  return LaunchHost();
 }

@@ -1,6 +1,5 @@
 // The engine side of handing the new dictionaries over to the host at the end of a wizard run:
 // starting the host, and waiting for its tray window to ask it for its dictionary manager.
-// InstallEngine::EnableAllDicts (install_engine.h) is implemented beside these.
 #pragma once
 
 // The host's tray window title and the message that makes the host show its dictionary manager.

@@ -3,6 +3,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "engine/testing_seams.h"
+
 namespace {
 
 constexpr DWORD kValueChars = 260;  // 520 bytes: a longer value counts as missing

@@ -25,9 +25,3 @@ bool GetPackageImagePath(const std::wstring& fileName, std::wstring& out);
 bool GetRepairToolPath(std::wstring& out);
 bool GetDBCorePath(std::wstring& out);
 bool GetHostExePath(std::wstring& out);
-
-// Tests only: forget the cached registry texts, as at program start.
-void ResetHostPathCachesForTesting();
-// Tests only: make GetModuleDir answer this folder (ending with a backslash) instead of the
-// executable's own; an empty text restores the real answer.
-void SetModuleDirForTesting(const std::wstring& dir);

@@ -1,34 +1,30 @@
-// The plan's queries on the engine, and the plan made with the real host folder and version probe.
 #include "engine/install_engine.h"
 
-#include "engine/host_paths.h"
+#include "engine/dict_registration.h"
+#include "engine/host_handoff.h"
+#include "engine/host_plan.h"
+#include "engine/install_run.h"
+#include "engine/inventory.h"
 #include "engine/plan/install_plan.h"
-#include "engine/probe_binding.h"
+#include "engine/process_control.h"
+#include "engine/window_reporter.h"
 
-namespace {
+bool InstallEngine::InitFileLists() { return BuildInventory(packageFiles, installedDicts); }
 
-class HostPlanServices final : public PlanHost {
- public:
-  bool GetDictDataDir(std::wstring& dir) override { return ::GetDictDataDir(dir, true); }
-  bool ProbeAvailable() override { return BindVersionProbe(); }
-  bool StringToDate(wchar_t* text, DictDate* date) override { return GetProbeBinding().string_to_date(text, date); }
-  int CompareDate(const DictDate* first, const DictDate* second) override {
-    return GetProbeBinding().compare_date(first, second);
-  }
-};
+bool InstallEngine::ReadDirFilesInfo(std::vector<PackageFile>& list) { return ReadPackageFiles(list); }
 
-}  // namespace
+bool InstallEngine::ReadDFFileInfo(PackageFile& file) { return ReadPackageFile(file); }
+
+bool InstallEngine::ReadLocalDictFilesInfo(std::vector<InstalledDict>& list) { return ReadInstalledDicts(list); }
 
 bool InstallEngine::Analyse(std::vector<PackageFile>& files, std::vector<InstalledDict>& installed) {
-  HostPlanServices services;
-  return AnalysePlan(files, installed, services);
+  return AnalyseInHost(files, installed);
 }
 
 bool InstallEngine::EnsureLists() {
   if (listsReady) return true;
-  if (!InitFileLists()) return false;
-  listsReady = true;
-  return true;
+  listsReady = InitFileLists();
+  return listsReady;
 }
 
 int InstallEngine::GetPlannedItemCount() { return EnsureLists() ? CountPlannedItems(packageFiles) : -1; }
@@ -36,3 +32,14 @@ int InstallEngine::GetPlannedItemCount() { return EnsureLists() ? CountPlannedIt
 uint32_t InstallEngine::GetPlannedBlockTotal() { return EnsureLists() ? CountPlannedBlocks(packageFiles) : 0; }
 
 void InstallEngine::GetPlanSummary(std::wstring& summary) { ComposePlanSummary(packageFiles, summary); }
+
+bool InstallEngine::RunInstall(HWND dialog) {
+  if (dialog == nullptr || !IsWindow(dialog) || !EnsureLists()) return false;
+  WindowReporter reporter(dialog);
+  return InstallAll(packageFiles, reporter);
+}
+
+bool InstallEngine::EnableAllDicts() {
+  // The service keeps the configuration open: with it still running nothing is written.
+  return StopDictService() && EnableDictsInConfig(packageFiles) && LaunchHost();
+}

@@ -1,5 +1,7 @@
 // The engine object: the inventory, the plan on it, the installation run and the hand-off's
 // enabling step. The wizard dialog holds one by value; the worker thread gets a pointer to it.
+// Each operation hands its work to the module that does it (inventory, plan, install run,
+// registration, hand-off), so those depend on the records only, never on this class.
 #pragma once
 
 #include <windows.h>
@@ -35,5 +37,6 @@ class InstallEngine {
   bool EnableAllDicts();
 
  private:
+  // The lists as the first user that needs them builds them; a failed build is tried again.
   bool EnsureLists();
 };

@@ -3,21 +3,18 @@
 #include <string>
 
 #include "engine/dict_registration.h"
-#include "engine/install_engine.h"
-#include "engine/plan/install_messages.h"
 #include "engine/format/package_reader.h"
+#include "engine/plan/install_plan.h"
 #include "engine/replace_file.h"
 #include "engine/target_file.h"
 
 namespace {
 
-uintptr_t TextParam(const std::wstring& text) { return reinterpret_cast<uintptr_t>(text.c_str()); }
-
 enum class PathState { Missing, File, Folder };
 
 // Attributes that cannot be read for any reason but absence count as a file: something may be
 // there, and it must not be overwritten without a copy.
-PathState Probe(const std::wstring& path) {
+PathState InspectPath(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = GetLastError();
@@ -32,14 +29,14 @@ bool SecureFallback(const PackageEntry& entry, PathState target, EntryFootprint&
   const bool replacing = target != PathState::Missing;
   // A new install into a free path has nothing to protect; an upgrade whose file has gone in the
   // meantime still adopts an earlier run's backup, as its success would remove that backup.
-  if (!replacing && entry.action != Upgrade) return true;
+  if (!replacing && entry.action != EntryAction::Upgrade) return true;
   const DWORD attributes = GetFileAttributesW(entry.targetPath.c_str());
   if (replacing && ReplaceFile(entry.targetPath, ReplaceMode::Backup)) {
     footprint.backupMade = true;
     footprint.movedAttributes = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes;
     return true;
   }
-  if (Probe(BackupPathOf(entry.targetPath)) == PathState::File) {
+  if (InspectPath(BackupPathOf(entry.targetPath)) == PathState::File) {
     footprint.earlierBackup = true;
     return true;
   }
@@ -49,14 +46,14 @@ bool SecureFallback(const PackageEntry& entry, PathState target, EntryFootprint&
 // Streams the entry's data into the target, one progress step per chunk (also after a failed
 // read, and once for an empty entry). True when every byte was read and written.
 bool CopyEntryData(const PackageEntry& entry, InstallReporter& reporter, CPackageReader& reader, TargetFile& target) {
-  char buffer[kInstallChunkBytes];
+  char buffer[kBlockBytes];
   int read = 0;
   bool written = true;
   do {
-    uint32_t length = kInstallChunkBytes;
+    uint32_t length = kBlockBytes;
     read = reader.ReadChunk(entry.index, buffer, length);
-    if (read != -1) written = length <= kInstallChunkBytes && target.Write(buffer, length);
-    reporter.Send(WM_INSTALL_STEP, 0, 0);
+    if (read != -1) written = length <= kBlockBytes && target.Write(buffer, length);
+    reporter.Step();
   } while (read == 1 && written);
   const bool closed = target.Close();
   return read != -1 && written && closed;
@@ -67,10 +64,10 @@ bool CopyEntryData(const PackageEntry& entry, InstallReporter& reporter, CPackag
 bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackageReader& reader,
                   EntryFootprint& footprint) {
   footprint = EntryFootprint{};
-  reporter.Send(WM_ITEM_START, TextParam(entry.title), entry.action);
+  reporter.ItemStarted(entry.title, entry.action);
   if (entry.targetPath.empty()) return false;
 
-  const PathState target = Probe(entry.targetPath);
+  const PathState target = InspectPath(entry.targetPath);
   if (target == PathState::Folder) return false;
   if (!SecureFallback(entry, target, footprint)) return false;
   if (!reader.SeekToEntry(entry.index)) return false;
@@ -90,7 +87,7 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
   // The data are in place: registration and image are secondary and do not fail the entry.
   RegisterDictConfig(entry);
   CopyDictImage(entry.id);
-  reporter.Send(WM_ITEM_SUCCESS, TextParam(entry.title), entry.action);
+  reporter.ItemSucceeded(entry.title, entry.action);
   return true;
 }
 
@@ -103,7 +100,7 @@ bool RollBackEntry(InstallReporter& reporter, const PackageEntry& entry, const E
     } else {
       ReplaceFile(entry.targetPath, ReplaceMode::Delete);
     }
-  } else if (footprint.backupMade && Probe(entry.targetPath) == PathState::Missing) {
+  } else if (footprint.backupMade && InspectPath(entry.targetPath) == PathState::Missing) {
     // Moved aside but never replaced: move it back, unless something else took its place.
     restored = ReplaceFile(entry.targetPath, ReplaceMode::Restore);
   }
@@ -111,20 +108,20 @@ bool RollBackEntry(InstallReporter& reporter, const PackageEntry& entry, const E
   if (restored && footprint.backupMade && footprint.movedAttributes != 0) {
     SetFileAttributesW(entry.targetPath.c_str(), footprint.movedAttributes);
   }
-  return reporter.Send(WM_ITEM_FAIL, TextParam(entry.title), entry.action) == 1;
+  return reporter.ItemFailed(entry.title, entry.action);
 }
 
 bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter) {
-  reporter.Send(WM_INSTALL_START, 0, 0);
+  reporter.RunStarted();
   for (const PackageFile& file : files) {
     if (!file.entries) continue;
     CPackageReader reader;
     if (!reader.Open(file.path.c_str())) {
-      if (reporter.Send(WM_UNPACK_FAIL, TextParam(file.path), 0) != 1) return false;
+      if (!reporter.ContainerFailed(file.path)) return false;
       continue;
     }
     for (const PackageEntry& entry : *file.entries) {
-      if (entry.action == Skip) continue;
+      if (entry.action == EntryAction::Skip) continue;
       EntryFootprint footprint;
       if (!InstallEntry(entry, reporter, reader, footprint) && !RollBackEntry(reporter, entry, footprint)) {
         reader.Close();
@@ -133,13 +130,6 @@ bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter) {
     }
     reader.Close();
   }
-  reporter.Send(WM_INSTALL_FINISH, 0, 0);
+  reporter.RunFinished();
   return true;
-}
-
-bool InstallEngine::RunInstall(HWND dialog) {
-  if (dialog == nullptr || !IsWindow(dialog)) return false;
-  if (!EnsureLists()) return false;
-  WindowReporter reporter(dialog);
-  return InstallAll(packageFiles, reporter);
 }

@@ -1,6 +1,6 @@
 // The installation run: every planned entry of every package container is copied to its target
 // file in the host, with a backup of the file it replaces, and rolled back when it fails. Each
-// step is reported through an InstallReporter (messages in engine/install_messages.h).
+// step is reported through an InstallReporter.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +10,6 @@
 #include "engine/plan/inventory_records.h"
 
 class CPackageReader;
-
-// Bytes copied per read, write and progress step.
-constexpr uint32_t kInstallChunkBytes = 2048;
 
 // What an entry's own steps did to the host's files, so that its rollback undoes exactly that and
 // never deletes or replaces a file it neither created nor backed up.

@@ -1,14 +1,14 @@
-// The inventory: the package containers beside the wizard with their entry tables, and the
-// dictionary files installed in the host with their date stamps; then the plan on both.
+#include "engine/inventory.h"
+
 #include <unordered_set>
 
 #include "engine/diagnostics.h"
-#include "engine/format/entry_name.h"
 #include "engine/folder_listing.h"
-#include "engine/host_paths.h"
-#include "engine/install_engine.h"
+#include "engine/format/entry_name.h"
 #include "engine/format/package_format.h"
 #include "engine/format/package_reader.h"
+#include "engine/host_paths.h"
+#include "engine/host_plan.h"
 #include "engine/probe_binding.h"
 #include "engine/replace_file.h"
 
@@ -28,7 +28,7 @@ bool HasPlainFileNames(const CPackageReader& reader) {
 
 }  // namespace
 
-bool InstallEngine::InitFileLists() {
+bool BuildInventory(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts) {
   std::wstring corePath;
   if (!GetDBCorePath(corePath)) {
     TraceDiagnostic(L"InitFileLists-1: get dbcore path fail" + corePath);
@@ -38,22 +38,22 @@ bool InstallEngine::InitFileLists() {
     // Without the core every installed file keeps a zero date; the lists are built all the same.
     TraceDiagnostic(L"InitFileLists-2: init dbcore fail" + corePath);
   }
-  if (!ReadDirFilesInfo(packageFiles)) {
+  if (!ReadPackageFiles(packageFiles)) {
     TraceDiagnostic(L"InitFileLists-3: read dir fail");
     return false;
   }
-  if (!ReadLocalDictFilesInfo(installedDicts)) {
+  if (!ReadInstalledDicts(installedDicts)) {
     TraceDiagnostic(L"InitFileLists-4: read loc .dic fail");
     return false;
   }
-  if (!Analyse(packageFiles, installedDicts)) {
+  if (!AnalyseInHost(packageFiles, installedDicts)) {
     TraceDiagnostic(L"InitFileLists-5: Analyse fail");
     return false;
   }
   return true;
 }
 
-bool InstallEngine::ReadDirFilesInfo(std::vector<PackageFile>& list) {
+bool ReadPackageFiles(std::vector<PackageFile>& list) {
   std::wstring folder;
   if (!GetModuleDir(folder)) {
     TraceDiagnostic(L"ReadDirFilesInfo-1: get mod path fail:" + folder);
@@ -68,13 +68,13 @@ bool InstallEngine::ReadDirFilesInfo(std::vector<PackageFile>& list) {
     file.fileName = listed.name;
     file.path = listed.fullPath;
     list.push_back(std::move(file));
-    ok = ReadDFFileInfo(list.back());
+    ok = ReadPackageFile(list.back());
     return ok;
   });
   return ok;
 }
 
-bool InstallEngine::ReadDFFileInfo(PackageFile& file) {
+bool ReadPackageFile(PackageFile& file) {
   CPackageReader reader;
   if (!reader.Open(file.path.c_str()) || !HasPlainFileNames(reader)) {
     TraceDiagnostic(L"ReadDFFileInfo-1: init fail:" + file.path);
@@ -105,7 +105,7 @@ bool InstallEngine::ReadDFFileInfo(PackageFile& file) {
   return true;
 }
 
-bool InstallEngine::ReadLocalDictFilesInfo(std::vector<InstalledDict>& list) {
+bool ReadInstalledDicts(std::vector<InstalledDict>& list) {
   std::wstring folder;
   if (!GetDictDataDir(folder, false)) {
     TraceDiagnostic(L"ReadLocalDictFilesInfo-1: fail: " + folder);

@@ -1,5 +1,7 @@
 #include "engine/poll_policy.h"
 
+#include "engine/testing_seams.h"
+
 namespace {
 
 constexpr unsigned kPauseMs = 500;

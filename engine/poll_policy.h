@@ -9,6 +9,3 @@ struct PollPolicy {
 
 // 500 ms and 20 attempts: no wait lasts longer than about 10 seconds.
 const PollPolicy& GetPollPolicy();
-
-// Tests only: the same waits with another pause; the attempt count never changes.
-void SetPollPauseForTesting(unsigned pauseMs);

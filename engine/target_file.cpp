@@ -1,5 +1,7 @@
 #include "engine/target_file.h"
 
+#include "engine/testing_seams.h"
+
 namespace {
 
 TargetFault injectedFault = TargetFault::None;

@@ -29,10 +29,3 @@ class TargetFile {
  private:
   HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
-
-// Tests only: make target files fail as on a full disk. With TargetFault::Write, writes fail once
-// afterBytes bytes have been written since this call (the part that still fits is written); with
-// TargetFault::Close, every close reports failure. TargetFault::None ends the fault. Call it
-// before the installing thread starts.
-enum class TargetFault { None, Write, Close };
-void InjectTargetFaultForTesting(TargetFault fault, uint64_t afterBytes);

@@ -63,7 +63,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   bool StartWorker() override;
   void OpenDownloadPage() override;
 
-  WizardState m_nState = Initial;
+  WizardState m_nState = WizardState::Initial;
   bool m_bSingleItem = false;
   HWND m_hTipInfo = nullptr;
   HWND m_hStatusList = nullptr;

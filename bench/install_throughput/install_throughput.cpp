@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/format/package_format.h"
 #include "engine/install_engine.h"
 #include "engine/plan/install_messages.h"
-#include "engine/format/package_format.h"
 #include "wizard/install_worker.h"
 
 namespace {
@@ -125,7 +125,7 @@ bool InstallOnce(const AnswerWindow& window, const std::wstring& container, uint
   entry.ext = L".dic";
   entry.title = L"基准词典";
   entry.targetPath = target;
-  entry.action = Install;
+  entry.action = EntryAction::Install;
   file.entries.emplace(1, entry);
   engine.packageFiles.push_back(file);
   InstallThreadParam param{window.hwnd(), &engine};

@@ -13,6 +13,7 @@
 #include "engine/host_paths.h"
 #include "engine/install_engine.h"
 #include "engine/probe_binding.h"
+#include "engine/testing_seams.h"
 #include "tests/support/container_bytes.h"
 #include "tests/support/win_test_support.h"
 

@@ -17,7 +17,7 @@ constexpr unsigned WM_ITEM_START = kWmUserBase + 2012;  // 3036
 // Sent when an entry's data are complete in its target file. wParam title, lParam action.
 // Answer ignored.
 constexpr unsigned WM_ITEM_SUCCESS = kWmUserBase + 2013;  // 3037
-// Sent after every chunk of at most 2048 bytes (also after a failed read, and once for an empty
+// Sent after every chunk of at most kBlockBytes, install_plan.h (also after a failed read, and once for an empty
 // entry): one progress step. wParam 0, lParam 0. Answer ignored.
 constexpr unsigned WM_INSTALL_STEP = kWmUserBase + 2014;  // 3038
 // Sent after a failed entry has been rolled back. wParam title, lParam action.

@@ -13,7 +13,9 @@ void ForEachEntry(const std::vector<PackageFile>& files, Visit visit) {
   }
 }
 
-bool IsPlanned(const PackageEntry& entry) { return entry.action == Install || entry.action == Upgrade; }
+bool IsPlanned(const PackageEntry& entry) {
+  return entry.action == EntryAction::Install || entry.action == EntryAction::Upgrade;
+}
 
 }  // namespace
 
@@ -39,18 +41,18 @@ bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDic
           host.GetDictDataDir(dataDir);
           haveDataDir = true;
         }
-        entry.action = Install;
+        entry.action = EntryAction::Install;
         entry.targetPath.reserve(dataDir.size() + 1 + key.size());
         entry.targetPath.assign(dataDir).append(1, L'\\').append(key);
         continue;
       }
       const InstalledDict& namesake = *found->second;
-      entry.action = Upgrade;  // when in doubt, the package's copy wins
+      entry.action = EntryAction::Upgrade;  // when in doubt, the package's copy wins
       if (host.ProbeAvailable()) {
         DictDate date = {0, 0, 0, 0};
         // The probe rewrites "." to "-" in the entry's own text; nothing reads it afterwards.
         if (host.StringToDate(entry.date.data(), &date) && host.CompareDate(&date, &namesake.date) <= 0) {
-          entry.action = Skip;
+          entry.action = EntryAction::Skip;
         }
       }
       entry.targetPath = namesake.path;
@@ -68,7 +70,7 @@ int CountPlannedItems(const std::vector<PackageFile>& files) {
 uint32_t CountPlannedBlocks(const std::vector<PackageFile>& files) {
   uint32_t total = 0;
   ForEachEntry(files, [&](const PackageEntry& entry) {
-    if (IsPlanned(entry)) total += (entry.size + 2047u) >> 11;
+    if (IsPlanned(entry)) total += BlocksOf(entry.size);
   });
   return total;
 }
@@ -77,7 +79,7 @@ void ComposePlanSummary(const std::vector<PackageFile>& files, std::wstring& sum
   summary.clear();
   ForEachEntry(files, [&](const PackageEntry& entry) {
     if (!IsPlanned(entry)) return;
-    summary += entry.action == Install ? L"安装《" : L"升级《";
+    summary += entry.action == EntryAction::Install ? L"安装《" : L"升级《";
     summary += entry.title;
     summary += L"》";
   });

@@ -9,6 +9,15 @@
 
 #include "engine/plan/inventory_records.h"
 
+// The unit of the run: entry data are copied in chunks of this many bytes, one progress step
+// each, and the plan counts its total in the same blocks.
+constexpr uint32_t kBlockBytes = 2048;
+
+// Blocks of an entry of `size` bytes, a partial block counting whole (0 for an empty entry).
+constexpr uint32_t BlocksOf(uint32_t size) {
+  return static_cast<uint32_t>((uint64_t{size} + kBlockBytes - 1) / kBlockBytes);
+}
+
 // What deciding an entry needs from the host installation and the version probe.
 class PlanHost {
  public:
@@ -29,7 +38,7 @@ class PlanHost {
 bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDict>& installed, PlanHost& host);
 
 int CountPlannedItems(const std::vector<PackageFile>& files);
-// Planned entries' sizes in 2048-byte blocks, a partial block counting whole (unsigned 32-bit).
+// Planned entries' sizes in blocks (BlocksOf), summed in unsigned 32-bit arithmetic.
 uint32_t CountPlannedBlocks(const std::vector<PackageFile>& files);
 // "安装《A》升级《B》" for the welcome text; Skip entries add nothing.
 void ComposePlanSummary(const std::vector<PackageFile>& files, std::wstring& summary);

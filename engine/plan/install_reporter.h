@@ -1,31 +1,30 @@
-// Where the installation run reports its steps (the messages of engine/install_messages.h).
-// The wizard reports to its dialog window; tests record the sequence instead.
+// What the installation run reports, step by step, and the two answers it waits for. The wizard's
+// worker maps each call onto a synchronous window message to its dialog (engine/window_reporter.h);
+// tests record the calls. Portable.
 #pragma once
 
-#include <windows.h>
+#include <string>
 
-#include <cstdint>
+#include "engine/plan/inventory_records.h"
 
 class InstallReporter {
  public:
-  // Delivers one message synchronously and returns the receiver's answer.
-  virtual intptr_t Send(unsigned message, uintptr_t wParam, intptr_t lParam) = 0;
+  // Once, before anything else of a run.
+  virtual void RunStarted() = 0;
+  // A planned entry begins.
+  virtual void ItemStarted(const std::wstring& title, EntryAction action) = 0;
+  // One progress step: after every chunk of entry data (also after a failed read, and once for
+  // an empty entry).
+  virtual void Step() = 0;
+  // The entry's data are complete in its target file.
+  virtual void ItemSucceeded(const std::wstring& title, EntryAction action) = 0;
+  // A failed entry has been rolled back. True: go on with the next entry; false stops the run.
+  virtual bool ItemFailed(const std::wstring& title, EntryAction action) = 0;
+  // A package container cannot be opened. True: go on with the next container; false stops the run.
+  virtual bool ContainerFailed(const std::wstring& path) = 0;
+  // Once, after the last container, only when the run was not stopped.
+  virtual void RunFinished() = 0;
 
  protected:
   ~InstallReporter() = default;
-};
-
-// SendMessageW to the dialog, from the worker thread: the dialog handles each message on its own
-// thread while the worker waits. A window that has gone answers 0, which stops the run at the
-// next message whose answer counts.
-class WindowReporter final : public InstallReporter {
- public:
-  explicit WindowReporter(HWND window) : window_(window) {}
-  intptr_t Send(unsigned message, uintptr_t wParam, intptr_t lParam) override {
-    return static_cast<intptr_t>(
-        SendMessageW(window_, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)));
-  }
-
- private:
-  HWND window_;
 };

@@ -10,7 +10,7 @@
 #include "probe/dict_date.h"
 
 // What the installation run does with a package entry. The numbers travel as a message parameter.
-enum EntryAction : int32_t { Skip = 0, Install = 1, Upgrade = 2 };
+enum class EntryAction : int32_t { Skip = 0, Install = 1, Upgrade = 2 };
 
 struct PackageEntry {
   uint32_t index = 0;       // position in the container's table
@@ -20,7 +20,7 @@ struct PackageEntry {
   std::wstring title;       // as stored
   std::wstring date;        // as stored; the plan's date parse rewrites "." to "-" in place
   std::wstring targetPath;  // set by the plan
-  EntryAction action = Skip;
+  EntryAction action = EntryAction::Skip;
 };
 
 struct PackageFile {

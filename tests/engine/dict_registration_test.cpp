@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/host_paths.h"
+#include "engine/testing_seams.h"
 #include "tests/support/win_test_support.h"
 
 using testsupport::HostRegistry;
@@ -49,7 +50,7 @@ PackageEntry Entry(const std::wstring& id) {
   PackageEntry entry;
   entry.id = id;
   entry.ext = L".dic";
-  entry.action = Install;
+  entry.action = EntryAction::Install;
   return entry;
 }
 

@@ -11,6 +11,7 @@
 #include "engine/host_paths.h"
 #include "engine/install_engine.h"
 #include "engine/poll_policy.h"
+#include "engine/testing_seams.h"
 #include "tests/engine/sim_host_processes.h"
 #include "tests/support/win_test_support.h"
 
@@ -57,8 +58,9 @@ InstallEngine EngineWithPackage() {
   InstallEngine engine;
   engine.listsReady = true;
   engine.packageFiles.push_back(
-      Container(L"main.dir", {Entry(L"newsdict", Install), Entry(L"lawdict", Upgrade), Entry(L"olddict", Skip)}));
-  engine.packageFiles.push_back(Container(L"gone.dir", {Entry(L"medicdict", Install)}));
+      Container(L"main.dir", {Entry(L"newsdict", EntryAction::Install), Entry(L"lawdict", EntryAction::Upgrade),
+                              Entry(L"olddict", EntryAction::Skip)}));
+  engine.packageFiles.push_back(Container(L"gone.dir", {Entry(L"medicdict", EntryAction::Install)}));
   PackageFile empty;
   empty.fileName = L"empty.dir";
   engine.packageFiles.push_back(empty);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "engine/testing_seams.h"
 #include "tests/support/win_test_support.h"
 
 using testsupport::HostRegistry;
@@ -36,8 +37,8 @@ TEST(HostInstalled, KeyIsReadInTheViewOfTheProgramsOwnKind) {
   const REGSAM otherView = KEY_WOW64_64KEY;
 #endif
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kHostRegistryKey, 0, nullptr, 0,
-                            KEY_WRITE | otherView, nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kHostRegistryKey, 0, nullptr, 0, KEY_WRITE | otherView, nullptr, &key,
+                            nullptr),
             ERROR_SUCCESS);
   const std::wstring location = host.dir.path();
   RegSetValueExW(key, kHostLocationValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(location.c_str()),

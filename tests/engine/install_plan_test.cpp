@@ -59,9 +59,9 @@ TEST(PlanDecision, NoNamesakeInstallsIntoDataFolder) {
   auto files = OneFile({Entry(L"news", L".dic", L"2009.11.13"), Entry(L"odd", L".txt", L"")});
   ASSERT_TRUE(AnalysePlan(files, {Installed(L"other.dic", {2009, 1, 1, 0})}, host));
   const auto& e = *files[0].entries;
-  EXPECT_EQ(e[0].action, Install);
+  EXPECT_EQ(e[0].action, EntryAction::Install);
   EXPECT_EQ(e[0].targetPath, L"C:\\Host\\plugin\\localquery\\dictdata\\news.dic");
-  EXPECT_EQ(e[1].action, Install) << "an extension the inventory never lists has no namesake";
+  EXPECT_EQ(e[1].action, EntryAction::Install) << "an extension the inventory never lists has no namesake";
   EXPECT_EQ(e[1].targetPath, L"C:\\Host\\plugin\\localquery\\dictdata\\odd.txt");
   EXPECT_EQ(host.parseCalls, 0);
 }
@@ -79,12 +79,12 @@ TEST(PlanDecision, DatesDecideAgainstNamesake) {
                         Entry(L"c", L".dic", L"20091113")});    // no separator: doubt, upgrade
   ASSERT_TRUE(AnalysePlan(files, installed, host));
   const auto& e = *files[0].entries;
-  EXPECT_EQ(e[0].action, Skip);
-  EXPECT_EQ(e[1].action, Upgrade);
-  EXPECT_EQ(e[2].action, Skip);
-  EXPECT_EQ(e[3].action, Upgrade);
-  EXPECT_EQ(e[4].action, Upgrade);
-  EXPECT_EQ(e[5].action, Upgrade);
+  EXPECT_EQ(e[0].action, EntryAction::Skip);
+  EXPECT_EQ(e[1].action, EntryAction::Upgrade);
+  EXPECT_EQ(e[2].action, EntryAction::Skip);
+  EXPECT_EQ(e[3].action, EntryAction::Upgrade);
+  EXPECT_EQ(e[4].action, EntryAction::Upgrade);
+  EXPECT_EQ(e[5].action, EntryAction::Upgrade);
   for (size_t i = 0; i < e.size(); ++i) EXPECT_EQ(e[i].targetPath, installed[e[i].id[0] - L'a'].path) << i;
   EXPECT_EQ(e[0].date, L"2009-11-13") << "the probe rewrites the entry's own text in place";
 }
@@ -94,8 +94,8 @@ TEST(PlanDecision, WithoutProbeEveryNamesakeIsUpgraded) {
   host.probe = false;
   auto files = OneFile({Entry(L"a", L".dic", L"2000.1.1"), Entry(L"new", L".dic", L"2000.1.1")});
   ASSERT_TRUE(AnalysePlan(files, {Installed(L"a.dic", {2020, 1, 1, 0})}, host));
-  EXPECT_EQ((*files[0].entries)[0].action, Upgrade);
-  EXPECT_EQ((*files[0].entries)[1].action, Install);
+  EXPECT_EQ((*files[0].entries)[0].action, EntryAction::Upgrade);
+  EXPECT_EQ((*files[0].entries)[1].action, EntryAction::Install);
   EXPECT_EQ(host.parseCalls, 0);
 }
 
@@ -105,7 +105,7 @@ TEST(PlanDecision, FirstInstalledRecordOfANameWins) {
                                                 Installed(L"a.dic", {1999, 1, 1, 0}, L"X:\\second\\a.dic")};
   auto files = OneFile({Entry(L"a", L".dic", L"2010.1.1")});
   ASSERT_TRUE(AnalysePlan(files, installed, host));
-  EXPECT_EQ((*files[0].entries)[0].action, Skip);
+  EXPECT_EQ((*files[0].entries)[0].action, EntryAction::Skip);
   EXPECT_EQ((*files[0].entries)[0].targetPath, L"X:\\first\\A.DIC");
 }
 
@@ -116,8 +116,9 @@ TEST(PlanDecision, SameKeyTwiceGetsTheSameDecision) {
   // files[1] has no entries (an empty container) and is passed over.
   files[2].entries = std::vector<PackageEntry>{Entry(L"x", L".dic", L"2001.1.1")};
   ASSERT_TRUE(AnalysePlan(files, {}, host));
-  EXPECT_EQ((*files[0].entries)[0].action, Install);
-  EXPECT_EQ((*files[2].entries)[0].action, Install) << "planned installs are not added to the installed list";
+  EXPECT_EQ((*files[0].entries)[0].action, EntryAction::Install);
+  EXPECT_EQ((*files[2].entries)[0].action, EntryAction::Install)
+      << "planned installs are not added to the installed list";
   EXPECT_EQ((*files[0].entries)[0].targetPath, (*files[2].entries)[0].targetPath);
   EXPECT_FALSE(files[1].entries.has_value());
 }
@@ -126,8 +127,8 @@ TEST(PlanQueries, BlocksCountPartialBlocksWhole) {
   auto files = OneFile({Entry(L"a", L".dic", L"", 0), Entry(L"b", L".dic", L"", 1), Entry(L"c", L".dic", L"", 2048),
                         Entry(L"d", L".dic", L"", 2049), Entry(L"s", L".dic", L"", 4096)});
   auto& e = *files[0].entries;
-  for (auto& entry : e) entry.action = Install;
-  e[4].action = Skip;
+  for (auto& entry : e) entry.action = EntryAction::Install;
+  e[4].action = EntryAction::Skip;
   EXPECT_EQ(CountPlannedBlocks(files), 0u + 1u + 1u + 2u);
   EXPECT_EQ(CountPlannedItems(files), 4);
 }
@@ -148,9 +149,9 @@ TEST(PlanQueries, SummaryNamesPlannedEntriesInOrder) {
   auto files = OneFile({Entry(L"a", L".dic", L"", 1, L"新词典"), Entry(L"s", L".dic", L"", 1, L"跳过"),
                         Entry(L"b", L".dic", L"", 1, L"Old One")});
   auto& e = *files[0].entries;
-  e[0].action = Install;
-  e[1].action = Skip;
-  e[2].action = Upgrade;
+  e[0].action = EntryAction::Install;
+  e[1].action = EntryAction::Skip;
+  e[2].action = EntryAction::Upgrade;
   std::wstring summary;
   ComposePlanSummary(files, summary);
   EXPECT_EQ(summary, L"安装《新词典》升级《Old One》");

@@ -42,18 +42,39 @@ std::string Describe(unsigned message, uintptr_t wParam, intptr_t lParam) {
   }
 }
 
-void ExpectEntry(std::vector<std::string>& log, const std::wstring& title, int action, int steps, bool succeeds) {
-  const std::string suffix = " " + testsupport::Narrow(title) + " " + std::to_string(action);
+void ExpectEntry(std::vector<std::string>& log, const std::wstring& title, EntryAction action, int steps,
+                 bool succeeds) {
+  const std::string suffix = " " + testsupport::Narrow(title) + " " + std::to_string(static_cast<int>(action));
   log.push_back("item_start" + suffix);
   for (int i = 0; i < steps; ++i) log.push_back("step");
   log.push_back((succeeds ? "success" : "fail") + suffix);
 }
 
-intptr_t RecordingReporter::Send(unsigned message, uintptr_t wParam, intptr_t lParam) {
-  log.push_back(Describe(message, wParam, lParam));
-  const auto it = answers.find(message);
-  return it == answers.end() ? 1 : it->second;
+namespace {
+
+std::string Item(const char* what, const std::wstring& title, EntryAction action) {
+  return std::string(what) + " " + testsupport::Narrow(title) + " " + std::to_string(static_cast<int>(action));
 }
+
+}  // namespace
+
+void RecordingReporter::RunStarted() { log.push_back("start"); }
+void RecordingReporter::ItemStarted(const std::wstring& title, EntryAction action) {
+  log.push_back(Item("item_start", title, action));
+}
+void RecordingReporter::Step() { log.push_back("step"); }
+void RecordingReporter::ItemSucceeded(const std::wstring& title, EntryAction action) {
+  log.push_back(Item("success", title, action));
+}
+bool RecordingReporter::ItemFailed(const std::wstring& title, EntryAction action) {
+  log.push_back(Item("fail", title, action));
+  return goOnAfterFailedItem;
+}
+bool RecordingReporter::ContainerFailed(const std::wstring& path) {
+  log.push_back("unpack_fail " + testsupport::Narrow(path));
+  return goOnAfterFailedContainer;
+}
+void RecordingReporter::RunFinished() { log.push_back("finish"); }
 
 ProtocolWindow::ProtocolWindow() {
   WNDCLASSW wc = {};

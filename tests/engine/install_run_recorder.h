@@ -1,6 +1,6 @@
-// Records the installation run's messages as short texts ("item_start 标题 2", "step", ...), either
-// straight from the run (RecordingReporter) or as a dialog window on the test's thread receives
-// them from the real worker thread (ProtocolWindow).
+// Records the installation run's reports as short texts ("item_start 标题 2", "step", ...), either
+// straight from the run's calls (RecordingReporter) or as a dialog window on the test's thread
+// receives them as messages from the real worker thread (ProtocolWindow).
 #pragma once
 
 #include <windows.h>
@@ -20,13 +20,21 @@ namespace installrun {
 std::string Describe(unsigned message, uintptr_t wParam, intptr_t lParam);
 
 // The expected texts of one entry: its start, its steps and its end ("success" or "fail").
-void ExpectEntry(std::vector<std::string>& log, const std::wstring& title, int action, int steps, bool succeeds);
+void ExpectEntry(std::vector<std::string>& log, const std::wstring& title, EntryAction action, int steps, bool succeeds);
 
 class RecordingReporter final : public InstallReporter {
  public:
-  intptr_t Send(unsigned message, uintptr_t wParam, intptr_t lParam) override;
+  void RunStarted() override;
+  void ItemStarted(const std::wstring& title, EntryAction action) override;
+  void Step() override;
+  void ItemSucceeded(const std::wstring& title, EntryAction action) override;
+  bool ItemFailed(const std::wstring& title, EntryAction action) override;
+  bool ContainerFailed(const std::wstring& path) override;
+  void RunFinished() override;
+
   std::vector<std::string> log;
-  std::map<unsigned, intptr_t> answers;  // 1 for any message not listed
+  bool goOnAfterFailedItem = true;
+  bool goOnAfterFailedContainer = true;
 };
 
 // A hidden top-level window owned by the test's thread that answers like the dialog (1 unless

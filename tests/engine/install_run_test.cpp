@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/format/package_reader.h"
 #include "engine/host_paths.h"
 #include "engine/install_engine.h"
 #include "engine/plan/install_messages.h"
-#include "engine/format/package_reader.h"
 #include "engine/poll_policy.h"
 #include "engine/replace_file.h"
 #include "engine/target_file.h"
+#include "engine/testing_seams.h"
 #include "simhost/zrdsvc/stop_request.h"
 #include "tests/engine/install_run_recorder.h"
 #include "tests/support/container_bytes.h"
@@ -73,7 +74,7 @@ std::vector<std::string> Sequence(std::initializer_list<std::vector<std::string>
   return all;
 }
 
-std::vector<std::string> Entry(const std::wstring& title, int action, int steps, bool succeeds) {
+std::vector<std::string> Entry(const std::wstring& title, EntryAction action, int steps, bool succeeds) {
   std::vector<std::string> log;
   ExpectEntry(log, title, action, steps, succeeds);
   return log;
@@ -210,18 +211,19 @@ TEST_F(InstallRunTest, TwoPackageFilesInstallInOrderWithOneStepPerChunk) {
   Installed(L"gamma", "old gamma");
   Installed(L"beta", "beta stays");
   std::vector<PackageFile> files;
-  files.push_back(Package(L"one.dir", {{L"alpha", Bytes(5000, 1), Install, L"甲词典"},
-                                       {L"beta", Bytes(100, 2), Skip, L"乙"},
-                                       {L"gamma", Bytes(2048, 3), Upgrade, L"丙"}}));
-  files.push_back(Package(L"two.dir", {{L"delta", "", Install, L"丁"}, {L"epsilon", Bytes(2049, 5), Install, L"戊"}}));
+  files.push_back(Package(L"one.dir", {{L"alpha", Bytes(5000, 1), EntryAction::Install, L"甲词典"},
+                                       {L"beta", Bytes(100, 2), EntryAction::Skip, L"乙"},
+                                       {L"gamma", Bytes(2048, 3), EntryAction::Upgrade, L"丙"}}));
+  files.push_back(Package(L"two.dir", {{L"delta", "", EntryAction::Install, L"丁"},
+                                       {L"epsilon", Bytes(2049, 5), EntryAction::Install, L"戊"}}));
 
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"},
-                                    Entry(L"甲词典", Install, 3, true),
-                                    Entry(L"丙", Upgrade, 1, true),
-                                    Entry(L"丁", Install, 1, true),
-                                    Entry(L"戊", Install, 2, true),
+                                    Entry(L"甲词典", EntryAction::Install, 3, true),
+                                    Entry(L"丙", EntryAction::Upgrade, 1, true),
+                                    Entry(L"丁", EntryAction::Install, 1, true),
+                                    Entry(L"戊", EntryAction::Install, 2, true),
                                     {"finish"}}));
   EXPECT_TRUE(HoldsBytes(Target(L"alpha"), Bytes(5000, 1)));
   EXPECT_EQ(Content(Target(L"beta")), "beta stays");
@@ -234,7 +236,8 @@ TEST_F(InstallRunTest, TwoPackageFilesInstallInOrderWithOneStepPerChunk) {
 TEST_F(InstallRunTest, SkipEntriesAndEntrylessPackagesSendNothing) {
   Installed(L"kept", "kept");
   std::vector<PackageFile> files;
-  files.push_back(Package(L"skips.dir", {{L"kept", Bytes(10, 1), Skip, L"K"}, {L"other", Bytes(10, 2), Skip, L"O"}}));
+  files.push_back(Package(L"skips.dir", {{L"kept", Bytes(10, 1), EntryAction::Skip, L"K"},
+                                         {L"other", Bytes(10, 2), EntryAction::Skip, L"O"}}));
   PackageFile entryless;
   entryless.path = wizard / L"absent.dir";  // never opened: it has no entries
   files.push_back(entryless);
@@ -248,11 +251,14 @@ TEST_F(InstallRunTest, SkipEntriesAndEntrylessPackagesSendNothing) {
 
 TEST_F(InstallRunTest, EmptyEntrySendsOneStepAndLeavesAnEmptyFile) {
   Installed(L"was", "something");
-  std::vector<PackageFile> files{Package(L"e.dir", {{L"new", "", Install, L"N"}, {L"was", "", Upgrade, L"W"}})};
+  std::vector<PackageFile> files{
+      Package(L"e.dir", {{L"new", "", EntryAction::Install, L"N"}, {L"was", "", EntryAction::Upgrade, L"W"}})};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log,
-            Sequence({{"start"}, Entry(L"N", Install, 1, true), Entry(L"W", Upgrade, 1, true), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"},
+                                    Entry(L"N", EntryAction::Install, 1, true),
+                                    Entry(L"W", EntryAction::Upgrade, 1, true),
+                                    {"finish"}}));
   EXPECT_TRUE(FileExists(Target(L"new")));
   EXPECT_EQ(Content(Target(L"new")), "");
   EXPECT_EQ(Content(Target(L"was")), "");
@@ -263,10 +269,10 @@ TEST_F(InstallRunTest, EmptyEntrySendsOneStepAndLeavesAnEmptyFile) {
 
 TEST_F(InstallRunTest, ReadOnlyTargetIsUpgradedAndLeftWritable) {
   Installed(L"ro", "old read-only", true);
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"ro", Bytes(3000, 7), Upgrade, L"R"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"ro", Bytes(3000, 7), EntryAction::Upgrade, L"R"}})};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"R", Upgrade, 2, true), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"R", EntryAction::Upgrade, 2, true), {"finish"}}));
   EXPECT_TRUE(HoldsBytes(Target(L"ro"), Bytes(3000, 7)));
   EXPECT_FALSE(IsReadOnly(Target(L"ro")));
   EXPECT_TRUE(Backups().empty());
@@ -275,19 +281,19 @@ TEST_F(InstallRunTest, ReadOnlyTargetIsUpgradedAndLeftWritable) {
 TEST_F(InstallRunTest, FailedReadAfterBackupPutsTheInstalledFileBack) {
   Installed(L"up", "installed bytes");
   // 5000 bytes planned, 2000 of them missing: the second chunk's read fails.
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Bytes(5000, 1), Upgrade, L"U"}}, 2000)};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Bytes(5000, 1), EntryAction::Upgrade, L"U"}}, 2000)};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", Upgrade, 2, false), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 2, false), {"finish"}}));
   EXPECT_EQ(Content(Target(L"up")), "installed bytes");
   EXPECT_TRUE(Backups().empty());
 }
 
 TEST_F(InstallRunTest, FailedReadOfNewInstallLeavesNoPartialFile) {
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"fresh", Bytes(5000, 1), Install, L"F"}}, 1)};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"fresh", Bytes(5000, 1), EntryAction::Install, L"F"}}, 1)};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"F", Install, 3, false), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"F", EntryAction::Install, 3, false), {"finish"}}));
   EXPECT_FALSE(FileExists(Target(L"fresh")));
 }
 
@@ -295,10 +301,10 @@ TEST_F(InstallRunTest, StaleBackupIsOverwrittenPathThenRemovedOnSuccess) {
   Installed(L"st", "partial from a crashed run");
   ASSERT_TRUE(WriteFileBytes(BackupPathOf(Target(L"st")), "the real old file"));
   SetFileAttributesW(BackupPathOf(Target(L"st")).c_str(), FILE_ATTRIBUTE_READONLY);
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"st", Bytes(2500, 4), Upgrade, L"S"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"st", Bytes(2500, 4), EntryAction::Upgrade, L"S"}})};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", Upgrade, 2, true), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 2, true), {"finish"}}));
   EXPECT_TRUE(HoldsBytes(Target(L"st"), Bytes(2500, 4)));
   EXPECT_TRUE(Backups().empty()) << "a read-only stale backup is removed all the same";
 }
@@ -306,10 +312,10 @@ TEST_F(InstallRunTest, StaleBackupIsOverwrittenPathThenRemovedOnSuccess) {
 TEST_F(InstallRunTest, StaleBackupComesBackWhenTheUpgradeFails) {
   Installed(L"st", "partial from a crashed run");
   ASSERT_TRUE(WriteFileBytes(BackupPathOf(Target(L"st")), "the real old file"));
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"st", Bytes(2500, 4), Upgrade, L"S"}}, 10)};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"st", Bytes(2500, 4), EntryAction::Upgrade, L"S"}}, 10)};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", Upgrade, 2, false), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 2, false), {"finish"}}));
   EXPECT_EQ(Content(Target(L"st")), "the real old file");
   EXPECT_TRUE(Backups().empty());
 }
@@ -319,16 +325,18 @@ TEST_F(InstallRunTest, StaleBackupComesBackWhenTheUpgradeFails) {
 TEST_F(InstallRunTest, ImpossibleBackupLeavesTheInstalledFileUntouched) {
   Installed(L"held", "precious", true);
   Installed(L"next", "next old");
-  std::vector<PackageFile> files{
-      Package(L"p.dir", {{L"held", Bytes(4000, 1), Upgrade, L"H"}, {L"next", Bytes(10, 2), Upgrade, L"X"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"held", Bytes(4000, 1), EntryAction::Upgrade, L"H"},
+                                                    {L"next", Bytes(10, 2), EntryAction::Upgrade, L"X"}})};
   HANDLE holder = CreateFileW(Target(L"held").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   CloseHandle(holder);
-  EXPECT_EQ(reporter.log,
-            Sequence({{"start"}, Entry(L"H", Upgrade, 0, false), Entry(L"X", Upgrade, 1, true), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"},
+                                    Entry(L"H", EntryAction::Upgrade, 0, false),
+                                    Entry(L"X", EntryAction::Upgrade, 1, true),
+                                    {"finish"}}));
   EXPECT_EQ(Content(Target(L"held")), "precious");
   EXPECT_TRUE(IsReadOnly(Target(L"held"))) << "its attributes are given back too";
   EXPECT_TRUE(HoldsBytes(Target(L"next"), Bytes(10, 2)));
@@ -343,10 +351,10 @@ TEST_F(InstallRunTest, FileHeldByTheServiceIsReleasedThroughTheRepairTool) {
   ASSERT_TRUE(service.Ready());
   ASSERT_FALSE(MoveFileW(Target(L"svc").c_str(), (Target(L"svc") + L".probe").c_str())) << "held: no rename";
 
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"svc", Bytes(5000, 9), Upgrade, L"S"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"svc", Bytes(5000, 9), EntryAction::Upgrade, L"S"}})};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", Upgrade, 3, true), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 3, true), {"finish"}}));
   EXPECT_EQ(service.ExitCode(), 0u) << "the service stopped on the repair tool's request";
   EXPECT_TRUE(HoldsBytes(Target(L"svc"), Bytes(5000, 9)));
   EXPECT_FALSE(IsReadOnly(Target(L"svc")));
@@ -360,10 +368,10 @@ TEST_F(InstallRunTest, ServiceThatIgnoresTheRepairToolIsTerminated) {
   SimulatedService service(Target(L"svc"), true);
   ASSERT_TRUE(service.Ready());
 
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"svc", Bytes(100, 9), Upgrade, L"S"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"svc", Bytes(100, 9), EntryAction::Upgrade, L"S"}})};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", Upgrade, 1, true), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 1, true), {"finish"}}));
   EXPECT_EQ(service.ExitCode(), 4u) << "terminated";
   EXPECT_TRUE(HoldsBytes(Target(L"svc"), Bytes(100, 9)));
   EXPECT_TRUE(Backups().empty());
@@ -373,21 +381,21 @@ TEST_F(InstallRunTest, ServiceThatIgnoresTheRepairToolIsTerminated) {
 // found, after its installed file was already moved aside.
 TEST_F(InstallRunTest, EntryMissingFromTheContainerPutsTheInstalledFileBack) {
   Installed(L"up", "installed", true);
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Bytes(10, 1), Upgrade, L"U"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Bytes(10, 1), EntryAction::Upgrade, L"U"}})};
   (*files[0].entries)[0].index = 1;
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", Upgrade, 0, false), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 0, false), {"finish"}}));
   EXPECT_EQ(Content(Target(L"up")), "installed");
   EXPECT_TRUE(IsReadOnly(Target(L"up")));
   EXPECT_TRUE(Backups().empty());
 }
 
 TEST_F(InstallRunTest, UpgradeWhoseFileVanishedWritesANewOne) {
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"gone", Bytes(100, 1), Upgrade, L"G"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"gone", Bytes(100, 1), EntryAction::Upgrade, L"G"}})};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"G", Upgrade, 1, true), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"G", EntryAction::Upgrade, 1, true), {"finish"}}));
   EXPECT_TRUE(HoldsBytes(Target(L"gone"), Bytes(100, 1)));
 }
 
@@ -396,35 +404,41 @@ TEST_F(InstallRunTest, UpgradeWhoseFileVanishedWritesANewOne) {
 // Two entries with the same key are both planned as new installs; the second one's failure must
 // not take the first one's file with it.
 TEST_F(InstallRunTest, FailedInstallOverAnExistingFileKeepsThatFile) {
-  std::vector<PackageFile> files{
-      Package(L"p.dir", {{L"twin", Bytes(3000, 1), Install, L"T1"}, {L"twin", Bytes(3000, 2), Install, L"T2"}}, 5)};
+  std::vector<PackageFile> files{Package(
+      L"p.dir",
+      {{L"twin", Bytes(3000, 1), EntryAction::Install, L"T1"}, {L"twin", Bytes(3000, 2), EntryAction::Install, L"T2"}},
+      5)};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log,
-            Sequence({{"start"}, Entry(L"T1", Install, 2, true), Entry(L"T2", Install, 2, false), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"},
+                                    Entry(L"T1", EntryAction::Install, 2, true),
+                                    Entry(L"T2", EntryAction::Install, 2, false),
+                                    {"finish"}}));
   EXPECT_TRUE(HoldsBytes(Target(L"twin"), Bytes(3000, 1)));
   EXPECT_TRUE(Backups().empty());
 }
 
 TEST_F(InstallRunTest, SuccessfulInstallOverAnExistingFileReplacesIt) {
   Installed(L"other", "a file the inventory does not list", true);
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"other", Bytes(700, 3), Install, L"O"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"other", Bytes(700, 3), EntryAction::Install, L"O"}})};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"O", Install, 1, true), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"O", EntryAction::Install, 1, true), {"finish"}}));
   EXPECT_TRUE(HoldsBytes(Target(L"other"), Bytes(700, 3)));
   EXPECT_TRUE(Backups().empty());
 }
 
 TEST_F(InstallRunTest, TargetThatIsAFolderOrInAMissingFolderFails) {
   ASSERT_TRUE(testsupport::MakeDirs(Target(L"dir")));
-  std::vector<PackageFile> files{
-      Package(L"p.dir", {{L"dir", Bytes(10, 1), Upgrade, L"D"}, {L"nf", Bytes(10, 2), Install, L"N"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"dir", Bytes(10, 1), EntryAction::Upgrade, L"D"},
+                                                    {L"nf", Bytes(10, 2), EntryAction::Install, L"N"}})};
   (*files[0].entries)[1].targetPath = host / L"no such folder\\nf.dic";
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log,
-            Sequence({{"start"}, Entry(L"D", Upgrade, 0, false), Entry(L"N", Install, 0, false), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"},
+                                    Entry(L"D", EntryAction::Upgrade, 0, false),
+                                    Entry(L"N", EntryAction::Install, 0, false),
+                                    {"finish"}}));
   EXPECT_NE(GetFileAttributesW(Target(L"dir").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
   EXPECT_EQ(GetFileAttributesW((host / L"no such folder").c_str()), INVALID_FILE_ATTRIBUTES) << "no folder is made";
   EXPECT_TRUE(Backups().empty());
@@ -434,33 +448,33 @@ TEST_F(InstallRunTest, TargetThatIsAFolderOrInAMissingFolderFails) {
 
 TEST_F(InstallRunTest, FailedWriteFailsTheEntryAndRestoresTheBackup) {
   Installed(L"up", "installed", true);
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Bytes(10000, 1), Upgrade, L"U"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Bytes(10000, 1), EntryAction::Upgrade, L"U"}})};
   InjectTargetFaultForTesting(TargetFault::Write, 3000);
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   // The second chunk fits only partly: its step is sent, then the entry stops.
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", Upgrade, 2, false), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 2, false), {"finish"}}));
   EXPECT_EQ(Content(Target(L"up")), "installed");
   EXPECT_TRUE(IsReadOnly(Target(L"up"))) << "back with the attributes it had";
   EXPECT_TRUE(Backups().empty());
 }
 
 TEST_F(InstallRunTest, FailedWriteOfNewInstallLeavesNoFile) {
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"n", Bytes(4096, 1), Install, L"N"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"n", Bytes(4096, 1), EntryAction::Install, L"N"}})};
   InjectTargetFaultForTesting(TargetFault::Write, 4095);
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"N", Install, 2, false), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"N", EntryAction::Install, 2, false), {"finish"}}));
   EXPECT_FALSE(FileExists(Target(L"n")));
 }
 
 TEST_F(InstallRunTest, FailedCloseFailsTheEntryAndRestoresTheBackup) {
   Installed(L"up", "installed");
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Bytes(2100, 1), Upgrade, L"U"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Bytes(2100, 1), EntryAction::Upgrade, L"U"}})};
   InjectTargetFaultForTesting(TargetFault::Close, 0);
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", Upgrade, 2, false), {"finish"}}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 2, false), {"finish"}}));
   EXPECT_EQ(Content(Target(L"up")), "installed");
   EXPECT_TRUE(Backups().empty());
 }
@@ -469,9 +483,9 @@ TEST_F(InstallRunTest, FailedCloseFailsTheEntryAndRestoresTheBackup) {
 
 TEST_F(InstallRunTest, VanishedContainerIsReportedAndTheNextOneGoesOn) {
   std::vector<PackageFile> files;
-  files.push_back(Package(L"gone.dir", {{L"a", Bytes(10, 1), Install, L"A"}}));
-  files.push_back(Package(L"bad.dir", {{L"b", Bytes(10, 2), Install, L"B"}}));
-  files.push_back(Package(L"fine.dir", {{L"c", Bytes(10, 3), Install, L"C"}}));
+  files.push_back(Package(L"gone.dir", {{L"a", Bytes(10, 1), EntryAction::Install, L"A"}}));
+  files.push_back(Package(L"bad.dir", {{L"b", Bytes(10, 2), EntryAction::Install, L"B"}}));
+  files.push_back(Package(L"fine.dir", {{L"c", Bytes(10, 3), EntryAction::Install, L"C"}}));
   ASSERT_TRUE(DeleteFileW(files[0].path.c_str()));
   ASSERT_TRUE(WriteFileBytes(files[1].path, "not a container any more"));
 
@@ -479,7 +493,7 @@ TEST_F(InstallRunTest, VanishedContainerIsReportedAndTheNextOneGoesOn) {
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start", "unpack_fail " + testsupport::Narrow(files[0].path),
                                      "unpack_fail " + testsupport::Narrow(files[1].path)},
-                                    Entry(L"C", Install, 1, true),
+                                    Entry(L"C", EntryAction::Install, 1, true),
                                     {"finish"}}));
   EXPECT_FALSE(FileExists(Target(L"a")));
   EXPECT_FALSE(FileExists(Target(L"b")));
@@ -488,11 +502,11 @@ TEST_F(InstallRunTest, VanishedContainerIsReportedAndTheNextOneGoesOn) {
 
 TEST_F(InstallRunTest, AnswerOtherThanOneToUnpackFailStopsTheRun) {
   std::vector<PackageFile> files;
-  files.push_back(Package(L"gone.dir", {{L"a", Bytes(10, 1), Install, L"A"}}));
-  files.push_back(Package(L"fine.dir", {{L"c", Bytes(10, 3), Install, L"C"}}));
+  files.push_back(Package(L"gone.dir", {{L"a", Bytes(10, 1), EntryAction::Install, L"A"}}));
+  files.push_back(Package(L"fine.dir", {{L"c", Bytes(10, 3), EntryAction::Install, L"C"}}));
   ASSERT_TRUE(DeleteFileW(files[0].path.c_str()));
   RecordingReporter reporter;
-  reporter.answers[WM_UNPACK_FAIL] = 2;
+  reporter.goOnAfterFailedContainer = false;
   EXPECT_FALSE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, (std::vector<std::string>{"start", "unpack_fail " + testsupport::Narrow(files[0].path)}));
   EXPECT_FALSE(FileExists(Target(L"c")));
@@ -502,17 +516,19 @@ TEST_F(InstallRunTest, AnswerOtherThanOneToItemFailStopsAtOnce) {
   Installed(L"later", "later old");
   std::vector<PackageFile> files;
   files.push_back(Package(L"one.dir",
-                          {{L"ok", Bytes(10, 1), Install, L"OK"},
-                           {L"later", Bytes(10, 2), Upgrade, L"L"},
-                           {L"bad", Bytes(3000, 3), Install, L"BAD"}},
+                          {{L"ok", Bytes(10, 1), EntryAction::Install, L"OK"},
+                           {L"later", Bytes(10, 2), EntryAction::Upgrade, L"L"},
+                           {L"bad", Bytes(3000, 3), EntryAction::Install, L"BAD"}},
                           1));
   // The failing entry comes last in the container but is planned before the others.
   std::swap((*files[0].entries)[1], (*files[0].entries)[2]);
-  files.push_back(Package(L"two.dir", {{L"two", Bytes(10, 4), Install, L"TWO"}}));
+  files.push_back(Package(L"two.dir", {{L"two", Bytes(10, 4), EntryAction::Install, L"TWO"}}));
   RecordingReporter reporter;
-  reporter.answers[WM_ITEM_FAIL] = 0;
+  reporter.goOnAfterFailedItem = false;
   EXPECT_FALSE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"OK", Install, 1, true), Entry(L"BAD", Install, 2, false)}));
+  EXPECT_EQ(reporter.log, Sequence({{"start"},
+                                    Entry(L"OK", EntryAction::Install, 1, true),
+                                    Entry(L"BAD", EntryAction::Install, 2, false)}));
   EXPECT_EQ(Content(Target(L"later")), "later old");
   EXPECT_FALSE(FileExists(Target(L"bad")));
   EXPECT_FALSE(FileExists(Target(L"two")));
@@ -528,8 +544,9 @@ TEST_F(InstallRunTest, SuccessRegistersTheDictionaryAndCopiesItsImage) {
   ASSERT_TRUE(testsupport::MakeDirs(host / L"plugin\\image"));
   ASSERT_TRUE(WriteFileBytes(wizard / L"dict_image\\reg.bmp", "BM reg"));
   ASSERT_TRUE(WriteFileBytes(wizard / L"dict_image\\bad.bmp", "BM bad"));
-  std::vector<PackageFile> files{
-      Package(L"p.dir", {{L"reg", Bytes(10, 1), Install, L"R"}, {L"bad", Bytes(3000, 2), Install, L"B"}}, 1)};
+  std::vector<PackageFile> files{Package(
+      L"p.dir",
+      {{L"reg", Bytes(10, 1), EntryAction::Install, L"R"}, {L"bad", Bytes(3000, 2), EntryAction::Install, L"B"}}, 1)};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
 
@@ -586,13 +603,15 @@ TEST_F(InstallWorkerTest, RunThroughTheDialogWindowSendsEveryMessage) {
   Installed(L"b", "old b");
   InstallEngine engine;
   engine.listsReady = true;
-  engine.packageFiles.push_back(Package(L"one.dir", {{L"a", Bytes(2049, 1), Install, L"甲"}}));
-  engine.packageFiles.push_back(Package(L"two.dir", {{L"b", Bytes(10, 2), Upgrade, L"乙"}}));
+  engine.packageFiles.push_back(Package(L"one.dir", {{L"a", Bytes(2049, 1), EntryAction::Install, L"甲"}}));
+  engine.packageFiles.push_back(Package(L"two.dir", {{L"b", Bytes(10, 2), EntryAction::Upgrade, L"乙"}}));
   ProtocolWindow window;
   InstallThreadParam param{window.hwnd(), &engine};
   EXPECT_EQ(window.RunWorker(&param), 0u);
-  EXPECT_EQ(window.log,
-            Sequence({{"start"}, Entry(L"甲", Install, 2, true), Entry(L"乙", Upgrade, 1, true), {"finish"}}));
+  EXPECT_EQ(window.log, Sequence({{"start"},
+                                  Entry(L"甲", EntryAction::Install, 2, true),
+                                  Entry(L"乙", EntryAction::Upgrade, 1, true),
+                                  {"finish"}}));
   EXPECT_EQ(window.notSent, 0) << "every message is sent by the worker and waited for";
   EXPECT_EQ(window.abortedPosts, 0);
   EXPECT_TRUE(HoldsBytes(Target(L"a"), Bytes(2049, 1)));
@@ -603,14 +622,14 @@ TEST_F(InstallWorkerTest, StoppedRunEndsWithMinusOneAndPostsAborted) {
   InstallEngine engine;
   engine.listsReady = true;
   // The failing entry's data end the container, but it is planned first.
-  engine.packageFiles.push_back(
-      Package(L"one.dir", {{L"b", "b", Install, L"B"}, {L"a", Bytes(3000, 1), Install, L"A"}}, 1));
+  engine.packageFiles.push_back(Package(
+      L"one.dir", {{L"b", "b", EntryAction::Install, L"B"}, {L"a", Bytes(3000, 1), EntryAction::Install, L"A"}}, 1));
   std::swap((*engine.packageFiles[0].entries)[0], (*engine.packageFiles[0].entries)[1]);
   ProtocolWindow window;
   window.answers[WM_ITEM_FAIL] = 0;
   InstallThreadParam param{window.hwnd(), &engine};
   EXPECT_EQ(window.RunWorker(&param), 0xFFFFFFFFu);
-  EXPECT_EQ(window.log, Sequence({{"start"}, Entry(L"A", Install, 2, false)}));
+  EXPECT_EQ(window.log, Sequence({{"start"}, Entry(L"A", EntryAction::Install, 2, false)}));
   EXPECT_EQ(window.abortedPosts, 1);
   EXPECT_FALSE(FileExists(Target(L"b")));
 }
@@ -618,7 +637,7 @@ TEST_F(InstallWorkerTest, StoppedRunEndsWithMinusOneAndPostsAborted) {
 TEST_F(InstallWorkerTest, WindowGoneBeforeTheStartSendsNothing) {
   InstallEngine engine;
   engine.listsReady = true;
-  engine.packageFiles.push_back(Package(L"one.dir", {{L"a", Bytes(10, 1), Install, L"A"}}));
+  engine.packageFiles.push_back(Package(L"one.dir", {{L"a", Bytes(10, 1), EntryAction::Install, L"A"}}));
   ProtocolWindow gone;
   const HWND stale = gone.hwnd();
   gone.Destroy();

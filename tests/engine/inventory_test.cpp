@@ -6,6 +6,7 @@
 
 #include "engine/host_paths.h"
 #include "engine/install_engine.h"
+#include "engine/testing_seams.h"
 #include "tests/support/container_bytes.h"
 #include "tests/support/win_test_support.h"
 
@@ -82,7 +83,7 @@ TEST_F(InventoryTest, ContainersAreListedWithTheirEntries) {
   EXPECT_EQ(e[0].ext, L".dic");
   EXPECT_EQ(e[0].title, L"新闻词典");
   EXPECT_EQ(e[0].size, 2049u);
-  EXPECT_EQ(e[0].action, Install);
+  EXPECT_EQ(e[0].action, EntryAction::Install);
   EXPECT_EQ(e[0].targetPath, dataDir + L"\\news.dic");
   EXPECT_EQ(engine.GetPlannedBlockTotal(), 2u);
   std::wstring summary;
@@ -119,9 +120,9 @@ TEST_F(InventoryTest, InstalledFilesAreMatchedByLowerCasedName) {
 
   const auto& e = *engine.packageFiles[0].entries;
   EXPECT_EQ(e[0].targetPath, news->path);
-  EXPECT_NE(e[0].action, Install);
+  EXPECT_NE(e[0].action, EntryAction::Install);
   EXPECT_EQ(e[1].targetPath, ab->path);
-  EXPECT_EQ(e[2].action, Install) << "x.dic.bak is not an installed x.dic";
+  EXPECT_EQ(e[2].action, EntryAction::Install) << "x.dic.bak is not an installed x.dic";
 }
 
 TEST_F(InventoryTest, ReadOnlyInstalledFileIsMarked) {
@@ -196,11 +197,11 @@ TEST_F(InventoryTest, DatesFromTheHostCoreDecideUpgrades) {
     }
   }
   const auto& e = *engine.packageFiles[0].entries;
-  EXPECT_EQ(e[0].action, Skip);
-  EXPECT_EQ(e[1].action, Upgrade);
-  EXPECT_EQ(e[2].action, Skip) << "no downgrade";
-  EXPECT_EQ(e[3].action, Upgrade) << "later only in the fourth number";
-  EXPECT_EQ(e[4].action, Upgrade) << "an unreadable installed stamp counts as older";
+  EXPECT_EQ(e[0].action, EntryAction::Skip);
+  EXPECT_EQ(e[1].action, EntryAction::Upgrade);
+  EXPECT_EQ(e[2].action, EntryAction::Skip) << "no downgrade";
+  EXPECT_EQ(e[3].action, EntryAction::Upgrade) << "later only in the fourth number";
+  EXPECT_EQ(e[4].action, EntryAction::Upgrade) << "an unreadable installed stamp counts as older";
   std::wstring summary;
   engine.GetPlanSummary(summary);
   EXPECT_EQ(summary, L"升级《T》升级《T》升级《T》");
@@ -219,9 +220,9 @@ TEST_F(InventoryTest, LeftoverBackupMakesTheInstalledStampUntrusted) {
   ASSERT_EQ(engine.GetPlannedItemCount(), 1);
   EXPECT_EQ(engine.installedDicts.size(), 2u) << "the backup itself is not an installed dictionary";
   const auto& e = *engine.packageFiles[0].entries;
-  EXPECT_EQ(e[0].action, Upgrade);
+  EXPECT_EQ(e[0].action, EntryAction::Upgrade);
   EXPECT_EQ(e[0].targetPath, dataDir + L"\\cut.dic");
-  EXPECT_EQ(e[1].action, Skip);
+  EXPECT_EQ(e[1].action, EntryAction::Skip);
 }
 
 TEST_F(InventoryTest, MissingDataFolderListsNothing) {

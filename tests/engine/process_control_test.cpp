@@ -8,6 +8,7 @@
 
 #include "engine/host_paths.h"
 #include "engine/poll_policy.h"
+#include "engine/testing_seams.h"
 #include "tests/engine/sim_host_processes.h"
 #include "tests/support/win_test_support.h"
 

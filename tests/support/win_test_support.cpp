@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/host_paths.h"
+#include "engine/testing_seams.h"
 
 namespace testsupport {
 

@@ -47,30 +47,30 @@ class WizardTest : public ::testing::Test {
   // Brings the wizard to a page the way the user would get there.
   void Reach(WizardState target) {
     switch (target) {
-      case Initial:
+      case WizardState::Initial:
         return;
-      case HostMissing:
+      case WizardState::HostMissing:
         environment.hostInstalled = false;
         logic.CheckEnvironment();
         return;
-      case UpToDate:
+      case WizardState::UpToDate:
         environment.plannedItems = 0;
         logic.CheckEnvironment();
         return;
-      case Welcome:
+      case WizardState::Welcome:
         logic.CheckEnvironment();
         return;
-      case Running:
+      case WizardState::Running:
         logic.CheckEnvironment();
         Click(kNextId);
         return;
-      case Finished:
-        Reach(Running);
+      case WizardState::Finished:
+        Reach(WizardState::Running);
         logic.OnWorkerReport(WM_INSTALL_START, nullptr, 0);
         logic.OnWorkerReport(WM_INSTALL_FINISH, nullptr, 0);
         return;
-      case Incomplete:
-        Reach(Running);
+      case WizardState::Incomplete:
+        Reach(WizardState::Running);
         logic.OnInstallAborted();
         return;
     }
@@ -87,7 +87,7 @@ class WizardTest : public ::testing::Test {
   std::vector<std::wstring> log;
   RecordingSurface surface;
   FakeEnvironment environment;
-  WizardState state = Initial;
+  WizardState state = WizardState::Initial;
   bool singleItem = false;
   WizardLogic logic;
 };
@@ -97,7 +97,7 @@ class WizardTest : public ::testing::Test {
 TEST_F(WizardTest, MissingHostShowsDownloadPageWithoutTakingStock) {
   environment.hostInstalled = false;
   logic.CheckEnvironment();
-  EXPECT_EQ(state, HostMissing);
+  EXPECT_EQ(state, WizardState::HostMissing);
   EXPECT_EQ(std::count(log.begin(), log.end(), L"env planned count"), 0);
   EXPECT_EQ(Visible(), (std::set<C>{C::TipInfo, C::Download, C::Close}));
   EXPECT_EQ(Text(C::TipInfo), kHostMissingText);
@@ -111,7 +111,7 @@ TEST_F(WizardTest, MissingHostShowsDownloadPageWithoutTakingStock) {
 TEST_F(WizardTest, NothingPlannedShowsUpToDatePageWithOnlyClose) {
   environment.plannedItems = 0;
   logic.CheckEnvironment();
-  EXPECT_EQ(state, UpToDate);
+  EXPECT_EQ(state, WizardState::UpToDate);
   EXPECT_EQ(Visible(), (std::set<C>{C::TipInfo, C::Close}));
   EXPECT_EQ(Text(C::TipInfo), kUpToDateText);
   EXPECT_EQ(Text(C::Close), L"关闭");
@@ -122,7 +122,7 @@ TEST_F(WizardTest, WelcomePageCarriesThePlanSummary) {
   environment.plannedItems = 2;
   environment.planSummary = L"安装《新华字典》升级《英汉大词典》";
   logic.CheckEnvironment();
-  EXPECT_EQ(state, Welcome);
+  EXPECT_EQ(state, WizardState::Welcome);
   EXPECT_FALSE(singleItem);
   EXPECT_EQ(Visible(), (std::set<C>{C::TipInfo, C::Next, C::Close}));
   EXPECT_EQ(Text(C::TipInfo),
@@ -146,11 +146,11 @@ TEST_F(WizardTest, ExactlyOnePlannedEntryMeansSingleItemMode) {
     RecordingSurface s(log2);
     FakeEnvironment e(log2);
     e.plannedItems = planned;
-    WizardState st = Initial;
+    WizardState st = WizardState::Initial;
     bool single = false;
     WizardLogic l(st, single, s, e);
     l.CheckEnvironment();
-    EXPECT_EQ(st, Welcome) << planned;
+    EXPECT_EQ(st, WizardState::Welcome) << planned;
     EXPECT_EQ(single, planned == 1) << planned;
   }
 }
@@ -161,14 +161,14 @@ TEST_F(WizardTest, FailedInventoryShowsFailBoxAndQuitsWithTwo) {
     RecordingSurface s(log2);
     FakeEnvironment e(log2);
     e.plannedItems = failure;
-    WizardState st = Initial;
+    WizardState st = WizardState::Initial;
     bool single = false;
     WizardLogic l(st, single, s, e);
     l.CheckEnvironment();
     EXPECT_EQ(log2,
               (std::vector<std::wstring>{L"env host check", L"env planned count", L"box [<default>] fail", L"quit 2"}))
         << failure;
-    EXPECT_EQ(st, Initial);
+    EXPECT_EQ(st, WizardState::Initial);
   }
 }
 
@@ -182,7 +182,7 @@ TEST_F(WizardTest, NextInMultiItemModeSwapsTipForListThenStartsWorker) {
   EXPECT_EQ(log,
             (std::vector<std::wstring>{L"shrink tip", L"hide tip", L"show list", L"show progress", L"grey system close",
                                        L"disable next", L"disable close", L"range 1234", L"env start worker"}));
-  EXPECT_EQ(state, Running);
+  EXPECT_EQ(state, WizardState::Running);
   EXPECT_EQ(surface.tipGrowth, 0);
   EXPECT_EQ(Visible(), (std::set<C>{C::StatusList, C::Progress, C::Next, C::Close}));
 }
@@ -203,7 +203,7 @@ TEST_F(WizardTest, ProgressRangeCarriesTotalsBeyondSixteenBits) {
     RecordingSurface s(log2);
     FakeEnvironment e(log2);
     e.blockTotal = total;
-    WizardState st = Initial;
+    WizardState st = WizardState::Initial;
     bool single = false;
     WizardLogic l(st, single, s, e);
     l.CheckEnvironment();
@@ -216,21 +216,23 @@ TEST_F(WizardTest, ProgressRangeCarriesTotalsBeyondSixteenBits) {
 }
 
 TEST_F(WizardTest, NextOutsideWelcomeDoesNothing) {
-  for (WizardState page : {Initial, Running, Finished, UpToDate, HostMissing, Incomplete}) {
+  for (WizardState page : {WizardState::Initial, WizardState::Running, WizardState::Finished, WizardState::UpToDate,
+                           WizardState::HostMissing, WizardState::Incomplete}) {
     std::vector<std::wstring> log2;
     RecordingSurface s(log2);
     FakeEnvironment e(log2);
-    WizardState st = Initial;
+    WizardState st = WizardState::Initial;
     bool single = false;
     WizardLogic l(st, single, s, e);
     // Reach the page through the fixture's path on this private logic.
-    if (page == HostMissing) e.hostInstalled = false;
-    if (page == UpToDate) e.plannedItems = 0;
+    if (page == WizardState::HostMissing) e.hostInstalled = false;
+    if (page == WizardState::UpToDate) e.plannedItems = 0;
     intptr_t r = 0;
-    if (page != Initial) l.CheckEnvironment();
-    if (page == Running || page == Finished || page == Incomplete) l.OnCommand(kNextId, kBnClicked, r);
-    if (page == Finished) l.OnWorkerReport(WM_INSTALL_FINISH, nullptr, 0);
-    if (page == Incomplete) l.OnInstallAborted();
+    if (page != WizardState::Initial) l.CheckEnvironment();
+    if (page == WizardState::Running || page == WizardState::Finished || page == WizardState::Incomplete)
+      l.OnCommand(kNextId, kBnClicked, r);
+    if (page == WizardState::Finished) l.OnWorkerReport(WM_INSTALL_FINISH, nullptr, 0);
+    if (page == WizardState::Incomplete) l.OnInstallAborted();
     ASSERT_EQ(st, page);
     const int startsBefore = e.workerStarts;
     const size_t logBefore = log2.size();
@@ -238,14 +240,14 @@ TEST_F(WizardTest, NextOutsideWelcomeDoesNothing) {
     EXPECT_EQ(r, 0);
     EXPECT_EQ(st, page);
     EXPECT_EQ(e.workerStarts, startsBefore);
-    EXPECT_EQ(log2.size(), logBefore) << "state " << page;
+    EXPECT_EQ(log2.size(), logBefore) << "state " << static_cast<int>(page);
   }
 }
 
 // --- The command table ---
 
 TEST_F(WizardTest, OkAndCancelAreHandledWithAnyNotificationCode) {
-  Reach(Running);  // where both are handled and do nothing
+  Reach(WizardState::Running);  // where both are handled and do nothing
   bool handled = false;
   for (int code : {0, 1, 0x300, 0xFFFF}) {
     EXPECT_EQ(Command(kIdOk, code, &handled), 0);
@@ -257,7 +259,7 @@ TEST_F(WizardTest, OkAndCancelAreHandledWithAnyNotificationCode) {
 }
 
 TEST_F(WizardTest, ButtonsAnswerOnlyClicks) {
-  Reach(HostMissing);
+  Reach(WizardState::HostMissing);
   bool handled = true;
   for (int id : {kNextId, kDownloadId, kCloseId}) {
     for (int code : {1, 5, 6, 7, 0x300}) {  // BN_PAINT, BN_SETFOCUS, BN_KILLFOCUS, ...
@@ -274,13 +276,13 @@ TEST_F(WizardTest, ButtonsAnswerOnlyClicks) {
 }
 
 TEST_F(WizardTest, CommandResultsFollowTheTable) {
-  Reach(Welcome);
+  Reach(WizardState::Welcome);
   EXPECT_EQ(Click(kDownloadId), 0);
-  Reach(Welcome);
+  Reach(WizardState::Welcome);
   EXPECT_EQ(Click(kCloseId), 1);
-  Reach(Welcome);
+  Reach(WizardState::Welcome);
   EXPECT_EQ(Command(kIdOk, 0), 0);
-  Reach(Welcome);
+  Reach(WizardState::Welcome);
   EXPECT_EQ(Command(kIdCancel, 0), 1);
 }
 
@@ -313,7 +315,7 @@ TEST_P(StateTableTest, CommandOnPage) {
   EXPECT_EQ(environment.handOffs, row.handOff ? 1 : 0);
   EXPECT_EQ(environment.downloadPagesOpened, row.download ? 1 : 0);
   EXPECT_EQ(state, row.after);
-  if (row.page == Welcome && row.id == kNextId) {
+  if (row.page == WizardState::Welcome && row.id == kNextId) {
     EXPECT_EQ(environment.workerStarts, startsBefore + 1);
   } else {
     EXPECT_EQ(environment.workerStarts, startsBefore);
@@ -323,35 +325,48 @@ TEST_P(StateTableTest, CommandOnPage) {
 // The Finished page ticks the check box, so its Close hands off; the un-ticked case is below.
 INSTANTIATE_TEST_SUITE_P(
     Pages, StateTableTest,
-    ::testing::Values(
-        Row{Initial, kIdOk, 1, false, false, Initial}, Row{Initial, kIdCancel, 2, false, false, Initial},
-        Row{Welcome, kNextId, 0, false, false, Running}, Row{Welcome, kCloseId, 1, false, false, Welcome},
-        Row{Welcome, kIdOk, 1, false, false, Welcome}, Row{Welcome, kIdCancel, 2, false, false, Welcome},
-        Row{Welcome, kDownloadId, 1, false, false, Welcome}, Row{Running, kNextId, 0, false, false, Running},
-        Row{Running, kCloseId, 0, false, false, Running}, Row{Running, kIdOk, 0, false, false, Running},
-        Row{Running, kIdCancel, 0, false, false, Running}, Row{Running, kDownloadId, 0, false, false, Running},
-        Row{Finished, kCloseId, 1, true, false, Finished}, Row{Finished, kIdOk, 1, false, false, Finished},
-        Row{Finished, kIdCancel, 2, false, false, Finished}, Row{Finished, kDownloadId, 1, false, false, Finished},
-        Row{Finished, kNextId, 0, false, false, Finished}, Row{UpToDate, kCloseId, 1, false, false, UpToDate},
-        Row{UpToDate, kIdOk, 1, false, false, UpToDate}, Row{UpToDate, kIdCancel, 2, false, false, UpToDate},
-        Row{UpToDate, kDownloadId, 1, false, false, UpToDate}, Row{UpToDate, kNextId, 0, false, false, UpToDate},
-        Row{HostMissing, kDownloadId, 1, false, true, HostMissing},
-        Row{HostMissing, kCloseId, 1, false, false, HostMissing}, Row{HostMissing, kIdOk, 1, false, false, HostMissing},
-        Row{HostMissing, kIdCancel, 2, false, false, HostMissing},
-        Row{HostMissing, kNextId, 0, false, false, HostMissing}, Row{Incomplete, kCloseId, 2, false, false, Incomplete},
-        Row{Incomplete, kIdOk, 2, false, false, Incomplete}, Row{Incomplete, kIdCancel, 2, false, false, Incomplete},
-        Row{Incomplete, kDownloadId, 2, false, false, Incomplete},
-        Row{Incomplete, kNextId, 0, false, false, Incomplete}));
+    ::testing::Values(Row{WizardState::Initial, kIdOk, 1, false, false, WizardState::Initial},
+                      Row{WizardState::Initial, kIdCancel, 2, false, false, WizardState::Initial},
+                      Row{WizardState::Welcome, kNextId, 0, false, false, WizardState::Running},
+                      Row{WizardState::Welcome, kCloseId, 1, false, false, WizardState::Welcome},
+                      Row{WizardState::Welcome, kIdOk, 1, false, false, WizardState::Welcome},
+                      Row{WizardState::Welcome, kIdCancel, 2, false, false, WizardState::Welcome},
+                      Row{WizardState::Welcome, kDownloadId, 1, false, false, WizardState::Welcome},
+                      Row{WizardState::Running, kNextId, 0, false, false, WizardState::Running},
+                      Row{WizardState::Running, kCloseId, 0, false, false, WizardState::Running},
+                      Row{WizardState::Running, kIdOk, 0, false, false, WizardState::Running},
+                      Row{WizardState::Running, kIdCancel, 0, false, false, WizardState::Running},
+                      Row{WizardState::Running, kDownloadId, 0, false, false, WizardState::Running},
+                      Row{WizardState::Finished, kCloseId, 1, true, false, WizardState::Finished},
+                      Row{WizardState::Finished, kIdOk, 1, false, false, WizardState::Finished},
+                      Row{WizardState::Finished, kIdCancel, 2, false, false, WizardState::Finished},
+                      Row{WizardState::Finished, kDownloadId, 1, false, false, WizardState::Finished},
+                      Row{WizardState::Finished, kNextId, 0, false, false, WizardState::Finished},
+                      Row{WizardState::UpToDate, kCloseId, 1, false, false, WizardState::UpToDate},
+                      Row{WizardState::UpToDate, kIdOk, 1, false, false, WizardState::UpToDate},
+                      Row{WizardState::UpToDate, kIdCancel, 2, false, false, WizardState::UpToDate},
+                      Row{WizardState::UpToDate, kDownloadId, 1, false, false, WizardState::UpToDate},
+                      Row{WizardState::UpToDate, kNextId, 0, false, false, WizardState::UpToDate},
+                      Row{WizardState::HostMissing, kDownloadId, 1, false, true, WizardState::HostMissing},
+                      Row{WizardState::HostMissing, kCloseId, 1, false, false, WizardState::HostMissing},
+                      Row{WizardState::HostMissing, kIdOk, 1, false, false, WizardState::HostMissing},
+                      Row{WizardState::HostMissing, kIdCancel, 2, false, false, WizardState::HostMissing},
+                      Row{WizardState::HostMissing, kNextId, 0, false, false, WizardState::HostMissing},
+                      Row{WizardState::Incomplete, kCloseId, 2, false, false, WizardState::Incomplete},
+                      Row{WizardState::Incomplete, kIdOk, 2, false, false, WizardState::Incomplete},
+                      Row{WizardState::Incomplete, kIdCancel, 2, false, false, WizardState::Incomplete},
+                      Row{WizardState::Incomplete, kDownloadId, 2, false, false, WizardState::Incomplete},
+                      Row{WizardState::Incomplete, kNextId, 0, false, false, WizardState::Incomplete}));
 
 TEST_F(WizardTest, FinishWithTickedBoxHidesDialogThenHandsOffThenQuits) {
-  Reach(Finished);
+  Reach(WizardState::Finished);
   log.clear();
   EXPECT_EQ(Click(kCloseId), 1);
   EXPECT_EQ(log, (std::vector<std::wstring>{L"hide dialog", L"env hand-off", L"quit 1"}));
 }
 
 TEST_F(WizardTest, FinishWithUntickedBoxEndsWithoutHandOff) {
-  Reach(Finished);
+  Reach(WizardState::Finished);
   surface.controls[C::RunHost].ticked = false;  // the user un-ticked it
   log.clear();
   Click(kCloseId);
@@ -360,7 +375,7 @@ TEST_F(WizardTest, FinishWithUntickedBoxEndsWithoutHandOff) {
 }
 
 TEST_F(WizardTest, DownloadOpensThePageBeforeQuitting) {
-  Reach(HostMissing);
+  Reach(WizardState::HostMissing);
   log.clear();
   Click(kDownloadId);
   EXPECT_EQ(log, (std::vector<std::wstring>{L"env open download page", L"quit 1"}));
@@ -379,7 +394,7 @@ class WorkerReportTest : public WizardTest, public ::testing::WithParamInterface
 TEST_P(WorkerReportTest, ItemReportWritesItsLineAndAnswers) {
   const auto [report, single] = GetParam();
   environment.plannedItems = single ? 1 : 3;
-  Reach(Running);
+  Reach(WizardState::Running);
   const std::wstring tipBefore = Text(C::TipInfo);
   const intptr_t answer = logic.OnWorkerReport(report.message, L"新编双解", report.action);
   if (report.line == nullptr) {
@@ -396,7 +411,7 @@ TEST_P(WorkerReportTest, ItemReportWritesItsLineAndAnswers) {
     EXPECT_EQ(surface.listLines, std::vector<std::wstring>{report.line});
     EXPECT_EQ(Text(C::TipInfo), tipBefore);
   }
-  EXPECT_EQ(state, Running);
+  EXPECT_EQ(state, WizardState::Running);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -414,7 +429,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(WizardTest, SingleItemLinesReplaceEachOther) {
   environment.plannedItems = 1;
-  Reach(Running);
+  Reach(WizardState::Running);
   logic.OnWorkerReport(WM_ITEM_START, L"甲", 1);
   logic.OnWorkerReport(WM_ITEM_SUCCESS, L"甲", 1);
   EXPECT_EQ(Text(C::TipInfo), L"已为您成功安装《甲》。");
@@ -422,7 +437,7 @@ TEST_F(WizardTest, SingleItemLinesReplaceEachOther) {
 }
 
 TEST_F(WizardTest, MultiItemLinesStayInOrder) {
-  Reach(Running);
+  Reach(WizardState::Running);
   logic.OnWorkerReport(WM_ITEM_START, L"甲", 1);
   logic.OnWorkerReport(WM_ITEM_SUCCESS, L"甲", 1);
   logic.OnWorkerReport(WM_ITEM_START, L"乙", 2);
@@ -432,7 +447,7 @@ TEST_F(WizardTest, MultiItemLinesStayInOrder) {
 }
 
 TEST_F(WizardTest, AwkwardTitlesAreShownAsTheyAre) {
-  Reach(Running);
+  Reach(WizardState::Running);
   logic.OnWorkerReport(WM_ITEM_START, nullptr, 1);
   logic.OnWorkerReport(WM_ITEM_START, L"", 2);
   logic.OnWorkerReport(WM_ITEM_START, L"%s%s%d%n", 1);
@@ -447,13 +462,13 @@ TEST_F(WizardTest, AwkwardTitlesAreShownAsTheyAre) {
 
 TEST_F(WizardTest, StartAndStepsMoveTheBar) {
   environment.blockTotal = 3;
-  Reach(Running);
+  Reach(WizardState::Running);
   surface.progressPos = 2;  // as if left over
   EXPECT_EQ(logic.OnWorkerReport(WM_INSTALL_START, nullptr, 0), 1);
   EXPECT_EQ(surface.progressPos, 0u);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(logic.OnWorkerReport(WM_INSTALL_STEP, nullptr, 0), 1);
   EXPECT_EQ(surface.progressPos, 3u) << "steps beyond the maximum leave the bar full";
-  EXPECT_EQ(state, Running);
+  EXPECT_EQ(state, WizardState::Running);
 }
 
 TEST_F(WizardTest, FinishFillsTheBarThenShowsFinishedPage) {
@@ -463,7 +478,7 @@ TEST_F(WizardTest, FinishFillsTheBarThenShowsFinishedPage) {
     FakeEnvironment e(log2);
     e.plannedItems = single ? 1 : 2;
     e.blockTotal = 77;
-    WizardState st = Initial;
+    WizardState st = WizardState::Initial;
     bool sing = false;
     WizardLogic l(st, sing, s, e);
     l.CheckEnvironment();
@@ -473,7 +488,7 @@ TEST_F(WizardTest, FinishFillsTheBarThenShowsFinishedPage) {
     log2.clear();
     EXPECT_EQ(l.OnWorkerReport(WM_INSTALL_FINISH, nullptr, 0), 1);
     EXPECT_EQ(log2.front(), L"pos 77");
-    EXPECT_EQ(st, Finished);
+    EXPECT_EQ(st, WizardState::Finished);
     EXPECT_EQ(s.progressPos, 77u);
     std::set<C> visible;
     for (const auto& [control, cs] : s.controls)
@@ -495,7 +510,7 @@ TEST_F(WizardTest, UnpackFailureGoesToTheListAndABoxInBothModes) {
     RecordingSurface s(log2);
     FakeEnvironment e(log2);
     e.plannedItems = single ? 1 : 4;
-    WizardState st = Initial;
+    WizardState st = WizardState::Initial;
     bool sing = false;
     WizardLogic l(st, sing, s, e);
     l.CheckEnvironment();
@@ -509,18 +524,18 @@ TEST_F(WizardTest, UnpackFailureGoesToTheListAndABoxInBothModes) {
     EXPECT_EQ(log2, (std::vector<std::wstring>{L"list: " + line, L"box [错误] " + line}));
     EXPECT_EQ(s.controls[C::TipInfo].text, tipBefore) << "single-item mode leaves the tip text";
     EXPECT_EQ(s.controls[C::StatusList].visible, !single);
-    EXPECT_EQ(st, Running);
+    EXPECT_EQ(st, WizardState::Running);
   }
 }
 
 // --- A run that does not complete ---
 
 TEST_F(WizardTest, AbortedRunUnlocksCloseWithALastLine) {
-  Reach(Running);
+  Reach(WizardState::Running);
   logic.OnWorkerReport(WM_ITEM_START, L"甲", 1);
   log.clear();
   logic.OnInstallAborted();
-  EXPECT_EQ(state, Incomplete);
+  EXPECT_EQ(state, WizardState::Incomplete);
   EXPECT_EQ(surface.listLines.back(), L"安装未能完成。");
   EXPECT_NE(std::find(log.begin(), log.end(), L"reveal last line"), log.end());
   EXPECT_EQ(Text(C::Close), L"关闭");
@@ -531,7 +546,7 @@ TEST_F(WizardTest, AbortedRunUnlocksCloseWithALastLine) {
 
 TEST_F(WizardTest, AbortedSingleItemRunSaysSoInTheTipText) {
   environment.plannedItems = 1;
-  Reach(Running);
+  Reach(WizardState::Running);
   logic.OnInstallAborted();
   EXPECT_EQ(Text(C::TipInfo), L"安装未能完成。");
   EXPECT_TRUE(surface.listLines.empty());
@@ -542,7 +557,7 @@ TEST_F(WizardTest, WorkerThatCannotStartLeavesTheWizardClosable) {
   environment.workerStartSucceeds = false;
   logic.CheckEnvironment();
   Click(kNextId);
-  EXPECT_EQ(state, Incomplete);
+  EXPECT_EQ(state, WizardState::Incomplete);
   EXPECT_EQ(surface.listLines, std::vector<std::wstring>{L"安装未能完成。"});
   EXPECT_TRUE(Enabled(C::Close));
   EXPECT_TRUE(surface.systemCloseEnabled);
@@ -552,33 +567,34 @@ TEST_F(WizardTest, WorkerThatCannotStartLeavesTheWizardClosable) {
 }
 
 TEST_F(WizardTest, AbortOutsideARunChangesNothing) {
-  for (WizardState page : {Initial, Welcome, Finished, UpToDate, HostMissing, Incomplete}) {
+  for (WizardState page : {WizardState::Initial, WizardState::Welcome, WizardState::Finished, WizardState::UpToDate,
+                           WizardState::HostMissing, WizardState::Incomplete}) {
     std::vector<std::wstring> log2;
     RecordingSurface s(log2);
     FakeEnvironment e(log2);
-    WizardState st = Initial;
+    WizardState st = WizardState::Initial;
     bool single = false;
     WizardLogic l(st, single, s, e);
-    if (page == HostMissing) e.hostInstalled = false;
-    if (page == UpToDate) e.plannedItems = 0;
+    if (page == WizardState::HostMissing) e.hostInstalled = false;
+    if (page == WizardState::UpToDate) e.plannedItems = 0;
     intptr_t r = 0;
-    if (page != Initial) l.CheckEnvironment();
-    if (page == Finished || page == Incomplete) l.OnCommand(kNextId, kBnClicked, r);
-    if (page == Finished) l.OnWorkerReport(WM_INSTALL_FINISH, nullptr, 0);
-    if (page == Incomplete) l.OnInstallAborted();
+    if (page != WizardState::Initial) l.CheckEnvironment();
+    if (page == WizardState::Finished || page == WizardState::Incomplete) l.OnCommand(kNextId, kBnClicked, r);
+    if (page == WizardState::Finished) l.OnWorkerReport(WM_INSTALL_FINISH, nullptr, 0);
+    if (page == WizardState::Incomplete) l.OnInstallAborted();
     ASSERT_EQ(st, page);
     const size_t before = log2.size();
     l.OnInstallAborted();
-    EXPECT_EQ(log2.size(), before) << "state " << page;
+    EXPECT_EQ(log2.size(), before) << "state " << static_cast<int>(page);
     EXPECT_EQ(st, page);
   }
 }
 
 TEST_F(WizardTest, UnknownReportIsNotAnswered) {
-  Reach(Running);
+  Reach(WizardState::Running);
   EXPECT_EQ(logic.OnWorkerReport(WM_INSTALL_ABORTED, nullptr, 0), 0);
   EXPECT_EQ(logic.OnWorkerReport(WM_INSTALL_START - 1, nullptr, 0), 0);
-  EXPECT_EQ(state, Running);
+  EXPECT_EQ(state, WizardState::Running);
 }
 
 }  // namespace

@@ -34,27 +34,27 @@ void WizardLogic::ShowPage(WizardState page, const std::wstring& argument) {
 void WizardLogic::ShowWelcomePage() {
   std::wstring summary;
   environment_.GetPlanSummary(summary);
-  ShowPage(Welcome, summary);
+  ShowPage(WizardState::Welcome, summary);
 }
 
-void WizardLogic::ShowUpToDatePage() { ShowPage(UpToDate, {}); }
-void WizardLogic::ShowHostMissingPage() { ShowPage(HostMissing, {}); }
-void WizardLogic::ShowFinishedPage() { ShowPage(Finished, {}); }
+void WizardLogic::ShowUpToDatePage() { ShowPage(WizardState::UpToDate, {}); }
+void WizardLogic::ShowHostMissingPage() { ShowPage(WizardState::HostMissing, {}); }
+void WizardLogic::ShowFinishedPage() { ShowPage(WizardState::Finished, {}); }
 
 void WizardLogic::ShowIncompletePage() {
   AddStatusLine(wizard_text::kRunIncomplete);
   // The list does not follow its lines by itself; this last one must be seen.
   if (!singleItem_) surface_.RevealLastListLine();
-  ShowPage(Incomplete, {});
+  ShowPage(WizardState::Incomplete, {});
 }
 
 void WizardLogic::StartInstall() {
   PageLayout layout;
-  if (!FindPageLayout(Running, layout)) return;
+  if (!FindPageLayout(WizardState::Running, layout)) return;
   ApplyPage(layout, singleItem_, {}, surface_);
   surface_.SetProgressRange(environment_.GetPlannedBlockTotal());
   const bool started = environment_.StartWorker();
-  state_ = Running;
+  state_ = WizardState::Running;
   if (!started) ShowIncompletePage();
 }
 
@@ -131,5 +131,5 @@ intptr_t WizardLogic::OnWorkerReport(unsigned message, const wchar_t* text, intp
 
 void WizardLogic::OnInstallAborted() {
   // Posted after the run; only a run still waiting for its end has anything to undo.
-  if (state_ == Running) ShowIncompletePage();
+  if (state_ == WizardState::Running) ShowIncompletePage();
 }

@@ -77,12 +77,12 @@ constexpr PageStep kIncomplete[] = {
 };
 
 constexpr PageLayout kPages[] = {
-    {Welcome, kWelcome, std::size(kWelcome)},
-    {Running, kRunning, std::size(kRunning)},
-    {Finished, kFinished, std::size(kFinished)},
-    {UpToDate, kUpToDate, std::size(kUpToDate)},
-    {HostMissing, kHostMissing, std::size(kHostMissing)},
-    {Incomplete, kIncomplete, std::size(kIncomplete)},
+    {WizardState::Welcome, kWelcome, std::size(kWelcome)},
+    {WizardState::Running, kRunning, std::size(kRunning)},
+    {WizardState::Finished, kFinished, std::size(kFinished)},
+    {WizardState::UpToDate, kUpToDate, std::size(kUpToDate)},
+    {WizardState::HostMissing, kHostMissing, std::size(kHostMissing)},
+    {WizardState::Incomplete, kIncomplete, std::size(kIncomplete)},
 };
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-enum WizardState : int32_t {
+enum class WizardState : int32_t {
   Initial = 0,      // constructed, no page chosen yet
   Welcome = 1,      // something to install or upgrade; waiting for Next
   Running = 2,      // the worker is installing

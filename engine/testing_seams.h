@@ -1,0 +1,24 @@
+// Every hook the engine offers to tests, and only to tests: the program never calls these. Each is
+// defined beside the state it touches; keeping the declarations here makes the seams easy to see
+// and keeps them out of the headers the program uses.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Forget the cached registry texts of host_paths, as at program start.
+void ResetHostPathCachesForTesting();
+
+// Make GetModuleDir answer this folder (ending with a backslash) instead of the executable's
+// own; an empty text restores the real answer.
+void SetModuleDirForTesting(const std::wstring& dir);
+
+// The bounded polls of poll_policy with another pause; the attempt count never changes.
+void SetPollPauseForTesting(unsigned pauseMs);
+
+// Make target files fail as on a full disk. With TargetFault::Write, writes fail once afterBytes
+// bytes have been written since this call (the part that still fits is written); with
+// TargetFault::Close, every close reports failure. TargetFault::None ends the fault. Call it
+// before the installing thread starts.
+enum class TargetFault { None, Write, Close };
+void InjectTargetFaultForTesting(TargetFault fault, uint64_t afterBytes);

@@ -1,0 +1,27 @@
+// The installation run's reports as the wizard's window messages (engine/plan/install_messages.h),
+// each sent synchronously (SendMessageW) from the worker thread to the dialog, which handles it on
+// its own thread while the worker waits. A window that has gone answers 0, which stops the run at
+// the next report whose answer counts.
+#pragma once
+
+#include <windows.h>
+
+#include "engine/plan/install_reporter.h"
+
+class WindowReporter final : public InstallReporter {
+ public:
+  explicit WindowReporter(HWND window) : window_(window) {}
+
+  void RunStarted() override;
+  void ItemStarted(const std::wstring& title, EntryAction action) override;
+  void Step() override;
+  void ItemSucceeded(const std::wstring& title, EntryAction action) override;
+  bool ItemFailed(const std::wstring& title, EntryAction action) override;
+  bool ContainerFailed(const std::wstring& path) override;
+  void RunFinished() override;
+
+ private:
+  LRESULT Send(UINT message, const std::wstring* text, EntryAction action) const;
+
+  HWND window_;
+};
