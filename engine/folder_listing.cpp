@@ -1,5 +1,15 @@
 #include "engine/folder_listing.h"
 
+#include <memory>
+
+namespace {
+
+struct SearchCloser {
+  void operator()(HANDLE search) const { FindClose(search); }
+};
+
+}  // namespace
+
 void ListFolderFiles(const std::wstring& pattern, const std::function<bool(const ListedFile&)>& visit) {
   if (pattern.size() >= MAX_PATH) return;
 
@@ -12,8 +22,10 @@ void ListFolderFiles(const std::wstring& pattern, const std::function<bool(const
   const bool endsWithSeparator = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/');
 
   WIN32_FIND_DATAW data;
-  HANDLE search = FindFirstFileW(pattern.c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return;
+  HANDLE first = FindFirstFileW(pattern.c_str(), &data);
+  if (first == INVALID_HANDLE_VALUE) return;
+  // Closed however the listing ends, also when visit throws (memory running out, say).
+  const std::unique_ptr<void, SearchCloser> search(first);
   do {
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     ListedFile file;
@@ -22,6 +34,5 @@ void ListFolderFiles(const std::wstring& pattern, const std::function<bool(const
     file.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     file.attributes = data.dwFileAttributes;
     if (!visit(file)) break;
-  } while (FindNextFileW(search, &data));
-  FindClose(search);
+  } while (FindNextFileW(search.get(), &data));
 }

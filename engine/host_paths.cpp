@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "engine/system_environment.h"
 #include "engine/testing_seams.h"
 
 namespace {
@@ -53,11 +54,11 @@ bool ReadRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* valueNa
   std::wstring text(buffer, length);
 
   // A host setup that wrote an expandable path ("%ProgramFiles%\...") still names a real
-  // folder: resolve its environment references rather than report the host missing.
+  // folder: resolve its references rather than report the host missing, with the system's
+  // variables only (the wizard's own environment is the user's).
   if (type == REG_EXPAND_SZ && text.find(L'%') != std::wstring::npos) {
-    wchar_t expanded[kValueChars] = {};
-    DWORD needed = ExpandEnvironmentStringsW(text.c_str(), expanded, kValueChars);
-    if (needed == 0 || needed > kValueChars) return false;
+    std::wstring expanded;
+    if (!ExpandWithSystemEnvironment(text, expanded) || expanded.size() >= kValueChars) return false;
     text = expanded;
   }
   out = text;

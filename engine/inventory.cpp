@@ -1,5 +1,6 @@
 #include "engine/inventory.h"
 
+#include <new>
 #include <unordered_set>
 
 #include "engine/diagnostics.h"
@@ -26,9 +27,7 @@ bool HasPlainFileNames(const CPackageReader& reader) {
   return true;
 }
 
-}  // namespace
-
-bool BuildInventory(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts) {
+bool BuildLists(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts) {
   std::wstring corePath;
   if (!GetDBCorePath(corePath)) {
     TraceDiagnostic(L"InitFileLists-1: get dbcore path fail" + corePath);
@@ -51,6 +50,18 @@ bool BuildInventory(std::vector<PackageFile>& packageFiles, std::vector<Installe
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool BuildInventory(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts) {
+  try {
+    return BuildLists(packageFiles, installedDicts);
+  } catch (const std::bad_alloc&) {
+    // A package too large for this process's memory fails the check like a damaged one.
+    TraceDiagnostic(L"InitFileLists-6: out of memory");
+    return false;
+  }
 }
 
 bool ReadPackageFiles(std::vector<PackageFile>& list) {

@@ -18,12 +18,12 @@ CoreInitializeFn coreInitialize = nullptr;
 CoreUninitializeFn coreUninitialize = nullptr;
 CoreGetServiceFn coreGetService = nullptr;
 
-// Loads the core by its full path, its own dependencies looked up in the core's folder and the
-// system folder only: the calling process may have taken every other folder out of the search.
-// Systems without those search flags refuse them as invalid; there the core's folder takes the
-// place of the program's folder in the ordinary search.
+// Loads the core by its full path, its own dependencies looked up in the core's folder and then
+// the system folder, nowhere else: not the calling program's folder, which for the wizard is the
+// folder a package was downloaded to. Systems without those search flags refuse them as invalid;
+// there the core's folder takes the place of the program's folder in the ordinary search.
 HMODULE LoadCore(const wchar_t* path) {
-  HMODULE core = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+  HMODULE core = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (core == nullptr && GetLastError() == ERROR_INVALID_PARAMETER) {
     core = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   }

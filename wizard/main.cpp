@@ -36,6 +36,7 @@ int RunDialog(int showCommand) {
       result = PostedQuitCode();
     } else {
       g_hMainDlg = dialog.m_hWnd;
+      PublishWizardDialog(dialog.m_hWnd);
       dialog.ShowWindow(showCommand);
       result = loop.Run();
     }
@@ -49,7 +50,7 @@ int RunDialog(int showCommand) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   // Before anything is loaded by name: system libraries only from the system folder.
   RestrictDllSearchToSystem();
-  if (!TakeWizardTurn(g_hMainDlg)) return 0;
+  if (TakeWizardTurn(g_hMainDlg) != WizardTurn::Ours) return 0;
 
   CoInitialize(nullptr);
   InitCommonControlsAtRunTime(ICC_BAR_CLASSES);

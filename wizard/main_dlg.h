@@ -11,10 +11,10 @@
 #include "wizard/framework/message_loop.h"
 #include "wizard/framework/update_ui.h"
 #include "wizard/install_worker.h"
-#include "wizard/res/resource.h"
 #include "wizard/logic/wizard_environment.h"
 #include "wizard/logic/wizard_logic.h"
 #include "wizard/logic/wizard_state.h"
+#include "wizard/res/resource.h"
 
 class CMainDlg : public CDialogImpl<CMainDlg>,
                  public CUpdateUI<CMainDlg>,

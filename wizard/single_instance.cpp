@@ -1,5 +1,7 @@
 #include "wizard/single_instance.h"
 
+#include <sddl.h>
+
 #include <cstdint>
 #include <string>
 
@@ -8,25 +10,86 @@ namespace {
 constexpr int kWaitAttempts = 20;
 constexpr DWORD kWaitPauseMs = 500;
 
-// Named after the program file's path, so that the claim covers exactly the processes that share
-// the image's data section (copies elsewhere are other programs). Object names may not hold a
-// backslash and are limited in length, hence a hash.
-std::wstring ClaimName() {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  uint64_t hash = 1469598103934665603ull;  // FNV-1a
-  for (DWORD i = 0; i < length; ++i) {
-    wchar_t c = path[i];
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    hash = (hash ^ static_cast<uint16_t>(c)) * 1099511628211ull;
-  }
-  wchar_t hex[17] = {};
-  for (int i = 15; i >= 0; --i, hash >>= 4) hex[i] = L"0123456789abcdef"[hash & 0xF];
-  return std::wstring(L"Pakorra.Wizard.") + hex;
+constexpr const wchar_t* kBoundaryName = L"Pakorra.Wizard";
+constexpr const wchar_t* kNamespaceAlias = L"Pakorra";
+// Without private namespaces: a fixed name, the same for every copy of the program.
+constexpr const wchar_t* kFallbackPrefix = L"Global\\Pakorra.Wizard";
+
+using CreateBoundaryDescriptorFn = HANDLE(WINAPI*)(LPCWSTR, ULONG);
+using AddSidToBoundaryDescriptorFn = BOOL(WINAPI*)(HANDLE*, PSID);
+using CreatePrivateNamespaceFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPVOID, LPCWSTR);
+using OpenPrivateNamespaceFn = HANDLE(WINAPI*)(LPVOID, LPCWSTR);
+
+template <typename Fn>
+Fn KernelFunction(const char* name) {
+  // Looked up rather than imported: the wizard must start where these are missing.
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  return kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, name))) : nullptr;
 }
 
-bool BringForwardIfPresent(HWND dialog) {
-  if (dialog == nullptr || IsWindow(dialog) != 1) return false;
+// The private namespace, created by the first wizard or opened by later ones. Only processes
+// whose token holds the Administrators group can create or open it, and its handle stays open
+// for the life of the process. Empty when the system cannot provide one (some compatibility
+// layers have the functions but no implementation: the boundary descriptor then comes back null,
+// and nothing further is called).
+std::wstring OpenWizardNamespace() {
+  const auto createBoundary = KernelFunction<CreateBoundaryDescriptorFn>("CreateBoundaryDescriptorW");
+  const auto addSid = KernelFunction<AddSidToBoundaryDescriptorFn>("AddSIDToBoundaryDescriptor");
+  const auto createNamespace = KernelFunction<CreatePrivateNamespaceFn>("CreatePrivateNamespaceW");
+  const auto openNamespace = KernelFunction<OpenPrivateNamespaceFn>("OpenPrivateNamespaceW");
+  if (!createBoundary || !addSid || !createNamespace || !openNamespace) return L"";
+
+  HANDLE boundary = createBoundary(kBoundaryName, 0);
+  if (boundary == nullptr) return L"";
+  BYTE administrators[SECURITY_MAX_SID_SIZE];
+  DWORD sidBytes = sizeof(administrators);
+  if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sidBytes) ||
+      !addSid(&boundary, administrators)) {
+    return L"";
+  }
+  // Administrators and the system only.
+  SECURITY_ATTRIBUTES security = {sizeof(security), nullptr, FALSE};
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GA;;;BA)(A;;GA;;;SY)", SDDL_REVISION_1,
+                                                            &security.lpSecurityDescriptor, nullptr)) {
+    return L"";
+  }
+  HANDLE space = createNamespace(&security, boundary, kNamespaceAlias);
+  if (space == nullptr && GetLastError() == ERROR_ALREADY_EXISTS) space = openNamespace(boundary, kNamespaceAlias);
+  LocalFree(security.lpSecurityDescriptor);
+  // The boundary descriptor is not needed once the namespace is open; it is a few bytes, kept.
+  return space != nullptr ? std::wstring(kNamespaceAlias) : std::wstring();
+}
+
+const std::wstring& NamePrefix() {
+  static const std::wstring prefix = [] {
+    const std::wstring space = OpenWizardNamespace();
+    return space.empty() ? std::wstring(kFallbackPrefix) : space + L"\\Wizard";
+  }();
+  return prefix;
+}
+
+// A small shared block holding the running wizard's dialog handle (window handles carry 32
+// significant bits, so 32-bit and 64-bit wizards read each other's).
+uint32_t* PublishedDialogSlot() {
+  static uint32_t* slot = [] {
+    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(uint32_t),
+                                        (NamePrefix() + L".Dialog").c_str());
+    if (mapping == nullptr) return static_cast<uint32_t*>(nullptr);
+    return static_cast<uint32_t*>(MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(uint32_t)));
+  }();
+  return slot;
+}
+
+HWND RunningDialog(const volatile HWND& sameImageDialog) {
+  const HWND same = sameImageDialog;
+  if (same != nullptr && IsWindow(same) == 1) return same;
+  const uint32_t* slot = PublishedDialogSlot();
+  const HWND published = slot != nullptr ? reinterpret_cast<HWND>(static_cast<uintptr_t>(*slot)) : nullptr;
+  return published != nullptr && IsWindow(published) == 1 ? published : nullptr;
+}
+
+bool BringForward(HWND dialog) {
+  if (dialog == nullptr) return false;
   ShowWindow(dialog, SW_SHOWNORMAL);
   BringWindowToTop(dialog);
   SetActiveWindow(dialog);
@@ -34,26 +97,32 @@ bool BringForwardIfPresent(HWND dialog) {
   return true;
 }
 
+bool Acquired(DWORD waited) { return waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED; }
+
 }  // namespace
 
-bool TakeWizardTurn(const volatile HWND& runningDialog) {
+WizardTurn TakeWizardTurn(const volatile HWND& sameImageDialog) {
   // Owned by the running wizard for its whole life; the system releases it when that process
   // ends, however it ends.
-  HANDLE claim = CreateMutexW(nullptr, FALSE, ClaimName().c_str());
-  if (claim == nullptr) return !BringForwardIfPresent(runningDialog);  // the published dialog alone
-  const DWORD first = WaitForSingleObject(claim, 0);
-  if (first == WAIT_OBJECT_0 || first == WAIT_ABANDONED) return true;
+  HANDLE claim = CreateMutexW(nullptr, FALSE, (NamePrefix() + L".Running").c_str());
+  if (claim == nullptr) {
+    return BringForward(RunningDialog(sameImageDialog)) ? WizardTurn::BroughtForward : WizardTurn::Ours;
+  }
+  if (Acquired(WaitForSingleObject(claim, 0))) return WizardTurn::Ours;
 
-  // A second start: the first instance may still be in its start-up check, before its dialog
-  // is published.
+  // A second start: the first wizard may still be in its start-up check, before its dialog exists.
   for (int attempt = 0; attempt < kWaitAttempts; ++attempt) {
-    if (BringForwardIfPresent(runningDialog)) break;
-    const DWORD waited = WaitForSingleObject(claim, kWaitPauseMs);
-    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {  // the first instance has ended
-      ReleaseMutex(claim);
-      break;
+    if (BringForward(RunningDialog(sameImageDialog))) {
+      CloseHandle(claim);
+      return WizardTurn::BroughtForward;
     }
+    // The first wizard ended meanwhile: this one is the wizard now.
+    if (Acquired(WaitForSingleObject(claim, kWaitPauseMs))) return WizardTurn::Ours;
   }
   CloseHandle(claim);
-  return false;
+  return WizardTurn::OtherStillBusy;
+}
+
+void PublishWizardDialog(HWND dialog) {
+  if (uint32_t* slot = PublishedDialogSlot()) *slot = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(dialog));
 }

@@ -1,11 +1,26 @@
-// One wizard at a time per program file.
+// One wizard per machine at a time, whatever path, link or drive it was started from: two wizards
+// would install into the same host at once.
 #pragma once
 
 #include <windows.h>
 
-// Decides whether this process may run the wizard. True when no other instance of the same
-// program file is running; this process then holds the claim until it ends. False for a second
-// start: it waits (at most 20 attempts of 500 ms, which covers the first instance's start-up
-// check) for the first instance's dialog, read from runningDialog, and shows it and brings it to
-// the front once it exists; it stops waiting early when the first instance ends.
-bool TakeWizardTurn(const volatile HWND& runningDialog);
+enum class WizardTurn {
+  Ours,            // no other wizard runs: this process holds the claim until it ends
+  BroughtForward,  // another wizard runs; its dialog was shown and brought to the front
+  OtherStillBusy,  // another wizard holds the claim but showed no dialog within the wait
+};
+
+// Decides whether this process may run the wizard. A second start waits (at most 20 attempts of
+// 500 ms, which covers the first wizard's start-up check) for the running wizard's dialog, found
+// through sameImageDialog (the data section shared by processes of this very program file) or
+// through the handle the running wizard published with PublishWizardDialog, and shows it and
+// brings it to the front once it exists. When the first wizard ends during the wait, this one
+// takes the claim and runs.
+//
+// The claim is a mutex in a private namespace whose boundary is the Administrators group, so a
+// process without elevation can neither create nor hold it. Where the system offers no private
+// namespaces, a machine-wide name of its own stands in.
+WizardTurn TakeWizardTurn(const volatile HWND& sameImageDialog);
+
+// Makes the running wizard's dialog known to second starts from other program files.
+void PublishWizardDialog(HWND dialog);

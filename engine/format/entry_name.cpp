@@ -1,5 +1,7 @@
 #include "engine/format/entry_name.h"
 
+#include "engine/format/ansi_code_page.h"
+
 namespace {
 
 wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
@@ -40,6 +42,16 @@ bool IsDeviceName(const std::wstring& name) {
   return false;
 }
 
+// Unicode's white space, the ideographic and the no-break spaces among them.
+bool IsWhiteSpace(wchar_t c) {
+  static constexpr wchar_t kSpaces[] = {0x0009, 0x000A, 0x000B, 0x000C, 0x000D, 0x0020, 0x0085,
+                                        0x00A0, 0x1680, 0x2028, 0x2029, 0x202F, 0x205F, 0x3000};
+  for (wchar_t space : kSpaces) {
+    if (c == space) return true;
+  }
+  return c >= 0x2000 && c <= 0x200A;
+}
+
 bool IsPlainNamePart(const std::wstring& name) {
   if (name.empty() || name.back() == L'.' || name.back() == L' ') return false;
   if (name.find(L"..") != std::wstring::npos) return false;
@@ -51,10 +63,13 @@ bool IsPlainNamePart(const std::wstring& name) {
 
 }  // namespace
 
-// The id also names the dictionary's section in the host's configuration file: a bracket would let
-// it end that section's name early and write into another dictionary's section.
+// The id also names the dictionary's section in the host's configuration file, an ANSI file read
+// and written through the profile functions. A bracket would end the section's name early; white
+// space at either end is trimmed by those functions, so " news" would write into [news]; and a
+// character the code page cannot hold turns into "?", where ids collapse onto each other.
 bool IsPlainDictFileId(const std::wstring& id) {
-  return IsPlainNamePart(id) && id.find_first_of(L"[]") == std::wstring::npos;
+  return IsPlainNamePart(id) && id.find_first_of(L"[]") == std::wstring::npos && !IsWhiteSpace(id.front()) &&
+         !IsWhiteSpace(id.back()) && SurvivesAnsiCodePage(id);
 }
 
 bool IsPlainDictFileExt(const std::wstring& ext) {

@@ -7,8 +7,10 @@
 
 // A non-empty file name without path separators, "..", ":", control characters or the other
 // characters Windows forbids, without a trailing dot or space, and not a reserved device name
-// (also not one followed by an extension, as "con.txt"); no square brackets either, since the id
-// is also the name of the dictionary's section in the host's configuration.
+// (also not one followed by an extension, as "con.txt"). The id is also the name of the
+// dictionary's section in the host's configuration: no square brackets, no white space at either
+// end (Unicode's, the ideographic space U+3000 and no-break space U+00A0 included), and nothing
+// the system's ANSI code page cannot hold (ansi_code_page.h).
 bool IsPlainDictFileId(const std::wstring& id);
 
 // A "." followed by a name part that passes the same rules, as ".dic".

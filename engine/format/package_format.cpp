@@ -76,6 +76,7 @@ HeaderFault CheckPackageHeader(const PackageHeader& header, uint64_t fileSize) {
   if (header.format_a != kPackageFormatWord && header.format_b != kPackageFormatWord) return HeaderFault::NoFormatWord;
   // A record is 184 bytes in memory: longer ones would be cut, shorter ones mean a damaged table.
   if (header.entry_size != kPackageEntryBytes) return HeaderFault::BadEntrySize;
+  if (header.entry_count > kPackageMaxEntries) return HeaderFault::TooManyEntries;
   const uint64_t tableEnd = kPackageHeaderBytes + uint64_t{header.entry_count} * kPackageEntryBytes;
   if (tableEnd > fileSize) return HeaderFault::TableBeyondFile;
   return HeaderFault::None;

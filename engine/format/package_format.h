@@ -14,6 +14,11 @@ constexpr uint32_t kPackageEntryBytes = 184;
 // Positions are 32-bit in the format, and publishers keep containers below 2 GiB.
 constexpr uint64_t kPackageMaxFileBytes = 0x7FFFFFFF;
 
+// The most entries a container may declare. Real packages hold a few dozen dictionaries; a table
+// claiming more is refused before anything is built for it, so a large file with a huge table
+// cannot exhaust a 32-bit wizard's memory during its start-up check.
+constexpr uint32_t kPackageMaxEntries = 65536;
+
 // Widths of the text fields in UTF-16 code units; each text ends with a NUL inside its field.
 constexpr size_t kEntryIdUnits = 32;
 constexpr size_t kEntryDateUnits = 16;
@@ -42,10 +47,11 @@ void DecodePackageTableEntry(const uint8_t* bytes, PackageTableEntry& entry);  /
 void EncodePackageTableEntry(const PackageTableEntry& entry, uint8_t* bytes);
 
 // Why a header cannot describe a readable container, in the order the reader checks.
-enum class HeaderFault { None, BadMagic, NoFormatWord, BadEntrySize, TableBeyondFile };
+enum class HeaderFault { None, BadMagic, NoFormatWord, BadEntrySize, TooManyEntries, TableBeyondFile };
 
-// Checks a header read from a file of fileSize bytes. The table must fit in the file, so a
-// hostile entry_count is refused before anything is allocated for it.
+// Checks a header read from a file of fileSize bytes. The table must fit in the file and hold at
+// most kPackageMaxEntries records, so a hostile entry_count is refused before anything is
+// allocated for it.
 HeaderFault CheckPackageHeader(const PackageHeader& header, uint64_t fileSize);
 
 // An entry's data range as absolute file positions, computed in 64 bits so that nothing wraps.

@@ -119,14 +119,33 @@ TEST(HostInstalled, DataWithoutTerminatorEndsAtByteCount) {
   EXPECT_EQ(text, L"abc");
 }
 
-TEST(HostInstalled, ExpandableLocationIsExpanded) {
+// An expandable Location is resolved with the system's variables only: the elevated wizard's own
+// environment is the user's, who may set any variable without elevation.
+TEST(HostInstalled, ExpandableLocationUsesOnlyTheSystemsVariables) {
   HostFolder host;
-  SetEnvironmentVariableW(L"PAKORRA_TEST_HOST", host.dir.path().c_str());
-  HostRegistry reg(L"%PAKORRA_TEST_HOST%", L"Lumidex.exe", REG_EXPAND_SZ);
-  EXPECT_TRUE(IsHostInstalled());
-  std::wstring core;
-  ASSERT_TRUE(GetDBCorePath(core));
-  EXPECT_EQ(core, host.dir.path() + L"\\LXDBCoreplus.dll");
+  const std::wstring folder = host.dir.path();
+  ASSERT_EQ(folder.compare(0, 2, L"C:"), 0);
+  const std::wstring viaSystem = L"%SystemDrive%" + folder.substr(2);
+  {
+    // The process's own SystemDrive points elsewhere: the system's is the one taken.
+    SetEnvironmentVariableW(L"SystemDrive", L"Z:\\elsewhere");
+    HostRegistry reg(viaSystem.c_str(), L"Lumidex.exe", REG_EXPAND_SZ);
+    EXPECT_TRUE(IsHostInstalled());
+    std::wstring core;
+    ASSERT_TRUE(GetDBCorePath(core));
+    EXPECT_EQ(core, folder + L"\\LXDBCoreplus.dll");
+    SetEnvironmentVariableW(L"SystemDrive", L"C:");
+  }
+  {
+    // A variable only this process has is not followed: the reference stays as it is.
+    SetEnvironmentVariableW(L"PAKORRA_TEST_HOST", folder.c_str());
+    HostRegistry reg(L"%PAKORRA_TEST_HOST%", L"Lumidex.exe", REG_EXPAND_SZ);
+    EXPECT_FALSE(IsHostInstalled());
+    std::wstring core;
+    ASSERT_TRUE(GetDBCorePath(core));
+    EXPECT_EQ(core, L"%PAKORRA_TEST_HOST%\\LXDBCoreplus.dll");
+    SetEnvironmentVariableW(L"PAKORRA_TEST_HOST", nullptr);
+  }
 }
 
 TEST(HostPaths, BuiltByPlainConcatenation) {

@@ -22,7 +22,7 @@ std::string Show(const std::wstring& text) {
 TEST(EntryName, PlainIdsAreAccepted) {
   for (const wchar_t* id :
        {L"xinci", L"a", L"XINCI8-en_zh", L"\u65B0\u7F16\u53CC\u89E3", L"dict v2", L"con2", L"console", L"com10", L"lpt",
-        L"nul_", L"auxiliary", L"my.dict", L" lead", L"\u00E9t\u00E9", L"#1~$%&'()+,;=@^`{}!"}) {
+        L"nul_", L"auxiliary", L"my.dict", L"\u00E9t\u00E9", L"#1~$%&'()+,;=@^`{}!"}) {
     EXPECT_TRUE(IsPlainDictFileId(id)) << Show(id);
   }
   EXPECT_TRUE(IsPlainDictFileId(std::wstring(31, L'x')));
@@ -43,6 +43,28 @@ TEST(EntryName, IdsThatLeaveTheFolderOrBreakWindowsRulesAreRefused) {
 TEST(EntryName, IdsWithSquareBracketsAreRefused) {
   for (const wchar_t* id : {L"other]", L"[other", L"a]b", L"[x]"}) EXPECT_FALSE(IsPlainDictFileId(id)) << Show(id);
   EXPECT_TRUE(IsPlainDictFileExt(L".d[1]")) << "the extension names no section";
+}
+
+// The profile functions trim white space around section names: " news" would be [news], another
+// dictionary's section. Any of Unicode's spaces counts, at either end; inside, a space is a name.
+TEST(EntryName, IdsWithWhiteSpaceAtEitherEndAreRefused) {
+  for (const wchar_t* space : {L" ", L"\u3000", L"\u00A0", L"\u2003", L"\u202F", L"\u205F", L"\u1680", L"\u0085"}) {
+    EXPECT_FALSE(IsPlainDictFileId(space + std::wstring(L"news"))) << Show(space);
+    EXPECT_FALSE(IsPlainDictFileId(L"news" + std::wstring(space))) << Show(space);
+  }
+  EXPECT_TRUE(IsPlainDictFileId(L"news\u3000daily"));
+}
+
+// The host's configuration file is written in the ANSI code page (936 on our users' systems): an
+// id it cannot hold would land in a section named with "?", where ids collapse onto each other.
+TEST(EntryName, IdsTheAnsiCodePageCannotHoldAreRefused) {
+  for (const wchar_t* id : {L"\u0E20\u0E32\u0E29\u0E32", L"\u0E44\u0E17\u0E221", L"caf\u00E9\u0301", L"\U0001F600",
+                            L"\xD800x", L"\uD55C\uAD6D\uC5B4"}) {
+    EXPECT_FALSE(IsPlainDictFileId(id)) << Show(id);
+  }
+  for (const wchar_t* id : {L"\u6C49\u82F1\u8BCD\u5178", L"\u00E9t\u00E9", L"\u0101\u00E0", L"\u30AB\u30CA"}) {
+    EXPECT_TRUE(IsPlainDictFileId(id)) << Show(id);
+  }
 }
 
 TEST(EntryName, ReservedDeviceNamesAreRefusedInAnyCaseAndWithAnExtension) {

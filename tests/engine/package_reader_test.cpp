@@ -154,6 +154,17 @@ TEST(PackageReaderOpen, HostileCountsFailBeforeAnyAllocation) {
   }
 }
 
+// A table larger than any real package is refused even when the file holds it whole: the 32-bit
+// wizard builds a record per entry.
+TEST(PackageReaderOpen, MoreEntriesThanTheLimitFailEvenWhenTheFileHoldsThem) {
+  std::vector<ContainerItem> items(kPackageMaxEntries + 1, Item(u"a", 0));
+  CPackageReader reader;
+  EXPECT_FALSE(OpenBytes(reader, ContainerBytes(items)));
+  items.pop_back();
+  EXPECT_TRUE(OpenBytes(reader, ContainerBytes(items)));
+  EXPECT_EQ(reader.EntryCount(), kPackageMaxEntries);
+}
+
 TEST(PackageReaderOpen, FewerEntriesThanTheFileHoldsAreFine) {
   ContainerLayout layout;
   layout.entryCount = 1;

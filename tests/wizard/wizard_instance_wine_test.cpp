@@ -1,7 +1,10 @@
-// One wizard at a time: a second start of the same program file, at any moment of the first's
-// life, brings the first's dialog forward and ends with 0 without running a wizard of its own.
-// The first's dialog handle reaches the second through the image's shared data section.
+// One wizard at a time on a machine: a second start, of the same program file or of any other copy,
+// at any moment of the first's life, brings the first's dialog forward and ends with 0 without
+// running a wizard of its own.
 #include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cwchar>
 
 #include "tests/wizard/wizard_process.h"
 #include "wizard/res/resource.h"
@@ -75,9 +78,10 @@ TEST_F(SingleInstanceTest, MinimisedFirstDialogIsRestored) {
   EXPECT_TRUE(WaitUntil([&] { return !IsIconic(dialog) && IsWindowVisible(dialog); }, 5000));
 }
 
-// The first instance is still in its start-up check (its "fail" box is up, its dialog not yet
-// published): the second start waits, shows nothing, and ends with 0 once the first has ended.
-TEST_F(SingleInstanceTest, SecondStartDuringTheFirstsStartUpCheckRunsNoWizard) {
+// The first wizard is still in its start-up check (its "fail" box is up, its dialog not yet
+// published): the second start waits and shows nothing; once the first has ended, it runs as the
+// wizard itself (here its own start-up check fails the same way).
+TEST_F(SingleInstanceTest, SecondStartDuringTheFirstsStartUpCheckWaitsThenRuns) {
   InstalledHost host;
   ASSERT_TRUE(testsupport::WriteFileBytes(wizard / L"broken.dir", "no container"));
   WizardRun first;
@@ -95,8 +99,11 @@ TEST_F(SingleInstanceTest, SecondStartDuringTheFirstsStartUpCheckRunsNoWizard) {
   DWORD code = 12345;
   ASSERT_TRUE(first.WaitForExit(kExitWait, code));
   EXPECT_EQ(code, 2u);
-  ASSERT_TRUE(second.WaitForExit(5000, code)) << "the second start ends soon after the first";
-  EXPECT_EQ(code, 0u);
+  HWND secondBox = second.WaitForMessageBox(nullptr, 10000);
+  ASSERT_NE(secondBox, nullptr) << "the second start takes over once the first has ended";
+  PostMessageW(secondBox, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(second.WaitForExit(kExitWait, code));
+  EXPECT_EQ(code, 2u);
 }
 
 TEST_F(SingleInstanceTest, StartAfterTheFirstHasEndedRunsTheWizard) {
@@ -117,23 +124,57 @@ TEST_F(SingleInstanceTest, StartAfterTheFirstHasEndedRunsTheWizard) {
   EXPECT_EQ(code, 1u);
 }
 
-// The shared section belongs to one program file: a copy delivered elsewhere is a wizard of
-// its own, as is its claim.
-TEST_F(SingleInstanceTest, CopyInAnotherFolderIsAnotherWizard) {
+// One wizard per machine: a copy delivered in another folder (another program file, another
+// shared section) brings the running wizard forward and ends with 0, as does a start of the same
+// file through its short 8.3 path.
+TEST_F(SingleInstanceTest, CopyInAnotherFolderOrAnotherSpellingBringsTheFirstForward) {
   WizardFolder other;
   WizardRun first;
   ASSERT_TRUE(first.Start(wizard.Exe()));
-  ASSERT_NE(first.WaitForDialog(), nullptr);
-  WizardRun second;
-  ASSERT_TRUE(second.Start(other.Exe()));
-  EXPECT_NE(second.WaitForDialog(), nullptr);
-  DWORD code = 12345;
-  second.Click(IDC_BTN_MAINDLG_CLOSE);
-  ASSERT_TRUE(second.WaitForExit(kExitWait, code));
-  EXPECT_EQ(code, 1u);
+  HWND dialog = first.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+
+  wchar_t shortPath[MAX_PATH] = {};
+  ASSERT_NE(GetShortPathNameW(wizard.Exe().c_str(), shortPath, MAX_PATH), 0u);
+  for (const std::wstring& exe : {other.Exe(), std::wstring(shortPath)}) {
+    ShowWindow(dialog, SW_MINIMIZE);
+    WizardRun second;
+    ASSERT_TRUE(second.Start(exe));
+    DWORD code = 12345;
+    ASSERT_TRUE(second.WaitForExit(kExitWait, code)) << testsupport::Narrow(exe);
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(ShowsAnyWindow(second.pid()));
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(dialog) && IsWindowVisible(dialog); }, 5000));
+  }
   first.Click(IDC_BTN_MAINDLG_CLOSE);
+  DWORD code = 12345;
   ASSERT_TRUE(first.WaitForExit(kExitWait, code));
   EXPECT_EQ(code, 1u);
+}
+
+// A mutex of the name earlier versions used (keyed on the program file's path), held by another
+// process, stops nothing: the wizard's claim is not a name anyone could take first from the path.
+TEST_F(SingleInstanceTest, MutexUnderThePathKeyedNameDoesNotStopTheWizard) {
+  wchar_t path[MAX_PATH] = {};
+  GetFullPathNameW(wizard.Exe().c_str(), MAX_PATH, path, nullptr);
+  uint64_t hash = 1469598103934665603ull;
+  for (const wchar_t* c = path; *c; ++c) {
+    const wchar_t lower = *c >= L'A' && *c <= L'Z' ? static_cast<wchar_t>(*c - L'A' + L'a') : *c;
+    hash = (hash ^ static_cast<uint16_t>(lower)) * 1099511628211ull;
+  }
+  wchar_t name[64] = {};
+  swprintf(name, 64, L"Pakorra.Wizard.%016llx", static_cast<unsigned long long>(hash));
+  HANDLE squatter = CreateMutexW(nullptr, TRUE, name);
+  ASSERT_NE(squatter, nullptr);
+
+  WizardRun run;
+  ASSERT_TRUE(run.Start(wizard.Exe()));
+  EXPECT_NE(run.WaitForDialog(5000), nullptr) << "the wizard shows its page at once";
+  run.Click(IDC_BTN_MAINDLG_CLOSE);
+  DWORD code = 12345;
+  ASSERT_TRUE(run.WaitForExit(kExitWait, code));
+  EXPECT_EQ(code, 1u);
+  CloseHandle(squatter);
 }
 
 }  // namespace

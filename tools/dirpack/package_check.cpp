@@ -41,6 +41,9 @@ std::string HeaderProblem(const std::wstring& path) {
              ": one of them must be 1";
     case HeaderFault::BadEntrySize:
       return "table entries of " + std::to_string(header.entry_size) + " bytes; the format's are 184";
+    case HeaderFault::TooManyEntries:
+      return "a table of " + std::to_string(header.entry_count) + " entries; the installer takes at most " +
+             std::to_string(kPackageMaxEntries);
     case HeaderFault::TableBeyondFile:
       return "a table of " + std::to_string(header.entry_count) + " entries needs " +
              std::to_string(kPackageHeaderBytes + uint64_t{header.entry_count} * kPackageEntryBytes) +

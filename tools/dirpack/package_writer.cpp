@@ -26,8 +26,9 @@ bool CheckItems(const std::vector<PackItem>& items, std::vector<std::string>& pr
 bool PlanTable(const std::vector<PackItem>& items, std::vector<PackageTableEntry>& table, uint64_t& dataOffset,
                std::vector<std::string>& problems) {
   const size_t before = problems.size();
-  if (items.size() > (kPackageMaxFileBytes - kPackageHeaderBytes) / kPackageEntryBytes) {
-    problems.push_back("too many entries for one container");
+  if (items.size() > kPackageMaxEntries) {
+    problems.push_back("too many entries for one container: the installer takes at most " +
+                       std::to_string(kPackageMaxEntries));
     return false;
   }
   dataOffset = kPackageHeaderBytes + uint64_t{kPackageEntryBytes} * items.size();

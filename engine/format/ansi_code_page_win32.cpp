@@ -1,0 +1,28 @@
+#include <windows.h>
+
+#include <string>
+
+#include "engine/format/ansi_code_page.h"
+
+bool SurvivesAnsiCodePage(const std::wstring& text) {
+  if (text.empty()) return true;
+  const int length = static_cast<int>(text.size());
+  const UINT codePage = GetACP();
+  if (codePage == CP_UTF8) {
+    // Every well-formed text fits; only a lone surrogate does not.
+    return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.c_str(), length, nullptr, 0, nullptr, nullptr) > 0;
+  }
+  BOOL usedDefault = FALSE;
+  const int bytes =
+      WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.c_str(), length, nullptr, 0, nullptr, &usedDefault);
+  if (bytes <= 0 || usedDefault) return false;
+  std::string narrow(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.c_str(), length, narrow.data(), bytes, nullptr,
+                      &usedDefault);
+  if (usedDefault) return false;
+  const int units = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, narrow.data(), bytes, nullptr, 0);
+  if (units != length) return false;
+  std::wstring back(static_cast<size_t>(units), L'\0');
+  MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, narrow.data(), bytes, back.data(), units);
+  return back == text;
+}
