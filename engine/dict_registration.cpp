@@ -4,8 +4,9 @@
 // The shell headers build on windows.h.
 #include <shlwapi.h>
 
+#include "engine/file_steps.h"
 #include "engine/host_paths.h"
-#include "engine/replace_file.h"
+#include "engine/testing_seams.h"
 
 namespace {
 
@@ -18,6 +19,15 @@ constexpr const wchar_t* kCopiedKeys[] = {L"id_net",     L"desc_name",      L"ca
 
 // Values longer than this, the terminator included, arrive cut.
 constexpr DWORD kValueChars = 260;
+
+// Reading back what the host's file holds: its values are not limited to what the wizard copies.
+constexpr DWORD kSnapshotChars = 32768;
+
+// A profile write as a step of the run (a null value removes the key, a null key the section).
+bool WriteProfileValue(const wchar_t* section, const wchar_t* key, const wchar_t* value, const std::wstring& file) {
+  NoteFileStep(FileStep::ProfileWrite, file, section);
+  return WritePrivateProfileStringW(section, key, value, file.c_str()) != 0;
+}
 
 }  // namespace
 
@@ -38,7 +48,7 @@ bool RegisterDictConfig(const PackageEntry& entry) {
   PrepareHostConfigFile(hostConfig);
 
   const wchar_t* section = entry.id.c_str();
-  bool written = WritePrivateProfileStringW(section, L"id", section, hostConfig.c_str()) != 0;
+  bool written = WriteProfileValue(section, L"id", section, hostConfig);
 
   std::wstring moduleDir;
   if (!GetModuleDir(moduleDir)) return false;
@@ -50,9 +60,44 @@ bool RegisterDictConfig(const PackageEntry& entry) {
     GetPrivateProfileStringW(section, key, L"", value, kValueChars, packageConfig.c_str());
     // An empty value leaves what the host's file already holds.
     if (value[0] == L'\0') continue;
-    if (!WritePrivateProfileStringW(section, key, value, hostConfig.c_str())) written = false;
+    if (!WriteProfileValue(section, key, value, hostConfig)) written = false;
   }
   return written;
+}
+
+bool SnapshotDictSection(const std::wstring& id, DictSectionSnapshot& snapshot) {
+  std::wstring hostConfig;
+  if (id.empty() || !GetLocalQueryCfgPath(hostConfig)) return false;
+  DictSectionSnapshot taken;
+  taken.id = id;
+  std::wstring buffer(kSnapshotChars, L'\0');
+  taken.sectionExisted = GetPrivateProfileSectionW(id.c_str(), buffer.data(), kSnapshotChars, hostConfig.c_str()) > 0;
+  // A default no value can hold tells an absent key from an empty one.
+  const wchar_t* absent = L"\x01";
+  std::vector<const wchar_t*> keys = {L"id"};
+  keys.insert(keys.end(), std::begin(kCopiedKeys), std::end(kCopiedKeys));
+  for (const wchar_t* key : keys) {
+    GetPrivateProfileStringW(id.c_str(), key, absent, buffer.data(), kSnapshotChars, hostConfig.c_str());
+    const std::wstring value = buffer.c_str();
+    taken.values.emplace_back(key, value == absent ? std::nullopt : std::optional<std::wstring>(value));
+  }
+  snapshot = std::move(taken);
+  return true;
+}
+
+void RestoreDictSection(const DictSectionSnapshot& snapshot) {
+  std::wstring hostConfig;
+  if (snapshot.id.empty() || !GetLocalQueryCfgPath(hostConfig)) return;
+  const wchar_t* section = snapshot.id.c_str();
+  for (const auto& [key, value] : snapshot.values) {
+    WriteProfileValue(section, key.c_str(), value ? value->c_str() : nullptr, hostConfig);
+  }
+  if (!snapshot.sectionExisted) {
+    wchar_t rest[4] = {};
+    if (GetPrivateProfileSectionW(section, rest, 4, hostConfig.c_str()) == 0) {
+      WriteProfileValue(section, nullptr, nullptr, hostConfig);
+    }
+  }
 }
 
 bool CopyDictImage(const std::wstring& id) {
@@ -62,6 +107,7 @@ bool CopyDictImage(const std::wstring& id) {
   std::wstring source, destination;
   if (!GetPackageImagePath(name, source)) return false;
   if (!GetHostImagePath(name, destination)) return false;
+  NoteFileStep(FileStep::Copy, source, destination);
   return CopyFileW(source.c_str(), destination.c_str(), FALSE) != 0;
 }
 
@@ -74,7 +120,7 @@ bool EnableDictsInConfig(const std::vector<PackageFile>& files) {
     for (const PackageEntry& entry : *file.entries) {
       // An id-less entry has no section of its own; an empty section name would make one up.
       if (entry.id.empty()) continue;
-      WritePrivateProfileStringW(entry.id.c_str(), L"enable", L"1", config.c_str());
+      WriteProfileValue(entry.id.c_str(), L"enable", L"1", config);
     }
   }
   return true;

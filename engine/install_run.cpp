@@ -1,118 +1,183 @@
 #include "engine/install_run.h"
 
 #include <string>
+#include <vector>
 
 #include "engine/dict_registration.h"
+#include "engine/file_steps.h"
+#include "engine/folder_listing.h"
 #include "engine/format/package_reader.h"
+#include "engine/host_paths.h"
 #include "engine/plan/install_plan.h"
 #include "engine/replace_file.h"
 #include "engine/target_file.h"
 
 namespace {
 
-enum class PathState { Missing, File, Folder };
+enum class PathState {
+  Missing,  // nothing answers to the name
+  File,     // a regular file whose own (long) name is the one asked for
+  Other,    // a folder, a file reached through another name, or a name that cannot be told
+};
 
-// Attributes that cannot be read for any reason but absence count as a file: something may be
-// there, and it must not be overwritten without a copy.
-PathState InspectPath(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
+bool IsRegularFile(DWORD attributes) {
+  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
+bool EndsWith(const std::wstring& text, const std::wstring& suffix) {
+  return text.size() > suffix.size() && LowerAsciiLetters(text.substr(text.size() - suffix.size())) == suffix;
+}
+
+// What answers to path. Only a regular file whose name as the folder lists it is `ownName`
+// (letters A-Z compared without case, as the plan matched them) counts as File: the file system
+// also resolves a short 8.3 alias or a name differing in other letters' case to some other file,
+// which an entry must never move or replace. A lookup that fails for any reason but absence is
+// Other: something may be there.
+PathState InspectPath(const std::wstring& path, const std::wstring& ownName) {
+  WIN32_FIND_DATAW data;
+  HANDLE found = FindFirstFileW(path.c_str(), &data);
+  if (found == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathState::Missing : PathState::File;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathState::Missing : PathState::Other;
   }
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathState::Folder : PathState::File;
+  FindClose(found);
+  if (!IsRegularFile(data.dwFileAttributes)) return PathState::Other;
+  return LowerAsciiLetters(data.cFileName) == LowerAsciiLetters(ownName) ? PathState::File : PathState::Other;
 }
 
-// Secures a fallback copy of whatever the entry is about to replace. False when the target would
-// have to be overwritten with nothing to fall back on.
-bool SecureFallback(const PackageEntry& entry, PathState target, EntryFootprint& footprint) {
-  const bool replacing = target != PathState::Missing;
-  // A new install into a free path has nothing to protect; an upgrade whose file has gone in the
-  // meantime still adopts an earlier run's backup, as its success would remove that backup.
-  if (!replacing && entry.action != EntryAction::Upgrade) return true;
-  const DWORD attributes = GetFileAttributesW(entry.targetPath.c_str());
-  if (replacing && ReplaceFile(entry.targetPath, ReplaceMode::Backup)) {
-    footprint.backupMade = true;
-    footprint.movedAttributes = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes;
-    return true;
-  }
-  if (InspectPath(BackupPathOf(entry.targetPath)) == PathState::File) {
-    footprint.earlierBackup = true;
-    return true;
-  }
-  return !replacing;
-}
+std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
 
-// Streams the entry's data into the target, one progress step per chunk (also after a failed
-// read, and once for an empty entry). True when every byte was read and written.
-bool CopyEntryData(const PackageEntry& entry, InstallReporter& reporter, CPackageReader& reader, TargetFile& target) {
+// Streams the entry's data into the new file and flushes it, one progress step per chunk (also
+// after a failed read, and once for an empty entry). True when every byte is on the disk.
+bool WriteNewFile(const PackageEntry& entry, InstallReporter& reporter, CPackageReader& reader, TargetFile& file) {
   char buffer[kBlockBytes];
   int read = 0;
   bool written = true;
   do {
     uint32_t length = kBlockBytes;
     read = reader.ReadChunk(entry.index, buffer, length);
-    if (read != -1) written = length <= kBlockBytes && target.Write(buffer, length);
+    if (read != -1) written = length <= kBlockBytes && file.Write(buffer, length);
     reporter.Step();
   } while (read == 1 && written);
-  const bool closed = target.Close();
-  return read != -1 && written && closed;
+  const bool flushed = read != -1 && written && file.Flush();
+  const bool closed = file.Close();
+  return flushed && closed;
+}
+
+// Clears the backup name for this entry's upgrade. A stale backup beside the complete installed
+// file is deleted (the installed file is the intact copy); anything that is not positively a
+// regular file there is left alone and fails the entry.
+bool BackupNameFree(const std::wstring& target) {
+  const std::wstring backup = BackupPathOf(target);
+  switch (InspectPath(backup, FileNameOf(backup))) {
+    case PathState::Missing:
+      return true;
+    case PathState::File:
+      return ReplaceFile(backup, ReplaceMode::Delete);
+    case PathState::Other:
+      return false;
+  }
+  return false;
+}
+
+// Whether a listed name is taken by a file of the folder, letters compared without case.
+bool Listed(const std::vector<std::wstring>& names, const std::wstring& name) {
+  for (const std::wstring& listed : names) {
+    if (CompareStringOrdinal(listed.c_str(), static_cast<int>(listed.size()), name.c_str(),
+                             static_cast<int>(name.size()), TRUE) == CSTR_EQUAL) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
+
+void RepairInterruptedRun() {
+  std::wstring dir;
+  if (!GetDictDataDir(dir, false)) return;
+  std::vector<std::wstring> names, newFiles, backups;
+  const std::wstring newSuffix = LowerAsciiLetters(kNewFileSuffix), backupSuffix = LowerAsciiLetters(kBackupSuffix);
+  ListFolderFiles(dir + L"\\*", [&](const ListedFile& file) {
+    names.push_back(file.name);
+    if (!IsRegularFile(file.attributes)) return true;
+    if (EndsWith(file.name, newSuffix)) newFiles.push_back(file.name);
+    if (EndsWith(file.name, backupSuffix)) backups.push_back(file.name);
+    return true;
+  });
+  // A new file that did not take its target's name is an unfinished copy.
+  for (const std::wstring& name : newFiles) ReplaceFile(dir + L"\\" + name, ReplaceMode::Delete);
+  for (const std::wstring& name : backups) {
+    const std::wstring own = name.substr(0, name.size() - backupSuffix.size());
+    if (Listed(names, own)) {
+      ReplaceFile(dir + L"\\" + name, ReplaceMode::Delete);
+    } else {
+      // The run ended between the two renames. The rename refuses a name taken meanwhile, or one
+      // the file system resolves to another file; the backup then stays.
+      MoveFileDurably(dir + L"\\" + name, dir + L"\\" + own);
+    }
+  }
+}
 
 bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackageReader& reader,
                   EntryFootprint& footprint) {
   footprint = EntryFootprint{};
   reporter.ItemStarted(entry.title, entry.action);
-  if (entry.targetPath.empty()) return false;
+  const std::wstring& target = entry.targetPath;
+  if (target.empty()) return false;
 
-  const PathState target = InspectPath(entry.targetPath);
-  if (target == PathState::Folder) return false;
-  if (!SecureFallback(entry, target, footprint)) return false;
+  // The entry only ever touches the file its own key names.
+  const PathState state = InspectPath(target, entry.id + entry.ext);
+  if (state == PathState::Other) return false;
+  const std::wstring newFile = NewFilePathOf(target);
+  if (InspectPath(newFile, FileNameOf(newFile)) != PathState::Missing) return false;
   if (!reader.SeekToEntry(entry.index)) return false;
 
-  // Only an earlier backup leaves the old file in place to be rewritten; otherwise the path is
-  // free (moved aside, or never there) and the new file must not truncate anything that appeared.
-  const bool rewrite = footprint.earlierBackup && target == PathState::File;
-  if (rewrite) MakeWritable(entry.targetPath);
   TargetFile file;
-  if (!file.Open(entry.targetPath, rewrite ? TargetFile::Creation::Overwrite : TargetFile::Creation::NewOnly)) {
-    return false;
-  }
-  footprint.targetWritten = true;
-  if (!CopyEntryData(entry, reporter, reader, file)) return false;
+  if (!file.Create(newFile)) return false;
+  footprint.newFileMade = true;
+  if (!WriteNewFile(entry, reporter, reader, file)) return false;
 
-  if (footprint.backupMade || footprint.earlierBackup) ReplaceFile(BackupPathOf(entry.targetPath), ReplaceMode::Delete);
-  // The data are in place: registration and image are secondary and do not fail the entry.
+  // Registered before the data take their place: a run that ends after this point leaves the
+  // dictionary registered, and one that ends before it plans the entry again.
+  footprint.registered = SnapshotDictSection(entry.id, footprint.section);
   RegisterDictConfig(entry);
   CopyDictImage(entry.id);
+
+  if (state == PathState::File) {
+    // The new data are on the disk: only now is the installed file moved aside.
+    if (!BackupNameFree(target)) return false;
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (!ReplaceFile(target, ReplaceMode::Backup)) return false;
+    footprint.movedAside = true;
+    footprint.movedAttributes = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes;
+  }
+  if (!MoveFileDurably(newFile, target)) return false;
+  footprint.placed = true;
+  // The new file is complete under its name: the old copy is no longer needed. A backup that
+  // cannot be deleted now is deleted by the next run's repair.
+  if (footprint.movedAside) ReplaceFile(BackupPathOf(target), ReplaceMode::Delete);
   reporter.ItemSucceeded(entry.title, entry.action);
   return true;
 }
 
 bool RollBackEntry(InstallReporter& reporter, const PackageEntry& entry, const EntryFootprint& footprint) {
-  bool restored = false;
-  if (footprint.targetWritten) {
-    // The file at the target is this entry's own partial copy.
-    if (footprint.backupMade || footprint.earlierBackup) {
-      restored = ReplaceFile(entry.targetPath, ReplaceMode::Restore);
-    } else {
-      ReplaceFile(entry.targetPath, ReplaceMode::Delete);
+  if (footprint.movedAside && !footprint.placed) {
+    // One rename puts the old file back, whatever stands at the target's name.
+    if (ReplaceFile(entry.targetPath, ReplaceMode::Restore) && footprint.movedAttributes != 0) {
+      // The file lost its read-only attribute on the way out; it gets it back.
+      SetFileAttributesAt(entry.targetPath, footprint.movedAttributes);
     }
-  } else if (footprint.backupMade && InspectPath(entry.targetPath) == PathState::Missing) {
-    // Moved aside but never replaced: move it back, unless something else took its place.
-    restored = ReplaceFile(entry.targetPath, ReplaceMode::Restore);
   }
-  // The backup lost its read-only attribute on the way out; the installed file gets it back.
-  if (restored && footprint.backupMade && footprint.movedAttributes != 0) {
-    SetFileAttributesW(entry.targetPath.c_str(), footprint.movedAttributes);
-  }
+  if (footprint.newFileMade && !footprint.placed) ReplaceFile(NewFilePathOf(entry.targetPath), ReplaceMode::Delete);
+  // The dictionary keeps the section it had; its image, secondary, stays the package's.
+  if (footprint.registered && !footprint.placed) RestoreDictSection(footprint.section);
   return reporter.ItemFailed(entry.title, entry.action);
 }
 
 bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter) {
   reporter.RunStarted();
+  RepairInterruptedRun();
   for (const PackageFile& file : files) {
     if (!file.entries) continue;
     CPackageReader reader;

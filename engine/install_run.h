@@ -1,30 +1,45 @@
-// The installation run: every planned entry of every package container is copied to its target
-// file in the host, with a backup of the file it replaces, and rolled back when it fails. Each
-// step is reported through an InstallReporter.
+// The installation run: every planned entry of every package container is written into the host
+// so that each dictionary it touches exists complete at every instant, old or new, under its own
+// name, or (only between the two renames of an upgrade) under its backup name with nothing under
+// its own name; a kill or a power cut at any point leaves one of them. An entry's data go to a new
+// file beside the target first, flushed to the disk. The dictionary is registered and its image
+// copied next, so that a run ended at any later point has left it registered; then the installed
+// file is moved aside, the new one takes its name, and the backup is deleted last. A run begins by
+// repairing what an interrupted one left. Each step is reported through an InstallReporter.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "engine/dict_registration.h"
 #include "engine/plan/install_reporter.h"
 #include "engine/plan/inventory_records.h"
 
 class CPackageReader;
 
 // What an entry's own steps did to the host's files, so that its rollback undoes exactly that and
-// never deletes or replaces a file it neither created nor backed up.
+// never deletes or replaces a file it neither created nor moved.
 struct EntryFootprint {
-  bool backupMade = false;       // the file at the target path was renamed to its backup name
-  bool earlierBackup = false;    // a backup left by an earlier run stands in as the fallback copy
-  bool targetWritten = false;    // the target file was created or truncated by this entry
+  bool newFileMade = false;  // the new file beside the target was created by this entry
+  bool registered = false;   // the section was written; `section` holds what it held before
+  DictSectionSnapshot section;
+  bool movedAside = false;       // the installed file was renamed to its backup name
+  bool placed = false;           // the new file has taken the target's name
   uint32_t movedAttributes = 0;  // attributes of the file moved aside, given back with it
 };
 
-// Installs every planned entry of every package file, in order. True when every package file has
-// been dealt with (failed entries included); false when an answer asked to stop.
+// Repairs what an interrupted run left in the host's dictionary data folder: leftover new files
+// are deleted; a backup with nothing under its own name is renamed back; a backup beside a file
+// of its own name (complete, since a run never leaves a partial file there) is deleted. Only
+// regular files are touched; a backup whose name the file system resolves to another file stays.
+void RepairInterruptedRun();
+
+// Installs every planned entry of every package file, in order, after RepairInterruptedRun. True
+// when every package file has been dealt with (failed entries included); false when an answer
+// asked to stop.
 bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter);
 
-// Copies one planned entry from the open reader to its targetPath and reports its start, steps
+// Writes one planned entry from the open reader into its targetPath and reports its start, steps
 // and success. Fills footprint as it goes, also on failure, for RollBackEntry.
 bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackageReader& reader,
                   EntryFootprint& footprint);

@@ -1,7 +1,6 @@
 #include "engine/inventory.h"
 
 #include <new>
-#include <unordered_set>
 
 #include "engine/diagnostics.h"
 #include "engine/folder_listing.h"
@@ -11,7 +10,6 @@
 #include "engine/host_paths.h"
 #include "engine/host_plan.h"
 #include "engine/probe_binding.h"
-#include "engine/replace_file.h"
 
 namespace {
 
@@ -124,11 +122,8 @@ bool ReadInstalledDicts(std::vector<InstalledDict>& list) {
   }
   list.clear();
 
-  // Backups that an interrupted upgrade left beside their file, by the file's lower-cased name.
-  // They come from the same listing: asking the file system for each file's backup by name
-  // would make it search the folder once per file.
-  const std::wstring suffix = LowerAsciiLetters(kBackupSuffix);
-  std::unordered_set<std::wstring> backedUp;
+  // A backup or new copy left beside a file by an interrupted run changes nothing here: a file under
+  // a dictionary's own name is always complete, and the run repairs the rest when it starts.
   ListFolderFiles(folder + L"\\*.*", [&](const ListedFile& listed) {
     InstalledDict dict;
     dict.fileName = LowerAsciiLetters(listed.name);
@@ -136,10 +131,6 @@ bool ReadInstalledDicts(std::vector<InstalledDict>& list) {
     if (dot != std::wstring::npos) {
       dict.stem = dict.fileName.substr(0, dot);
       dict.ext = dict.fileName.substr(dot);
-    }
-    if (dict.fileName.size() > suffix.size() &&
-        dict.fileName.compare(dict.fileName.size() - suffix.size(), suffix.size(), suffix) == 0) {
-      backedUp.insert(dict.fileName.substr(0, dict.fileName.size() - suffix.size()));
     }
     if (dict.ext != L".dic" && dict.ext != L".dip") return true;
     dict.path = listed.fullPath;
@@ -150,11 +141,7 @@ bool ReadInstalledDicts(std::vector<InstalledDict>& list) {
   });
 
   for (InstalledDict& dict : list) {
-    // A backup beside the file means an earlier run ended in the middle of replacing it: the file
-    // may be partly written, so its stamp is not trusted and the package's copy wins.
-    if (backedUp.count(dict.fileName) != 0) {
-      TraceDiagnostic(L"ReadLocalDictFilesInfo-3: interrupted upgrade: " + dict.path);
-    } else if (!BindVersionProbe() || !GetProbeBinding().get_dict_datetime(dict.path.c_str(), &dict.date)) {
+    if (!BindVersionProbe() || !GetProbeBinding().get_dict_datetime(dict.path.c_str(), &dict.date)) {
       TraceDiagnostic(L"ReadLocalDictFilesInfo-2: GetDictDateTime: " + dict.path);
     }
   }

@@ -1,10 +1,15 @@
-// Moving an installed file aside while it is upgraded, and putting it back or removing it.
-// The backup of a file lies beside it: its full path followed by kBackupSuffix.
+// The names beside an installed dictionary file that an upgrade uses, and moving the installed
+// file aside, back, or away. The new data go first to the new file (its path followed by
+// kNewFileSuffix) and take the installed file's name only once complete and flushed; the installed
+// file waits under its backup name (its path followed by kBackupSuffix) until then. Both suffixes
+// are reserved (entry_name.h): no package entry can install a file under them.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+
+#include "engine/format/entry_name.h"
 
 // <windows.h> maps ReplaceFile to ReplaceFileW; this header's ReplaceFile is the engine's own.
 // Code that needs the Win32 function after including this header calls ReplaceFileW by name.
@@ -12,18 +17,14 @@
 #undef ReplaceFile
 #endif
 
-constexpr const wchar_t* kBackupSuffix = L"._zev_av_";
-
 std::wstring BackupPathOf(const std::wstring& path);
+std::wstring NewFilePathOf(const std::wstring& path);
 
 enum class ReplaceMode {
-  Backup,   // rename path to its backup name; stops the host's service and retries once if that fails
+  Backup,   // rename path to its backup name, which must be free; stops the host's service and
+            // retries once if the rename fails
   Delete,   // delete the file at path
-  Restore,  // delete the file at path, if any, and rename its backup back to path
+  Restore,  // rename the backup to path in one step, replacing whatever is at path
 };
 
 bool ReplaceFile(const std::wstring& path, ReplaceMode mode);
-
-// Drops the read-only attribute so that the file can be renamed, rewritten or deleted; a file
-// whose attributes cannot be read gets the normal attribute.
-bool MakeWritable(const std::wstring& path);

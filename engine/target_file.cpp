@@ -1,5 +1,6 @@
 #include "engine/target_file.h"
 
+#include "engine/file_steps.h"
 #include "engine/testing_seams.h"
 
 namespace {
@@ -18,12 +19,19 @@ void InjectTargetFaultForTesting(TargetFault fault, uint64_t afterBytes) {
 
 TargetFile::~TargetFile() { Close(); }
 
-bool TargetFile::Open(const std::wstring& path, Creation creation) {
+bool TargetFile::Create(const std::wstring& path) {
   if (handle_ != INVALID_HANDLE_VALUE || path.empty()) return false;
-  const DWORD disposition = creation == Creation::NewOnly ? CREATE_NEW : CREATE_ALWAYS;
+  NoteFileStep(FileStep::Create, path);
   handle_ = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle_ != INVALID_HANDLE_VALUE) path_ = path;
   return handle_ != INVALID_HANDLE_VALUE;
+}
+
+bool TargetFile::Flush() {
+  if (handle_ == INVALID_HANDLE_VALUE) return false;
+  NoteFileStep(FileStep::Flush, path_);
+  return FlushFileBuffers(handle_) != 0;
 }
 
 bool TargetFile::Write(const void* data, uint32_t length) {
@@ -34,6 +42,7 @@ bool TargetFile::Write(const void* data, uint32_t length) {
     if (room < length) allowed = static_cast<uint32_t>(room);
   }
   DWORD written = 0;
+  NoteFileStep(FileStep::Write, path_);
   if (allowed > 0 && !WriteFile(handle_, data, allowed, &written, nullptr)) return false;
   bytesSinceInjection += written;
   if (allowed < length) {
@@ -45,6 +54,7 @@ bool TargetFile::Write(const void* data, uint32_t length) {
 
 bool TargetFile::Close() {
   if (handle_ == INVALID_HANDLE_VALUE) return false;
+  NoteFileStep(FileStep::Close, path_);
   const bool closed = CloseHandle(handle_) != 0;
   handle_ = INVALID_HANDLE_VALUE;
   return closed && injectedFault != TargetFault::Close;

@@ -74,5 +74,12 @@ bool IsPlainDictFileId(const std::wstring& id) {
 
 bool IsPlainDictFileExt(const std::wstring& ext) {
   if (ext.size() < 2 || ext[0] != L'.' || ext[1] == L'.') return false;
+  std::wstring lower = ext;
+  for (wchar_t& c : lower) c = AsciiLower(c);
+  for (const std::wstring reserved : {kBackupSuffix, kNewFileSuffix}) {
+    if (lower.size() >= reserved.size() &&
+        lower.compare(lower.size() - reserved.size(), reserved.size(), reserved) == 0)
+      return false;
+  }
   return IsPlainNamePart(ext.substr(1));
 }

@@ -5,6 +5,11 @@
 
 #include <string>
 
+// Suffixes the installation run reserves beside an installed file: its backup during an upgrade
+// and the new copy before it takes the file's name. No entry may produce a file name ending in one.
+constexpr const wchar_t* kBackupSuffix = L"._zev_av_";
+constexpr const wchar_t* kNewFileSuffix = L"._zev_nw_";
+
 // A non-empty file name without path separators, "..", ":", control characters or the other
 // characters Windows forbids, without a trailing dot or space, and not a reserved device name
 // (also not one followed by an extension, as "con.txt"). The id is also the name of the
@@ -13,5 +18,6 @@
 // the system's ANSI code page cannot hold (ansi_code_page.h).
 bool IsPlainDictFileId(const std::wstring& id);
 
-// A "." followed by a name part that passes the same rules, as ".dic".
+// A "." followed by a name part that passes the same rules, as ".dic", and not ending in a reserved
+// suffix (letters A-Z compared without case).
 bool IsPlainDictFileExt(const std::wstring& ext);

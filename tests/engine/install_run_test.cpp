@@ -309,19 +309,21 @@ TEST_F(InstallRunTest, StaleBackupIsOverwrittenPathThenRemovedOnSuccess) {
   EXPECT_TRUE(Backups().empty()) << "a read-only stale backup is removed all the same";
 }
 
-TEST_F(InstallRunTest, StaleBackupComesBackWhenTheUpgradeFails) {
-  Installed(L"st", "partial from a crashed run");
-  ASSERT_TRUE(WriteFileBytes(BackupPathOf(Target(L"st")), "the real old file"));
+// A file under a dictionary's own name is always complete: a stale backup beside it is dropped
+// when the run starts, and an upgrade that fails then leaves the file as it was.
+TEST_F(InstallRunTest, StaleBackupBesideTheFileIsDroppedAndAFailedUpgradeKeepsTheFile) {
+  Installed(L"st", "the installed file");
+  ASSERT_TRUE(WriteFileBytes(BackupPathOf(Target(L"st")), "an older copy"));
   std::vector<PackageFile> files{Package(L"p.dir", {{L"st", Bytes(2500, 4), EntryAction::Upgrade, L"S"}}, 10)};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 2, false), {"finish"}}));
-  EXPECT_EQ(Content(Target(L"st")), "the real old file");
+  EXPECT_EQ(Content(Target(L"st")), "the installed file");
   EXPECT_TRUE(Backups().empty());
 }
 
 // The installed file is held open without delete sharing by someone the service stop cannot
-// end, so it cannot be moved aside; with no earlier backup either, it must not be truncated.
+// end, so it cannot be moved aside: it stays as it was, and the new copy beside it goes.
 TEST_F(InstallRunTest, ImpossibleBackupLeavesTheInstalledFileUntouched) {
   Installed(L"held", "precious", true);
   Installed(L"next", "next old");
@@ -333,8 +335,9 @@ TEST_F(InstallRunTest, ImpossibleBackupLeavesTheInstalledFileUntouched) {
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   CloseHandle(holder);
+  // The data are written beside the file first; only moving the file aside fails.
   EXPECT_EQ(reporter.log, Sequence({{"start"},
-                                    Entry(L"H", EntryAction::Upgrade, 0, false),
+                                    Entry(L"H", EntryAction::Upgrade, 2, false),
                                     Entry(L"X", EntryAction::Upgrade, 1, true),
                                     {"finish"}}));
   EXPECT_EQ(Content(Target(L"held")), "precious");

@@ -207,22 +207,22 @@ TEST_F(InventoryTest, DatesFromTheHostCoreDecideUpgrades) {
   EXPECT_EQ(summary, L"升级《T》升级《T》升级《T》");
 }
 
-// A file whose upgrade was cut short (its backup still beside it) may be partly written even when
-// its stamp already reads like the package's: it is upgraded again, not skipped.
-TEST_F(InventoryTest, LeftoverBackupMakesTheInstalledStampUntrusted) {
+// A run never leaves a partial file under a dictionary's own name: a backup or new copy an
+// interrupted run left beside it changes nothing, and its stamp decides as usual.
+TEST_F(InventoryTest, LeftoversBesideAFileLeaveItsStampTrusted) {
   ASSERT_TRUE(CopyFileW((testsupport::ExeDir() + L"simhost\\LXDBCoreplus.dll").c_str(),
                         (host / L"LXDBCoreplus.dll").c_str(), FALSE));
-  InstalledFile(L"cut.dic", "<date_time>2009.11.13</date_time> and then the copy stopped");
-  InstalledFile(L"cut.dic._zev_av_", "<date_time>2001.1.1</date_time> the old dictionary");
-  InstalledFile(L"whole.dic", "<date_time>2009.11.13</date_time>");
-  Package(L"p.dir", {Item(L"cut", L".dic"), Item(L"whole", L".dic")});
+  InstalledFile(L"done.dic", "<date_time>2009.11.13</date_time> upgraded, its backup not yet deleted");
+  InstalledFile(L"done.dic._zev_av_", "<date_time>2001.1.1</date_time> the old dictionary");
+  InstalledFile(L"old.dic", "<date_time>2001.1.1</date_time>");
+  InstalledFile(L"old.dic._zev_nw_", "<date_time>2009.11.13</date_time> half of the new copy");
+  Package(L"p.dir", {Item(L"done", L".dic"), Item(L"old", L".dic")});
   InstallEngine engine;
   ASSERT_EQ(engine.GetPlannedItemCount(), 1);
-  EXPECT_EQ(engine.installedDicts.size(), 2u) << "the backup itself is not an installed dictionary";
+  EXPECT_EQ(engine.installedDicts.size(), 2u) << "leftovers are not installed dictionaries";
   const auto& e = *engine.packageFiles[0].entries;
-  EXPECT_EQ(e[0].action, EntryAction::Upgrade);
-  EXPECT_EQ(e[0].targetPath, dataDir + L"\\cut.dic");
-  EXPECT_EQ(e[1].action, EntryAction::Skip);
+  EXPECT_EQ(e[0].action, EntryAction::Skip) << "no second upgrade, and never a downgrade";
+  EXPECT_EQ(e[1].action, EntryAction::Upgrade);
 }
 
 TEST_F(InventoryTest, MissingDataFolderListsNothing) {

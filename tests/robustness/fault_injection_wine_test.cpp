@@ -230,13 +230,12 @@ TEST_F(FaultInjectionTest, ReadOnlyConfigurationIsMadeWritableAndRegistered) {
   EXPECT_EQ(FinishWithoutHandOff(run), 2u);
 }
 
-// The wizard is killed while it copies a large upgrade, leaving a partial file and the backup.
-// Started again, it takes the partial file's stamp as untrusted, plans the upgrade again and
-// completes it; the dictionary is never left truncated.
+// The wizard is killed while it copies a large upgrade. The installed dictionary is still the old
+// one, whole, under its own name; the new copy is only a partial file beside it. Started again,
+// the wizard plans the upgrade again, drops the partial copy and completes the upgrade.
 TEST_F(FaultInjectionTest, KilledInTheMiddleOfAnUpgradeAndStartedAgain) {
   const std::string old = DictionaryBytes("2008.01.01", std::string(10000, 'o'));
   ASSERT_TRUE(WriteFileBytes(Data(L"big.dic"), old));
-  // The new data carry the new stamp at their start, so a partial copy reads as up to date.
   const std::string upgrade = DictionaryBytes("2009.11.13", std::string(8 * 1024 * 1024, 'n'));
   ASSERT_TRUE(wizard.AddPackage(L"main.dir", {Entry(L"big", L"大典", upgrade)}));
 
@@ -250,10 +249,11 @@ TEST_F(FaultInjectionTest, KilledInTheMiddleOfAnUpgradeAndStartedAgain) {
   WaitForSingleObject(process, kExitWait);
   CloseHandle(process);
 
-  // The copy was cut: a partial file and the intact backup are what the kill left.
-  const std::string partial = Bytes(Data(L"big.dic"));
+  // The copy was cut: the old dictionary is whole, the partial new copy lies beside it.
+  EXPECT_EQ(Bytes(Data(L"big.dic")), old);
+  const std::string partial = Bytes(Data(L"big.dic._zev_nw_"));
   ASSERT_LT(partial.size(), upgrade.size()) << "the copy ended before the kill; make the entry larger";
-  EXPECT_EQ(Bytes(BackupPathOf(Data(L"big.dic"))), old);
+  EXPECT_FALSE(FileExists(BackupPathOf(Data(L"big.dic"))));
 
   WizardRun again;
   ASSERT_TRUE(StartOnWelcome(again)) << "the interrupted upgrade must be planned again";
@@ -262,6 +262,7 @@ TEST_F(FaultInjectionTest, KilledInTheMiddleOfAnUpgradeAndStartedAgain) {
   EXPECT_EQ(WindowText(again.Control(IDC_STC_MAINDLG_TIPINFO)), UpgradedLine(L"大典"));
   EXPECT_TRUE(Bytes(Data(L"big.dic")) == upgrade) << "the dictionary is not the package's version";
   EXPECT_FALSE(FileExists(BackupPathOf(Data(L"big.dic"))));
+  EXPECT_FALSE(FileExists(Data(L"big.dic._zev_nw_")));
   EXPECT_EQ(FinishWithoutHandOff(again), 2u);
 }
 
