@@ -5,21 +5,8 @@
 #include <shlwapi.h>
 
 #include "engine/host_paths.h"
+#include "engine/package_layout.h"
 #include "engine/replace_file.h"
-
-namespace {
-
-constexpr const wchar_t* kPackageConfigName = L"\\dictconfig.ini";
-constexpr const wchar_t* kImageExtension = L".bmp";
-
-// The keys after "id", in the order in which they are copied.
-constexpr const wchar_t* kCopiedKeys[] = {L"id_net",     L"desc_name",      L"catalog", L"from",    L"to",
-                                          L"desc_intro", L"desc_copyright", L"enable",  L"func_all"};
-
-// Values longer than this, the terminator included, arrive cut.
-constexpr DWORD kValueChars = 260;
-
-}  // namespace
 
 void PrepareHostConfigFile(const std::wstring& path) {
   if (!PathFileExistsW(path.c_str())) {
@@ -42,12 +29,12 @@ bool RegisterDictConfig(const PackageEntry& entry) {
 
   std::wstring moduleDir;
   if (!GetModuleDir(moduleDir)) return false;
-  const std::wstring packageConfig = moduleDir + kPackageConfigName;
+  const std::wstring packageConfig = moduleDir + L"\\" + kPackageConfigFileName;
   if (!PathFileExistsW(packageConfig.c_str())) return false;
 
-  for (const wchar_t* key : kCopiedKeys) {
-    wchar_t value[kValueChars] = {};
-    GetPrivateProfileStringW(section, key, L"", value, kValueChars, packageConfig.c_str());
+  for (const wchar_t* key : kCopiedConfigKeys) {
+    wchar_t value[kConfigValueChars] = {};
+    GetPrivateProfileStringW(section, key, L"", value, static_cast<DWORD>(kConfigValueChars), packageConfig.c_str());
     // An empty value leaves what the host's file already holds.
     if (value[0] == L'\0') continue;
     if (!WritePrivateProfileStringW(section, key, value, hostConfig.c_str())) written = false;
@@ -58,7 +45,7 @@ bool RegisterDictConfig(const PackageEntry& entry) {
 bool CopyDictImage(const std::wstring& id) {
   // No id, no image: ".bmp" alone is not a dictionary's image.
   if (id.empty()) return false;
-  const std::wstring name = id + kImageExtension;
+  const std::wstring name = id + kDictImageExtension;
   std::wstring source, destination;
   if (!GetPackageImagePath(name, source)) return false;
   if (!GetHostImagePath(name, destination)) return false;

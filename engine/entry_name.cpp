@@ -1,5 +1,7 @@
 #include "engine/entry_name.h"
 
+#include "engine/package_reader.h"
+
 namespace {
 
 wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
@@ -60,4 +62,16 @@ bool IsPlainDictFileId(const std::wstring& id) {
 bool IsPlainDictFileExt(const std::wstring& ext) {
   if (ext.size() < 2 || ext[0] != L'.' || ext[1] == L'.') return false;
   return IsPlainNamePart(ext.substr(1));
+}
+
+bool HasPlainFileNames(const PackageTableEntry& record) {
+  return IsPlainDictFileId(FieldText(record.id, kEntryIdUnits)) &&
+         IsPlainDictFileExt(FieldText(record.ext, kEntryExtUnits));
+}
+
+bool HasPlainFileNames(const CPackageReader& reader) {
+  for (uint32_t i = 0; i < reader.EntryCount(); ++i) {
+    if (!HasPlainFileNames(reader.Entry(i))) return false;
+  }
+  return true;
 }

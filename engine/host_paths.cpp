@@ -3,6 +3,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "engine/package_layout.h"
+
 namespace {
 
 constexpr DWORD kValueChars = 260;  // 520 bytes: a longer value counts as missing
@@ -112,7 +114,7 @@ bool GetHostImagePath(const std::wstring& fileName, std::wstring& out) {
 bool GetPackageImagePath(const std::wstring& fileName, std::wstring& out) {
   std::wstring dir;
   if (!GetModuleDir(dir)) return false;
-  out = dir + L"\\dict_image\\" + fileName;
+  out = dir + L"\\" + kPackageImageFolder + L"\\" + fileName;
   return true;
 }
 

@@ -8,25 +8,10 @@
 #include "engine/host_paths.h"
 #include "engine/install_engine.h"
 #include "engine/package_format.h"
+#include "engine/package_layout.h"
 #include "engine/package_reader.h"
 #include "engine/probe_binding.h"
 #include "engine/replace_file.h"
-
-namespace {
-
-// An entry whose id or extension is not a plain file name could name a file outside the host's
-// dictionary data folder: the wizard runs elevated, so such a container is refused whole.
-bool HasPlainFileNames(const CPackageReader& reader) {
-  for (uint32_t i = 0; i < reader.EntryCount(); ++i) {
-    const PackageTableEntry& record = reader.Entry(i);
-    if (!IsPlainDictFileId(FieldText(record.id, kEntryIdUnits)) ||
-        !IsPlainDictFileExt(FieldText(record.ext, kEntryExtUnits)))
-      return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 bool InstallEngine::InitFileLists() {
   std::wstring corePath;
@@ -62,7 +47,7 @@ bool InstallEngine::ReadDirFilesInfo(std::vector<PackageFile>& list) {
   ClearPackageFiles(list);
 
   bool ok = true;
-  ListFolderFiles(folder + L"\\*" + L".dir", [&](const ListedFile& listed) {
+  ListFolderFiles(folder + L"\\*" + kContainerExtension, [&](const ListedFile& listed) {
     PackageFile file;
     file.size = static_cast<uint32_t>(listed.size);
     file.fileName = listed.name;
