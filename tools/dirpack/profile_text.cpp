@@ -1,5 +1,6 @@
 #include "tools/dirpack/profile_text.h"
 
+#include "engine/inventory_records.h"
 #include "tools/dirpack/ansi_text.h"
 
 namespace {
@@ -13,8 +14,6 @@ std::wstring Trimmed(const std::wstring& text) {
   while (end > begin && IsProfileBlank(text[end - 1])) --end;
   return text.substr(begin, end - begin);
 }
-
-wchar_t FoldedLetter(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 }  // namespace
 
@@ -32,12 +31,7 @@ std::wstring DecodeProfileBytes(const std::string& bytes) {
 }
 
 bool ProfileNameMatches(const std::wstring& stored, const std::wstring& requested) {
-  const std::wstring name = Trimmed(requested);
-  if (stored.size() != name.size()) return false;
-  for (size_t i = 0; i < name.size(); ++i) {
-    if (FoldedLetter(stored[i]) != FoldedLetter(name[i])) return false;
-  }
-  return true;
+  return LowerAsciiLetters(stored) == LowerAsciiLetters(Trimmed(requested));
 }
 
 ProfileText::ProfileText(const std::wstring& text) {
