@@ -104,11 +104,12 @@ TEST(ProfileText, AnswersAsTheProfileFunctionsDo) {
   for (const ProfileCase& c : Cases()) ExpectPortable(c);
 }
 
-TEST(ProfileText, NamesMatchWithBlanksDroppedAndLettersAToZFolded) {
-  EXPECT_TRUE(ProfileNameMatches(L"Xinci8", L" xINCI8\t"));
-  EXPECT_FALSE(ProfileNameMatches(L"xinci", L"xinci8"));
-  EXPECT_TRUE(ProfileNameMatches(L"词典", L"\t词典\r"));
-  EXPECT_FALSE(ProfileNameMatches(L"词典", L"\u3000词典")) << "an ideographic space is no blank";
+TEST(ProfileText, NamesCompareWithBlanksDroppedAndLettersAToZFolded) {
+  EXPECT_EQ(ProfileNameKey(L" xINCI8\t"), ProfileNameKey(L"Xinci8"));
+  EXPECT_NE(ProfileNameKey(L"xinci"), ProfileNameKey(L"xinci8"));
+  EXPECT_EQ(ProfileNameKey(L"\t词典\r"), L"词典");
+  EXPECT_NE(ProfileNameKey(L"\u3000词典"), L"词典") << "an ideographic space is no blank";
+  EXPECT_EQ(ProfileNameKey(L"\u00C9t\u00C9"), L"\u00C9t\u00C9") << "only A-Z are folded";
 }
 
 #ifdef _WIN32

@@ -1,5 +1,7 @@
 #include "tools/dirpack/description_check.h"
 
+#include <set>
+
 #include "engine/package_layout.h"
 #include "tools/dirpack/bitmap_check.h"
 #include "tools/dirpack/config_encoding.h"
@@ -38,13 +40,6 @@ std::string EncodingProblem(ConfigEncoding encoding) {
   return "";
 }
 
-bool HasSection(const std::vector<std::wstring>& sections, size_t count, const std::wstring& id) {
-  for (size_t i = 0; i < count && i < sections.size(); ++i) {
-    if (ProfileNameMatches(sections[i], id)) return true;
-  }
-  return false;
-}
-
 void CheckConfig(const std::wstring& folder, const std::vector<PackagedDict>& dicts, FolderReport& report) {
   const std::string file = PathToUtf8(kPackageConfigFileName);
   std::wstring path;
@@ -67,19 +62,20 @@ void CheckConfig(const std::wstring& folder, const std::vector<PackagedDict>& di
   const std::string encoding = EncodingProblem(ClassifyConfigBytes(bytes));
   if (!encoding.empty()) report.Add(Severity::Warning, file, "config-encoding", encoding);
 
-  const std::vector<std::wstring> sections = profile.SectionNames();
-  for (size_t i = 0; i < sections.size(); ++i) {
-    bool known = false;
-    for (const PackagedDict& dict : dicts) known = known || ProfileNameMatches(sections[i], dict.id);
+  // Names compared as the profile functions compare them; sets keep large packages quick.
+  std::set<std::wstring> sectionKeys, idKeys;
+  for (const PackagedDict& dict : dicts) idKeys.insert(ProfileNameKey(dict.id));
+  for (const std::wstring& section : profile.SectionNames()) {
+    const std::wstring key = ProfileNameKey(section);
     // A repeated section is reported once.
-    if (known || HasSection(sections, i, sections[i])) continue;
+    if (!sectionKeys.insert(key).second || idKeys.count(key) != 0) continue;
     report.Add(Severity::Warning, file, "section-without-entry",
-               "section [" + DisplayUnits(sections[i]) +
+               "section [" + DisplayUnits(section) +
                    "] belongs to no dictionary in the containers, so the wizard never reads it — remove it, or "
                    "fix its name to the dictionary's id");
   }
   for (const PackagedDict& dict : dicts) {
-    if (!HasSection(sections, sections.size(), dict.id)) {
+    if (sectionKeys.count(ProfileNameKey(dict.id)) == 0) {
       report.Add(Severity::Warning, file, "entry-without-section",
                  "no section [" + DisplayUnits(dict.id) + "] for " + dict.where +
                      ", so the host learns its id and nothing else — add the section");
@@ -124,10 +120,9 @@ void CheckImage(const std::wstring& imageFolder, const PackagedDict& dict, Folde
 void CheckPackageDescription(const std::wstring& folder, const std::vector<PackagedDict>& dicts, FolderReport& report) {
   // Registration and the image copy run once per id: entries that share one share both.
   std::vector<PackagedDict> unique;
+  std::set<std::wstring> ids;
   for (const PackagedDict& dict : dicts) {
-    bool seen = false;
-    for (const PackagedDict& kept : unique) seen = seen || kept.id == dict.id;
-    if (!seen) unique.push_back(dict);
+    if (ids.insert(dict.id).second) unique.push_back(dict);
   }
   CheckConfig(folder, unique, report);
   std::wstring imageFolder;

@@ -30,9 +30,7 @@ std::wstring DecodeProfileBytes(const std::string& bytes) {
   return AnsiToUnits(bytes);
 }
 
-bool ProfileNameMatches(const std::wstring& stored, const std::wstring& requested) {
-  return LowerAsciiLetters(stored) == LowerAsciiLetters(Trimmed(requested));
-}
+std::wstring ProfileNameKey(const std::wstring& name) { return LowerAsciiLetters(Trimmed(name)); }
 
 ProfileText::ProfileText(const std::wstring& text) {
   m_sections.push_back(Section{});  // what precedes the first header
@@ -60,6 +58,7 @@ ProfileText::ProfileText(const std::wstring& text) {
     }
     m_sections.back().keys.push_back(std::move(key));
   }
+  for (size_t i = 0; i < m_sections.size(); ++i) m_firstSection.emplace(ProfileNameKey(m_sections[i].name), i);
 }
 
 std::vector<std::wstring> ProfileText::SectionNames() const {
@@ -71,16 +70,15 @@ std::vector<std::wstring> ProfileText::SectionNames() const {
 }
 
 std::wstring ProfileText::Value(const std::wstring& section, const std::wstring& key) const {
-  for (const Section& candidate : m_sections) {
-    if (!ProfileNameMatches(candidate.name, section)) continue;
-    for (const Key& entry : candidate.keys) {
-      if (!ProfileNameMatches(entry.name, key)) continue;
-      if (!entry.hasValue) return L"";
-      const std::wstring& value = entry.value;
-      const bool quoted = value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0];
-      return quoted ? value.substr(1, value.size() - 2) : value;
-    }
-    return L"";  // only the first section of that name is looked into
+  const auto found = m_firstSection.find(ProfileNameKey(section));
+  if (found == m_firstSection.end()) return L"";
+  const std::wstring wanted = ProfileNameKey(key);
+  for (const Key& entry : m_sections[found->second].keys) {
+    if (ProfileNameKey(entry.name) != wanted) continue;
+    if (!entry.hasValue) return L"";
+    const std::wstring& value = entry.value;
+    const bool quoted = value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0];
+    return quoted ? value.substr(1, value.size() - 2) : value;
   }
   return L"";
 }

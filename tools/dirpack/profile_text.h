@@ -15,6 +15,7 @@
 //   name answers. A value enclosed in matching quotes (' or ") loses them.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,9 @@ class ProfileText {
     std::vector<Key> keys;
   };
   std::vector<Section> m_sections;
+  std::map<std::wstring, size_t> m_firstSection;  // by name key: the one the functions look into
 };
 
-// Whether a section or key stored under `stored` answers a request for `requested`.
-bool ProfileNameMatches(const std::wstring& stored, const std::wstring& requested);
+// A section or key name as the profile functions compare it: without blanks at either end, letters
+// A-Z lowered. A stored name answers a request when both give the same key.
+std::wstring ProfileNameKey(const std::wstring& name);
