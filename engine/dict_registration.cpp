@@ -5,20 +5,11 @@
 #include <shlwapi.h>
 
 #include "engine/file_steps.h"
+#include "engine/format/package_layout.h"
 #include "engine/host_paths.h"
 #include "engine/testing_seams.h"
 
 namespace {
-
-constexpr const wchar_t* kPackageConfigName = L"\\dictconfig.ini";
-constexpr const wchar_t* kImageExtension = L".bmp";
-
-// The keys after "id", in the order in which they are copied.
-constexpr const wchar_t* kCopiedKeys[] = {L"id_net",     L"desc_name",      L"catalog", L"from",    L"to",
-                                          L"desc_intro", L"desc_copyright", L"enable",  L"func_all"};
-
-// Values longer than this, the terminator included, arrive cut.
-constexpr DWORD kValueChars = 260;
 
 // Reading back what the host's file holds: its values are not limited to what the wizard copies.
 constexpr DWORD kSnapshotChars = 32768;
@@ -52,12 +43,12 @@ bool RegisterDictConfig(const PackageEntry& entry) {
 
   std::wstring moduleDir;
   if (!GetModuleDir(moduleDir)) return false;
-  const std::wstring packageConfig = moduleDir + kPackageConfigName;
+  const std::wstring packageConfig = moduleDir + L"\\" + kPackageConfigFileName;
   if (!PathFileExistsW(packageConfig.c_str())) return false;
 
-  for (const wchar_t* key : kCopiedKeys) {
-    wchar_t value[kValueChars] = {};
-    GetPrivateProfileStringW(section, key, L"", value, kValueChars, packageConfig.c_str());
+  for (const wchar_t* key : kCopiedConfigKeys) {
+    wchar_t value[kConfigValueChars] = {};
+    GetPrivateProfileStringW(section, key, L"", value, static_cast<DWORD>(kConfigValueChars), packageConfig.c_str());
     // An empty value leaves what the host's file already holds.
     if (value[0] == L'\0') continue;
     if (!WriteProfileValue(section, key, value, hostConfig)) written = false;
@@ -75,7 +66,7 @@ bool SnapshotDictSection(const std::wstring& id, DictSectionSnapshot& snapshot) 
   // A default no value can hold tells an absent key from an empty one.
   const wchar_t* absent = L"\x01";
   std::vector<const wchar_t*> keys = {L"id"};
-  keys.insert(keys.end(), std::begin(kCopiedKeys), std::end(kCopiedKeys));
+  keys.insert(keys.end(), std::begin(kCopiedConfigKeys), std::end(kCopiedConfigKeys));
   for (const wchar_t* key : keys) {
     GetPrivateProfileStringW(id.c_str(), key, absent, buffer.data(), kSnapshotChars, hostConfig.c_str());
     const std::wstring value = buffer.c_str();
@@ -103,7 +94,7 @@ void RestoreDictSection(const DictSectionSnapshot& snapshot) {
 bool CopyDictImage(const std::wstring& id) {
   // No id, no image: ".bmp" alone is not a dictionary's image.
   if (id.empty()) return false;
-  const std::wstring name = id + kImageExtension;
+  const std::wstring name = id + kDictImageExtension;
   std::wstring source, destination;
   if (!GetPackageImagePath(name, source)) return false;
   if (!GetHostImagePath(name, destination)) return false;

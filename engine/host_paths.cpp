@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "engine/format/package_layout.h"
 #include "engine/system_environment.h"
 #include "engine/testing_seams.h"
 
@@ -115,7 +116,7 @@ bool GetHostImagePath(const std::wstring& fileName, std::wstring& out) {
 bool GetPackageImagePath(const std::wstring& fileName, std::wstring& out) {
   std::wstring dir;
   if (!GetModuleDir(dir)) return false;
-  out = dir + L"\\dict_image\\" + fileName;
+  out = dir + L"\\" + kPackageImageFolder + L"\\" + fileName;
   return true;
 }
 

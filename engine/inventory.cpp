@@ -6,24 +6,13 @@
 #include "engine/folder_listing.h"
 #include "engine/format/entry_name.h"
 #include "engine/format/package_format.h"
+#include "engine/format/package_layout.h"
 #include "engine/format/package_reader.h"
 #include "engine/host_paths.h"
 #include "engine/host_plan.h"
 #include "engine/probe_binding.h"
 
 namespace {
-
-// An entry whose id or extension is not a plain file name could name a file outside the host's
-// dictionary data folder: the wizard runs elevated, so such a container is refused whole.
-bool HasPlainFileNames(const CPackageReader& reader) {
-  for (uint32_t i = 0; i < reader.EntryCount(); ++i) {
-    const PackageTableEntry& record = reader.Entry(i);
-    if (!IsPlainDictFileId(FieldText(record.id, kEntryIdUnits)) ||
-        !IsPlainDictFileExt(FieldText(record.ext, kEntryExtUnits)))
-      return false;
-  }
-  return true;
-}
 
 bool BuildLists(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts) {
   std::wstring corePath;
@@ -71,7 +60,7 @@ bool ReadPackageFiles(std::vector<PackageFile>& list) {
   ClearPackageFiles(list);
 
   bool ok = true;
-  ListFolderFiles(folder + L"\\*" + L".dir", [&](const ListedFile& listed) {
+  ListFolderFiles(folder + L"\\*" + kContainerExtension, [&](const ListedFile& listed) {
     PackageFile file;
     file.size = static_cast<uint32_t>(listed.size);
     file.fileName = listed.name;

@@ -1,6 +1,7 @@
 #include "engine/format/entry_name.h"
 
 #include "engine/format/ansi_code_page.h"
+#include "engine/format/package_reader.h"
 
 namespace {
 
@@ -82,4 +83,16 @@ bool IsPlainDictFileExt(const std::wstring& ext) {
       return false;
   }
   return IsPlainNamePart(ext.substr(1));
+}
+
+bool HasPlainFileNames(const PackageTableEntry& record) {
+  return IsPlainDictFileId(FieldText(record.id, kEntryIdUnits)) &&
+         IsPlainDictFileExt(FieldText(record.ext, kEntryExtUnits));
+}
+
+bool HasPlainFileNames(const CPackageReader& reader) {
+  for (uint32_t i = 0; i < reader.EntryCount(); ++i) {
+    if (!HasPlainFileNames(reader.Entry(i))) return false;
+  }
+  return true;
 }

@@ -5,6 +5,10 @@
 
 #include <string>
 
+#include "engine/format/package_format.h"
+
+class CPackageReader;
+
 // Suffixes the installation run reserves beside an installed file: its backup during an upgrade
 // and the new copy before it takes the file's name. No entry may produce a file name ending in one.
 constexpr const wchar_t* kBackupSuffix = L"._zev_av_";
@@ -21,3 +25,10 @@ bool IsPlainDictFileId(const std::wstring& id);
 // A "." followed by a name part that passes the same rules, as ".dic", and not ending in a reserved
 // suffix (letters A-Z compared without case).
 bool IsPlainDictFileExt(const std::wstring& ext);
+
+// Whether the installer takes one table record's names: its id and its extension both pass.
+bool HasPlainFileNames(const PackageTableEntry& record);
+
+// An entry whose names fail could name a file outside the host's dictionary data folder, and the
+// wizard runs elevated: a container with one such entry is refused whole.
+bool HasPlainFileNames(const CPackageReader& reader);

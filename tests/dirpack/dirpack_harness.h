@@ -16,6 +16,9 @@ struct RunResult {
 // dirpack from the folder of the running test program, with these arguments.
 RunResult RunDirpack(const std::vector<std::string>& args);
 
+// The folder of the running test program, where the build puts its programs.
+std::string ProgramFolder();
+
 // A new empty folder, removed with everything in it when the object goes away.
 class Scratch {
  public:
@@ -34,6 +37,7 @@ bool WriteBytes(const std::string& path, const std::string& bytes);
 bool ReadBytes(const std::string& path, std::string& bytes);
 bool Exists(const std::string& path);
 bool MakeFolder(const std::string& path);
+bool RemoveFile(const std::string& path);
 // The names in a folder, sorted; empty when it is missing.
 std::vector<std::string> ListFolder(const std::string& path);
 

@@ -35,6 +35,8 @@ void RemoveTree(const std::string& path) {
 
 }  // namespace
 
+std::string ProgramFolder() { return ExeFolder(); }
+
 RunResult RunDirpack(const std::vector<std::string>& args) {
   RunResult result;
   Scratch outputs;
@@ -94,6 +96,8 @@ bool Exists(const std::string& path) {
 }
 
 bool MakeFolder(const std::string& path) { return mkdir(path.c_str(), 0755) == 0; }
+
+bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 
 std::vector<std::string> ListFolder(const std::string& path) {
   std::vector<std::string> names;

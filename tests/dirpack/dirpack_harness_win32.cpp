@@ -43,6 +43,11 @@ HANDLE InheritableFile(const std::wstring& path) {
 
 }  // namespace
 
+std::string ProgramFolder() {
+  const std::wstring folder = testsupport::ExeDir();
+  return testsupport::Narrow(folder.substr(0, folder.size() - 1));
+}
+
 RunResult RunDirpack(const std::vector<std::string>& args) {
   RunResult result;
   Scratch outputs;
@@ -110,6 +115,8 @@ bool ReadBytes(const std::string& path, std::string& bytes) { return testsupport
 bool Exists(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool MakeFolder(const std::string& path) { return CreateDirectoryW(Wide(path).c_str(), nullptr) != FALSE; }
+
+bool RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != FALSE; }
 
 std::vector<std::string> ListFolder(const std::string& path) {
   std::vector<std::string> names;

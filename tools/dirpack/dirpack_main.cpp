@@ -1,9 +1,12 @@
-// dirpack: the package publisher's tool. Makes, lists, verifies and unpacks containers.
+// dirpack: the package publisher's tool. Makes, lists, verifies and unpacks containers, and checks
+// a finished package folder.
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "tools/dirpack/console.h"
+#include "tools/dirpack/folder_check.h"
+#include "tools/dirpack/folder_report.h"
 #include "tools/dirpack/manifest.h"
 #include "tools/dirpack/package_check.h"
 #include "tools/dirpack/package_extract.h"
@@ -16,16 +19,19 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;  // invalid container, refused input, failed read or write
 constexpr int kExitUsage = 2;
+// check exits with FolderReport::ExitStatus(): 0 clean, 1 warnings only, 2 errors.
 
 const char kUsage[] =
     "usage: dirpack create OUT.dir [-m MANIFEST]... [-e FILE ID EXT DATE TITLE]...\n"
     "       dirpack list PKG.dir\n"
     "       dirpack verify PKG.dir\n"
     "       dirpack extract PKG.dir FOLDER\n"
+    "       dirpack check FOLDER [--json]\n"
     "       dirpack --help";
 
 const char kHelp[] =
-    "dirpack makes, lists, verifies and unpacks dictionary package containers (.dir).\n"
+    "dirpack makes, lists, verifies and unpacks dictionary package containers (.dir), and checks\n"
+    "package folders.\n"
     "\n"
     "create   packs dictionary files, in the order given, into OUT.dir. Each file's entry\n"
     "         carries an id (the installed file's base name, at most 31 characters), an\n"
@@ -53,8 +59,33 @@ const char kHelp[] =
     "         file, reading each one through. Prints every problem found.\n"
     "extract  writes each entry's data to FOLDER/ID+EXT, creating FOLDER when missing.\n"
     "         Refuses a container verify finds invalid, before writing anything.\n"
+    "check    reads a finished package folder as the installer will: the containers (*.dir),\n"
+    "         dictconfig.ini (through the profile functions on Windows, by their rules\n"
+    "         elsewhere), dict_image\\<id>.bmp, pakorra.exe and vintora.dll. One line per\n"
+    "         finding, errors first, then a summary (\"FOLDER: clean\" or \"FOLDER: N errors,\n"
+    "         M warnings\"):\n"
+    "           error: FILE: what is wrong — what to do\n"
+    "           warning: FILE: what is wrong — what to do\n"
+    "         FILE is relative to FOLDER. Errors: a container the installer refuses (and why)\n"
+    "         or cannot install from, an id or extension it refuses, no container at all,\n"
+    "         pakorra.exe or vintora.dll missing or not the 32-bit (i386) build. Warnings: a\n"
+    "         date that does not parse, one file installed by two entries, dictconfig.ini\n"
+    "         missing, unreadable or not saved as the installer reads it (save it as \"UTF-16\n"
+    "         LE with BOM (Unicode)\"; ASCII or GBK also work), a section without an entry or\n"
+    "         an entry without a section, a value over 259 characters, an image missing,\n"
+    "         unreadable or not a valid BMP.\n"
+    "  --json   prints one JSON object (UTF-8) instead: {\"folder\", \"status\" (the exit\n"
+    "         status), \"errors\", \"warnings\", \"findings\": [{\"severity\" (\"error\" or\n"
+    "         \"warning\"), \"file\", \"code\", \"message\"}]}.\n"
+    "         Codes of errors: folder-missing, no-container, container-refused,\n"
+    "         container-damaged, name-refused, program-missing, program-unreadable,\n"
+    "         program-not-pe, program-not-32-bit. Of warnings: date-unparsed, duplicate-key,\n"
+    "         config-missing, config-unreadable, config-encoding, section-without-entry,\n"
+    "         entry-without-section, value-too-long, image-missing, image-unreadable,\n"
+    "         image-invalid.\n"
     "\n"
-    "Exit status: 0 success (verify: valid), 1 failure (verify: invalid), 2 wrong usage.";
+    "Exit status: 0 success (verify: valid), 1 failure (verify: invalid), 2 wrong usage.\n"
+    "check: 0 clean, 1 warnings only, 2 errors (and 2 for wrong usage).";
 
 int Usage(const std::string& problem) {
   PrintError("dirpack: " + problem);
@@ -143,6 +174,31 @@ int Extract(const std::wstring& package, const std::wstring& folder) {
   return kExitOk;
 }
 
+int Check(const std::vector<std::string>& args) {
+  std::string folderArg;
+  bool json = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--json" && !json) {
+      json = true;
+    } else if (folderArg.empty() && !args[i].empty()) {
+      folderArg = args[i];
+    } else {
+      return Usage("check takes one folder and optionally --json");
+    }
+  }
+  std::wstring folder;
+  if (folderArg.empty()) return Usage("check needs the package folder");
+  if (!ToPath(folderArg, folder)) return Usage("the folder path is not valid text");
+  FolderReport report;
+  CheckPackageFolder(folder, report);
+  if (json) {
+    PrintLine(report.Json(folderArg));
+  } else {
+    for (const std::string& line : report.Lines(folderArg)) PrintLine(line);
+  }
+  return report.ExitStatus();
+}
+
 int Run(int argc, char** argv) {
   std::vector<std::string> args;
   if (!CommandArgs(argc, argv, args)) return Usage("the command line is not valid text");
@@ -153,6 +209,7 @@ int Run(int argc, char** argv) {
     return kExitOk;
   }
   if (command == "create") return Create(args);
+  if (command == "check") return Check(args);
 
   const size_t wanted = command == "extract" ? 3 : 2;
   if (command != "list" && command != "verify" && command != "extract")

@@ -1,0 +1,426 @@
+// dirpack check run as a publisher runs it, on package folders built here: a clean one, then one
+// folder per mistake, each made by spoiling one part of the clean folder and nothing else. The
+// check must find exactly what was spoiled (and what follows from it), with its exit status.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/dirpack/dirpack_harness.h"
+#include "tests/dirpack/json_value.h"
+#include "tests/dirpack/text_bytes.h"
+#include "tests/support/container_bytes.h"
+
+namespace {
+
+using dirpacktest::Exists;
+using dirpacktest::MakeFolder;
+using dirpacktest::RunDirpack;
+using dirpacktest::RunResult;
+using dirpacktest::Scratch;
+using dirpacktest::Utf16LeWithMark;
+using dirpacktest::Utf8Bytes;
+using dirpacktest::WriteBytes;
+using testsupport::ContainerBytes;
+using testsupport::ContainerItem;
+
+void PutLittle(std::string& bytes, size_t at, uint32_t value, size_t width) {
+  for (size_t i = 0; i < width; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+}
+
+// The DOS header's "MZ" and pointer, the "PE\0\0" signature and the machine: all the check reads.
+std::string ProgramBytes(uint16_t machine) {
+  std::string bytes(0x100, '\0');
+  bytes.replace(0, 2, "MZ");
+  PutLittle(bytes, 0x3C, 0x80, 4);
+  bytes.replace(0x80, 4, std::string("PE\0\0", 4));
+  PutLittle(bytes, 0x84, machine, 2);
+  return bytes;
+}
+
+// An uncompressed BMP; core = the 12-byte OS/2 information header instead of the 40-byte one.
+std::string BitmapBytes(uint32_t width, uint32_t height, uint16_t depth, bool core = false) {
+  const uint32_t infoBytes = core ? 12 : 40;
+  const uint32_t rowBytes = (width * depth + 31) / 32 * 4;
+  const uint32_t dataAt = 14 + infoBytes;
+  std::string bytes(dataAt + rowBytes * height, '\x5A');
+  bytes.replace(0, 2, "BM");
+  PutLittle(bytes, 2, static_cast<uint32_t>(bytes.size()), 4);
+  PutLittle(bytes, 6, 0, 4);
+  PutLittle(bytes, 10, dataAt, 4);
+  PutLittle(bytes, 14, infoBytes, 4);
+  if (core) {
+    PutLittle(bytes, 18, width, 2);
+    PutLittle(bytes, 20, height, 2);
+    PutLittle(bytes, 22, 1, 2);
+    PutLittle(bytes, 24, depth, 2);
+  } else {
+    PutLittle(bytes, 18, width, 4);
+    PutLittle(bytes, 22, height, 4);
+    PutLittle(bytes, 26, 1, 2);
+    PutLittle(bytes, 28, depth, 2);
+    for (size_t at = 30; at < 54; ++at) bytes[at] = '\0';
+  }
+  return bytes;
+}
+
+std::vector<ContainerItem> CoreItems() {
+  return {{u"xinci8", u"2024.05.01", u".dic", u"新编英汉双解学习词典", std::string(3000, 'x')},
+          {u"mingju5", u"2010-01-01", u".dip", u"明镜当代", std::string(100, 'm')}};
+}
+
+// Capital letters: the wizard lower-cases the id, and finds its section and image by it.
+std::vector<ContainerItem> ExtraItems() { return {{u"HanYing", u"2026.01.15-2", u".dic", u"汉英日常用语", "h"}}; }
+
+const char16_t kConfig[] =
+    u"; 词典包的说明\r\n"
+    u"[xinci8]\r\n"
+    u"id_net=xinci8-2024\r\n"
+    u"desc_name=新编英汉双解学习词典\r\n"
+    u"catalog=英汉\r\n"
+    u"from=en\r\n"
+    u"to=zh\r\n"
+    u"desc_intro=收词十万条。\r\n"
+    u"desc_copyright=示例数据，仅供测试。\r\n"
+    u"enable=1\r\n"
+    u"func_all=1\r\n"
+    u"\r\n"
+    u"[mingju5]\r\n"
+    u"desc_name=明镜当代\r\n"
+    u"enable=0\r\n"
+    u"\r\n"
+    u"[hanying]\r\n"
+    u"desc_name=汉英日常用语\r\n"
+    u"desc_intro=INTRO\r\n";
+
+std::u16string ConfigText(const std::u16string& intro = u"日常生活中最常用的汉语短句。") {
+  std::u16string text = kConfig;
+  text.replace(text.find(u"INTRO"), 5, intro);
+  return text;
+}
+
+// A package folder as a publisher assembles it; clean until a test changes one part.
+class PackageFolder {
+ public:
+  PackageFolder() {
+    Put("核心.dir", ContainerBytes(CoreItems()));
+    Put("extra.dir", ContainerBytes(ExtraItems()));
+    Put("dictconfig.ini", Utf16LeWithMark(ConfigText()));
+    MakeFolder(scratch / "dict_image");
+    Put("dict_image/xinci8.bmp", BitmapBytes(3, 2, 24));
+    Put("dict_image/mingju5.bmp", BitmapBytes(1, 1, 24, true));
+    Put("dict_image/HanYing.BMP", BitmapBytes(2, 2, 32));
+    Put("pakorra.exe", ProgramBytes(0x014C));
+    Put("vintora.dll", ProgramBytes(0x014C));
+  }
+  void Put(const std::string& name, const std::string& bytes) {
+    EXPECT_TRUE(WriteBytes(scratch / name, bytes)) << name;
+  }
+  void Remove(const std::string& name) { EXPECT_TRUE(dirpacktest::RemoveFile(scratch / name)) << name; }
+  const std::string& path() const { return scratch.path(); }
+  std::string operator/(const std::string& name) const { return scratch / name; }
+
+ private:
+  Scratch scratch;
+};
+
+std::string Describe(const RunResult& run) {
+  return "exit " + std::to_string(run.status) + "\nstdout:\n" + run.out + "stderr:\n" + run.err;
+}
+
+// The finding codes of a check run's JSON form; fails the test when the JSON is not well formed
+// or not of the documented shape.
+std::multiset<std::string> JsonCodes(const RunResult& run) {
+  std::multiset<std::string> codes;
+  jsontest::Value root;
+  std::string why;
+  EXPECT_TRUE(jsontest::Parse(run.out, root, why)) << why << "\n" << run.out;
+  EXPECT_EQ(root.kind, jsontest::Kind::Object) << run.out;
+  EXPECT_EQ(root.Member("status").number, run.status) << run.out;
+  EXPECT_EQ(root.Member("folder").kind, jsontest::Kind::String) << run.out;
+  const jsontest::Value& findings = root.Member("findings");
+  EXPECT_EQ(findings.kind, jsontest::Kind::Array) << run.out;
+  size_t errors = 0, warnings = 0;
+  for (const jsontest::Value& finding : findings.items) {
+    for (const char* field : {"severity", "file", "code", "message"}) {
+      EXPECT_EQ(finding.Member(field).kind, jsontest::Kind::String) << field << "\n" << run.out;
+    }
+    const std::string& severity = finding.Member("severity").text;
+    EXPECT_TRUE(severity == "error" || severity == "warning") << severity;
+    (severity == "error" ? errors : warnings)++;
+    codes.insert(finding.Member("code").text);
+  }
+  EXPECT_EQ(root.Member("errors").number, static_cast<double>(errors)) << run.out;
+  EXPECT_EQ(root.Member("warnings").number, static_cast<double>(warnings)) << run.out;
+  return codes;
+}
+
+// ---- Clean folders ----
+
+TEST(DirpackCheckClean, ACleanFolderExitsZeroAndSaysSo) {
+  PackageFolder folder;
+  const RunResult run = RunDirpack({"check", folder.path()});
+  EXPECT_EQ(run.status, 0) << Describe(run);
+  EXPECT_EQ(run.out, folder.path() + ": clean\n") << Describe(run);
+  const RunResult json = RunDirpack({"check", folder.path(), "--json"});
+  EXPECT_EQ(json.status, 0) << Describe(json);
+  EXPECT_TRUE(JsonCodes(json).empty()) << json.out;
+}
+
+TEST(DirpackCheckClean, DescriptionsInAsciiOrGbkAreReadFaithfully) {
+  PackageFolder folder;
+  folder.Put("dictconfig.ini", "[xinci8]\r\ndesc_name=Xinci\r\n[mingju5]\r\nenable=0\r\n[hanying]\r\nenable=1\r\n");
+  RunResult run = RunDirpack({"check", folder.path()});
+  EXPECT_EQ(run.status, 0) << Describe(run);
+  // 汉英日常用语 in code page 936.
+  folder.Put("dictconfig.ini",
+             "[xinci8]\r\n[mingju5]\r\n[hanying]\r\ndesc_name=\xBA\xBA\xD3\xA2\xC8\xD5\xB3\xA3\xD3\xC3\xD3\xEF\r\n");
+  run = RunDirpack({"check", folder.path()});
+  EXPECT_EQ(run.status, 0) << Describe(run);
+}
+
+TEST(DirpackCheckClean, AValueOf259CharactersIsReadWholeAnd260AreNot) {
+  PackageFolder folder;
+  folder.Put("dictconfig.ini", Utf16LeWithMark(ConfigText(std::u16string(259, u'词'))));
+  RunResult run = RunDirpack({"check", folder.path()});
+  EXPECT_EQ(run.status, 0) << Describe(run);
+  folder.Put("dictconfig.ini", Utf16LeWithMark(ConfigText(std::u16string(260, u'词'))));
+  run = RunDirpack({"check", folder.path()});
+  EXPECT_EQ(run.status, 1) << Describe(run);
+  EXPECT_NE(run.out.find("warning: dictconfig.ini: [hanying] desc_intro has 260 characters"), std::string::npos)
+      << Describe(run);
+}
+
+// ---- One mistake per folder ----
+
+struct Mistake {
+  const char* name;  // also the test's name
+  std::function<void(PackageFolder&)> make;
+  int status;
+  std::multiset<std::string> codes;  // every finding's code, consequences included
+  const char* line;                  // the start of the line that names the mistake
+};
+
+void PrintTo(const Mistake& mistake, std::ostream* out) { *out << mistake.name; }
+
+std::vector<ContainerItem> WithCore(const std::function<void(std::vector<ContainerItem>&)>& change) {
+  std::vector<ContainerItem> items = CoreItems();
+  change(items);
+  return items;
+}
+
+const Mistake kMistakes[] = {
+    {"no_container",
+     [](PackageFolder& f) {
+       f.Remove("核心.dir");
+       f.Remove("extra.dir");
+     },
+     2,
+     {"no-container", "section-without-entry", "section-without-entry", "section-without-entry"},
+     "error: *.dir: no container"},
+    {"container_not_opened",
+     [](PackageFolder& f) {
+       std::string bytes = ContainerBytes(ExtraItems());
+       bytes[0] = 'X';
+       f.Put("extra.dir", bytes);
+     },
+     2,
+     {"container-refused", "section-without-entry"},
+     "error: extra.dir: the wizard cannot open it: not a package container: magic"},
+    {"id_naming_a_device",
+     [](PackageFolder& f) {
+       f.Put("extra.dir", ContainerBytes({ExtraItems()[0], {u"con", u"2024.1.1", u".dic", u"设备", "c"}}));
+     },
+     2,
+     {"name-refused"},
+     "error: extra.dir: entry 1 (con.dic): the wizard refuses its id \"con\""},
+    {"extension_without_its_dot",
+     [](PackageFolder& f) {
+       f.Put("extra.dir", ContainerBytes({ExtraItems()[0], {u"extra", u"2024.1.1", u"dic", u"无点", "e"}}));
+     },
+     2,
+     {"name-refused"},
+     "error: extra.dir: entry 1 (extradic): the wizard refuses its extension \"dic\""},
+    {"data_cut_short",
+     [](PackageFolder& f) {
+       const std::string bytes = ContainerBytes(CoreItems());
+       f.Put("核心.dir", bytes.substr(0, bytes.size() - 1));
+     },
+     2,
+     {"container-damaged"},
+     "error: 核心.dir: entry 1 (mingju5.dip): its data"},
+    {"wizard_missing",
+     [](PackageFolder& f) { f.Remove("pakorra.exe"); },
+     2,
+     {"program-missing"},
+     "error: pakorra.exe: missing"},
+    {"probe_library_from_the_64_bit_build",
+     [](PackageFolder& f) { f.Put("vintora.dll", ProgramBytes(0x8664)); },
+     2,
+     {"program-not-32-bit"},
+     "error: vintora.dll: the 64-bit (x86-64, machine 0x8664) build"},
+    {"wizard_that_is_no_program",
+     [](PackageFolder& f) { f.Put("pakorra.exe", "MZ but nothing more"); },
+     2,
+     {"program-not-pe"},
+     "error: pakorra.exe: not a Windows program"},
+    {"date_that_does_not_parse",
+     [](PackageFolder& f) {
+       f.Put("核心.dir",
+             ContainerBytes(WithCore([](std::vector<ContainerItem>& items) { items[1].date = u"2010/01/01"; })));
+     },
+     1,
+     {"date-unparsed"},
+     "warning: 核心.dir: entry 1 (mingju5.dip): date \"2010/01/01\" does not parse"},
+    {"one_dictionary_in_two_containers",
+     [](PackageFolder& f) {
+       f.Put("extra.dir", ContainerBytes({ExtraItems()[0], CoreItems()[0]}));
+     },
+     1,
+     {"duplicate-key"},
+     "warning: 核心.dir: entry 0 (xinci8.dic): installs the same file as entry 1 (xinci8.dic) of extra.dir"},
+    {"description_in_UTF_8",
+     [](PackageFolder& f) { f.Put("dictconfig.ini", Utf8Bytes(ConfigText())); },
+     1,
+     {"config-encoding"},
+     "warning: dictconfig.ini: saved as UTF-8 with non-ASCII text"},
+    {"description_in_UTF_8_with_a_byte_order_mark",
+     [](PackageFolder& f) { f.Put("dictconfig.ini", "\xEF\xBB\xBF" + Utf8Bytes(ConfigText())); },
+     1,
+     {"config-encoding"},
+     "warning: dictconfig.ini: saved as UTF-8 with a byte-order mark"},
+    {"description_missing",
+     [](PackageFolder& f) { f.Remove("dictconfig.ini"); },
+     1,
+     {"config-missing"},
+     "warning: dictconfig.ini: missing"},
+    {"section_for_no_dictionary",
+     [](PackageFolder& f) { f.Put("dictconfig.ini", Utf16LeWithMark(ConfigText() + u"[chengyu]\r\nenable=1\r\n")); },
+     1,
+     {"section-without-entry"},
+     "warning: dictconfig.ini: section [chengyu] belongs to no dictionary"},
+    {"dictionary_without_a_section",
+     [](PackageFolder& f) {
+       std::u16string text = ConfigText();
+       text.replace(text.find(u"[mingju5]"), 9, u"[mingju]");
+       f.Put("dictconfig.ini", Utf16LeWithMark(text));
+     },
+     1,
+     {"entry-without-section", "section-without-entry"},
+     "warning: dictconfig.ini: no section [mingju5] for entry 1 (mingju5.dip) of 核心.dir"},
+    {"image_missing",
+     [](PackageFolder& f) { f.Remove("dict_image/mingju5.bmp"); },
+     1,
+     {"image-missing"},
+     "warning: dict_image"},
+    {"image_that_is_no_BMP",
+     [](PackageFolder& f) { f.Put("dict_image/xinci8.bmp", "\x89PNG\r\n\x1A\n not a bmp"); },
+     1,
+     {"image-invalid"},
+     "warning: dict_image"},
+    {"image_with_its_pixels_cut_off",
+     [](PackageFolder& f) { f.Put("dict_image/xinci8.bmp", BitmapBytes(64, 64, 24).substr(0, 200)); },
+     1,
+     {"image-invalid"},
+     "warning: dict_image"},
+    {"image_that_cannot_be_read",
+     [](PackageFolder& f) {
+       f.Remove("dict_image/HanYing.BMP");
+       MakeFolder(f / "dict_image/hanying.bmp");
+     },
+     1,
+     {"image-unreadable"},
+     "warning: dict_image"},
+};
+
+class DirpackCheckMistake : public ::testing::TestWithParam<Mistake> {
+ protected:
+  void SetUp() override { GetParam().make(folder); }
+  PackageFolder folder;
+};
+
+TEST_P(DirpackCheckMistake, IsFoundAloneWithItsExitStatus) {
+  const RunResult run = RunDirpack({"check", folder.path()});
+  EXPECT_EQ(run.status, GetParam().status) << Describe(run);
+  EXPECT_NE(("\n" + run.out).find("\n" + std::string(GetParam().line)), std::string::npos) << GetParam().line << "\n"
+                                                                                           << Describe(run);
+  // One line per finding, then the summary.
+  const size_t lines = static_cast<size_t>(std::count(run.out.begin(), run.out.end(), '\n'));
+  EXPECT_EQ(lines, GetParam().codes.size() + 1) << Describe(run);
+  EXPECT_NE(run.out.find(GetParam().status == 2 ? " error" : " 0 errors, "), std::string::npos) << Describe(run);
+
+  const RunResult json = RunDirpack({"check", "--json", folder.path()});
+  EXPECT_EQ(json.status, GetParam().status) << Describe(json);
+  EXPECT_EQ(JsonCodes(json), GetParam().codes) << json.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Each, DirpackCheckMistake, ::testing::ValuesIn(kMistakes),
+                         [](const ::testing::TestParamInfo<Mistake>& info) { return std::string(info.param.name); });
+
+#ifdef _WIN32
+// The deliverables this build made: the i686 build's pass, the x86_64 twins are what the check
+// exists to catch.
+TEST(DirpackCheckClean, TheBuildsOwnDeliverablesPassOnlyWhen32Bit) {
+  PackageFolder folder;
+  for (const char* name : {"pakorra.exe", "vintora.dll"}) {
+    std::string bytes;
+    ASSERT_TRUE(dirpacktest::ReadBytes(dirpacktest::ProgramFolder() + "\\" + name, bytes)) << name;
+    folder.Put(name, bytes);
+  }
+  const RunResult run = RunDirpack({"check", folder.path()});
+  if (sizeof(void*) == 4) {
+    EXPECT_EQ(run.status, 0) << Describe(run);
+  } else {
+    EXPECT_EQ(run.status, 2) << Describe(run);
+    EXPECT_NE(run.out.find("error: pakorra.exe: the 64-bit (x86-64, machine 0x8664) build"), std::string::npos)
+        << Describe(run);
+    EXPECT_NE(run.out.find("error: vintora.dll: the 64-bit"), std::string::npos) << Describe(run);
+  }
+}
+#endif
+
+// ---- The command line ----
+
+TEST(DirpackCheckCommandLine, AFolderThatIsNoneIsAnError) {
+  Scratch scratch;
+  RunResult run = RunDirpack({"check", scratch / "nothing here"});
+  EXPECT_EQ(run.status, 2) << Describe(run);
+  EXPECT_NE(run.out.find("nothing here: not a folder"), std::string::npos) << Describe(run);
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"check"}, {"check", "--json"}, {"check", "a", "b"}}) {
+    run = RunDirpack(args);
+    EXPECT_EQ(run.status, 2) << Describe(run);
+    EXPECT_NE(run.err.find("usage:"), std::string::npos) << Describe(run);
+  }
+}
+
+TEST(DirpackCheckCommandLine, HelpDescribesTheLinesAndTheJson) {
+  const RunResult run = RunDirpack({"--help"});
+  EXPECT_EQ(run.status, 0) << Describe(run);
+  for (const char* text :
+       {"check    reads a finished package folder", "--json", "error: FILE: what is wrong — what to do",
+        "warning: FILE:", "\"findings\"", "UTF-16", "check: 0 clean, 1 warnings only, 2 errors"}) {
+    EXPECT_NE((run.out + run.err).find(text), std::string::npos) << text << "\n" << Describe(run);
+  }
+}
+
+TEST(DirpackCheckCommandLine, JsonEscapesWhatItQuotes) {
+  PackageFolder folder;
+  // A section name with a quote, a backslash and a tab, reported in the message.
+  folder.Put("dictconfig.ini", Utf16LeWithMark(ConfigText() + u"[a\"b\\c\td]\r\n"));
+  const RunResult run = RunDirpack({"check", folder.path(), "--json"});
+  EXPECT_EQ(run.status, 1) << Describe(run);
+  jsontest::Value root;
+  std::string why;
+  ASSERT_TRUE(jsontest::Parse(run.out, root, why)) << why << "\n" << run.out;
+  ASSERT_EQ(root.Member("findings").items.size(), 1u) << run.out;
+  EXPECT_NE(root.Member("findings").items[0].Member("message").text.find("[a\"b\\c\\x09d]"), std::string::npos)
+      << run.out;
+  EXPECT_EQ(root.Member("folder").text, folder.path());
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+#include "tools/dirpack/config_encoding.h"
+
+#include "tools/dirpack/ansi_text.h"
+#include "tools/dirpack/text_encoding.h"
+
+namespace {
+
+bool StartsWith(const std::string& bytes, const char* mark, size_t length) {
+  return bytes.compare(0, length, mark, length) == 0;
+}
+
+bool IsAscii(const std::string& bytes) {
+  for (char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+ConfigEncoding ClassifyConfigBytes(const std::string& bytes) {
+  if (StartsWith(bytes, "\xFF\xFE", 2)) return ConfigEncoding::Utf16LittleEndian;
+  if (StartsWith(bytes, "\xEF\xBB\xBF", 3)) return ConfigEncoding::Utf8WithMark;
+  if (StartsWith(bytes, "\xFE\xFF", 2)) return ConfigEncoding::Utf16BigEndian;
+  if (bytes.find('\0') != std::string::npos) return ConfigEncoding::Utf16WithoutMark;
+  if (IsAscii(bytes)) return ConfigEncoding::Ascii;
+  // Text in the ANSI code page is seldom also valid UTF-8, while UTF-8 text always is.
+  std::wstring units;
+  if (Utf8ToUnits(bytes, units)) return ConfigEncoding::Utf8;
+  return IsAnsiText(bytes) ? ConfigEncoding::Ansi : ConfigEncoding::Undefined;
+}
+
+bool IsFaithfullyRead(ConfigEncoding encoding) {
+  return encoding == ConfigEncoding::Ascii || encoding == ConfigEncoding::Utf16LittleEndian ||
+         encoding == ConfigEncoding::Ansi;
+}
