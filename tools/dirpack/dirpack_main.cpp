@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "pakorra_version.h"
 #include "tools/dirpack/console.h"
 #include "tools/dirpack/manifest.h"
 #include "tools/dirpack/package_check.h"
@@ -22,7 +23,8 @@ const char kUsage[] =
     "       dirpack list PKG.dir\n"
     "       dirpack verify PKG.dir\n"
     "       dirpack extract PKG.dir FOLDER\n"
-    "       dirpack --help";
+    "       dirpack --help\n"
+    "       dirpack --version";
 
 const char kHelp[] =
     "dirpack makes, lists, verifies and unpacks dictionary package containers (.dir).\n"
@@ -53,6 +55,8 @@ const char kHelp[] =
     "         file, reading each one through. Prints every problem found.\n"
     "extract  writes each entry's data to FOLDER/ID+EXT, creating FOLDER when missing.\n"
     "         Refuses a container verify finds invalid, before writing anything.\n"
+    "\n"
+    "--version prints the release version, the same as the wizard's released with it.\n"
     "\n"
     "Exit status: 0 success (verify: valid), 1 failure (verify: invalid), 2 wrong usage.";
 
@@ -150,6 +154,10 @@ int Run(int argc, char** argv) {
   const std::string& command = args[0];
   if (command == "--help" || command == "-h" || command == "help") {
     PrintLine(kHelp);
+    return kExitOk;
+  }
+  if (command == "--version") {
+    PrintLine(std::string("dirpack ") + PAKORRA_VERSION_TEXT);
     return kExitOk;
   }
   if (command == "create") return Create(args);
