@@ -1,8 +1,8 @@
 # Test helpers shared by every folder's tests.
 #
 # pakorra_native_test(NAME SOURCES... LIBS ...)  a GoogleTest executable of portable logic (label native)
-# pakorra_wine_test(NAME SOURCES... LIBS ... [DEPENDS targets...] [FIXTURES names...] [TIMEOUT s])
-#     a GoogleTest executable run under Wine (labels wine and the architecture)
+# pakorra_wine_test(NAME SOURCES... LIBS ... [DEPENDS targets...] [FIXTURES names...] [LABELS ...] [TIMEOUT s])
+#     a GoogleTest executable run under Wine (labels wine, the architecture and any given)
 #
 # Both Windows builds run their tests under Wine, each in a prefix of its own (an i686 program in
 # Wine's WoW64 mode). Their tests are named after the architecture ("i686:vintora_test"), so one
@@ -67,7 +67,7 @@ function(pakorra_wine_command name)
 endfunction()
 
 function(pakorra_wine_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;DEPENDS;FIXTURES" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;DEPENDS;FIXTURES;LABELS" ${ARGN})
   if(NOT WIN32 OR NOT PAKORRA_TESTS)
     return()
   endif()
@@ -76,5 +76,5 @@ function(pakorra_wine_test name)
   if(T_DEPENDS)
     add_dependencies(${name} ${T_DEPENDS})
   endif()
-  pakorra_wine_command(${name} COMMAND ${name} TIMEOUT "${T_TIMEOUT}" FIXTURES ${T_FIXTURES})
+  pakorra_wine_command(${name} COMMAND ${name} TIMEOUT "${T_TIMEOUT}" FIXTURES ${T_FIXTURES} LABELS ${T_LABELS})
 endfunction()

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "pakorra_version.h"
 #include "tests/dirpack/dirpack_harness.h"
 #include "tests/support/container_bytes.h"
 
@@ -458,6 +459,12 @@ TEST(DirpackCommandLine, HelpDescribesTheManifest) {
   for (const char* text : {"[entry]", "file", "title", "-m MANIFEST", "-e FILE ID EXT DATE TITLE", "Exit status"}) {
     EXPECT_NE(run.out.find(text), std::string::npos) << text;
   }
+}
+
+TEST(DirpackCommandLine, VersionIsTheReleaseVersion) {
+  const RunResult run = RunDirpack({"--version"});
+  EXPECT_EQ(run.status, 0) << Describe(run);
+  EXPECT_EQ(run.out, std::string("dirpack ") + PAKORRA_VERSION_TEXT + "\n") << Describe(run);
 }
 
 TEST(DirpackCommandLine, MissingContainerFails) {

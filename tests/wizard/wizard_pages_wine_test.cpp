@@ -7,6 +7,7 @@
 #include "tests/wizard/screenshot.h"
 #include "tests/wizard/url_recorder.h"
 #include "tests/wizard/wizard_process.h"
+#include "wizard/download_page.h"
 #include "wizard/res/resource.h"
 
 namespace wizardtest {
@@ -102,7 +103,7 @@ TEST_F(HostMissingTest, DownloadOpensTheDownloadPageThenEnds) {
   EXPECT_EQ(ExitCode(), 1u);
   std::wstring url;
   EXPECT_TRUE(recorder.WaitForUrl(url, 20000));
-  EXPECT_EQ(url, L"http://www.lumidex.example/download/");
+  EXPECT_EQ(url, PAKORRA_DOWNLOAD_PAGE) << "the build's download page setting";
 }
 
 TEST_F(HostMissingTest, CloseOpensNothing) {

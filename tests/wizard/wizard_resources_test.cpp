@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "pakorra_version.h"
 #include "tests/support/win_test_support.h"
 #include "wizard/res/resource.h"
 
@@ -212,9 +213,17 @@ TEST_F(WizardImage, ManifestAsksForAdministratorAndCommonControlsSix) {
   EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
   EXPECT_NE(manifest.find("uiAccess=\"false\""), std::string::npos);
   EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
+  EXPECT_NE(manifest.find(std::string("name=\"Pakorra.Wizard\" version=\"") + PAKORRA_VERSION_TEXT + "\""),
+            std::string::npos)
+      << "the program's own identity carries the release version";
 }
 
-TEST_F(WizardImage, VersionIsOneZeroZeroOneInTheUsEnglishUnicodeBlock) {
+// File and product version are the project's release version (1.0.0.1 unless a release says
+// otherwise), in numbers and in the texts of the US English Unicode block.
+TEST_F(WizardImage, VersionIsTheReleaseVersionInTheUsEnglishUnicodeBlock) {
+  const uint16_t release[4] = {PAKORRA_VERSION_NUMBERS};
+  const DWORD releaseMs = static_cast<DWORD>(release[0]) << 16 | release[1];
+  const DWORD releaseLs = static_cast<DWORD>(release[2]) << 16 | release[3];
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(WizardExe().c_str(), &ignored);
   ASSERT_GT(size, 0u);
@@ -223,20 +232,24 @@ TEST_F(WizardImage, VersionIsOneZeroZeroOneInTheUsEnglishUnicodeBlock) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
-  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+  EXPECT_EQ(fixed->dwFileVersionMS, releaseMs);
+  EXPECT_EQ(fixed->dwFileVersionLS, releaseLs);
+  EXPECT_EQ(fixed->dwProductVersionMS, releaseMs);
+  EXPECT_EQ(fixed->dwProductVersionLS, releaseLs);
   WORD* translation = nullptr;
   ASSERT_TRUE(
       VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
   ASSERT_EQ(length, 4u);
   EXPECT_EQ(translation[0], 0x0409);
   EXPECT_EQ(translation[1], 1200);
-  wchar_t* text = nullptr;
-  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\FileVersion", reinterpret_cast<void**>(&text),
-                             &length));
-  EXPECT_EQ(std::wstring(text), L"1.0.0.1");
+  const std::string releaseText = PAKORRA_VERSION_TEXT;
+  for (const wchar_t* name : {L"FileVersion", L"ProductVersion"}) {
+    wchar_t* text = nullptr;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+    ASSERT_TRUE(VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&text), &length))
+        << testsupport::Narrow(name);
+    EXPECT_EQ(testsupport::Narrow(text), releaseText) << testsupport::Narrow(name);
+  }
 }
 
 // The single-instance handle lives in a section of its own, shared between the processes of the

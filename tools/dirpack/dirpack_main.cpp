@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "pakorra_version.h"
 #include "tools/dirpack/console.h"
 #include "tools/dirpack/folder_check.h"
 #include "tools/dirpack/folder_report.h"
@@ -27,7 +28,8 @@ const char kUsage[] =
     "       dirpack verify PKG.dir\n"
     "       dirpack extract PKG.dir FOLDER\n"
     "       dirpack check FOLDER [--json]\n"
-    "       dirpack --help";
+    "       dirpack --help\n"
+    "       dirpack --version";
 
 const char kHelp[] =
     "dirpack makes, lists, verifies and unpacks dictionary package containers (.dir), and checks\n"
@@ -83,6 +85,8 @@ const char kHelp[] =
     "         config-missing, config-unreadable, config-encoding, section-without-entry,\n"
     "         entry-without-section, value-too-long, image-missing, image-unreadable,\n"
     "         image-invalid.\n"
+    "\n"
+    "--version prints the release version, the same as the wizard's released with it.\n"
     "\n"
     "Exit status: 0 success (verify: valid), 1 failure (verify: invalid), 2 wrong usage.\n"
     "check: 0 clean, 1 warnings only, 2 errors (and 2 for wrong usage).";
@@ -206,6 +210,10 @@ int Run(int argc, char** argv) {
   const std::string& command = args[0];
   if (command == "--help" || command == "-h" || command == "help") {
     PrintLine(kHelp);
+    return kExitOk;
+  }
+  if (command == "--version") {
+    PrintLine(std::string("dirpack ") + PAKORRA_VERSION_TEXT);
     return kExitOk;
   }
   if (command == "create") return Create(args);

@@ -1,6 +1,8 @@
 // Every text the wizard shows. A "%s" in a format is replaced by one argument (FormatText).
 #pragma once
 
+#include "wizard/download_page.h"
+
 namespace wizard_text {
 
 constexpr const wchar_t* kTitle = L"Lumidex本地词典包安装向导";
@@ -33,6 +35,7 @@ constexpr const wchar_t* kRunIncomplete = L"安装未能完成。";
 
 constexpr const wchar_t* kStartupFailed = L"fail";
 
-constexpr const wchar_t* kDownloadPage = L"http://www.lumidex.example/download/";
+// A build setting: publishers may send users to a page of their own.
+constexpr const wchar_t* kDownloadPage = PAKORRA_DOWNLOAD_PAGE;
 
 }  // namespace wizard_text
