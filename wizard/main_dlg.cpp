@@ -4,6 +4,7 @@
 
 #include "engine/host_handoff.h"
 #include "engine/host_paths.h"
+#include "engine/install_run.h"
 #include "wizard/framework/app_module.h"
 #include "wizard/logic/wizard_texts.h"
 
@@ -101,6 +102,8 @@ bool CMainDlg::StartWorker() {
 void CMainDlg::OpenDownloadPage() {
   ShellExecuteW(nullptr, L"open", wizard_text::kDownloadPage, nullptr, nullptr, SW_SHOWNORMAL);
 }
+
+void CMainDlg::RepairInterruptedRun() { ::RepairInterruptedRun(); }
 
 bool CMainDlg::HandOffToHost() {
   m_engine.EnableAllDicts();  // the wait runs whether or not the host was started by it

@@ -62,6 +62,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   uint32_t GetPlannedBlockTotal() override;
   bool StartWorker() override;
   void OpenDownloadPage() override;
+  void RepairInterruptedRun() override;
 
   WizardState m_nState = WizardState::Initial;
   bool m_bSingleItem = false;

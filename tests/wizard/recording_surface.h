@@ -155,6 +155,7 @@ class FakeEnvironment : public WizardEnvironment {
     ++downloadPagesOpened;
     log_.push_back(L"env open download page");
   }
+  void RepairInterruptedRun() override { ++repairs; }
 
   bool hostInstalled = true;
   int plannedItems = 2;
@@ -164,6 +165,7 @@ class FakeEnvironment : public WizardEnvironment {
   int workerStarts = 0;
   int handOffs = 0;
   int downloadPagesOpened = 0;
+  int repairs = 0;
 
  private:
   std::vector<std::wstring>& log_;

@@ -81,6 +81,9 @@ bool WizardLogic::OnCommand(int controlId, int notification, intptr_t& result) {
       surface_.Quit(outcome.quitCode);
       break;
     case CommandAction::Quit:
+      // Nothing to install, so no run repairs what an interrupted one left: the wizard does it as
+      // it ends, so that no dictionary stays under its backup name.
+      if (state_ == WizardState::UpToDate) environment_.RepairInterruptedRun();
       surface_.Quit(outcome.quitCode);
       break;
   }
