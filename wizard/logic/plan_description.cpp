@@ -8,9 +8,20 @@ namespace {
 
 std::wstring TwoDigits(uint32_t value) { return (value < 10 ? L"0" : L"") + std::to_wstring(value); }
 
+// The plan's date parse rewrites "." to "-" in the text of every entry with an installed namesake;
+// the others show the same form, so that one package's dates read alike.
+std::wstring EntryDateText(const std::wstring& date) {
+  if (date.empty()) return log_text::kNoDate;
+  std::wstring text = date;
+  for (wchar_t& c : text) {
+    if (c == L'.') c = L'-';
+  }
+  return text;
+}
+
 std::wstring DescribeEntry(const PackageEntry& entry, const InstalledDict* installedCopy) {
   std::wstring line = std::wstring(log_text::kEntry) + entry.id + entry.ext + L"《" + entry.title + L"》，" +
-                      log_text::kEntryDate + (entry.date.empty() ? log_text::kNoDate : entry.date) + L"，";
+                      log_text::kEntryDate + EntryDateText(entry.date) + L"，";
   switch (entry.action) {
     case EntryAction::Install:
       line += log_text::kInstallTo;
