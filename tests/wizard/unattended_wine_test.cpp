@@ -65,21 +65,44 @@ HWND VisibleWindowOf(DWORD pid, const wchar_t* className = nullptr) {
   return look.found;
 }
 
-// One start of the wizard with arguments; every wait looks for a visible window of it, every
-// 10 ms, so a window shown for a moment is seen.
+// One start of the wizard with arguments, as the shell starts a program: with a show command
+// (SW_SHOWNORMAL), which Windows may apply to a program's first ShowWindow call. Every wait looks
+// for a visible window of it, every 10 ms, so a window shown for a moment is seen. The process
+// inherits no handle, so it never holds CTest's output pipe, and is ended if a test leaves it.
 class WatchedRun {
  public:
-  bool Start(const std::wstring& exe, const std::wstring& args) { return process_.Start(exe, args); }
-  DWORD pid() const { return process_.id(); }
-  bool Running() const { return process_.Running(); }
+  ~WatchedRun() {
+    if (process_ == nullptr) return;
+    if (Running()) TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 10000);
+    CloseHandle(process_);
+  }
+  bool Start(const std::wstring& exe, const std::wstring& args) {
+    std::wstring commandLine = L"\"" + exe + L"\" " + args;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+      return false;
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    pid_ = info.dwProcessId;
+    return true;
+  }
+  DWORD pid() const { return pid_; }
+  bool Running() const { return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
   void LookOnce() {
-    if (VisibleWindowOf(process_.id()) != nullptr) windowShown = true;
+    if (VisibleWindowOf(pid_) != nullptr) windowShown = true;
   }
   bool WaitForExit(DWORD timeoutMs = kRunWait) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     do {
       LookOnce();
-      if (process_.WaitForExit(10, exitCode)) return true;
+      if (process_ != nullptr && WaitForSingleObject(process_, 10) == WAIT_OBJECT_0) {
+        return GetExitCodeProcess(process_, &exitCode) != 0;
+      }
     } while (GetTickCount64() < end);
     return false;
   }
@@ -87,7 +110,8 @@ class WatchedRun {
   bool windowShown = false;
 
  private:
-  simhost::ChildProcess process_;
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
 };
 
 // The log as text; `bom` tells whether it starts with the UTF-8 byte order mark.
