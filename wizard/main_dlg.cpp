@@ -107,6 +107,7 @@ int CMainDlg::GetPlannedItemCount() {
   }
   return planned;
 }
+
 void CMainDlg::GetPlanSummary(std::wstring& summary) { m_engine.GetPlanSummary(summary); }
 uint32_t CMainDlg::GetPlannedBlockTotal() { return m_engine.GetPlannedBlockTotal(); }
 
