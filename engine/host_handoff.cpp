@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "engine/diagnostics.h"
 #include "engine/host_paths.h"
 #include "engine/poll_policy.h"
 
@@ -20,8 +21,14 @@ constexpr DWORD kBroadcastRecipients = BSM_APPLICATIONS | BSM_ALLDESKTOPS;
 
 bool LaunchHost() {
   std::wstring exe;
-  if (!GetHostExePath(exe)) return false;
-  if (!PathFileExistsW(exe.c_str())) return false;
+  if (!GetHostExePath(exe)) {
+    TraceDiagnostic(L"LaunchHost-1: get host exe path fail");
+    return false;
+  }
+  if (!PathFileExistsW(exe.c_str())) {
+    TraceDiagnostic(L"LaunchHost-2: host exe missing: " + exe);
+    return false;
+  }
   ShellExecuteW(nullptr, L"open", exe.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   return true;
 }

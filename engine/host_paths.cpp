@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "engine/diagnostics.h"
 #include "engine/format/package_layout.h"
 #include "engine/system_environment.h"
 #include "engine/testing_seams.h"
@@ -67,18 +68,33 @@ bool ReadRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* valueNa
 }
 
 bool IsHostInstalled() {
+  // A missing key, a missing value, one too long or one naming an unknown variable alike.
+  const std::wstring key = std::wstring(L"HKLM\\") + kHostRegistryKey;
   std::wstring location, exeName;
-  if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kHostRegistryKey, kHostLocationValue, location)) return false;
+  if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kHostRegistryKey, kHostLocationValue, location)) {
+    TraceDiagnostic(L"IsHostInstalled-1: read Location fail: " + key);
+    return false;
+  }
   cachedLocation = location;
-  if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kHostRegistryKey, kHostExeNameValue, exeName)) return false;
+  if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kHostRegistryKey, kHostExeNameValue, exeName)) {
+    TraceDiagnostic(L"IsHostInstalled-2: read ExcutableName fail: " + key);
+    return false;
+  }
   cachedExeName = exeName;
 
   // The executable must be a file: an empty name would make this test the host folder itself,
   // and the hand-off would later "start" a folder.
   const std::wstring exePath = location + L"\\" + exeName;
-  if (PathFileExistsW(exePath.c_str()) != TRUE) return false;
+  if (PathFileExistsW(exePath.c_str()) != TRUE) {
+    TraceDiagnostic(L"IsHostInstalled-3: host exe missing: " + exePath);
+    return false;
+  }
   const DWORD attributes = GetFileAttributesW(exePath.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    TraceDiagnostic(L"IsHostInstalled-4: host exe not a file: " + exePath);
+    return false;
+  }
+  return true;
 }
 
 bool GetModuleDir(std::wstring& out) {

@@ -1,5 +1,6 @@
 #include "engine/install_engine.h"
 
+#include "engine/diagnostics.h"
 #include "engine/dict_registration.h"
 #include "engine/host_handoff.h"
 #include "engine/host_plan.h"
@@ -41,5 +42,13 @@ bool InstallEngine::RunInstall(HWND dialog) {
 
 bool InstallEngine::EnableAllDicts() {
   // The service keeps the configuration open: with it still running nothing is written.
-  return StopDictService() && EnableDictsInConfig(packageFiles) && LaunchHost();
+  if (!StopDictService()) {
+    TraceDiagnostic(L"EnableAllDicts-1: stop service fail");
+    return false;
+  }
+  if (!EnableDictsInConfig(packageFiles)) {
+    TraceDiagnostic(L"EnableAllDicts-2: get cfg path fail");
+    return false;
+  }
+  return LaunchHost();
 }

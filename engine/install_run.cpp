@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/diagnostics.h"
 #include "engine/dict_registration.h"
 #include "engine/file_steps.h"
 #include "engine/folder_listing.h"
@@ -124,19 +125,37 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
   footprint = EntryFootprint{};
   reporter.ItemStarted(entry.title, entry.action);
   const std::wstring& target = entry.targetPath;
-  if (target.empty()) return false;
+  if (target.empty()) {
+    TraceDiagnostic(L"InstallEntry-1: no target: " + entry.id + entry.ext);
+    return false;
+  }
 
   // The entry only ever touches the file its own key names.
   const PathState state = InspectPath(target, entry.id + entry.ext);
-  if (state == PathState::Other) return false;
+  if (state == PathState::Other) {
+    TraceDiagnostic(L"InstallEntry-2: target not its own file: " + target);
+    return false;
+  }
   const std::wstring newFile = NewFilePathOf(target);
-  if (InspectPath(newFile, FileNameOf(newFile)) != PathState::Missing) return false;
-  if (!reader.SeekToEntry(entry.index)) return false;
+  if (InspectPath(newFile, FileNameOf(newFile)) != PathState::Missing) {
+    TraceDiagnostic(L"InstallEntry-3: new file name taken: " + newFile);
+    return false;
+  }
+  if (!reader.SeekToEntry(entry.index)) {
+    TraceDiagnostic(L"InstallEntry-4: seek entry fail: " + entry.id + entry.ext);
+    return false;
+  }
 
   TargetFile file;
-  if (!file.Create(newFile)) return false;
+  if (!file.Create(newFile)) {
+    TraceDiagnostic(L"InstallEntry-5: create fail: " + newFile);
+    return false;
+  }
   footprint.newFileMade = true;
-  if (!WriteNewFile(entry, reporter, reader, file)) return false;
+  if (!WriteNewFile(entry, reporter, reader, file)) {
+    TraceDiagnostic(L"InstallEntry-6: write fail: " + newFile);
+    return false;
+  }
 
   // Registered before the data take their place: a run that ends after this point leaves the
   // dictionary registered, and one that ends before it plans the entry again.
@@ -146,13 +165,22 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
 
   if (state == PathState::File) {
     // The new data are on the disk: only now is the installed file moved aside.
-    if (!BackupNameFree(target)) return false;
+    if (!BackupNameFree(target)) {
+      TraceDiagnostic(L"InstallEntry-7: backup name taken: " + BackupPathOf(target));
+      return false;
+    }
     const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (!ReplaceFile(target, ReplaceMode::Backup)) return false;
+    if (!ReplaceFile(target, ReplaceMode::Backup)) {
+      TraceDiagnostic(L"InstallEntry-8: move aside fail: " + target);
+      return false;
+    }
     footprint.movedAside = true;
     footprint.movedAttributes = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes;
   }
-  if (!MoveFileDurably(newFile, target)) return false;
+  if (!MoveFileDurably(newFile, target)) {
+    TraceDiagnostic(L"InstallEntry-9: place fail: " + target);
+    return false;
+  }
   footprint.placed = true;
   // The new file is complete under its name: the old copy is no longer needed. A backup that
   // cannot be deleted now is deleted by the next run's repair.
@@ -182,6 +210,7 @@ bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter) {
     if (!file.entries) continue;
     CPackageReader reader;
     if (!reader.Open(file.path.c_str())) {
+      TraceDiagnostic(L"InstallAll-1: open package fail: " + file.path);
       if (!reporter.ContainerFailed(file.path)) return false;
       continue;
     }

@@ -5,7 +5,8 @@
 // file beside the target first, flushed to the disk. The dictionary is registered and its image
 // copied next, so that a run ended at any later point has left it registered; then the installed
 // file is moved aside, the new one takes its name, and the backup is deleted last. A run begins by
-// repairing what an interrupted one left. Each step is reported through an InstallReporter.
+// repairing what an interrupted one left. Each step is reported through an InstallReporter; why an
+// entry or container failed is told by a diagnostic (it may be composed on the worker thread).
 #pragma once
 
 #include <cstdint>

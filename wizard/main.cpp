@@ -1,15 +1,23 @@
-// Program entry of the wizard: one instance at a time, COM and the common controls, the dialog
-// and its message loop. The exit code is the quit code the dialog posts.
+// Program entry of the wizard: the command line, the log, one instance at a time, COM and the
+// common controls, the dialog and its message loop. The exit code is the quit code the dialog
+// posts; an unattended run (/S) ends with its own codes (wizard/logic/unattended.h).
 #include <windows.h>
 // The headers below need windows.h first.
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "engine/diagnostics.h"
 #include "wizard/common_controls.h"
 #include "wizard/dll_search.h"
 #include "wizard/framework/app_module.h"
 #include "wizard/framework/message_loop.h"
+#include "wizard/logic/command_line.h"
+#include "wizard/logic/run_log_texts.h"
+#include "wizard/logic/text_format.h"
+#include "wizard/logic/unattended.h"
+#include "wizard/logic/wizard_texts.h"
 #include "wizard/main_dlg.h"
+#include "wizard/run_log_file.h"
 #include "wizard/single_instance.h"
 
 // The running instance's dialog, in a data section shared by every process of this program file,
@@ -18,30 +26,100 @@ volatile HWND g_hMainDlg __attribute__((section("Shared_S"), shared)) = nullptr;
 
 namespace {
 
-// The quit code posted while the dialog was being created (a failed start-up check ends the
-// wizard from inside its own initialisation), or 0 when none was posted.
-int PostedQuitCode() {
-  MSG msg;
-  if (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return static_cast<int>(msg.wParam);
-  return 0;
+// Interactive exit codes besides the dialog's quit codes.
+constexpr int kHelpExit = 0;
+constexpr int kOtherWizardExit = 0;
+constexpr int kNoDialogExit = 0;
+
+RunMode ModeOf(const WizardOptions& options) {
+  if (!options.silent) return RunMode::Interactive;
+  return options.startHost ? RunMode::SilentStartHost : RunMode::Silent;
 }
 
-int RunDialog(int showCommand) {
+// The quit code posted while the dialog was being created (a failed start-up check ends the
+// wizard from inside its own initialisation); false when none was posted.
+bool TakePostedQuitCode(int& code) {
+  MSG msg;
+  if (!PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return false;
+  code = static_cast<int>(msg.wParam);
+  return true;
+}
+
+void WriteDiagnosticToLog(const std::wstring& text, void* log) {
+  static_cast<RunLog*>(log)->Write(FormatText(log_text::kDiagnostic, text.c_str()));
+}
+
+// The log the command line asks for. Unattended, a log that cannot be written is given up
+// silently; a user at the screen is told, and the wizard goes on without it.
+void OpenLog(const WizardOptions& options, RunLogFile& log) {
+  const bool created = options.logPath.empty() ? log.CreateInTemp() : log.Create(options.logPath);
+  if (created) {
+    log.Write(FormatText(log_text::kStarted, GetCommandLineW()));
+    log.Write(FormatText(log_text::kLogFile, log.path().c_str()));
+    SetDiagnosticSink(WriteDiagnosticToLog, static_cast<RunLog*>(&log));
+  } else if (!options.silent) {
+    MessageBoxW(nullptr, FormatText(wizard_text::kLogUnwritable, log.path().c_str()).c_str(), wizard_text::kTitle,
+                MB_OK | MB_ICONWARNING);
+  }
+}
+
+int RunDialog(int showCommand, RunMode mode, RunLog& log) {
   CMessageLoop loop;
   g_module.AddMessageLoop(&loop);
   int result = 0;
   {
-    CMainDlg dialog;  // lives until the loop has ended
+    CMainDlg dialog(mode, &log);  // lives until the loop has ended
     if (dialog.Create(nullptr) == nullptr) {
-      result = PostedQuitCode();
+      if (!TakePostedQuitCode(result)) {
+        log.Write(log_text::kNoDialog);
+        result = mode == RunMode::Interactive ? kNoDialogExit : static_cast<int>(UnattendedExit::NotAllInstalled);
+      }
     } else {
-      g_hMainDlg = dialog.m_hWnd;
-      PublishWizardDialog(dialog.m_hWnd);
-      dialog.ShowWindow(showCommand);
+      // An unattended run's dialog is never shown, so a second start must never find it: it
+      // would show it.
+      if (mode == RunMode::Interactive) {
+        g_hMainDlg = dialog.m_hWnd;
+        PublishWizardDialog(dialog.m_hWnd);
+        dialog.ShowWindow(showCommand);
+      }
       result = loop.Run();
     }
   }
   g_module.RemoveMessageLoop();
+  return result;
+}
+
+int RunWizard(HINSTANCE instance, int showCommand, const WizardOptions& options, RunLog& log) {
+  const RunMode mode = ModeOf(options);
+  if (options.problem != CommandLineProblem::None) {
+    const std::wstring problem = DescribeCommandLineProblem(options);
+    log.Write(FormatText(log_text::kBadCommandLine, problem.c_str()));
+    if (mode == RunMode::Interactive) {
+      MessageBoxW(nullptr, (problem + L"\r\n\r\n" + ComposeCommandLineHelp()).c_str(), wizard_text::kTitle,
+                  MB_OK | MB_ICONERROR);
+    }
+    return static_cast<int>(UnattendedExit::BadCommandLine);
+  }
+
+  if (mode != RunMode::Interactive) {
+    if (!TakeWizardTurnQuietly()) {
+      log.Write(log_text::kOtherWizardBusy);
+      return static_cast<int>(UnattendedExit::AnotherWizardRuns);
+    }
+  } else {
+    const WizardTurn turn = TakeWizardTurn(g_hMainDlg);
+    if (turn != WizardTurn::Ours) {
+      log.Write(turn == WizardTurn::BroughtForward ? log_text::kOtherWizardShown : log_text::kOtherWizardBusy);
+      return kOtherWizardExit;
+    }
+  }
+
+  CoInitialize(nullptr);
+  InitCommonControlsAtRunTime(ICC_BAR_CLASSES);
+  g_module.Init(instance);
+  const int result = RunDialog(showCommand, mode, log);
+  g_module.Term();
+  CoUninitialize();
   return result;
 }
 
@@ -50,15 +128,24 @@ int RunDialog(int showCommand) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   // Before anything is loaded by name: system libraries only from the system folder.
   RestrictDllSearchToSystem();
-  if (TakeWizardTurn(g_hMainDlg) != WizardTurn::Ours) return 0;
 
-  CoInitialize(nullptr);
-  InitCommonControlsAtRunTime(ICC_BAR_CLASSES);
-  g_module.Init(instance);
+  const WizardOptions options = ReadCommandLine(GetCommandLineW());
+  // Asked for, the help is shown whatever else the command line holds.
+  if (options.help) {
+    MessageBoxW(nullptr, ComposeCommandLineHelp().c_str(), wizard_text::kTitle, MB_OK | MB_ICONINFORMATION);
+    return kHelpExit;
+  }
 
-  const int result = RunDialog(showCommand);
+  RunLogFile log;
+  if (options.log) OpenLog(options, log);
+  const int result = RunWizard(instance, showCommand, options, log);
 
-  g_module.Term();
-  CoUninitialize();
+  std::wstring outcome = std::to_wstring(result);
+  const wchar_t* meaning = nullptr;
+  const bool ownCode = options.silent || options.problem != CommandLineProblem::None;
+  if (ownCode && DescribeUnattendedExit(result, meaning)) outcome += std::wstring(L"，") + meaning;
+  log.Write(FormatText(log_text::kResult, outcome.c_str()));
+  // The worker, if one ran, has long reported its end: nothing composes diagnostics any more.
+  SetDiagnosticSink(nullptr, nullptr);
   return result;
 }

@@ -6,6 +6,9 @@
 #include "engine/host_paths.h"
 #include "engine/install_run.h"
 #include "wizard/framework/app_module.h"
+#include "wizard/logic/plan_description.h"
+#include "wizard/logic/run_log_texts.h"
+#include "wizard/logic/text_format.h"
 #include "wizard/logic/wizard_texts.h"
 
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) { return IsDialogMessageW(m_hWnd, msg); }
@@ -84,8 +87,28 @@ void CMainDlg::SetIcons() {
   if (small) SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }
 
-bool CMainDlg::IsHostInstalled() { return ::IsHostInstalled(); }
-int CMainDlg::GetPlannedItemCount() { return m_engine.GetPlannedItemCount(); }
+void CMainDlg::Log(const std::wstring& event) {
+  if (m_log != nullptr) m_log->Write(event);
+}
+
+bool CMainDlg::IsHostInstalled() {
+  // Why the host is missing, the check's own diagnostics tell.
+  if (!::IsHostInstalled()) return false;
+  std::wstring exe;
+  if (GetHostExePath(exe)) Log(FormatText(log_text::kHostFound, exe.c_str()));
+  return true;
+}
+
+int CMainDlg::GetPlannedItemCount() {
+  const int planned = m_engine.GetPlannedItemCount();
+  if (planned >= 0 && m_log != nullptr) {
+    std::vector<std::wstring> lines;
+    DescribePlan(m_engine.packageFiles, m_engine.installedDicts, lines);
+    for (const std::wstring& line : lines) m_log->Write(line);
+  }
+  return planned;
+}
+
 void CMainDlg::GetPlanSummary(std::wstring& summary) { m_engine.GetPlanSummary(summary); }
 uint32_t CMainDlg::GetPlannedBlockTotal() { return m_engine.GetPlannedBlockTotal(); }
 
@@ -108,4 +131,13 @@ void CMainDlg::RepairInterruptedRun() { ::RepairInterruptedRun(); }
 bool CMainDlg::HandOffToHost() {
   m_engine.EnableAllDicts();  // the wait runs whether or not the host was started by it
   return WaitForTrayAndShowDictManager();
+}
+
+void CMainDlg::PostClick(WizardControl button) {
+  const int id = static_cast<int>(button);
+  PostMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(m_hWnd, id)));
+}
+
+void CMainDlg::SetTicked(WizardControl checkBox, bool ticked) {
+  SendDlgItemMessageW(m_hWnd, static_cast<int>(checkBox), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
 }

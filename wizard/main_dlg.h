@@ -1,5 +1,6 @@
 // The wizard's only window: a modeless dialog whose pages, commands and worker reports are
-// decided by WizardLogic on the dialog's real controls.
+// decided by WizardLogic on the dialog's real controls. An unattended run creates the same dialog
+// and never shows it; the logic then clicks for itself on it.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,9 @@
 #include "wizard/framework/message_loop.h"
 #include "wizard/framework/update_ui.h"
 #include "wizard/install_worker.h"
+#include "wizard/logic/run_log.h"
+#include "wizard/logic/unattended.h"
+#include "wizard/logic/wizard_automation.h"
 #include "wizard/logic/wizard_environment.h"
 #include "wizard/logic/wizard_logic.h"
 #include "wizard/logic/wizard_state.h"
@@ -20,11 +24,13 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
                  public CUpdateUI<CMainDlg>,
                  public CMessageFilter,
                  public CIdleHandler,
-                 private WizardEnvironment {
+                 private WizardEnvironment,
+                 private WizardAutomation {
  public:
   enum { IDD = IDD_MAINDLG };
 
-  CMainDlg() = default;
+  // `log` may be null: no log. It must outlive the dialog.
+  CMainDlg(RunMode mode, RunLog* log) : m_mode(mode), m_log(log) {}
   CMainDlg(const CMainDlg&) = delete;
   CMainDlg& operator=(const CMainDlg&) = delete;
 
@@ -64,6 +70,12 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void OpenDownloadPage() override;
   void RepairInterruptedRun() override;
 
+  // WizardAutomation: an unattended run's clicks, through the dialog's own message queue.
+  void PostClick(WizardControl button) override;
+  void SetTicked(WizardControl checkBox, bool ticked) override;
+
+  void Log(const std::wstring& event);
+
   WizardState m_nState = WizardState::Initial;
   bool m_bSingleItem = false;
   HWND m_hTipInfo = nullptr;
@@ -76,7 +88,9 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   InstallEngine m_engine;
   InstallThreadParam m_threadParam;
   HANDLE m_hThread = nullptr;
+  RunMode m_mode;
+  RunLog* m_log;
 
   DialogSurface m_surface{m_hWnd, m_hTipInfo, m_hStatusList, m_hProgress, m_hRunHost, m_hNext, m_hDownload, m_hClose};
-  WizardLogic m_logic{m_nState, m_bSingleItem, m_surface, *this};
+  WizardLogic m_logic{m_nState, m_bSingleItem, m_surface, *this, *this, m_log, m_mode};
 };

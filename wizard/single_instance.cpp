@@ -99,12 +99,14 @@ bool BringForward(HWND dialog) {
 
 bool Acquired(DWORD waited) { return waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED; }
 
+// Owned by the running wizard for its whole life; the system releases it when that process ends,
+// however it ends.
+HANDLE OpenClaim() { return CreateMutexW(nullptr, FALSE, (NamePrefix() + L".Running").c_str()); }
+
 }  // namespace
 
 WizardTurn TakeWizardTurn(const volatile HWND& sameImageDialog) {
-  // Owned by the running wizard for its whole life; the system releases it when that process
-  // ends, however it ends.
-  HANDLE claim = CreateMutexW(nullptr, FALSE, (NamePrefix() + L".Running").c_str());
+  HANDLE claim = OpenClaim();
   if (claim == nullptr) {
     return BringForward(RunningDialog(sameImageDialog)) ? WizardTurn::BroughtForward : WizardTurn::Ours;
   }
@@ -125,4 +127,13 @@ WizardTurn TakeWizardTurn(const volatile HWND& sameImageDialog) {
 
 void PublishWizardDialog(HWND dialog) {
   if (uint32_t* slot = PublishedDialogSlot()) *slot = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(dialog));
+}
+
+bool TakeWizardTurnQuietly() {
+  HANDLE claim = OpenClaim();
+  // Without a claim nothing can tell whether another wizard runs, as for an interactive start.
+  if (claim == nullptr) return true;
+  if (Acquired(WaitForSingleObject(claim, kWaitAttempts * kWaitPauseMs))) return true;
+  CloseHandle(claim);
+  return false;
 }

@@ -22,5 +22,9 @@ enum class WizardTurn {
 // namespaces, a machine-wide name of its own stands in.
 WizardTurn TakeWizardTurn(const volatile HWND& sameImageDialog);
 
+// The same claim for an unattended wizard, which shows nothing and brings nothing forward: a
+// running wizard is given the same wait to end. True when this process holds the claim.
+bool TakeWizardTurnQuietly();
+
 // Makes the running wizard's dialog known to second starts from other program files.
 void PublishWizardDialog(HWND dialog);

@@ -1,6 +1,7 @@
 #include "wizard/logic/wizard_logic.h"
 
 #include "engine/plan/install_messages.h"
+#include "wizard/logic/run_log_texts.h"
 #include "wizard/logic/status_lines.h"
 #include "wizard/logic/text_format.h"
 #include "wizard/logic/wizard_commands.h"
@@ -9,19 +10,32 @@
 
 void WizardLogic::CheckEnvironment() {
   if (!environment_.IsHostInstalled()) {
+    Log(log_text::kHostMissing);
     ShowHostMissingPage();
     return;
   }
   const int planned = environment_.GetPlannedItemCount();
   if (planned > 0) {
+    Log(FormatText(log_text::kPlanned, std::to_wstring(planned).c_str()));
     if (planned == 1) singleItem_ = true;
     ShowWelcomePage();
   } else if (planned == 0) {
+    Log(log_text::kUpToDate);
     ShowUpToDatePage();
   } else {
-    surface_.ShowMessageBox(wizard_text::kStartupFailed, nullptr);
-    surface_.Quit(2);
+    Log(log_text::kStartupFailed);
+    // Unattended, nobody would close the box: the line above stands for it.
+    if (!Unattended()) surface_.ShowMessageBox(wizard_text::kStartupFailed, nullptr);
+    Quit(2);
   }
+}
+
+void WizardLogic::Log(const std::wstring& event) {
+  if (log_ != nullptr) log_->Write(event);
+}
+
+void WizardLogic::Quit(int interactiveCode) {
+  surface_.Quit(Unattended() ? static_cast<int>(UnattendedExitAt(state_, failed_)) : interactiveCode);
 }
 
 void WizardLogic::ShowPage(WizardState page, const std::wstring& argument) {
@@ -29,6 +43,20 @@ void WizardLogic::ShowPage(WizardState page, const std::wstring& argument) {
   if (!FindPageLayout(page, layout)) return;
   ApplyPage(layout, singleItem_, argument, surface_);
   state_ = page;
+  ProceedUnattended();
+}
+
+void WizardLogic::ProceedUnattended() {
+  UnattendedStep step;
+  if (!Unattended() || automation_ == nullptr || !FindUnattendedStep(state_, step)) return;
+  std::wstring event = step.logText;
+  if (step.setsRunHost) {
+    const bool startHost = mode_ == RunMode::SilentStartHost;
+    automation_->SetTicked(WizardControl::RunHost, startHost);
+    event += startHost ? log_text::kStartsHost : log_text::kLeavesHost;
+  }
+  Log(event);
+  automation_->PostClick(step.button);
 }
 
 void WizardLogic::ShowWelcomePage() {
@@ -71,27 +99,31 @@ bool WizardLogic::OnCommand(int controlId, int notification, intptr_t& result) {
       break;
     case CommandAction::OpenDownloadPageAndQuit:
       environment_.OpenDownloadPage();
-      surface_.Quit(outcome.quitCode);
+      Quit(outcome.quitCode);
       break;
     case CommandAction::HandOffAndQuit:
-      if (surface_.IsTicked(WizardControl::RunHost)) {
-        surface_.HideDialog();
-        environment_.HandOffToHost();
-      }
-      surface_.Quit(outcome.quitCode);
+      if (surface_.IsTicked(WizardControl::RunHost)) HandOff();
+      Quit(outcome.quitCode);
       break;
     case CommandAction::Quit:
       // Nothing to install, so no run repairs what an interrupted one left: the wizard does it as
       // it ends, so that no dictionary stays under its backup name.
       if (state_ == WizardState::UpToDate) environment_.RepairInterruptedRun();
-      surface_.Quit(outcome.quitCode);
+      Quit(outcome.quitCode);
       break;
   }
   result = answer;
   return true;
 }
 
+void WizardLogic::HandOff() {
+  surface_.HideDialog();
+  Log(log_text::kHandOff);
+  Log(environment_.HandOffToHost() ? log_text::kHandOffDone : log_text::kHandOffNoTray);
+}
+
 void WizardLogic::AddStatusLine(const std::wstring& line) {
+  Log(FormatText(log_text::kStatus, line.c_str()));
   if (singleItem_) {
     surface_.SetText(WizardControl::TipInfo, line);
   } else {
@@ -104,10 +136,16 @@ intptr_t WizardLogic::OnWorkerReport(unsigned message, const wchar_t* text, intp
     case WM_INSTALL_START:
       surface_.SetProgressPos(0);
       return 1;
-    case WM_INSTALL_FINISH:
+    case WM_INSTALL_FINISH: {
+      std::wstring event = FormatText(log_text::kRunFinished, std::to_wstring(succeeded_).c_str());
+      if (failed_ > 0) event += FormatText(log_text::kRunFailures, std::to_wstring(failed_).c_str());
+      Log(event);
       surface_.SetProgressPos(environment_.GetPlannedBlockTotal());
+      // An unattended run's click on the finished page is posted, so the hand-off runs after
+      // this answer has let the worker go, never inside its report.
       ShowFinishedPage();
       return 1;
+    }
     case WM_INSTALL_STEP:
       surface_.StepProgress();
       return 1;
@@ -116,6 +154,8 @@ intptr_t WizardLogic::OnWorkerReport(unsigned message, const wchar_t* text, intp
     case WM_ITEM_FAIL: {
       const wchar_t* format = nullptr;
       if (!FindItemLineFormat(message, action, format)) return 0;
+      if (message == WM_ITEM_SUCCESS) ++succeeded_;
+      if (message == WM_ITEM_FAIL) ++failed_;
       AddStatusLine(FormatText(format, text));
       return 1;
     }
@@ -123,8 +163,11 @@ intptr_t WizardLogic::OnWorkerReport(unsigned message, const wchar_t* text, intp
       // Always to the list, even in single-item mode where the list stays hidden: there the
       // message box alone shows it.
       const std::wstring line = FormatText(wizard_text::kUnpackFailed, text);
+      ++failed_;
+      Log(FormatText(log_text::kStatus, line.c_str()));
       surface_.AddListLine(line);
-      surface_.ShowMessageBox(line, wizard_text::kErrorCaption);
+      // Unattended, the worker goes on at once: its line in the log stands for the box.
+      if (!Unattended()) surface_.ShowMessageBox(line, wizard_text::kErrorCaption);
       return 1;
     }
     default:

@@ -1,11 +1,15 @@
 // The wizard's decisions: the start-up check, the pages, the commands and the handling of the
 // worker's reports, run against a control surface. The dialog owns the state and the flag;
-// this object keeps references to them. Portable.
+// this object keeps references to them. Interactive by default; an unattended run (unattended.h)
+// clicks for itself through the automation, and either mode may keep a log. Portable.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "wizard/logic/run_log.h"
+#include "wizard/logic/unattended.h"
+#include "wizard/logic/wizard_automation.h"
 #include "wizard/logic/wizard_environment.h"
 #include "wizard/logic/wizard_state.h"
 #include "wizard/logic/wizard_surface.h"
@@ -14,8 +18,18 @@ class WizardLogic {
  public:
   WizardLogic(WizardState& state, bool& singleItem, WizardSurface& surface, WizardEnvironment& environment)
       : state_(state), singleItem_(singleItem), surface_(surface), environment_(environment) {}
+  // `log` may be null: no log. The automation is used only when the mode is not Interactive.
+  WizardLogic(WizardState& state, bool& singleItem, WizardSurface& surface, WizardEnvironment& environment,
+              WizardAutomation& automation, RunLog* log, RunMode mode)
+      : state_(state),
+        singleItem_(singleItem),
+        surface_(surface),
+        environment_(environment),
+        automation_(&automation),
+        log_(log),
+        mode_(mode) {}
 
-  // Picks the first page; a failed inventory ends the wizard with 2.
+  // Picks the first page; a failed inventory ends the wizard with 2 (unattended: 4).
   void CheckEnvironment();
 
   void ShowWelcomePage();
@@ -35,13 +49,26 @@ class WizardLogic {
   void OnInstallAborted();
 
  private:
+  bool Unattended() const { return mode_ != RunMode::Interactive; }
+  void Log(const std::wstring& event);
+  // Destroys the dialog with the interactive quit code, or an unattended run's own exit code.
+  void Quit(int interactiveCode);
   void ShowPage(WizardState page, const std::wstring& argument);
+  // An unattended run's click on the page it has just reached.
+  void ProceedUnattended();
   void ShowIncompletePage();
   // The status line: the tip text in single-item mode, a new line of the status list otherwise.
   void AddStatusLine(const std::wstring& line);
+  void HandOff();
 
   WizardState& state_;
   bool& singleItem_;
   WizardSurface& surface_;
   WizardEnvironment& environment_;
+  WizardAutomation* automation_ = nullptr;
+  RunLog* log_ = nullptr;
+  RunMode mode_ = RunMode::Interactive;
+  // The worker's reports of this run, for the log and an unattended run's exit code.
+  unsigned succeeded_ = 0;
+  unsigned failed_ = 0;  // entries and containers
 };

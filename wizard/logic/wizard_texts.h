@@ -35,6 +35,22 @@ constexpr const wchar_t* kRunIncomplete = L"安装未能完成。";
 
 constexpr const wchar_t* kStartupFailed = L"fail";
 
+// The command line; %s is the argument as it was written.
+constexpr const wchar_t* kUnknownSwitch = L"无法识别的命令行参数“%s”。";
+constexpr const wchar_t* kRepeatedSwitch = L"命令行参数“%s”重复出现，每个参数只能使用一次。";
+constexpr const wchar_t* kStartWithoutSilent = L"命令行参数“%s”只能与 /S 一起使用。";
+constexpr const wchar_t* kLogPathMissing = L"命令行参数“%s”缺少日志文件的路径。";
+// The help (/?) lists the switches, then the exit codes with their meanings (unattended.h).
+constexpr const wchar_t* kSwitchHelp =
+    L"可以在命令行中使用以下参数（不区分大小写，以 / 或 - 开头）：\r\n\r\n"
+    L"/S\t静默安装：不显示向导和任何提示，自动完成安装，结束时不启动 Lumidex。\r\n"
+    L"/START\t与 /S 一起使用：安装结束后启用本包的词典，启动 Lumidex 并显示词典管理器。\r\n"
+    L"/LOG[=路径]\t把运行过程写入 UTF-8 日志文件；不给路径时写入 %TEMP%\\pakorra-年月日-时分秒.log。\r\n"
+    L"/?\t显示本说明。\r\n\r\n"
+    L"静默安装的退出代码：";
+// %s is the log's path.
+constexpr const wchar_t* kLogUnwritable = L"无法写入日志文件“%s”。安装向导将继续运行，但不记录日志。";
+
 // A build setting: publishers may send users to a page of their own.
 constexpr const wchar_t* kDownloadPage = PAKORRA_DOWNLOAD_PAGE;
 

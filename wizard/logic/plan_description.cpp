@@ -1,0 +1,74 @@
+#include "wizard/logic/plan_description.h"
+
+#include <unordered_map>
+
+#include "wizard/logic/run_log_texts.h"
+
+namespace {
+
+std::wstring TwoDigits(uint32_t value) { return (value < 10 ? L"0" : L"") + std::to_wstring(value); }
+
+// The plan's date parse rewrites "." to "-" in the text of every entry with an installed namesake;
+// the others show the same form, so that one package's dates read alike.
+std::wstring EntryDateText(const std::wstring& date) {
+  if (date.empty()) return log_text::kNoDate;
+  std::wstring text = date;
+  for (wchar_t& c : text) {
+    if (c == L'.') c = L'-';
+  }
+  return text;
+}
+
+std::wstring DescribeEntry(const PackageEntry& entry, const InstalledDict* installedCopy) {
+  std::wstring line = std::wstring(log_text::kEntry) + entry.id + entry.ext + L"《" + entry.title + L"》，" +
+                      log_text::kEntryDate + EntryDateText(entry.date) + L"，";
+  switch (entry.action) {
+    case EntryAction::Install:
+      line += log_text::kInstallTo;
+      break;
+    case EntryAction::Upgrade:
+      line += log_text::kUpgrade;
+      break;
+    case EntryAction::Skip:
+      line += log_text::kSkip;
+      break;
+  }
+  line += entry.targetPath;
+  if (installedCopy != nullptr) {
+    line += std::wstring(L"（") + log_text::kInstalledDate + DescribeDictDate(installedCopy->date) + L"）";
+  }
+  return line;
+}
+
+}  // namespace
+
+std::wstring DescribeDictDate(const DictDate& date) {
+  if (date.year == 0 && date.month == 0 && date.day == 0 && date.fourth == 0) return log_text::kDateUnreadable;
+  std::wstring text = std::to_wstring(date.year) + L"-" + TwoDigits(date.month) + L"-" + TwoDigits(date.day);
+  if (date.fourth != 0) text += L"-" + std::to_wstring(date.fourth);
+  return text;
+}
+
+void DescribePlan(const std::vector<PackageFile>& files, const std::vector<InstalledDict>& installed,
+                  std::vector<std::wstring>& lines) {
+  // An upgraded or skipped entry's target is its installed copy's path (first of its name wins,
+  // as in the plan). Indexed once: a package may hold thousands of entries.
+  std::unordered_map<std::wstring, const InstalledDict*> byPath;
+  for (const InstalledDict& dict : installed) byPath.emplace(dict.path, &dict);
+
+  for (const PackageFile& file : files) {
+    std::wstring line = std::wstring(log_text::kContainer) + file.path + L"，";
+    line += file.entries ? std::to_wstring(file.entries->size()) + log_text::kContainerEntries
+                         : std::wstring(log_text::kContainerEmpty);
+    lines.push_back(line);
+    if (!file.entries) continue;
+    for (const PackageEntry& entry : *file.entries) {
+      const InstalledDict* copy = nullptr;
+      if (entry.action != EntryAction::Install) {
+        const auto found = byPath.find(entry.targetPath);
+        if (found != byPath.end()) copy = found->second;
+      }
+      lines.push_back(DescribeEntry(entry, copy));
+    }
+  }
+}

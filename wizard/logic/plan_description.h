@@ -1,0 +1,15 @@
+// The plan in the words of the run's log: one line per package container, and one per entry with
+// its date, the decision, its target and the installed copy's date where there is one. Portable.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/plan/inventory_records.h"
+
+// Appends the lines, containers and entries in the plan's own order.
+void DescribePlan(const std::vector<PackageFile>& files, const std::vector<InstalledDict>& installed,
+                  std::vector<std::wstring>& lines);
+
+// "2009-11-13", with "-4" for a fourth number; "无法读取" for the zero date of an unreadable stamp.
+std::wstring DescribeDictDate(const DictDate& date);

@@ -1,0 +1,47 @@
+// Every text of the run's log (/LOG) that the wizard composes itself; the status lines are the
+// dialog's own (wizard_texts.h) and the diagnostics the engine's. A "%s" is replaced by one
+// argument (FormatText).
+#pragma once
+
+namespace log_text {
+
+constexpr const wchar_t* kStarted = L"开始：命令行 %s";
+constexpr const wchar_t* kLogFile = L"日志文件：%s";
+constexpr const wchar_t* kBadCommandLine = L"命令行错误：%s";
+constexpr const wchar_t* kOtherWizardShown = L"另一个安装向导正在运行，已将它显示在前面。";
+constexpr const wchar_t* kOtherWizardBusy = L"另一个安装向导正在运行。";
+constexpr const wchar_t* kNoDialog = L"无法创建向导对话框。";
+constexpr const wchar_t* kDiagnostic = L"诊断：%s";
+constexpr const wchar_t* kStatus = L"状态：%s";
+
+// The start-up check.
+constexpr const wchar_t* kHostFound = L"宿主程序：已找到 %s";
+constexpr const wchar_t* kHostMissing = L"启动检查：未找到 Lumidex 2.0，或其安装不完整。";
+constexpr const wchar_t* kPlanned = L"启动检查：计划安装或升级 %s 个词典。";
+constexpr const wchar_t* kUpToDate = L"启动检查：无需安装，已安装的词典同样新或更新。";
+constexpr const wchar_t* kStartupFailed = L"启动检查失败：词典包损坏或被拒绝。";
+
+// The plan: one line per container, one per entry.
+constexpr const wchar_t* kContainer = L"词典包：";
+constexpr const wchar_t* kContainerEntries = L" 个词典";
+constexpr const wchar_t* kContainerEmpty = L"没有词典";
+constexpr const wchar_t* kEntry = L"词典：";
+constexpr const wchar_t* kEntryDate = L"日期 ";
+constexpr const wchar_t* kNoDate = L"（无）";
+constexpr const wchar_t* kInstallTo = L"安装到 ";
+constexpr const wchar_t* kUpgrade = L"升级 ";
+constexpr const wchar_t* kSkip = L"跳过 ";
+constexpr const wchar_t* kInstalledDate = L"已安装的日期 ";
+constexpr const wchar_t* kDateUnreadable = L"无法读取";
+
+// The run and its end.
+constexpr const wchar_t* kRunFinished = L"安装结束：成功 %s 个";
+constexpr const wchar_t* kRunFailures = L"，失败 %s 个";
+constexpr const wchar_t* kStartsHost = L"，启动 Lumidex";
+constexpr const wchar_t* kLeavesHost = L"，不启动 Lumidex";
+constexpr const wchar_t* kHandOff = L"交接：启用本包的词典并启动 Lumidex。";
+constexpr const wchar_t* kHandOffDone = L"交接：Lumidex 的托盘窗口已出现，已请它显示词典管理器。";
+constexpr const wchar_t* kHandOffNoTray = L"交接：未等到 Lumidex 的托盘窗口，未请它显示词典管理器。";
+constexpr const wchar_t* kResult = L"结果：退出代码 %s";
+
+}  // namespace log_text
