@@ -18,14 +18,9 @@ namespace wizardtest {
 namespace {
 
 // The system DPI of the programs started while it lives; 96 again afterwards.
-class SystemDpi {
- public:
+struct SystemDpi {
   explicit SystemDpi(DWORD dpi) { Set(dpi); }
   ~SystemDpi() { Set(96); }
-  SystemDpi(const SystemDpi&) = delete;
-  SystemDpi& operator=(const SystemDpi&) = delete;
-
- private:
   static void Set(DWORD dpi) {
     RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
   }
@@ -120,10 +115,6 @@ TEST_F(WizardDpiTest, MovedToAnotherDpiItTakesTheSuggestedPlaceAndTheTipKeepsIts
   EXPECT_TRUE(EqualRect(&window, &suggested)) << "moved and sized as the system suggests";
   EXPECT_TRUE(WaitUntil([&] { return ControlHeight(tip) == laidOut + 45; }, 5000)) << ControlHeight(tip);
   EXPECT_EQ(TipTop(run.dialog()), top);
-  AnnounceDpi(run, 96, suggested);  // and back
-  EXPECT_TRUE(WaitUntil([&] { return ControlHeight(tip) == laidOut + 30; }, 5000)) << ControlHeight(tip);
-  AnnounceDpi(run, 144, suggested);
-  EXPECT_TRUE(WaitUntil([&] { return ControlHeight(tip) == laidOut + 45; }, 5000)) << ControlHeight(tip);
 
   run.Click(IDC_BTN_MAINDLG_NEXT);  // shrinks it by what it has grown at this DPI
   EXPECT_TRUE(WaitUntil([&] { return WindowText(run.Control(IDC_BTN_MAINDLG_CLOSE)) == L"完成(&C)"; }, 30000));
