@@ -7,7 +7,8 @@
 # pakorra.exe and vintora.dll with a simulated host built the same way, run in Wine's WoW64 mode;
 # every outcome is checked. Wine 8 draws no window of a 32-bit program in that mode (its GDI
 # cannot make device contexts there), so the pictures come from the second walk, the same run
-# with the x86_64 twins, which is checked just as strictly.
+# with the x86_64 twins, which is checked just as strictly. A third walk with the twins takes the
+# same pictures at 144 DPI, the 150 % of many laptop screens.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 root=$(cd "${1:?build root}" && pwd)
@@ -29,15 +30,20 @@ if [ $headless = 0 ]; then PAKORRA_DISPLAY=$DISPLAY "$src/tools/wine/env" start 
 else "$src/tools/wine/env" start "$wine_dir"; fi
 trap '"$src/tools/wine/env" stop "$wine_dir" >/dev/null 2>&1 || true' EXIT
 run() { "$src/tools/wine/run" "$wine_dir" "$@"; }
+# The system DPI of programs started from now on (Wine's LogPixels, read at a program's start).
+set_dpi() { run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null; }
+# 96 unless the 144-DPI walk says otherwise, also after a demo that stopped during that walk.
+set_dpi 96
 drive_c=$wine_dir/prefix/drive_c
 # Without a window manager (Xvfb) nothing would draw the wizard's caption: let Wine draw it.
 [ $headless = 1 ] && run reg add 'HKCU\Software\Wine\AppDefaults\pakorra.exe\X11 Driver' /v Decorated /d N /f >/dev/null
 
 # One walk through the wizard of one build (win32 or win64) on a fresh simulated host, then what
 # happened, read from the host's files. A picture folder of "-" takes no pictures.
-walk() { # build, picture folder
+walk() { # build, picture folder[, name of the walk's driver log]
 bin=$root/$1/bin
 pictures=$2
+log=$out/driver-${3:-$1}.log
 # The simulated host, as its setup leaves it.
 host_win='C:\Program Files\Lumidex 2.0'
 host=$drive_c/Program\ Files/Lumidex\ 2.0
@@ -96,7 +102,7 @@ if [ $headless = 1 ]; then
   echo "== no display of yours: the demo clicks through the wizard on Xvfb"
   set +e
   # The driver is a tool of the demo, not a deliverable: the x86_64 one drives either wizard.
-  run "$root/win64/bin/wizard_driver.exe" "$wizard_win\\pakorra.exe" "$pictures" | tr -d '\r' | tee "$out/driver-$1.log"
+  run "$root/win64/bin/wizard_driver.exe" "$wizard_win\\pakorra.exe" "$pictures" | tr -d '\r' | tee "$log"
   driver=${PIPESTATUS[0]}
   set -e
   [ "$driver" = 0 ] || fail "the wizard run did not complete as a user expects (see above)"
@@ -158,6 +164,16 @@ if [ $headless = 1 ]; then
   "$src/tools/wine/env" stop "$wine_dir" >/dev/null 2>&1
   "$src/tools/wine/env" start "$wine_dir"
   walk win64 "Z:${out//\//\\}\\pictures"
+  echo
+  "$src/tools/wine/env" stop "$wine_dir" >/dev/null 2>&1
+  "$src/tools/wine/env" start "$wine_dir"
+  echo "== once more at 144 DPI (150 %), for its pictures"
+  set_dpi 144
+  mkdir -p "$out/pictures/144dpi"
+  walk win64 "Z:${out//\//\\}\\pictures\\144dpi" win64-144dpi
+  set_dpi 96
+  for bmp in "$out"/pictures/144dpi/*.bmp; do mv "$bmp" "$out/pictures/144dpi-${bmp##*/}"; done
+  rmdir "$out/pictures/144dpi"
 else
   # On a display of yours the wizard must be seen to be clicked: the twin, which Wine draws.
   walk win64 -

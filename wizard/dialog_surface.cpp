@@ -2,9 +2,11 @@
 
 #include <commctrl.h>
 
+#include "wizard/window_dpi.h"
+
 namespace {
 
-constexpr int kTipGrowth = 30;  // pixels, not dialog units: the progress bar's place
+constexpr int kTipGrowth = 30;  // pixels at 96 DPI, not dialog units: the progress bar's place
 
 // The progress messages take signed 32-bit values; a larger total stays full at its end.
 int ProgressValue(uint32_t value) { return value > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(value); }
@@ -45,13 +47,33 @@ bool DialogSurface::IsTicked(WizardControl control) {
 }
 
 void DialogSurface::ResizeTipInfo(bool grow) {
+  if (tipDpi_ == 0) tipDpi_ = GetWindowDpi(dialog_);
+  const int step = ScaleForDpi(kTipGrowth, tipDpi_);
+  if (!MoveTipBottom(grow ? step : -step)) return;
+  tipSteps_ += grow ? 1 : -1;
+  tipGrowth_ += grow ? step : -step;
+}
+
+void DialogSurface::ReleaseTipGrowth() {
+  if (tipGrowth_ != 0 && MoveTipBottom(-tipGrowth_)) tipGrowth_ = 0;
+}
+
+void DialogSurface::RestoreTipGrowth(UINT dpi) {
+  // Also right when called twice, or after a second change: it sets the growth, never adds to it.
+  tipDpi_ = dpi;
+  const int growth = tipSteps_ * ScaleForDpi(kTipGrowth, dpi);
+  if (MoveTipBottom(growth - tipGrowth_)) tipGrowth_ = growth;
+}
+
+bool DialogSurface::MoveTipBottom(int pixels) {
   RECT rect;
-  if (!GetWindowRect(tipInfo_, &rect)) return;
-  rect.bottom += grow ? kTipGrowth : -kTipGrowth;
+  if (!GetWindowRect(tipInfo_, &rect)) return false;
+  rect.bottom += pixels;
   POINT topLeft = {rect.left, rect.top};
   POINT bottomRight = {rect.right, rect.bottom};
   if (ScreenToClient(dialog_, &topLeft)) ScreenToClient(dialog_, &bottomRight);
-  MoveWindow(tipInfo_, topLeft.x, topLeft.y, bottomRight.x - topLeft.x, bottomRight.y - topLeft.y, TRUE);
+  return MoveWindow(tipInfo_, topLeft.x, topLeft.y, bottomRight.x - topLeft.x, bottomRight.y - topLeft.y, TRUE) !=
+         FALSE;
 }
 
 void DialogSurface::AddListLine(const std::wstring& text) {

@@ -26,6 +26,7 @@ class DialogSurface final : public WizardSurface {
   void Enable(WizardControl control, bool enable) override;
   void Tick(WizardControl control) override;
   bool IsTicked(WizardControl control) override;
+  // Grows or shrinks the tip text by 30 pixels at 96 DPI, scaled to the dialog's DPI.
   void ResizeTipInfo(bool grow) override;
   void AddListLine(const std::wstring& text) override;
   void RevealLastListLine() override;
@@ -37,8 +38,15 @@ class DialogSurface final : public WizardSurface {
   void HideDialog() override;
   void Quit(int code) override;
 
+  // Around a change of the dialog's DPI: the tip's growth is taken off before the controls are
+  // laid out for the new DPI, and put back afterwards at that DPI's size, so that the growth is
+  // always what a shrink at the current DPI takes off again.
+  void ReleaseTipGrowth();
+  void RestoreTipGrowth(UINT dpi);
+
  private:
   HWND Handle(WizardControl control) const;
+  bool MoveTipBottom(int pixels);
 
   const HWND& dialog_;
   const HWND& tipInfo_;
@@ -48,4 +56,8 @@ class DialogSurface final : public WizardSurface {
   const HWND& next_;
   const HWND& download_;
   const HWND& close_;
+
+  UINT tipDpi_ = 0;    // the DPI the tip's growth is sized for; 0 until it first grows or shrinks
+  int tipSteps_ = 0;   // grows less shrinks
+  int tipGrowth_ = 0;  // pixels the tip is now taller than laid out
 };

@@ -61,6 +61,25 @@ LRESULT CMainDlg::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
   return result;
 }
 
+LRESULT CMainDlg::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+  // Moved to a monitor of another DPI. Under per-monitor v2 the dialog manager then lays out
+  // every control and sets their fonts for the new DPI, in its default processing after this
+  // handler; the tip's growth is not part of that layout, so it is taken off first and put back
+  // at the new DPI's size once the layout is done.
+  m_surface.ReleaseTipGrowth();
+  const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+  SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  PostMessageW(m_hWnd, WM_DPI_LAYOUT_DONE, HIWORD(wParam), 0);
+  handled = FALSE;
+  return 0;
+}
+
+LRESULT CMainDlg::OnDpiLayoutDone(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  m_surface.RestoreTipGrowth(static_cast<UINT>(wParam));
+  return 0;
+}
+
 void CMainDlg::CenterOnWorkArea() {
   RECT work;
   RECT window;

@@ -29,6 +29,10 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
  public:
   enum { IDD = IDD_MAINDLG };
 
+  // Posted by the dialog to itself on WM_DPICHANGED, so that it arrives after the dialog
+  // manager has laid the controls out for the new DPI. wParam the new DPI, lParam 0; no answer.
+  static constexpr UINT WM_DPI_LAYOUT_DONE = WM_APP + 1;
+
   // `log` may be null: no log. It must outlive the dialog.
   CMainDlg(RunMode mode, RunLog* log) : m_mode(mode), m_log(log) {}
   CMainDlg(const CMainDlg&) = delete;
@@ -41,6 +45,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
     MESSAGE_RANGE_HANDLER(WM_INSTALL_START, WM_UNPACK_FAIL, OnWorkerReport)
     MESSAGE_HANDLER(WM_INSTALL_ABORTED, OnInstallAborted)
     MESSAGE_HANDLER(WM_COMMAND, OnCommand)
+    MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
+    MESSAGE_HANDLER(WM_DPI_LAYOUT_DONE, OnDpiLayoutDone)
   END_MSG_MAP()
   // clang-format on
 
@@ -57,6 +63,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   LRESULT OnWorkerReport(UINT message, WPARAM wParam, LPARAM lParam, BOOL&);
   LRESULT OnInstallAborted(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled);
+  LRESULT OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnDpiLayoutDone(UINT, WPARAM wParam, LPARAM, BOOL&);
 
   void CenterOnWorkArea();
   void SetIcons();
