@@ -11,12 +11,13 @@
 #include <tuple>
 #include <vector>
 
-#include "tests/support/win_test_support.h"
+#include "tests/support/files.h"
+#include "tests/support/window_picture.h"
 #include "wizard/res/resource.h"
 
 namespace {
 
-std::wstring WizardExe() { return testsupport::ExeDir() + L"pakorra.exe"; }
+std::wstring WizardExe() { return testsupport::BuiltFile(L"pakorra.exe"); }
 
 class WizardImage : public ::testing::Test {
  protected:
