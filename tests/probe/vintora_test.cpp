@@ -145,60 +145,32 @@ TEST_F(ProbeTest, StringToDateRewritesTheCallersTextInPlace) {
   EXPECT_EQ(out, kUntouched);
 }
 
-TEST_F(ProbeTest, StringToDateVectors) {
+// The parse is the portable code the native tests walk through; what the library adds is the
+// Windows C library's number conversion (its long is 32 bits), so only that is checked here.
+TEST_F(ProbeTest, StringToDateTakesNumbersAsTheWindowsCLibraryConvertsThem) {
   struct Case {
     const wchar_t* text;
-    bool ok;
     DictDate date;
   };
   const Case cases[] = {
-      {L"1-2-3", true, {1, 2, 3, 0}},
-      {L"2009-11-13-2", true, {2009, 11, 13, 2}},
-      {L"2009-11-13-0", true, {2009, 11, 13, 0}},
-      {L"2009-11-13 10:30", true, {2009, 11, 13, 0}},
-      {L"2009-11-13-", true, {2009, 11, 13, 0}},
-      {L"2009-11-13abc", true, {2009, 11, 13, 0}},
-      {L"2009-13-45", true, {2009, 13, 45, 0}},
-      {L" 2009-\t11-+13", true, {2009, 11, 13, 0}},
-      // The Windows C library's own conversion, limited to the signed 32-bit range.
-      {L"4294967296-1-1", true, {0x7FFFFFFFu, 1, 1, 0}},
-      {L"-2147483649-1-1", true, {0x80000000u, 1, 1, 0}},
-      {L"-1-2147483648-1-99999999999", true, {0xFFFFFFFFu, 0x7FFFFFFFu, 1, 0x7FFFFFFFu}},
-      {L"2009-11", false, {}},
-      {L"20091113", false, {}},
-      {L"1-2", false, {}},
-      {L"x-1-2", false, {}},
-      {L"12", false, {}},
-      {L"", false, {}},
+      {L"4294967296-1-1", {0x7FFFFFFFu, 1, 1, 0}},
+      {L"-2147483649-1-1", {0x80000000u, 1, 1, 0}},
+      {L" 2009-\t11-+13-99999999999", {2009, 11, 13, 0x7FFFFFFFu}},
   };
   for (const Case& c : cases) {
     std::wstring buffer = c.text;
     DictDate out = kUntouched;
-    EXPECT_EQ(probe.string_to_date(buffer.data(), &out), c.ok) << Narrow(c.text);
-    EXPECT_EQ(out, c.ok ? c.date : kUntouched) << Narrow(c.text);
+    EXPECT_TRUE(probe.string_to_date(buffer.data(), &out)) << Narrow(c.text);
+    EXPECT_EQ(out, c.date) << Narrow(c.text);
   }
-  DictDate out = kUntouched;
-  EXPECT_FALSE(probe.string_to_date(nullptr, &out));
-  EXPECT_EQ(out, kUntouched);
 }
 
-TEST_F(ProbeTest, CompareDateIsUnsignedFieldByField) {
-  const DictDate a = {2009, 11, 13, 5};
-  const DictDate lowerFourth = {2009, 11, 13, 4};
-  const DictDate newYear = {2010, 1, 1, 0};
-  const DictDate lastDay = {2009, 12, 31, 9};
-  EXPECT_EQ(probe.compare_date(&a, &a), 0);
-  EXPECT_EQ(probe.compare_date(&lowerFourth, &a), -1);
-  EXPECT_EQ(probe.compare_date(&a, &lowerFourth), 1);
-  EXPECT_EQ(probe.compare_date(&newYear, &lastDay), 1);
-  EXPECT_EQ(probe.compare_date(&lastDay, &newYear), -1);
-
-  wchar_t minusOne[] = L"-1-1-1";
-  DictDate negative = {};
-  ASSERT_TRUE(probe.string_to_date(minusOne, &negative));
-  const DictDate big = {0x7FFFFFFFu, 12, 31, 0};
-  EXPECT_EQ(probe.compare_date(&negative, &big), 1);
-  EXPECT_EQ(probe.compare_date(&big, &negative), -1);
+TEST_F(ProbeTest, CompareDateAnswersForItsFirstArgument) {
+  const DictDate older = {2009, 11, 13, 4};
+  const DictDate newer = {2009, 11, 13, 5};
+  EXPECT_EQ(probe.compare_date(&newer, &older), 1);
+  EXPECT_EQ(probe.compare_date(&older, &newer), -1);
+  EXPECT_EQ(probe.compare_date(&older, &older), 0);
 }
 
 // --- init_dbcore ------------------------------------------------------------------------------
