@@ -30,8 +30,6 @@ else "$src/tools/wine/env" start "$wine_dir"; fi
 trap '"$src/tools/wine/env" stop "$wine_dir" >/dev/null 2>&1 || true' EXIT
 run() { "$src/tools/wine/run" "$wine_dir" "$@"; }
 drive_c=$wine_dir/prefix/drive_c
-# Without a window manager (Xvfb) nothing would draw the wizard's caption: let Wine draw it.
-[ $headless = 1 ] && run reg add 'HKCU\Software\Wine\AppDefaults\pakorra.exe\X11 Driver' /v Decorated /d N /f >/dev/null
 
 # One walk through the wizard of one build (win32 or win64) on a fresh simulated host, then what
 # happened, read from the host's files. A picture folder of "-" takes no pictures.
@@ -158,9 +156,5 @@ else
   # On a display of yours the wizard must be seen to be clicked: the twin, which Wine draws.
   walk win64 -
 fi
-for bmp in "$out"/pictures/*.bmp; do
-  [ -f "$bmp" ] || continue
-  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-done
 echo "== pictures of each page: $(ls "$out"/pictures/*.png 2>/dev/null | tr '\n' ' ')"
 echo "== demo complete"
