@@ -2,7 +2,8 @@
 #
 # pakorra_native_test(NAME SOURCES... LIBS ...)  a GoogleTest executable of portable logic (label native)
 # pakorra_wine_test(NAME SOURCES... LIBS ... [DEPENDS targets...] [FIXTURES names...] [LABELS ...] [TIMEOUT s])
-#     a GoogleTest executable run under Wine (labels wine, the architecture and any given)
+#     a GoogleTest executable run under Wine (labels wine, the architecture and any given), with the
+#     test kit (tests/support) and what every such program needs before its first test
 #
 # Both Windows builds run their tests under Wine, each in a prefix of its own (an i686 program in
 # Wine's WoW64 mode). Their tests are named after the architecture ("i686:vintora_test"), so one
@@ -72,7 +73,7 @@ function(pakorra_wine_test name)
     return()
   endif()
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} testkit_gtest GTest::gtest_main)
   if(T_DEPENDS)
     add_dependencies(${name} ${T_DEPENDS})
   endif()

@@ -35,8 +35,6 @@ set_dpi() { run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /
 # 96 unless the 144-DPI walk says otherwise, also after a demo that stopped during that walk.
 set_dpi 96
 drive_c=$wine_dir/prefix/drive_c
-# Without a window manager (Xvfb) nothing would draw the wizard's caption: let Wine draw it.
-[ $headless = 1 ] && run reg add 'HKCU\Software\Wine\AppDefaults\pakorra.exe\X11 Driver' /v Decorated /d N /f >/dev/null
 
 # One walk through the wizard of one build (win32 or win64) on a fresh simulated host, then what
 # happened, read from the host's files. A picture folder of "-" takes no pictures.
@@ -178,9 +176,5 @@ else
   # On a display of yours the wizard must be seen to be clicked: the twin, which Wine draws.
   walk win64 -
 fi
-for bmp in "$out"/pictures/*.bmp; do
-  [ -f "$bmp" ] || continue
-  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-done
 echo "== pictures of each page: $(ls "$out"/pictures/*.png 2>/dev/null | tr '\n' ' ')"
 echo "== demo complete"

@@ -23,6 +23,8 @@
 #include "engine/format/package_format.h"
 #include "engine/install_engine.h"
 #include "engine/plan/install_messages.h"
+#include "tests/support/child_process.h"
+#include "tests/support/install_reports.h"
 #include "wizard/install_worker.h"
 
 namespace {
@@ -72,45 +74,18 @@ bool WriteContainer(const std::wstring& path, uint32_t size) {
   return ok;
 }
 
-// The dialog's stand-in on the main thread: answers every message of the run with 1.
-class AnswerWindow {
- public:
-  AnswerWindow() {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"PakorraBenchDialog";
-    RegisterClassW(&wc);
-    hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                            wc.hInstance, nullptr);
-  }
-  ~AnswerWindow() { DestroyWindow(hwnd_); }
-  HWND hwnd() const { return hwnd_; }
-  static unsigned steps;
+using testsupport::ProtocolWindow;
+using testsupport::RunPumping;
 
- private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INSTALL_STEP) ++steps;
-    if (message >= WM_INSTALL_START && message <= WM_UNPACK_FAIL) return 1;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+// The dialog's stand-in on this thread answers every message of the run with 1; a log of the
+// run's 32,768 steps would weigh on the peak memory measured.
+struct AnswerWindow : ProtocolWindow {
+  AnswerWindow() { keepLog = false; }
+  unsigned Steps() const {
+    const auto it = received.find(WM_INSTALL_STEP);
+    return it == received.end() ? 0 : it->second;
   }
-  HWND hwnd_ = nullptr;
 };
-unsigned AnswerWindow::steps = 0;
-
-// Runs the thread to its end while this thread handles the messages it sends; returns its exit code.
-DWORD RunPumping(LPTHREAD_START_ROUTINE routine, void* param) {
-  HANDLE thread = CreateThread(nullptr, 0, routine, param, 0, nullptr);
-  if (thread == nullptr) return 0xFFFFFFFFu;
-  MSG msg;
-  while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-  }
-  DWORD code = 0;
-  GetExitCodeThread(thread, &code);
-  CloseHandle(thread);
-  return code;
-}
 
 // One install of the container's single entry through InstallThreadProc. True when it finished.
 bool InstallOnce(const AnswerWindow& window, const std::wstring& container, uint32_t size, const std::wstring& target) {
@@ -129,7 +104,7 @@ bool InstallOnce(const AnswerWindow& window, const std::wstring& container, uint
   file.entries.emplace(1, entry);
   engine.packageFiles.push_back(file);
   InstallThreadParam param{window.hwnd(), &engine};
-  return RunPumping(InstallThreadProc, &param) == 0;
+  return RunPumping(InstallThreadProc, &param, INFINITE) == 0;
 }
 
 struct FloorJob {
@@ -167,32 +142,11 @@ int PeakMode(const wchar_t* container, const wchar_t* sizeText, const wchar_t* t
 unsigned long long PeakInFreshProcess(const std::wstring& container, uint32_t size, const std::wstring& target) {
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(self) + L"\" --peak \"" + container + L"\" " + std::to_wstring(size) +
-                         L" \"" + target + L"\"";
-  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return 0;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION process = {};
-  const BOOL started =
-      CreateProcessW(self, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-  CloseHandle(writeEnd);
-  std::string output;
-  if (started) {
-    char buffer[256];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got > 0) output.append(buffer, got);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-  }
-  CloseHandle(readEnd);
-  return std::strtoull(output.c_str(), nullptr, 10);
+  testsupport::ChildOptions options;
+  options.captureOutput = true;
+  const testsupport::ChildRun run =
+      testsupport::RunToEnd(self, {L"--peak", container, std::to_wstring(size), target}, options, INFINITE);
+  return run.finished && run.exitCode == 0 ? std::strtoull(run.out.c_str(), nullptr, 10) : 0;
 }
 
 }  // namespace
@@ -217,19 +171,19 @@ int wmain(int argc, wchar_t** argv) {
   unsigned installSteps = 0;
   bool ok = true;
   for (int round = 0; round < kRounds && ok; ++round) {
-    AnswerWindow::steps = 0;
+    unsigned before = window.Steps();
     double start = Now();
     ok = InstallOnce(window, big, bigSize, target);
     installs.push_back(Now() - start);
-    installSteps = AnswerWindow::steps;
+    installSteps = window.Steps() - before;
 
-    AnswerWindow::steps = 0;
+    before = window.Steps();
     FloorJob job{window.hwnd(), installSteps, big, copy, false};
     DeleteFileW(copy.c_str());
     start = Now();
-    RunPumping(FloorThread, &job);
+    RunPumping(FloorThread, &job, INFINITE);
     floors.push_back(Now() - start);
-    ok = ok && job.copied && AnswerWindow::steps == installSteps;
+    ok = ok && job.copied && window.Steps() - before == installSteps;
     ratios.push_back(installs.back() / floors.back());
     std::printf("round %d: install %.3f s, floor %.3f s, ratio %.3f\n", round + 1, installs.back(), floors.back(),
                 ratios.back());

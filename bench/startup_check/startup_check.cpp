@@ -15,12 +15,12 @@
 #include "engine/probe_binding.h"
 #include "engine/testing_seams.h"
 #include "tests/support/container_bytes.h"
-#include "tests/support/win_test_support.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/files.h"
 
 namespace {
 
 using testsupport::ContainerItem;
-using testsupport::U16;
 
 double Now() {
   LARGE_INTEGER counter, frequency;
@@ -62,15 +62,12 @@ struct Figures {
 // the entries have an installed namesake (dates then decide), half are new.
 Figures Measure(int containers, int installed) {
   testsupport::ScratchDir wizard(L"bench_wiz");
-  testsupport::ScratchDir host(L"bench_host");
-  const std::wstring dataDir = host / L"plugin\\localquery\\dictdata";
-  testsupport::MakeDirs(dataDir);
-  testsupport::WriteFileBytes(host / L"Lumidex.exe", "MZ");
-  CopyFileW((testsupport::ExeDir() + L"simhost\\LXDBCoreplus.dll").c_str(), (host / L"LXDBCoreplus.dll").c_str(),
-            FALSE);
+  testsupport::HostSetup setup;
+  setup.programs = false;
+  testsupport::FakeHost host(setup);
+  const std::wstring dataDir = host.DataDir();
   for (int i = 0; i < installed; ++i) {
-    testsupport::WriteFileBytes(dataDir + L"\\d" + std::to_wstring(i) + L".dic",
-                                "name=bench\n<date_time>2010.1." + std::to_string(1 + i % 28) + "</date_time>\n");
+    host.AddInstalledDict(L"d" + std::to_wstring(i) + L".dic", "2010.1." + std::to_string(1 + i % 28));
   }
   int serial = 0;
   for (int c = 0; c < containers; ++c) {
@@ -78,11 +75,10 @@ Figures Measure(int containers, int installed) {
     for (int e = 0; e < 50; ++e, ++serial) {
       const bool namesake = serial % 2 == 0;
       const std::wstring id = namesake ? L"d" + std::to_wstring(serial % installed) : L"n" + std::to_wstring(serial);
-      items.push_back(ContainerItem{U16(id), U16(L"2010.1.15"), U16(L".dic"), U16(L"词典"), "data"});
+      items.push_back(testsupport::PackageItem(id, L"词典", "data", L"2010.1.15"));
     }
     testsupport::WriteFileBytes(wizard / (L"p" + std::to_wstring(c) + L".dir"), testsupport::ContainerBytes(items));
   }
-  testsupport::HostRegistry reg(host.path().c_str(), L"Lumidex.exe");
   SetModuleDirForTesting(wizard.path() + L"\\");
 
   Figures f{};

@@ -2,6 +2,7 @@
 // UTF-8 here whatever the platform; the scratch folder's own name is not ASCII.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ class Scratch {
 
  private:
   std::string m_path;
+  std::shared_ptr<void> m_dir;  // under Windows, the test kit's scratch folder that owns it
 };
 
 bool WriteBytes(const std::string& path, const std::string& bytes);

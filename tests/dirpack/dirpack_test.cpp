@@ -11,6 +11,7 @@
 #include "pakorra_version.h"
 #include "tests/dirpack/dirpack_harness.h"
 #include "tests/support/container_bytes.h"
+#include "tests/support/data_patterns.h"
 
 namespace {
 
@@ -24,20 +25,13 @@ using dirpacktest::WriteBytes;
 using testsupport::ContainerBytes;
 using testsupport::ContainerItem;
 using testsupport::ContainerLayout;
-
-std::string Pattern(size_t size, unsigned seed) {
-  std::string data(size, '\0');
-  for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>((i * 151 + seed * 29 + (i >> 9)) & 0xFF);
-  return data;
-}
-
-void PutU32At(std::string& bytes, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
-}
+using testsupport::Pattern;
+using testsupport::PutU32At;
+using testsupport::TableEntryAt;
 
 // The bytes of one UTF-16 unit of a text field inside table entry `entry`.
 void PutUnitAt(std::string& bytes, size_t entry, size_t fieldOffset, size_t unit, char16_t value) {
-  const size_t at = 32 + entry * 184 + fieldOffset + 2 * unit;
+  const size_t at = TableEntryAt(entry) + fieldOffset + 2 * unit;
   bytes[at] = static_cast<char>(value & 0xFF);
   bytes[at + 1] = static_cast<char>(value >> 8);
 }
@@ -68,7 +62,7 @@ TEST_F(DirpackOnValidContainers, ListShowsEveryEntryWithItsTexts) {
   const RunResult run = RunDirpack({"list", package});
   ASSERT_EQ(run.status, 0) << Describe(run);
   EXPECT_NE(run.out.find("3 entries"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("data area at 584"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("data area at " + std::to_string(testsupport::DataAreaAt(3))), std::string::npos) << run.out;
   for (const char* text :
        {"xinci8", "mingju5", ".dip", "2024.05.01", "新编英汉双解学习词典", "明镜当代", "5000", "7048"}) {
     EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
@@ -106,9 +100,9 @@ TEST(DirpackOnValid, EmptyTableAndDataInAnyOrderAreValid) {
 
   // Second entry's data first; the table says so through the offsets.
   std::string bytes = ContainerBytes({{u"a", u"d", u".dic", u"t", Pattern(300, 3)}, {u"b", u"d", u".dic", u"t", "xy"}});
-  PutU32At(bytes, 32, 2);
-  PutU32At(bytes, 32 + 184, 0);
-  bytes.replace(400, 302, "xy" + Pattern(300, 3));
+  PutU32At(bytes, TableEntryAt(0), 2);
+  PutU32At(bytes, TableEntryAt(1), 0);
+  bytes.replace(testsupport::DataAreaAt(2), 302, "xy" + Pattern(300, 3));
   ASSERT_TRUE(WriteBytes(scratch / "order.dir", bytes));
   run = RunDirpack({"verify", scratch / "order.dir"});
   EXPECT_EQ(run.status, 0) << Describe(run);
@@ -164,18 +158,20 @@ const Damage kDamages[] = {
     {"entry size 183", [] { return WithHeaderWord(20, 183); }, false, "183 bytes"},
     {"entry count 0xFFFFFFFF", [] { return WithHeaderWord(24, 0xFFFFFFFF); }, false, "4294967295 entries"},
     {"count wrapping 32 bits", [] { return WithHeaderWord(24, 23342215); }, false, "23342215 entries"},
-    {"truncated table", [] { return Valid().substr(0, 32 + 2 * 184 + 100); }, false, "needs 584 bytes"},
+    {"truncated table", [] { return Valid().substr(0, TableEntryAt(2) + 100); }, false, "needs 584 bytes"},
     {"range past the end", [] { return Valid().substr(0, Valid().size() - 1); }, true, "beyond the file"},
-    {"size past the end", [] { return WithHeaderWord(32 + 184 + 4, 0x7FFFFFFF); }, true, "beyond the file"},
+    {"size past the end", [] { return WithHeaderWord(TableEntryAt(1) + testsupport::kEntrySizeField, 0x7FFFFFFF); },
+     true, "beyond the file"},
     {"data offset overflowing 32 bits", [] { return WithHeaderWord(28, 0xFFFFFF00); }, true, "beyond the file"},
     {"offset overflowing 32 bits",
      [] {
        std::string bytes = Valid();
-       PutU32At(bytes, 32 + 184, 0xFFFFFFF0);
+       PutU32At(bytes, TableEntryAt(1), 0xFFFFFFF0);
        return bytes;
      },
      true, "beyond the file"},
-    {"data area over the table", [] { return WithHeaderWord(28, 32); }, true, "inside the header and table"},
+    {"data area over the table", [] { return WithHeaderWord(28, kPackageHeaderBytes); }, true,
+     "inside the header and table"},
     {"id climbing out", [] { return WithId(u"..\\evil"); }, true, "not a plain file name"},
     {"id with a slash", [] { return WithId(u"sub/evil"); }, true, "not a plain file name"},
     {"id with a drive", [] { return WithId(u"C:evil"); }, true, "not a plain file name"},
@@ -192,7 +188,7 @@ const Damage kDamages[] = {
     {"id field without its NUL",
      [] {
        std::string bytes = Valid();
-       for (size_t unit = 0; unit < 32; ++unit) PutUnitAt(bytes, 0, 8, unit, u'x');
+       for (size_t unit = 0; unit < kEntryIdUnits; ++unit) PutUnitAt(bytes, 0, testsupport::kEntryIdField, unit, u'x');
        return bytes;
      },
      true, "id field has no ending NUL"},

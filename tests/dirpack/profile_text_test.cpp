@@ -17,7 +17,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "tests/support/win_test_support.h"
+#include "tests/support/files.h"
 #endif
 
 namespace {

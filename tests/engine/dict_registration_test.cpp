@@ -10,8 +10,10 @@
 
 #include "engine/host_paths.h"
 #include "engine/testing_seams.h"
-#include "tests/support/win_test_support.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/files.h"
 
+using testsupport::FakeHost;
 using testsupport::HostRegistry;
 using testsupport::ScratchDir;
 
@@ -58,15 +60,12 @@ PackageEntry Entry(const std::wstring& id) {
 // description file and images; GetModuleDir answers the latter.
 class Registration : public ::testing::Test {
  protected:
-  ScratchDir host{L"reghost"};
+  FakeHost host;
   ScratchDir package{L"regpkg"};
-  HostRegistry registry{host.path().c_str(), L"Lumidex.exe"};
-  std::wstring hostConfig = host / L"plugin\\localquery\\localquerydictcfg.ini";
+  std::wstring hostConfig = host.ConfigPath();
   std::wstring packageConfig = package / L"dictconfig.ini";
 
   void SetUp() override {
-    ASSERT_TRUE(testsupport::MakeDirs(host / L"plugin\\localquery"));
-    ASSERT_TRUE(testsupport::MakeDirs(host / L"plugin\\image"));
     ASSERT_TRUE(testsupport::MakeDirs(package / L"dict_image"));
     SetModuleDirForTesting(package.path() + L"\\");
   }
@@ -213,31 +212,31 @@ using Image = Registration;
 
 TEST_F(Image, CopiedOverTheHostsImage) {
   ASSERT_TRUE(testsupport::WriteFileBytes(package / L"dict_image\\newsdict.bmp", "BM new image"));
-  ASSERT_TRUE(testsupport::WriteFileBytes(host / L"plugin\\image\\newsdict.bmp", "BM old image, longer"));
+  ASSERT_TRUE(testsupport::WriteFileBytes(host.ImageDir() + L"\\newsdict.bmp", "BM old image, longer"));
   EXPECT_TRUE(CopyDictImage(L"newsdict"));
   std::string bytes;
-  ASSERT_TRUE(testsupport::ReadFileBytes(host / L"plugin\\image\\newsdict.bmp", bytes));
+  ASSERT_TRUE(testsupport::ReadFileBytes(host.ImageDir() + L"\\newsdict.bmp", bytes));
   EXPECT_EQ(bytes, "BM new image");
 }
 
 TEST_F(Image, MissingImageFailsAndLeavesTheHostsCopy) {
-  ASSERT_TRUE(testsupport::WriteFileBytes(host / L"plugin\\image\\newsdict.bmp", "BM old"));
+  ASSERT_TRUE(testsupport::WriteFileBytes(host.ImageDir() + L"\\newsdict.bmp", "BM old"));
   EXPECT_FALSE(CopyDictImage(L"newsdict"));
   std::string bytes;
-  ASSERT_TRUE(testsupport::ReadFileBytes(host / L"plugin\\image\\newsdict.bmp", bytes));
+  ASSERT_TRUE(testsupport::ReadFileBytes(host.ImageDir() + L"\\newsdict.bmp", bytes));
   EXPECT_EQ(bytes, "BM old");
 }
 
 TEST_F(Image, NoIdOrNoHostFails) {
   ASSERT_TRUE(testsupport::WriteFileBytes(package / L"dict_image\\.bmp", "BM"));
   EXPECT_FALSE(CopyDictImage(L""));
-  EXPECT_FALSE(testsupport::FileExists(host / L"plugin\\image\\.bmp"));
+  EXPECT_FALSE(testsupport::FileExists(host.ImageDir() + L"\\.bmp"));
 
   ASSERT_TRUE(testsupport::WriteFileBytes(package / L"dict_image\\newsdict.bmp", "BM"));
   HostRegistry::Remove();
   ResetHostPathCachesForTesting();
   EXPECT_FALSE(CopyDictImage(L"newsdict"));
-  EXPECT_FALSE(testsupport::FileExists(host / L"plugin\\image\\newsdict.bmp"));
+  EXPECT_FALSE(testsupport::FileExists(host.ImageDir() + L"\\newsdict.bmp"));
 }
 
 }  // namespace

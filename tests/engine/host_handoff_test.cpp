@@ -10,22 +10,19 @@
 
 #include "engine/host_paths.h"
 #include "engine/install_engine.h"
-#include "engine/poll_policy.h"
 #include "engine/testing_seams.h"
-#include "tests/engine/sim_host_processes.h"
-#include "tests/support/win_test_support.h"
+#include "tests/support/child_process.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/files.h"
+#include "tests/support/poll_pause.h"
+#include "tests/support/processes.h"
 
-using simhost::ChildProcess;
-using simhost::SimulatedHost;
-using simhost::StartService;
+using testsupport::ChildProcess;
+using testsupport::FakeHost;
+using testsupport::StartService;
 
 namespace {
 
-[[maybe_unused]] const ::testing::Environment* const kDesktopFirst =
-    ::testing::AddGlobalTestEnvironment(new simhost::DesktopFirstEnvironment);
-
-constexpr unsigned kRealPauseMs = 500;
-constexpr unsigned kShortPauseMs = 20;
 constexpr DWORD kLogTimeoutMs = 15000;
 constexpr const wchar_t* kHostExeName = L"TestHost.exe";
 constexpr const char* kManagerShown = "dict manager shown";
@@ -69,22 +66,27 @@ InstallEngine EngineWithPackage() {
 
 const std::vector<std::wstring> kPackagedIds = {L"newsdict", L"lawdict", L"olddict", L"medicdict"};
 
+// The host program under a name of its own: only what the key names is started.
+testsupport::HostSetup HostNamed(const wchar_t* exeName) {
+  testsupport::HostSetup setup;
+  setup.exeName = exeName;
+  return setup;
+}
+
 class HandOff : public ::testing::Test {
  protected:
-  SimulatedHost host{kHostExeName};
+  FakeHost host{HostNamed(kHostExeName)};
 
   void SetUp() override {
-    SetPollPauseForTesting(kRealPauseMs);
     // Sections as the installation run left them, one switched off by its package.
     testsupport::WriteFileBytes(host.ConfigPath(),
                                 "[newsdict]\r\nid=newsdict\r\nenable=0\r\n[lawdict]\r\nid=lawdict\r\n"
                                 "[foreign]\r\nid=foreign\r\nenable=0\r\n");
   }
-  void TearDown() override { SetPollPauseForTesting(kRealPauseMs); }
 
-  std::string HostLog() const { return simhost::ReadLog(host.HostLogPath()); }
+  std::string HostLog() const { return testsupport::ReadLog(host.HostLogPath()); }
   bool HostStarted(DWORD timeoutMs = kLogTimeoutMs) const {
-    return simhost::WaitForLog(host.HostLogPath(), "started", timeoutMs);
+    return testsupport::WaitForLog(host.HostLogPath(), "started", timeoutMs);
   }
   void ExpectEveryPackagedIdEnabled() const {
     for (const std::wstring& id : kPackagedIds) {
@@ -101,7 +103,7 @@ using EnableAll = HandOff;
 TEST_F(Launch, StartsTheHostThroughTheShell) {
   EXPECT_TRUE(LaunchHost());
   EXPECT_TRUE(HostStarted());
-  EXPECT_EQ(simhost::CountProcesses(kHostExeName), 1);
+  EXPECT_EQ(testsupport::CountProcesses(kHostExeName), 1);
 }
 
 TEST_F(Launch, MissingExecutableIsNotStarted) {
@@ -114,36 +116,36 @@ TEST_F(Launch, MissingExecutableIsNotStarted) {
 
 TEST_F(Tray, RunningHostIsFoundAtOnceAndShowsItsManager) {
   ASSERT_TRUE(LaunchHost());
-  ASSERT_TRUE(simhost::WaitForLog(host.HostLogPath(), "tray window up", kLogTimeoutMs));
+  ASSERT_TRUE(testsupport::WaitForLog(host.HostLogPath(), "tray window up", kLogTimeoutMs));
   // A pause before the first search would take this long.
-  SetPollPauseForTesting(60000);
+  testsupport::PollPause longPause(60000);
   const ULONGLONG start = GetTickCount64();
   EXPECT_TRUE(WaitForTrayAndShowDictManager());
   EXPECT_LT(GetTickCount64() - start, 60000u);
-  EXPECT_TRUE(simhost::WaitForLog(host.HostLogPath(), kManagerShown, kLogTimeoutMs));
+  EXPECT_TRUE(testsupport::WaitForLog(host.HostLogPath(), kManagerShown, kLogTimeoutMs));
   EXPECT_NE(FindWindowW(nullptr, L"词典管理"), nullptr);
 }
 
 TEST_F(Tray, LateTrayWindowIsWaitedFor) {
   host.SetHostOptions(true, 1500);
   ASSERT_TRUE(LaunchHost());
-  SetPollPauseForTesting(200);
+  testsupport::PollPause shorterPause(200);
   EXPECT_TRUE(WaitForTrayAndShowDictManager());
-  EXPECT_TRUE(simhost::WaitForLog(host.HostLogPath(), kManagerShown, kLogTimeoutMs));
+  EXPECT_TRUE(testsupport::WaitForLog(host.HostLogPath(), kManagerShown, kLogTimeoutMs));
 }
 
 TEST_F(Tray, HostWithoutTrayGetsNoBroadcast) {
   host.SetHostOptions(false, 0);
   ASSERT_TRUE(LaunchHost());
-  ASSERT_TRUE(simhost::WaitForLog(host.HostLogPath(), "listening without tray", kLogTimeoutMs));
-  SetPollPauseForTesting(kShortPauseMs);
+  ASSERT_TRUE(testsupport::WaitForLog(host.HostLogPath(), "listening without tray", kLogTimeoutMs));
+  testsupport::PollPause shortPolls;
   EXPECT_FALSE(WaitForTrayAndShowDictManager());
   Sleep(1000);  // a broadcast, had there been one, would have arrived by now
   EXPECT_EQ(HostLog().find(kManagerShown), std::string::npos);
 }
 
 TEST_F(Tray, NoHostRunningEndsAfterThePolls) {
-  SetPollPauseForTesting(kShortPauseMs);
+  testsupport::PollPause shortPolls;
   EXPECT_FALSE(WaitForTrayAndShowDictManager());
 }
 
@@ -156,14 +158,14 @@ TEST_F(EnableAll, TickedPathFromServiceToDictionaryManager) {
   DWORD exitCode = STILL_ACTIVE;
   ASSERT_TRUE(service.WaitForExit(kLogTimeoutMs, exitCode));
   EXPECT_EQ(exitCode, 0u) << "stopped on the repair tool's request";
-  EXPECT_TRUE(simhost::WaitForLog(host.RepairLogPath(), "run -S", kLogTimeoutMs));
+  EXPECT_TRUE(testsupport::WaitForLog(host.RepairLogPath(), "run -S", kLogTimeoutMs));
   ExpectEveryPackagedIdEnabled();
 
   EXPECT_TRUE(WaitForTrayAndShowDictManager());
-  EXPECT_TRUE(simhost::WaitForLog(host.HostLogPath(), kManagerShown, kLogTimeoutMs));
+  EXPECT_TRUE(testsupport::WaitForLog(host.HostLogPath(), kManagerShown, kLogTimeoutMs));
   // The host read its configuration after the hand-off had written it.
-  EXPECT_TRUE(simhost::WaitForLog(host.HostLogPath(), "dictionary olddict enable=1", kLogTimeoutMs));
-  EXPECT_TRUE(simhost::WaitForLog(host.HostLogPath(), "dictionary medicdict enable=1", 0));
+  EXPECT_TRUE(testsupport::WaitForLog(host.HostLogPath(), "dictionary olddict enable=1", kLogTimeoutMs));
+  EXPECT_TRUE(testsupport::WaitForLog(host.HostLogPath(), "dictionary medicdict enable=1", 0));
 }
 
 TEST_F(EnableAll, HostWithoutTrayEndsAfterThePolls) {
@@ -171,8 +173,8 @@ TEST_F(EnableAll, HostWithoutTrayEndsAfterThePolls) {
   InstallEngine engine = EngineWithPackage();
   EXPECT_TRUE(engine.EnableAllDicts());
   ExpectEveryPackagedIdEnabled();
-  ASSERT_TRUE(simhost::WaitForLog(host.HostLogPath(), "listening without tray", kLogTimeoutMs));
-  SetPollPauseForTesting(kShortPauseMs);
+  ASSERT_TRUE(testsupport::WaitForLog(host.HostLogPath(), "listening without tray", kLogTimeoutMs));
+  testsupport::PollPause shortPolls;
   EXPECT_FALSE(WaitForTrayAndShowDictManager());
   Sleep(1000);
   EXPECT_EQ(HostLog().find(kManagerShown), std::string::npos);
@@ -199,11 +201,11 @@ TEST_F(EnableAll, ReadOnlyConfigurationIsMadeWritable) {
 
 TEST_F(EnableAll, SurvivingServiceLeavesEverythingAsItWas) {
   ChildProcess one, two;
-  ASSERT_TRUE(StartService(one, host.ServiceExe(), L"--ignore-stop"));
-  ASSERT_TRUE(StartService(two, host.ServiceExe(), L"--ignore-stop"));
+  ASSERT_TRUE(StartService(one, host.ServiceExe(), {L"--ignore-stop"}));
+  ASSERT_TRUE(StartService(two, host.ServiceExe(), {L"--ignore-stop"}));
   std::string before;
   ASSERT_TRUE(testsupport::ReadFileBytes(host.ConfigPath(), before));
-  SetPollPauseForTesting(kShortPauseMs);
+  testsupport::PollPause shortPolls;
 
   InstallEngine engine = EngineWithPackage();
   EXPECT_FALSE(engine.EnableAllDicts());

@@ -6,22 +6,20 @@
 #include <string>
 
 #include "engine/testing_seams.h"
-#include "tests/support/win_test_support.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/files.h"
 
+using testsupport::FakeHost;
+using testsupport::FolderOnly;
 using testsupport::HostRegistry;
-using testsupport::ScratchDir;
 
 namespace {
 
-// A host folder with its executable, as the host's setup leaves it.
-struct HostFolder {
-  ScratchDir dir{L"host"};
-  HostFolder() { testsupport::WriteFileBytes(dir / L"Lumidex.exe", "MZ"); }
-};
+constexpr const wchar_t* kKey = HostRegistry::kKey;
 
 TEST(HostInstalled, CompleteHostIsFound) {
-  HostFolder host;
-  HostRegistry reg(host.dir.path().c_str(), L"Lumidex.exe");
+  FakeHost host{FolderOnly()};
+  HostRegistry reg(host.dir().c_str(), L"Lumidex.exe");
   EXPECT_TRUE(IsHostInstalled());
 }
 
@@ -29,7 +27,7 @@ TEST(HostInstalled, CompleteHostIsFound) {
 // program reads the view of its own kind without asking for one: the 32-bit wizard finds the key
 // there and only there, as on a 64-bit Windows.
 TEST(HostInstalled, KeyIsReadInTheViewOfTheProgramsOwnKind) {
-  HostFolder host;
+  FakeHost host{FolderOnly()};
   HostRegistry::Remove();
 #ifdef _WIN64
   const REGSAM otherView = KEY_WOW64_32KEY;
@@ -37,18 +35,17 @@ TEST(HostInstalled, KeyIsReadInTheViewOfTheProgramsOwnKind) {
   const REGSAM otherView = KEY_WOW64_64KEY;
 #endif
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kHostRegistryKey, 0, nullptr, 0, KEY_WRITE | otherView, nullptr, &key,
-                            nullptr),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE | otherView, nullptr, &key, nullptr),
             ERROR_SUCCESS);
-  const std::wstring location = host.dir.path();
-  RegSetValueExW(key, kHostLocationValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(location.c_str()),
+  const std::wstring location = host.dir();
+  RegSetValueExW(key, HostRegistry::kLocation, 0, REG_SZ, reinterpret_cast<const BYTE*>(location.c_str()),
                  static_cast<DWORD>((location.size() + 1) * sizeof(wchar_t)));
-  RegSetValueExW(key, kHostExeNameValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"Lumidex.exe"),
+  RegSetValueExW(key, HostRegistry::kExeName, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"Lumidex.exe"),
                  sizeof(L"Lumidex.exe"));
   RegCloseKey(key);
   ResetHostPathCachesForTesting();
   EXPECT_FALSE(IsHostInstalled()) << "a key in the other view is not this program's";
-  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kHostRegistryKey, otherView, 0);
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kKey, otherView, 0);
 
   HostRegistry reg(location.c_str(), L"Lumidex.exe");
   EXPECT_TRUE(IsHostInstalled());
@@ -59,9 +56,9 @@ TEST(HostInstalled, MissingKeyOrValues) {
   ResetHostPathCachesForTesting();
   EXPECT_FALSE(IsHostInstalled());
 
-  HostFolder host;
+  FakeHost host{FolderOnly()};
   {
-    HostRegistry reg(host.dir.path().c_str(), nullptr);
+    HostRegistry reg(host.dir().c_str(), nullptr);
     EXPECT_FALSE(IsHostInstalled()) << "no ExcutableName";
     std::wstring path = L"untouched";
     EXPECT_FALSE(GetHostExePath(path));
@@ -82,31 +79,31 @@ TEST(HostInstalled, MissingKeyOrValues) {
 }
 
 TEST(HostInstalled, ExecutableMustBeAFile) {
-  HostFolder host;
+  FakeHost host{FolderOnly()};
   {
-    HostRegistry reg(host.dir.path().c_str(), L"");
+    HostRegistry reg(host.dir().c_str(), L"");
     EXPECT_FALSE(IsHostInstalled()) << "an empty name makes the test path the folder itself";
   }
   {
-    HostRegistry reg(host.dir.path().c_str(), L"Absent.exe");
+    HostRegistry reg(host.dir().c_str(), L"Absent.exe");
     EXPECT_FALSE(IsHostInstalled());
     std::wstring exe;
     EXPECT_TRUE(GetHostExePath(exe)) << "the path is still built";
-    EXPECT_EQ(exe, host.dir.path() + L"\\Absent.exe");
+    EXPECT_EQ(exe, host.dir() + L"\\Absent.exe");
   }
 }
 
 TEST(HostInstalled, ValueTooLongCountsAsMissing) {
-  HostFolder host;
-  HostRegistry reg(host.dir.path().c_str(), L"Lumidex.exe");
+  FakeHost host{FolderOnly()};
+  HostRegistry reg(host.dir().c_str(), L"Lumidex.exe");
   const std::wstring longName(300, L'x');  // 602 bytes with the terminator, over 520
-  HostRegistry::SetRaw(kHostExeNameValue, longName.c_str(), static_cast<DWORD>((longName.size() + 1) * 2), REG_SZ);
+  HostRegistry::SetRaw(HostRegistry::kExeName, longName.c_str(), static_cast<DWORD>((longName.size() + 1) * 2), REG_SZ);
   EXPECT_FALSE(IsHostInstalled());
 
   const std::wstring fits(259, L'y');  // exactly 520 bytes with the terminator
   HostRegistry::SetRaw(L"Probe", fits.c_str(), 520, REG_SZ);
   std::wstring text;
-  EXPECT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE, kHostRegistryKey, L"Probe", text));
+  EXPECT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE, kKey, L"Probe", text));
   EXPECT_EQ(text, fits);
 }
 
@@ -115,15 +112,15 @@ TEST(HostInstalled, DataWithoutTerminatorEndsAtByteCount) {
   const wchar_t raw[] = {L'a', L'b', L'c'};
   HostRegistry::SetRaw(L"Raw", raw, sizeof(raw), REG_SZ);
   std::wstring text;
-  ASSERT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE, kHostRegistryKey, L"Raw", text));
+  ASSERT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE, kKey, L"Raw", text));
   EXPECT_EQ(text, L"abc");
 }
 
 // An expandable Location is resolved with the system's variables only: the elevated wizard's own
 // environment is the user's, who may set any variable without elevation.
 TEST(HostInstalled, ExpandableLocationUsesOnlyTheSystemsVariables) {
-  HostFolder host;
-  const std::wstring folder = host.dir.path();
+  FakeHost host{FolderOnly()};
+  const std::wstring folder = host.dir();
   ASSERT_EQ(folder.compare(0, 2, L"C:"), 0);
   const std::wstring viaSystem = L"%SystemDrive%" + folder.substr(2);
   {
@@ -149,8 +146,8 @@ TEST(HostInstalled, ExpandableLocationUsesOnlyTheSystemsVariables) {
 }
 
 TEST(HostPaths, BuiltByPlainConcatenation) {
-  HostFolder host;
-  const std::wstring loc = host.dir.path();
+  FakeHost host{FolderOnly()};
+  const std::wstring loc = host.dir();
   HostRegistry reg(loc.c_str(), L"Lumidex.exe");
   std::wstring path;
   ASSERT_TRUE(GetDictDataDir(path, false));
@@ -168,8 +165,8 @@ TEST(HostPaths, BuiltByPlainConcatenation) {
 }
 
 TEST(HostPaths, TrailingBackslashIsKept) {
-  HostFolder host;
-  const std::wstring loc = host.dir.path() + L"\\";
+  FakeHost host{FolderOnly()};
+  const std::wstring loc = host.dir() + L"\\";
   HostRegistry reg(loc.c_str(), L"Lumidex.exe");
   EXPECT_TRUE(IsHostInstalled()) << "a doubled separator is accepted by the file functions";
   std::wstring path;
@@ -178,13 +175,13 @@ TEST(HostPaths, TrailingBackslashIsKept) {
 }
 
 TEST(HostPaths, CacheSurvivesRegistryChangesAfterHostCheck) {
-  HostFolder host;
-  HostRegistry reg(host.dir.path().c_str(), L"Lumidex.exe");
+  FakeHost host{FolderOnly()};
+  HostRegistry reg(host.dir().c_str(), L"Lumidex.exe");
   ASSERT_TRUE(IsHostInstalled());
-  HostRegistry::SetRaw(kHostLocationValue, L"C:\\elsewhere", sizeof(L"C:\\elsewhere"), REG_SZ);
+  HostRegistry::SetRaw(HostRegistry::kLocation, L"C:\\elsewhere", sizeof(L"C:\\elsewhere"), REG_SZ);
   std::wstring path;
   ASSERT_TRUE(GetRepairToolPath(path));
-  EXPECT_EQ(path, host.dir.path() + L"\\ZRDRepair.exe");
+  EXPECT_EQ(path, host.dir() + L"\\ZRDRepair.exe");
   EXPECT_FALSE(IsHostInstalled()) << "the check itself always reads the registry";
 }
 
@@ -193,14 +190,15 @@ TEST(HostPaths, EmptyLocationIsReadAgainEachTime) {
   std::wstring path;
   ASSERT_TRUE(GetDBCorePath(path));
   EXPECT_EQ(path, L"\\LXDBCoreplus.dll");
-  HostRegistry::SetRaw(kHostLocationValue, L"D:\\x", sizeof(L"D:\\x"), REG_SZ);
+  HostRegistry::SetRaw(HostRegistry::kLocation, L"D:\\x", sizeof(L"D:\\x"), REG_SZ);
   ASSERT_TRUE(GetDBCorePath(path)) << "an empty text does not fill the cache";
   EXPECT_EQ(path, L"D:\\x\\LXDBCoreplus.dll");
 }
 
 TEST(HostPaths, DictDataDirCreatesMissingParentsOnlyWhenAsked) {
-  HostFolder host;
-  HostRegistry reg(host.dir.path().c_str(), L"Lumidex.exe");
+  FakeHost host{FolderOnly()};
+  ASSERT_TRUE(testsupport::RemoveTree(host / L"plugin"));
+  HostRegistry reg(host.dir().c_str(), L"Lumidex.exe");
   std::wstring dir;
   ASSERT_TRUE(GetDictDataDir(dir, false));
   EXPECT_EQ(GetFileAttributesW(dir.c_str()), INVALID_FILE_ATTRIBUTES);

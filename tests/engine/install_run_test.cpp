@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,49 +12,37 @@
 #include "engine/host_paths.h"
 #include "engine/install_engine.h"
 #include "engine/plan/install_messages.h"
-#include "engine/poll_policy.h"
+#include "engine/plan/inventory_records.h"
 #include "engine/replace_file.h"
 #include "engine/target_file.h"
 #include "engine/testing_seams.h"
-#include "simhost/zrdsvc/stop_request.h"
-#include "tests/engine/install_run_recorder.h"
+#include "tests/support/child_process.h"
 #include "tests/support/container_bytes.h"
-#include "tests/support/win_test_support.h"
+#include "tests/support/data_patterns.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/files.h"
+#include "tests/support/install_reports.h"
+#include "tests/support/poll_pause.h"
 #include "wizard/install_worker.h"
 
-using installrun::ExpectEntry;
-using installrun::ProtocolWindow;
-using installrun::RecordingReporter;
+using testsupport::ChildProcess;
 using testsupport::ContainerBytes;
 using testsupport::ContainerItem;
+using testsupport::FakeHost;
+using testsupport::FileBytes;
 using testsupport::FileExists;
-using testsupport::HostRegistry;
-using testsupport::ReadFileBytes;
+using testsupport::Pattern;
+using testsupport::ProtocolWindow;
+using testsupport::RecordingReporter;
 using testsupport::ScratchDir;
-using testsupport::U16;
 using testsupport::WriteFileBytes;
 
 namespace {
 
-std::string Bytes(size_t count, unsigned seed) {
-  std::string out(count, '\0');
-  uint32_t state = seed * 2654435761u + 1;
-  for (char& c : out) {
-    state = state * 1664525u + 1013904223u;
-    c = static_cast<char>(state >> 24);
-  }
-  return out;
-}
-
-std::string Content(const std::wstring& path) {
-  std::string bytes;
-  return ReadFileBytes(path, bytes) ? bytes : std::string("<missing>");
-}
-
 // Compares a file with the bytes expected, reporting sizes and the first difference only.
 ::testing::AssertionResult HoldsBytes(const std::wstring& path, const std::string& expected) {
   std::string bytes;
-  if (!ReadFileBytes(path, bytes)) return ::testing::AssertionFailure() << "cannot read the file";
+  if (!testsupport::ReadFileBytes(path, bytes)) return ::testing::AssertionFailure() << "cannot read the file";
   if (bytes == expected) return ::testing::AssertionSuccess();
   size_t at = 0;
   while (at < bytes.size() && at < expected.size() && bytes[at] == expected[at]) ++at;
@@ -75,9 +62,7 @@ std::vector<std::string> Sequence(std::initializer_list<std::vector<std::string>
 }
 
 std::vector<std::string> Entry(const std::wstring& title, EntryAction action, int steps, bool succeeds) {
-  std::vector<std::string> log;
-  ExpectEntry(log, title, action, steps, succeeds);
-  return log;
+  return testsupport::EntryReports(title, action, steps, succeeds);
 }
 
 struct Planned {
@@ -87,72 +72,31 @@ struct Planned {
   std::wstring title;
 };
 
-// The host's simulated service process, holding one file open without delete sharing.
-class SimulatedService {
- public:
-  SimulatedService(const std::wstring& held, bool ignoreStop) {
-    const std::wstring exe = testsupport::ExeDir() + L"simhost\\zrdsvc.exe";
-    std::wstring command = L"\"" + exe + L"\" --lifetime 60000 --hold \"" + held + L"\"";
-    if (ignoreStop) command += L" --ignore-stop";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    started_ = CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_);
-  }
-  ~SimulatedService() {
-    if (!started_) return;
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 9);
-    CloseHandle(info_.hProcess);
-    CloseHandle(info_.hThread);
-  }
-  SimulatedService(const SimulatedService&) = delete;
-  SimulatedService& operator=(const SimulatedService&) = delete;
+// The host's service, holding one file open without delete sharing.
+bool StartHoldingService(ChildProcess& service, const FakeHost& host, const std::wstring& held, bool ignoreStop) {
+  std::vector<std::wstring> options = {L"--hold", held};
+  if (ignoreStop) options.push_back(L"--ignore-stop");
+  return testsupport::StartService(service, host.ServiceExe(), options);
+}
 
-  // True once the file is held and the service answers stop requests (its stop event exists).
-  bool Ready() const {
-    for (int i = 0; started_ && i < 500; ++i) {
-      HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, ServiceStopEventName(info_.dwProcessId).c_str());
-      if (event != nullptr) {
-        CloseHandle(event);
-        return true;
-      }
-      if (WaitForSingleObject(info_.hProcess, 20) == WAIT_OBJECT_0) return false;
-    }
-    return false;
-  }
-  // The process's exit code once it has ended, STILL_ACTIVE while it runs.
-  DWORD ExitCode() const {
-    DWORD code = STILL_ACTIVE;
-    if (started_ && WaitForSingleObject(info_.hProcess, 10000) == WAIT_OBJECT_0)
-      GetExitCodeProcess(info_.hProcess, &code);
-    return code;
-  }
+DWORD ExitCodeOf(const ChildProcess& child) {
+  DWORD code = STILL_ACTIVE;
+  child.WaitForExit(10000, code);
+  return code;
+}
 
- private:
-  BOOL started_ = FALSE;
-  PROCESS_INFORMATION info_ = {};
-};
-
-// A wizard folder for the containers and a host registered for the test, with its data folder.
+// A wizard folder for the containers (the module folder points there) and an installed host.
 class InstallRunTest : public ::testing::Test {
  protected:
   ScratchDir wizard{L"irw"};
-  ScratchDir host{L"irh"};
-  std::wstring dataDir;
-  std::unique_ptr<HostRegistry> registry;
+  FakeHost host;
+  std::wstring dataDir = host.DataDir();
+  testsupport::PollPause shortPolls;
 
-  void SetUp() override {
-    WriteFileBytes(host / L"Lumidex.exe", "MZ");
-    registry = std::make_unique<HostRegistry>(host.path().c_str(), L"Lumidex.exe");
-    SetModuleDirForTesting(wizard.path() + L"\\");
-    dataDir = host / L"plugin\\localquery\\dictdata";
-    ASSERT_TRUE(testsupport::MakeDirs(dataDir));
-    SetPollPauseForTesting(20);
-  }
+  void SetUp() override { SetModuleDirForTesting(wizard.path() + L"\\"); }
   void TearDown() override {
     InjectTargetFaultForTesting(TargetFault::None, 0);
-    SetPollPauseForTesting(500);
     SetModuleDirForTesting(L"");
-    registry.reset();
   }
 
   std::wstring Target(const std::wstring& id) const { return dataDir + L"\\" + id + L".dic"; }
@@ -161,8 +105,7 @@ class InstallRunTest : public ::testing::Test {
   // last item's data fails) and returns its record as the inventory and the plan leave it.
   PackageFile Package(const std::wstring& name, const std::vector<Planned>& items, size_t cutTail = 0) {
     std::vector<ContainerItem> raw;
-    for (const Planned& item : items)
-      raw.push_back({U16(item.id), U16(L"2010.01.01"), U16(L".dic"), U16(item.title), item.data});
+    for (const Planned& item : items) raw.push_back(testsupport::PackageItem(item.id, item.title, item.data));
     std::string bytes = ContainerBytes(raw);
     bytes.resize(bytes.size() - cutTail);
     EXPECT_TRUE(WriteFileBytes(wizard / name, bytes));
@@ -211,11 +154,11 @@ TEST_F(InstallRunTest, TwoPackageFilesInstallInOrderWithOneStepPerChunk) {
   Installed(L"gamma", "old gamma");
   Installed(L"beta", "beta stays");
   std::vector<PackageFile> files;
-  files.push_back(Package(L"one.dir", {{L"alpha", Bytes(5000, 1), EntryAction::Install, L"甲词典"},
-                                       {L"beta", Bytes(100, 2), EntryAction::Skip, L"乙"},
-                                       {L"gamma", Bytes(2048, 3), EntryAction::Upgrade, L"丙"}}));
+  files.push_back(Package(L"one.dir", {{L"alpha", Pattern(5000, 1), EntryAction::Install, L"甲词典"},
+                                       {L"beta", Pattern(100, 2), EntryAction::Skip, L"乙"},
+                                       {L"gamma", Pattern(2048, 3), EntryAction::Upgrade, L"丙"}}));
   files.push_back(Package(L"two.dir", {{L"delta", "", EntryAction::Install, L"丁"},
-                                       {L"epsilon", Bytes(2049, 5), EntryAction::Install, L"戊"}}));
+                                       {L"epsilon", Pattern(2049, 5), EntryAction::Install, L"戊"}}));
 
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
@@ -225,19 +168,19 @@ TEST_F(InstallRunTest, TwoPackageFilesInstallInOrderWithOneStepPerChunk) {
                                     Entry(L"丁", EntryAction::Install, 1, true),
                                     Entry(L"戊", EntryAction::Install, 2, true),
                                     {"finish"}}));
-  EXPECT_TRUE(HoldsBytes(Target(L"alpha"), Bytes(5000, 1)));
-  EXPECT_EQ(Content(Target(L"beta")), "beta stays");
-  EXPECT_TRUE(HoldsBytes(Target(L"gamma"), Bytes(2048, 3)));
-  EXPECT_EQ(Content(Target(L"delta")), "");
-  EXPECT_TRUE(HoldsBytes(Target(L"epsilon"), Bytes(2049, 5)));
+  EXPECT_TRUE(HoldsBytes(Target(L"alpha"), Pattern(5000, 1)));
+  EXPECT_EQ(FileBytes(Target(L"beta")), "beta stays");
+  EXPECT_TRUE(HoldsBytes(Target(L"gamma"), Pattern(2048, 3)));
+  EXPECT_EQ(FileBytes(Target(L"delta")), "");
+  EXPECT_TRUE(HoldsBytes(Target(L"epsilon"), Pattern(2049, 5)));
   EXPECT_TRUE(Backups().empty());
 }
 
 TEST_F(InstallRunTest, SkipEntriesAndEntrylessPackagesSendNothing) {
   Installed(L"kept", "kept");
   std::vector<PackageFile> files;
-  files.push_back(Package(L"skips.dir", {{L"kept", Bytes(10, 1), EntryAction::Skip, L"K"},
-                                         {L"other", Bytes(10, 2), EntryAction::Skip, L"O"}}));
+  files.push_back(Package(L"skips.dir", {{L"kept", Pattern(10, 1), EntryAction::Skip, L"K"},
+                                         {L"other", Pattern(10, 2), EntryAction::Skip, L"O"}}));
   PackageFile entryless;
   entryless.path = wizard / L"absent.dir";  // never opened: it has no entries
   files.push_back(entryless);
@@ -245,7 +188,7 @@ TEST_F(InstallRunTest, SkipEntriesAndEntrylessPackagesSendNothing) {
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, (std::vector<std::string>{"start", "finish"}));
-  EXPECT_EQ(Content(Target(L"kept")), "kept");
+  EXPECT_EQ(FileBytes(Target(L"kept")), "kept");
   EXPECT_FALSE(FileExists(Target(L"other")));
 }
 
@@ -260,8 +203,8 @@ TEST_F(InstallRunTest, EmptyEntrySendsOneStepAndLeavesAnEmptyFile) {
                                     Entry(L"W", EntryAction::Upgrade, 1, true),
                                     {"finish"}}));
   EXPECT_TRUE(FileExists(Target(L"new")));
-  EXPECT_EQ(Content(Target(L"new")), "");
-  EXPECT_EQ(Content(Target(L"was")), "");
+  EXPECT_EQ(FileBytes(Target(L"new")), "");
+  EXPECT_EQ(FileBytes(Target(L"was")), "");
   EXPECT_TRUE(Backups().empty());
 }
 
@@ -269,11 +212,11 @@ TEST_F(InstallRunTest, EmptyEntrySendsOneStepAndLeavesAnEmptyFile) {
 
 TEST_F(InstallRunTest, ReadOnlyTargetIsUpgradedAndLeftWritable) {
   Installed(L"ro", "old read-only", true);
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"ro", Bytes(3000, 7), EntryAction::Upgrade, L"R"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"ro", Pattern(3000, 7), EntryAction::Upgrade, L"R"}})};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"R", EntryAction::Upgrade, 2, true), {"finish"}}));
-  EXPECT_TRUE(HoldsBytes(Target(L"ro"), Bytes(3000, 7)));
+  EXPECT_TRUE(HoldsBytes(Target(L"ro"), Pattern(3000, 7)));
   EXPECT_FALSE(IsReadOnly(Target(L"ro")));
   EXPECT_TRUE(Backups().empty());
 }
@@ -281,16 +224,16 @@ TEST_F(InstallRunTest, ReadOnlyTargetIsUpgradedAndLeftWritable) {
 TEST_F(InstallRunTest, FailedReadAfterBackupPutsTheInstalledFileBack) {
   Installed(L"up", "installed bytes");
   // 5000 bytes planned, 2000 of them missing: the second chunk's read fails.
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Bytes(5000, 1), EntryAction::Upgrade, L"U"}}, 2000)};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Pattern(5000, 1), EntryAction::Upgrade, L"U"}}, 2000)};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 2, false), {"finish"}}));
-  EXPECT_EQ(Content(Target(L"up")), "installed bytes");
+  EXPECT_EQ(FileBytes(Target(L"up")), "installed bytes");
   EXPECT_TRUE(Backups().empty());
 }
 
 TEST_F(InstallRunTest, FailedReadOfNewInstallLeavesNoPartialFile) {
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"fresh", Bytes(5000, 1), EntryAction::Install, L"F"}}, 1)};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"fresh", Pattern(5000, 1), EntryAction::Install, L"F"}}, 1)};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"F", EntryAction::Install, 3, false), {"finish"}}));
@@ -301,11 +244,11 @@ TEST_F(InstallRunTest, StaleBackupIsOverwrittenPathThenRemovedOnSuccess) {
   Installed(L"st", "partial from a crashed run");
   ASSERT_TRUE(WriteFileBytes(BackupPathOf(Target(L"st")), "the real old file"));
   SetFileAttributesW(BackupPathOf(Target(L"st")).c_str(), FILE_ATTRIBUTE_READONLY);
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"st", Bytes(2500, 4), EntryAction::Upgrade, L"S"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"st", Pattern(2500, 4), EntryAction::Upgrade, L"S"}})};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 2, true), {"finish"}}));
-  EXPECT_TRUE(HoldsBytes(Target(L"st"), Bytes(2500, 4)));
+  EXPECT_TRUE(HoldsBytes(Target(L"st"), Pattern(2500, 4)));
   EXPECT_TRUE(Backups().empty()) << "a read-only stale backup is removed all the same";
 }
 
@@ -314,11 +257,11 @@ TEST_F(InstallRunTest, StaleBackupIsOverwrittenPathThenRemovedOnSuccess) {
 TEST_F(InstallRunTest, StaleBackupBesideTheFileIsDroppedAndAFailedUpgradeKeepsTheFile) {
   Installed(L"st", "the installed file");
   ASSERT_TRUE(WriteFileBytes(BackupPathOf(Target(L"st")), "an older copy"));
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"st", Bytes(2500, 4), EntryAction::Upgrade, L"S"}}, 10)};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"st", Pattern(2500, 4), EntryAction::Upgrade, L"S"}}, 10)};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 2, false), {"finish"}}));
-  EXPECT_EQ(Content(Target(L"st")), "the installed file");
+  EXPECT_EQ(FileBytes(Target(L"st")), "the installed file");
   EXPECT_TRUE(Backups().empty());
 }
 
@@ -327,8 +270,8 @@ TEST_F(InstallRunTest, StaleBackupBesideTheFileIsDroppedAndAFailedUpgradeKeepsTh
 TEST_F(InstallRunTest, ImpossibleBackupLeavesTheInstalledFileUntouched) {
   Installed(L"held", "precious", true);
   Installed(L"next", "next old");
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"held", Bytes(4000, 1), EntryAction::Upgrade, L"H"},
-                                                    {L"next", Bytes(10, 2), EntryAction::Upgrade, L"X"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"held", Pattern(4000, 1), EntryAction::Upgrade, L"H"},
+                                                    {L"next", Pattern(10, 2), EntryAction::Upgrade, L"X"}})};
   HANDLE holder = CreateFileW(Target(L"held").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
@@ -340,43 +283,39 @@ TEST_F(InstallRunTest, ImpossibleBackupLeavesTheInstalledFileUntouched) {
                                     Entry(L"H", EntryAction::Upgrade, 2, false),
                                     Entry(L"X", EntryAction::Upgrade, 1, true),
                                     {"finish"}}));
-  EXPECT_EQ(Content(Target(L"held")), "precious");
+  EXPECT_EQ(FileBytes(Target(L"held")), "precious");
   EXPECT_TRUE(IsReadOnly(Target(L"held"))) << "its attributes are given back too";
-  EXPECT_TRUE(HoldsBytes(Target(L"next"), Bytes(10, 2)));
+  EXPECT_TRUE(HoldsBytes(Target(L"next"), Pattern(10, 2)));
   EXPECT_TRUE(Backups().empty());
 }
 
 TEST_F(InstallRunTest, FileHeldByTheServiceIsReleasedThroughTheRepairTool) {
   Installed(L"svc", "old service-held", true);
-  ASSERT_TRUE(
-      CopyFileW((testsupport::ExeDir() + L"simhost\\ZRDRepair.exe").c_str(), (host / L"ZRDRepair.exe").c_str(), FALSE));
-  SimulatedService service(Target(L"svc"), false);
-  ASSERT_TRUE(service.Ready());
+  ChildProcess service;
+  ASSERT_TRUE(StartHoldingService(service, host, Target(L"svc"), false));
   ASSERT_FALSE(MoveFileW(Target(L"svc").c_str(), (Target(L"svc") + L".probe").c_str())) << "held: no rename";
 
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"svc", Bytes(5000, 9), EntryAction::Upgrade, L"S"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"svc", Pattern(5000, 9), EntryAction::Upgrade, L"S"}})};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 3, true), {"finish"}}));
-  EXPECT_EQ(service.ExitCode(), 0u) << "the service stopped on the repair tool's request";
-  EXPECT_TRUE(HoldsBytes(Target(L"svc"), Bytes(5000, 9)));
+  EXPECT_EQ(ExitCodeOf(service), 0u) << "the service stopped on the repair tool's request";
+  EXPECT_TRUE(HoldsBytes(Target(L"svc"), Pattern(5000, 9)));
   EXPECT_FALSE(IsReadOnly(Target(L"svc")));
   EXPECT_TRUE(Backups().empty());
 }
 
 TEST_F(InstallRunTest, ServiceThatIgnoresTheRepairToolIsTerminated) {
   Installed(L"svc", "old service-held");
-  ASSERT_TRUE(
-      CopyFileW((testsupport::ExeDir() + L"simhost\\ZRDRepair.exe").c_str(), (host / L"ZRDRepair.exe").c_str(), FALSE));
-  SimulatedService service(Target(L"svc"), true);
-  ASSERT_TRUE(service.Ready());
+  ChildProcess service;
+  ASSERT_TRUE(StartHoldingService(service, host, Target(L"svc"), true));
 
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"svc", Bytes(100, 9), EntryAction::Upgrade, L"S"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"svc", Pattern(100, 9), EntryAction::Upgrade, L"S"}})};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 1, true), {"finish"}}));
-  EXPECT_EQ(service.ExitCode(), 4u) << "terminated";
-  EXPECT_TRUE(HoldsBytes(Target(L"svc"), Bytes(100, 9)));
+  EXPECT_EQ(ExitCodeOf(service), 4u) << "terminated";
+  EXPECT_TRUE(HoldsBytes(Target(L"svc"), Pattern(100, 9)));
   EXPECT_TRUE(Backups().empty());
 }
 
@@ -384,22 +323,22 @@ TEST_F(InstallRunTest, ServiceThatIgnoresTheRepairToolIsTerminated) {
 // found, after its installed file was already moved aside.
 TEST_F(InstallRunTest, EntryMissingFromTheContainerPutsTheInstalledFileBack) {
   Installed(L"up", "installed", true);
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Bytes(10, 1), EntryAction::Upgrade, L"U"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Pattern(10, 1), EntryAction::Upgrade, L"U"}})};
   (*files[0].entries)[0].index = 1;
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 0, false), {"finish"}}));
-  EXPECT_EQ(Content(Target(L"up")), "installed");
+  EXPECT_EQ(FileBytes(Target(L"up")), "installed");
   EXPECT_TRUE(IsReadOnly(Target(L"up")));
   EXPECT_TRUE(Backups().empty());
 }
 
 TEST_F(InstallRunTest, UpgradeWhoseFileVanishedWritesANewOne) {
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"gone", Bytes(100, 1), EntryAction::Upgrade, L"G"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"gone", Pattern(100, 1), EntryAction::Upgrade, L"G"}})};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"G", EntryAction::Upgrade, 1, true), {"finish"}}));
-  EXPECT_TRUE(HoldsBytes(Target(L"gone"), Bytes(100, 1)));
+  EXPECT_TRUE(HoldsBytes(Target(L"gone"), Pattern(100, 1)));
 }
 
 // --- Installs over files that are already there --------------------------------------------
@@ -407,34 +346,34 @@ TEST_F(InstallRunTest, UpgradeWhoseFileVanishedWritesANewOne) {
 // Two entries with the same key are both planned as new installs; the second one's failure must
 // not take the first one's file with it.
 TEST_F(InstallRunTest, FailedInstallOverAnExistingFileKeepsThatFile) {
-  std::vector<PackageFile> files{Package(
-      L"p.dir",
-      {{L"twin", Bytes(3000, 1), EntryAction::Install, L"T1"}, {L"twin", Bytes(3000, 2), EntryAction::Install, L"T2"}},
-      5)};
+  std::vector<PackageFile> files{Package(L"p.dir",
+                                         {{L"twin", Pattern(3000, 1), EntryAction::Install, L"T1"},
+                                          {L"twin", Pattern(3000, 2), EntryAction::Install, L"T2"}},
+                                         5)};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"},
                                     Entry(L"T1", EntryAction::Install, 2, true),
                                     Entry(L"T2", EntryAction::Install, 2, false),
                                     {"finish"}}));
-  EXPECT_TRUE(HoldsBytes(Target(L"twin"), Bytes(3000, 1)));
+  EXPECT_TRUE(HoldsBytes(Target(L"twin"), Pattern(3000, 1)));
   EXPECT_TRUE(Backups().empty());
 }
 
 TEST_F(InstallRunTest, SuccessfulInstallOverAnExistingFileReplacesIt) {
   Installed(L"other", "a file the inventory does not list", true);
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"other", Bytes(700, 3), EntryAction::Install, L"O"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"other", Pattern(700, 3), EntryAction::Install, L"O"}})};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"O", EntryAction::Install, 1, true), {"finish"}}));
-  EXPECT_TRUE(HoldsBytes(Target(L"other"), Bytes(700, 3)));
+  EXPECT_TRUE(HoldsBytes(Target(L"other"), Pattern(700, 3)));
   EXPECT_TRUE(Backups().empty());
 }
 
 TEST_F(InstallRunTest, TargetThatIsAFolderOrInAMissingFolderFails) {
   ASSERT_TRUE(testsupport::MakeDirs(Target(L"dir")));
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"dir", Bytes(10, 1), EntryAction::Upgrade, L"D"},
-                                                    {L"nf", Bytes(10, 2), EntryAction::Install, L"N"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"dir", Pattern(10, 1), EntryAction::Upgrade, L"D"},
+                                                    {L"nf", Pattern(10, 2), EntryAction::Install, L"N"}})};
   (*files[0].entries)[1].targetPath = host / L"no such folder\\nf.dic";
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
@@ -451,19 +390,19 @@ TEST_F(InstallRunTest, TargetThatIsAFolderOrInAMissingFolderFails) {
 
 TEST_F(InstallRunTest, FailedWriteFailsTheEntryAndRestoresTheBackup) {
   Installed(L"up", "installed", true);
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Bytes(10000, 1), EntryAction::Upgrade, L"U"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Pattern(10000, 1), EntryAction::Upgrade, L"U"}})};
   InjectTargetFaultForTesting(TargetFault::Write, 3000);
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   // The second chunk fits only partly: its step is sent, then the entry stops.
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 2, false), {"finish"}}));
-  EXPECT_EQ(Content(Target(L"up")), "installed");
+  EXPECT_EQ(FileBytes(Target(L"up")), "installed");
   EXPECT_TRUE(IsReadOnly(Target(L"up"))) << "back with the attributes it had";
   EXPECT_TRUE(Backups().empty());
 }
 
 TEST_F(InstallRunTest, FailedWriteOfNewInstallLeavesNoFile) {
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"n", Bytes(4096, 1), EntryAction::Install, L"N"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"n", Pattern(4096, 1), EntryAction::Install, L"N"}})};
   InjectTargetFaultForTesting(TargetFault::Write, 4095);
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
@@ -473,12 +412,12 @@ TEST_F(InstallRunTest, FailedWriteOfNewInstallLeavesNoFile) {
 
 TEST_F(InstallRunTest, FailedCloseFailsTheEntryAndRestoresTheBackup) {
   Installed(L"up", "installed");
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Bytes(2100, 1), EntryAction::Upgrade, L"U"}})};
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Pattern(2100, 1), EntryAction::Upgrade, L"U"}})};
   InjectTargetFaultForTesting(TargetFault::Close, 0);
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 2, false), {"finish"}}));
-  EXPECT_EQ(Content(Target(L"up")), "installed");
+  EXPECT_EQ(FileBytes(Target(L"up")), "installed");
   EXPECT_TRUE(Backups().empty());
 }
 
@@ -486,9 +425,9 @@ TEST_F(InstallRunTest, FailedCloseFailsTheEntryAndRestoresTheBackup) {
 
 TEST_F(InstallRunTest, VanishedContainerIsReportedAndTheNextOneGoesOn) {
   std::vector<PackageFile> files;
-  files.push_back(Package(L"gone.dir", {{L"a", Bytes(10, 1), EntryAction::Install, L"A"}}));
-  files.push_back(Package(L"bad.dir", {{L"b", Bytes(10, 2), EntryAction::Install, L"B"}}));
-  files.push_back(Package(L"fine.dir", {{L"c", Bytes(10, 3), EntryAction::Install, L"C"}}));
+  files.push_back(Package(L"gone.dir", {{L"a", Pattern(10, 1), EntryAction::Install, L"A"}}));
+  files.push_back(Package(L"bad.dir", {{L"b", Pattern(10, 2), EntryAction::Install, L"B"}}));
+  files.push_back(Package(L"fine.dir", {{L"c", Pattern(10, 3), EntryAction::Install, L"C"}}));
   ASSERT_TRUE(DeleteFileW(files[0].path.c_str()));
   ASSERT_TRUE(WriteFileBytes(files[1].path, "not a container any more"));
 
@@ -500,13 +439,13 @@ TEST_F(InstallRunTest, VanishedContainerIsReportedAndTheNextOneGoesOn) {
                                     {"finish"}}));
   EXPECT_FALSE(FileExists(Target(L"a")));
   EXPECT_FALSE(FileExists(Target(L"b")));
-  EXPECT_TRUE(HoldsBytes(Target(L"c"), Bytes(10, 3)));
+  EXPECT_TRUE(HoldsBytes(Target(L"c"), Pattern(10, 3)));
 }
 
 TEST_F(InstallRunTest, AnswerOtherThanOneToUnpackFailStopsTheRun) {
   std::vector<PackageFile> files;
-  files.push_back(Package(L"gone.dir", {{L"a", Bytes(10, 1), EntryAction::Install, L"A"}}));
-  files.push_back(Package(L"fine.dir", {{L"c", Bytes(10, 3), EntryAction::Install, L"C"}}));
+  files.push_back(Package(L"gone.dir", {{L"a", Pattern(10, 1), EntryAction::Install, L"A"}}));
+  files.push_back(Package(L"fine.dir", {{L"c", Pattern(10, 3), EntryAction::Install, L"C"}}));
   ASSERT_TRUE(DeleteFileW(files[0].path.c_str()));
   RecordingReporter reporter;
   reporter.goOnAfterFailedContainer = false;
@@ -519,23 +458,23 @@ TEST_F(InstallRunTest, AnswerOtherThanOneToItemFailStopsAtOnce) {
   Installed(L"later", "later old");
   std::vector<PackageFile> files;
   files.push_back(Package(L"one.dir",
-                          {{L"ok", Bytes(10, 1), EntryAction::Install, L"OK"},
-                           {L"later", Bytes(10, 2), EntryAction::Upgrade, L"L"},
-                           {L"bad", Bytes(3000, 3), EntryAction::Install, L"BAD"}},
+                          {{L"ok", Pattern(10, 1), EntryAction::Install, L"OK"},
+                           {L"later", Pattern(10, 2), EntryAction::Upgrade, L"L"},
+                           {L"bad", Pattern(3000, 3), EntryAction::Install, L"BAD"}},
                           1));
   // The failing entry comes last in the container but is planned before the others.
   std::swap((*files[0].entries)[1], (*files[0].entries)[2]);
-  files.push_back(Package(L"two.dir", {{L"two", Bytes(10, 4), EntryAction::Install, L"TWO"}}));
+  files.push_back(Package(L"two.dir", {{L"two", Pattern(10, 4), EntryAction::Install, L"TWO"}}));
   RecordingReporter reporter;
   reporter.goOnAfterFailedItem = false;
   EXPECT_FALSE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"},
                                     Entry(L"OK", EntryAction::Install, 1, true),
                                     Entry(L"BAD", EntryAction::Install, 2, false)}));
-  EXPECT_EQ(Content(Target(L"later")), "later old");
+  EXPECT_EQ(FileBytes(Target(L"later")), "later old");
   EXPECT_FALSE(FileExists(Target(L"bad")));
   EXPECT_FALSE(FileExists(Target(L"two")));
-  EXPECT_EQ(Content(Target(L"ok")), Bytes(10, 1)) << "entries installed before the stop stay";
+  EXPECT_EQ(FileBytes(Target(L"ok")), Pattern(10, 1)) << "entries installed before the stop stay";
 }
 
 // --- Registration after each success --------------------------------------------------------
@@ -544,23 +483,23 @@ TEST_F(InstallRunTest, SuccessRegistersTheDictionaryAndCopiesItsImage) {
   ASSERT_TRUE(
       WriteFileBytes(wizard / L"dictconfig.ini", "[reg]\r\ndesc_name=Registered\r\n[bad]\r\ndesc_name=Bad\r\n"));
   ASSERT_TRUE(testsupport::MakeDirs(wizard / L"dict_image"));
-  ASSERT_TRUE(testsupport::MakeDirs(host / L"plugin\\image"));
   ASSERT_TRUE(WriteFileBytes(wizard / L"dict_image\\reg.bmp", "BM reg"));
   ASSERT_TRUE(WriteFileBytes(wizard / L"dict_image\\bad.bmp", "BM bad"));
   std::vector<PackageFile> files{Package(
       L"p.dir",
-      {{L"reg", Bytes(10, 1), EntryAction::Install, L"R"}, {L"bad", Bytes(3000, 2), EntryAction::Install, L"B"}}, 1)};
+      {{L"reg", Pattern(10, 1), EntryAction::Install, L"R"}, {L"bad", Pattern(3000, 2), EntryAction::Install, L"B"}},
+      1)};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
 
-  const std::wstring cfg = host / L"plugin\\localquery\\localquerydictcfg.ini";
+  const std::wstring cfg = host.ConfigPath();
   wchar_t value[64] = {};
   GetPrivateProfileStringW(L"reg", L"desc_name", L"", value, 64, cfg.c_str());
   EXPECT_STREQ(value, L"Registered");
-  EXPECT_EQ(Content(host / L"plugin\\image\\reg.bmp"), "BM reg");
+  EXPECT_EQ(FileBytes(host.ImageDir() + L"\\reg.bmp"), "BM reg");
   GetPrivateProfileStringW(L"bad", L"id", L"", value, 64, cfg.c_str());
   EXPECT_STREQ(value, L"") << "a failed entry is not registered";
-  EXPECT_FALSE(FileExists(host / L"plugin\\image\\bad.bmp"));
+  EXPECT_FALSE(FileExists(host.ImageDir() + L"\\bad.bmp"));
 }
 
 // --- ReplaceFile on its own ----------------------------------------------------------------
@@ -573,29 +512,140 @@ TEST_F(InstallRunTest, ReplaceFileModes) {
   Installed(L"m", "one", true);
   ASSERT_TRUE(ReplaceFile(path, ReplaceMode::Backup));
   EXPECT_FALSE(FileExists(path));
-  EXPECT_EQ(Content(backup), "one");
+  EXPECT_EQ(FileBytes(backup), "one");
   EXPECT_FALSE(IsReadOnly(backup));
 
   // A second backup never replaces the first, and leaves the file as it was.
   Installed(L"m", "two", true);
   EXPECT_FALSE(ReplaceFile(path, ReplaceMode::Backup));
-  EXPECT_EQ(Content(backup), "one");
-  EXPECT_EQ(Content(path), "two");
+  EXPECT_EQ(FileBytes(backup), "one");
+  EXPECT_EQ(FileBytes(path), "two");
   EXPECT_TRUE(IsReadOnly(path));
 
   ASSERT_TRUE(ReplaceFile(path, ReplaceMode::Restore));
-  EXPECT_EQ(Content(path), "one");
+  EXPECT_EQ(FileBytes(path), "one");
   EXPECT_FALSE(FileExists(backup));
 
   // Without a backup, Restore must not delete the file it would have nothing to replace with.
   EXPECT_FALSE(ReplaceFile(path, ReplaceMode::Restore));
-  EXPECT_EQ(Content(path), "one");
+  EXPECT_EQ(FileBytes(path), "one");
 
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
   EXPECT_TRUE(ReplaceFile(path, ReplaceMode::Delete));
   EXPECT_FALSE(FileExists(path));
   EXPECT_FALSE(ReplaceFile(path, ReplaceMode::Delete));
   EXPECT_FALSE(ReplaceFile(L"", ReplaceMode::Backup));
+}
+
+// --- Crash safety: the order of the steps, names that resolve to other files ------------------
+
+// What a power cut needs: the new data are on the disk before the installed file is given up,
+// and the old copy goes only once the new one holds the dictionary's name.
+TEST_F(InstallRunTest, NewDataAreFlushedBeforeTheOldFileIsGivenUp) {
+  Installed(L"up", "old");
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Pattern(5000, 3), EntryAction::Upgrade, L"U"}})};
+  struct Step {
+    FileStep step;
+    std::wstring path, other;
+  };
+  std::vector<Step> steps;
+  ObserveFileStepsForTesting(
+      [](FileStep step, const std::wstring& path, const std::wstring& other, void* context) {
+        static_cast<std::vector<Step>*>(context)->push_back({step, path, other});
+      },
+      &steps);
+  RecordingReporter reporter;
+  EXPECT_TRUE(InstallAll(files, reporter));
+  ObserveFileStepsForTesting(nullptr, nullptr);
+  const std::wstring target = Target(L"up"), fresh = target + L"._zev_nw_", backup = target + L"._zev_av_";
+  auto at = [&](FileStep step, const std::wstring& path, const std::wstring& other) {
+    for (size_t i = 0; i < steps.size(); ++i) {
+      if (steps[i].step == step && steps[i].path == path && steps[i].other == other) return static_cast<int>(i);
+    }
+    return -1;
+  };
+  const int flushed = at(FileStep::Flush, fresh, L"");
+  const int movedAside = at(FileStep::Move, target, backup);
+  const int placed = at(FileStep::Move, fresh, target);
+  const int dropped = at(FileStep::Delete, backup, L"");
+  ASSERT_GE(flushed, 0);
+  ASSERT_GE(movedAside, 0);
+  ASSERT_GE(placed, 0);
+  ASSERT_GE(dropped, 0);
+  EXPECT_LT(flushed, movedAside);
+  EXPECT_LT(movedAside, placed);
+  EXPECT_LT(placed, dropped);
+  for (const Step& step : steps) {
+    EXPECT_FALSE(step.step == FileStep::Create && step.path == target) << "the dictionary's name is never written";
+  }
+  EXPECT_TRUE(HoldsBytes(target, Pattern(5000, 3)));
+}
+
+// A new install whose name the file system resolves to another installed file through its short
+// 8.3 alias: that file is never moved aside, replaced or deleted, and the entry fails.
+TEST_F(InstallRunTest, ShortNameOfAnotherFileIsNotThisEntrysFile) {
+  Installed(L"oxford advanced learners", "the user's newer dictionary");
+  wchar_t shortPath[MAX_PATH] = {};
+  ASSERT_NE(GetShortPathNameW(Target(L"oxford advanced learners").c_str(), shortPath, MAX_PATH), 0u);
+  std::wstring shortName = shortPath;
+  shortName = shortName.substr(shortName.find_last_of(L'\\') + 1);
+  ASSERT_NE(shortName, L"oxford advanced learners.dic") << "this file system gives no short names";
+  const std::wstring id = LowerAsciiLetters(shortName.substr(0, shortName.rfind(L'.')));
+  std::vector<PackageFile> files{Package(L"p.dir", {{id, "impostor", EntryAction::Install, L"S"}})};
+  RecordingReporter reporter;
+  EXPECT_TRUE(InstallAll(files, reporter));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Install, 0, false), {"finish"}}));
+  EXPECT_EQ(FileBytes(Target(L"oxford advanced learners")), "the user's newer dictionary");
+  EXPECT_EQ(testsupport::ListFolder(dataDir), std::vector<std::wstring>{L"oxford advanced learners.dic"});
+}
+
+// The same for a name that differs from another file's only in the case of a non-ASCII letter,
+// where the file system folds the case and the plan does not.
+TEST_F(InstallRunTest, NameFoldedByTheFileSystemOnlyIsNotThisEntrysFile) {
+  Installed(L"\u00C9t\u00E9", "the user's dictionary");
+  if (!FileExists(Target(L"\u00E9t\u00E9"))) GTEST_SKIP() << "this file system keeps non-ASCII case apart";
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"\u00E9t\u00E9", "impostor", EntryAction::Install, L"E"}})};
+  RecordingReporter reporter;
+  EXPECT_TRUE(InstallAll(files, reporter));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"E", EntryAction::Install, 0, false), {"finish"}}));
+  EXPECT_EQ(FileBytes(Target(L"\u00C9t\u00E9")), "the user's dictionary");
+  EXPECT_EQ(testsupport::ListFolder(dataDir).size(), 1u);
+}
+
+// A backup name that is not positively a regular file (here a folder) is never adopted or
+// replaced: the upgrade fails and the installed file stays as it was.
+TEST_F(InstallRunTest, BackupNameThatIsNoRegularFileFailsTheUpgrade) {
+  Installed(L"bk", "installed");
+  ASSERT_TRUE(CreateDirectoryW((Target(L"bk") + L"._zev_av_").c_str(), nullptr));
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"bk", Pattern(100, 1), EntryAction::Upgrade, L"B"}})};
+  RecordingReporter reporter;
+  EXPECT_TRUE(InstallAll(files, reporter));
+  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"B", EntryAction::Upgrade, 1, false), {"finish"}}));
+  EXPECT_EQ(FileBytes(Target(L"bk")), "installed");
+  EXPECT_FALSE(FileExists(Target(L"bk") + L"._zev_nw_"));
+  RemoveDirectoryW((Target(L"bk") + L"._zev_av_").c_str());
+}
+
+// What a run ended early left in the data folder, put in order when the next one starts: a
+// dictionary only under its backup name comes back, a backup beside its file and every partial
+// new copy go; nothing else is touched.
+TEST_F(InstallRunTest, RunStartRepairsWhatAnInterruptedRunLeft) {
+  ASSERT_TRUE(WriteFileBytes(Target(L"lone") + L"._zev_av_", "only copy"));
+  Installed(L"done", "new version");
+  ASSERT_TRUE(WriteFileBytes(Target(L"done") + L"._zev_av_", "old version"));
+  ASSERT_TRUE(SetFileAttributesW((Target(L"done") + L"._zev_av_").c_str(), FILE_ATTRIBUTE_READONLY));
+  Installed(L"cut", "installed");
+  ASSERT_TRUE(WriteFileBytes(Target(L"cut") + L"._zev_nw_", "partial"));
+  ASSERT_TRUE(WriteFileBytes(Target(L"gone") + L"._zev_nw_", "partial"));
+  ASSERT_TRUE(WriteFileBytes(dataDir + L"\\notes.txt", "the user's"));
+  std::vector<PackageFile> files;
+  RecordingReporter reporter;
+  EXPECT_TRUE(InstallAll(files, reporter));
+  EXPECT_EQ(FileBytes(Target(L"lone")), "only copy");
+  EXPECT_EQ(FileBytes(Target(L"done")), "new version");
+  EXPECT_EQ(FileBytes(Target(L"cut")), "installed");
+  EXPECT_EQ(testsupport::ListFolder(dataDir),
+            (std::vector<std::wstring>{L"cut.dic", L"done.dic", L"lone.dic", L"notes.txt"}));
 }
 
 // --- The worker thread and the dialog window -------------------------------------------------
@@ -606,19 +656,19 @@ TEST_F(InstallWorkerTest, RunThroughTheDialogWindowSendsEveryMessage) {
   Installed(L"b", "old b");
   InstallEngine engine;
   engine.listsReady = true;
-  engine.packageFiles.push_back(Package(L"one.dir", {{L"a", Bytes(2049, 1), EntryAction::Install, L"甲"}}));
-  engine.packageFiles.push_back(Package(L"two.dir", {{L"b", Bytes(10, 2), EntryAction::Upgrade, L"乙"}}));
+  engine.packageFiles.push_back(Package(L"one.dir", {{L"a", Pattern(2049, 1), EntryAction::Install, L"甲"}}));
+  engine.packageFiles.push_back(Package(L"two.dir", {{L"b", Pattern(10, 2), EntryAction::Upgrade, L"乙"}}));
   ProtocolWindow window;
   InstallThreadParam param{window.hwnd(), &engine};
-  EXPECT_EQ(window.RunWorker(&param), 0u);
+  EXPECT_EQ(testsupport::RunPumping(InstallThreadProc, &param), 0u);
   EXPECT_EQ(window.log, Sequence({{"start"},
                                   Entry(L"甲", EntryAction::Install, 2, true),
                                   Entry(L"乙", EntryAction::Upgrade, 1, true),
                                   {"finish"}}));
   EXPECT_EQ(window.notSent, 0) << "every message is sent by the worker and waited for";
   EXPECT_EQ(window.abortedPosts, 0);
-  EXPECT_TRUE(HoldsBytes(Target(L"a"), Bytes(2049, 1)));
-  EXPECT_TRUE(HoldsBytes(Target(L"b"), Bytes(10, 2)));
+  EXPECT_TRUE(HoldsBytes(Target(L"a"), Pattern(2049, 1)));
+  EXPECT_TRUE(HoldsBytes(Target(L"b"), Pattern(10, 2)));
 }
 
 TEST_F(InstallWorkerTest, StoppedRunEndsWithMinusOneAndPostsAborted) {
@@ -626,12 +676,12 @@ TEST_F(InstallWorkerTest, StoppedRunEndsWithMinusOneAndPostsAborted) {
   engine.listsReady = true;
   // The failing entry's data end the container, but it is planned first.
   engine.packageFiles.push_back(Package(
-      L"one.dir", {{L"b", "b", EntryAction::Install, L"B"}, {L"a", Bytes(3000, 1), EntryAction::Install, L"A"}}, 1));
+      L"one.dir", {{L"b", "b", EntryAction::Install, L"B"}, {L"a", Pattern(3000, 1), EntryAction::Install, L"A"}}, 1));
   std::swap((*engine.packageFiles[0].entries)[0], (*engine.packageFiles[0].entries)[1]);
   ProtocolWindow window;
   window.answers[WM_ITEM_FAIL] = 0;
   InstallThreadParam param{window.hwnd(), &engine};
-  EXPECT_EQ(window.RunWorker(&param), 0xFFFFFFFFu);
+  EXPECT_EQ(testsupport::RunPumping(InstallThreadProc, &param), 0xFFFFFFFFu);
   EXPECT_EQ(window.log, Sequence({{"start"}, Entry(L"A", EntryAction::Install, 2, false)}));
   EXPECT_EQ(window.abortedPosts, 1);
   EXPECT_FALSE(FileExists(Target(L"b")));
@@ -640,13 +690,13 @@ TEST_F(InstallWorkerTest, StoppedRunEndsWithMinusOneAndPostsAborted) {
 TEST_F(InstallWorkerTest, WindowGoneBeforeTheStartSendsNothing) {
   InstallEngine engine;
   engine.listsReady = true;
-  engine.packageFiles.push_back(Package(L"one.dir", {{L"a", Bytes(10, 1), EntryAction::Install, L"A"}}));
+  engine.packageFiles.push_back(Package(L"one.dir", {{L"a", Pattern(10, 1), EntryAction::Install, L"A"}}));
   ProtocolWindow gone;
   const HWND stale = gone.hwnd();
   gone.Destroy();
   ProtocolWindow pump;  // keeps a live window on this thread, which must hear nothing either
   InstallThreadParam param{stale, &engine};
-  EXPECT_EQ(pump.RunWorker(&param), 0xFFFFFFFFu);
+  EXPECT_EQ(testsupport::RunPumping(InstallThreadProc, &param), 0xFFFFFFFFu);
   EXPECT_TRUE(pump.log.empty());
   EXPECT_EQ(pump.abortedPosts, 0);
   EXPECT_FALSE(FileExists(Target(L"a")));
@@ -655,21 +705,22 @@ TEST_F(InstallWorkerTest, WindowGoneBeforeTheStartSendsNothing) {
 TEST_F(InstallWorkerTest, MissingParametersEndWithOne) {
   InstallEngine engine;
   ProtocolWindow window;
-  EXPECT_EQ(window.RunWorker(nullptr), 1u);
+  EXPECT_EQ(testsupport::RunPumping(InstallThreadProc, nullptr), 1u);
   InstallThreadParam noWindow{nullptr, &engine};
-  EXPECT_EQ(window.RunWorker(&noWindow), 1u);
+  EXPECT_EQ(testsupport::RunPumping(InstallThreadProc, &noWindow), 1u);
   InstallThreadParam noEngine{window.hwnd(), nullptr};
-  EXPECT_EQ(window.RunWorker(&noEngine), 1u);
+  EXPECT_EQ(testsupport::RunPumping(InstallThreadProc, &noEngine), 1u);
   EXPECT_TRUE(window.log.empty());
   EXPECT_EQ(window.abortedPosts, 0);
 }
 
 TEST_F(InstallWorkerTest, FailedInventorySendsNothingAndPostsAborted) {
-  registry.reset();  // no host: the inventory cannot be built
+  testsupport::HostRegistry::Remove();  // no host: the inventory cannot be built
+  ResetHostPathCachesForTesting();
   InstallEngine engine;
   ProtocolWindow window;
   InstallThreadParam param{window.hwnd(), &engine};
-  EXPECT_EQ(window.RunWorker(&param), 0xFFFFFFFFu);
+  EXPECT_EQ(testsupport::RunPumping(InstallThreadProc, &param), 0xFFFFFFFFu);
   EXPECT_TRUE(window.log.empty());
   EXPECT_EQ(window.abortedPosts, 1);
   EXPECT_FALSE(engine.listsReady);

@@ -8,34 +8,30 @@
 #include "engine/install_engine.h"
 #include "engine/testing_seams.h"
 #include "tests/support/container_bytes.h"
-#include "tests/support/win_test_support.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/files.h"
 
 using testsupport::ContainerBytes;
 using testsupport::ContainerItem;
+using testsupport::FakeHost;
 using testsupport::HostRegistry;
 using testsupport::ScratchDir;
-using testsupport::U16;
 
 namespace {
 
-// A wizard folder with packages and a host with its data folder, registered for the test.
+// A wizard folder with packages (the module folder points there) and an installed host with
+// its core but, until a test adds one, no data folder.
 class InventoryTest : public ::testing::Test {
  protected:
   ScratchDir wizard{L"wiz"};
-  ScratchDir host{L"host"};
-  std::wstring dataDir;
-  HostRegistry* reg = nullptr;
+  FakeHost host;
+  std::wstring dataDir = host.DataDir();
 
   void SetUp() override {
-    testsupport::WriteFileBytes(host / L"Lumidex.exe", "MZ");
-    reg = new HostRegistry(host.path().c_str(), L"Lumidex.exe");
+    testsupport::RemoveTree(dataDir);
     SetModuleDirForTesting(wizard.path() + L"\\");
-    dataDir = host / L"plugin\\localquery\\dictdata";
   }
-  void TearDown() override {
-    SetModuleDirForTesting(L"");
-    delete reg;
-  }
+  void TearDown() override { SetModuleDirForTesting(L""); }
   void Package(const std::wstring& name, const std::vector<ContainerItem>& items) {
     ASSERT_TRUE(testsupport::WriteFileBytes(wizard / name, ContainerBytes(items)));
   }
@@ -45,7 +41,7 @@ class InventoryTest : public ::testing::Test {
   }
   static ContainerItem Item(const std::wstring& id, const std::wstring& ext, const std::string& data = "x",
                             const std::wstring& title = L"T", const std::wstring& date = L"2009.11.13") {
-    return ContainerItem{U16(id), U16(date), U16(ext), U16(title), data};
+    return testsupport::PackageItem(id, title, data, date, ext);
   }
 };
 
@@ -175,10 +171,8 @@ TEST_F(InventoryTest, FullWidthFieldsAreTakenWhole) {
   EXPECT_EQ(e.title, title32);
 }
 
-// With the host's core beside it, installed files carry their date stamps and dates decide.
+// Installed files carry the date stamps the host's core reads, and dates decide.
 TEST_F(InventoryTest, DatesFromTheHostCoreDecideUpgrades) {
-  ASSERT_TRUE(CopyFileW((testsupport::ExeDir() + L"simhost\\LXDBCoreplus.dll").c_str(),
-                        (host / L"LXDBCoreplus.dll").c_str(), FALSE));
   InstalledFile(L"same.dic", "name=same\n<date_time>2009.11.13</date_time>\n");
   InstalledFile(L"older.dic", "<date_time>2009-11-12</date_time>");
   InstalledFile(L"newer.dip", "<date_time>2010.1.1</date_time>");
@@ -210,8 +204,6 @@ TEST_F(InventoryTest, DatesFromTheHostCoreDecideUpgrades) {
 // A run never leaves a partial file under a dictionary's own name: a backup or new copy an
 // interrupted run left beside it changes nothing, and its stamp decides as usual.
 TEST_F(InventoryTest, LeftoversBesideAFileLeaveItsStampTrusted) {
-  ASSERT_TRUE(CopyFileW((testsupport::ExeDir() + L"simhost\\LXDBCoreplus.dll").c_str(),
-                        (host / L"LXDBCoreplus.dll").c_str(), FALSE));
   InstalledFile(L"done.dic", "<date_time>2009.11.13</date_time> upgraded, its backup not yet deleted");
   InstalledFile(L"done.dic._zev_av_", "<date_time>2001.1.1</date_time> the old dictionary");
   InstalledFile(L"old.dic", "<date_time>2001.1.1</date_time>");

@@ -11,19 +11,20 @@
 #include <string>
 #include <vector>
 
+#include "engine/plan/install_plan.h"
 #include "tests/support/container_bytes.h"
+#include "tests/support/data_patterns.h"
 
 namespace {
 
 using testsupport::ContainerBytes;
 using testsupport::ContainerItem;
 using testsupport::ContainerLayout;
-
-std::string Pattern(size_t size, unsigned seed) {
-  std::string data(size, '\0');
-  for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>((i * 131 + seed * 17 + (i >> 8)) & 0xFF);
-  return data;
-}
+using testsupport::DataAreaAt;
+using testsupport::kEntrySizeField;
+using testsupport::Pattern;
+using testsupport::PutU32At;
+using testsupport::TableEntryAt;
 
 ContainerItem Item(const std::u16string& id, size_t size, unsigned seed = 1) {
   return ContainerItem{id, u"2024-05-01", u".dic", u"词典" + id, Pattern(size, seed)};
@@ -36,10 +37,6 @@ bool OpenBytes(CPackageReader& reader, std::string bytes) {
   return reader.OpenMemory(reinterpret_cast<const uint8_t*>(kept.back().data()), kept.back().size());
 }
 
-void PutU32At(std::string& bytes, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
-}
-
 // Reads one entry the way the installation run does; false when a chunk fails or breaks the
 // protocol (more than asked, or a chunk count other than expected).
 struct ReadResult {
@@ -48,7 +45,7 @@ struct ReadResult {
   int last = 0;  // result of the last call
 };
 
-ReadResult ReadEntry(CPackageReader& reader, uint32_t index, uint32_t chunkSize = 2048) {
+ReadResult ReadEntry(CPackageReader& reader, uint32_t index, uint32_t chunkSize = kBlockBytes) {
   ReadResult result;
   EXPECT_TRUE(reader.SeekToEntry(index));
   std::vector<char> buffer(chunkSize + 16, '\x5A');
@@ -71,9 +68,9 @@ TEST(PackageReaderOpen, EmptyTableOpens) {
   CPackageReader reader;
   ASSERT_TRUE(OpenBytes(reader, ContainerBytes({})));
   EXPECT_EQ(reader.EntryCount(), 0u);
-  EXPECT_EQ(reader.Header().data_offset, 32u);
-  uint32_t length = 2048;
-  char buffer[2048];
+  EXPECT_EQ(reader.Header().data_offset, kPackageHeaderBytes);
+  uint32_t length = kBlockBytes;
+  char buffer[kBlockBytes];
   EXPECT_FALSE(reader.SeekToEntry(0));
   EXPECT_EQ(reader.ReadChunk(0, buffer, length), -1);
 }
@@ -130,8 +127,9 @@ TEST(PackageReaderOpen, EntrySizeOtherThan184Fails) {
 
 TEST(PackageReaderOpen, TableEndingEarlyFails) {
   const std::string full = ContainerBytes({Item(u"a", 0), Item(u"b", 0), Item(u"c", 0)});
-  ASSERT_EQ(full.size(), 32u + 3 * 184);
-  for (size_t size : {32 + 0, 32 + 183, 32 + 184, 32 + 2 * 184 + 100, 32 + 3 * 184 - 1}) {
+  ASSERT_EQ(full.size(), TableEntryAt(3));
+  for (size_t size :
+       {TableEntryAt(0), TableEntryAt(1) - 1, TableEntryAt(1), TableEntryAt(2) + 100, TableEntryAt(3) - 1}) {
     CPackageReader reader;
     EXPECT_FALSE(OpenBytes(reader, full.substr(0, size))) << size;
     EXPECT_EQ(reader.EntryCount(), 0u) << "a failed Open keeps no records";
@@ -253,11 +251,11 @@ TEST(PackageFormatRecords, EncodeAndDecodeAgreeByteForByte) {
   PackageHeader header;
   DecodePackageHeader(reinterpret_cast<const uint8_t*>(bytes.data()), header);
   PackageTableEntry entry;
-  DecodePackageTableEntry(reinterpret_cast<const uint8_t*>(bytes.data()) + 32, entry);
-  uint8_t again[32 + 184];
+  DecodePackageTableEntry(reinterpret_cast<const uint8_t*>(bytes.data()) + TableEntryAt(0), entry);
+  uint8_t again[TableEntryAt(1)];
   EncodePackageHeader(header, again);
-  EncodePackageTableEntry(entry, again + 32);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(again), sizeof(again)), bytes.substr(0, 32 + 184));
+  EncodePackageTableEntry(entry, again + TableEntryAt(0));
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(again), sizeof(again)), bytes.substr(0, TableEntryAt(1)));
 }
 
 // ---- Chunks ----
@@ -266,8 +264,8 @@ TEST(PackageReaderChunks, EmptyEntryIsOneCallDeliveringNothing) {
   CPackageReader reader;
   ASSERT_TRUE(OpenBytes(reader, ContainerBytes({Item(u"empty", 0), Item(u"next", 5)})));
   ASSERT_TRUE(reader.SeekToEntry(0));
-  char buffer[2048];
-  uint32_t length = 2048;
+  char buffer[kBlockBytes];
+  uint32_t length = kBlockBytes;
   EXPECT_EQ(reader.ReadChunk(0, buffer, length), 0);
   EXPECT_EQ(length, 0u);
 }
@@ -277,8 +275,9 @@ TEST(PackageReaderChunks, ChunkCountIsSizeOverChunkRoundedUp) {
     size_t size;
     int chunks;
   };
-  for (const Case& c :
-       {Case{1, 1}, Case{2047, 1}, Case{2048, 1}, Case{2049, 2}, Case{4096, 2}, Case{4097, 3}, Case{10000, 5}}) {
+  constexpr size_t kBlock = kBlockBytes;
+  for (const Case& c : {Case{1, 1}, Case{kBlock - 1, 1}, Case{kBlock, 1}, Case{kBlock + 1, 2}, Case{2 * kBlock, 2},
+                        Case{2 * kBlock + 1, 3}, Case{5 * kBlock - 1, 5}}) {
     CPackageReader reader;
     ASSERT_TRUE(OpenBytes(reader, ContainerBytes({Item(u"x", c.size, 3)})));
     const ReadResult read = ReadEntry(reader, 0);
@@ -290,21 +289,21 @@ TEST(PackageReaderChunks, ChunkCountIsSizeOverChunkRoundedUp) {
 
 TEST(PackageReaderChunks, ExactChunkEndsWithZeroAndOneMoreByteTakesASecondCall) {
   CPackageReader reader;
-  ASSERT_TRUE(OpenBytes(reader, ContainerBytes({Item(u"a", 2048), Item(u"b", 2049)})));
-  std::vector<char> buffer(2048);
+  ASSERT_TRUE(OpenBytes(reader, ContainerBytes({Item(u"a", kBlockBytes), Item(u"b", kBlockBytes + 1)})));
+  std::vector<char> buffer(kBlockBytes);
   ASSERT_TRUE(reader.SeekToEntry(0));
-  uint32_t length = 2048;
+  uint32_t length = kBlockBytes;
   EXPECT_EQ(reader.ReadChunk(0, buffer.data(), length), 0);
-  EXPECT_EQ(length, 2048u);
+  EXPECT_EQ(length, kBlockBytes);
 
   ASSERT_TRUE(reader.SeekToEntry(1));
-  length = 2048;
+  length = kBlockBytes;
   EXPECT_EQ(reader.ReadChunk(1, buffer.data(), length), 1);
-  EXPECT_EQ(length, 2048u);
-  length = 2048;
+  EXPECT_EQ(length, kBlockBytes);
+  length = kBlockBytes;
   EXPECT_EQ(reader.ReadChunk(1, buffer.data(), length), 0);
   EXPECT_EQ(length, 1u);
-  EXPECT_EQ(buffer[0], Pattern(2049, 1)[2048]);
+  EXPECT_EQ(buffer[0], Pattern(kBlockBytes + 1, 1)[kBlockBytes]);
 }
 
 TEST(PackageReaderChunks, EntriesReadInAnyOrderAndAtAnyChunkSize) {
@@ -313,7 +312,7 @@ TEST(PackageReaderChunks, EntriesReadInAnyOrderAndAtAnyChunkSize) {
   CPackageReader reader;
   ASSERT_TRUE(OpenBytes(reader, ContainerBytes(items)));
   for (uint32_t index : {3u, 0u, 2u, 1u, 0u}) {
-    for (uint32_t chunk : {1u, 7u, 2048u, 65536u}) {
+    for (uint32_t chunk : {1u, 7u, kBlockBytes, 65536u}) {
       const ReadResult read = ReadEntry(reader, index, chunk);
       EXPECT_EQ(read.last, 0);
       EXPECT_EQ(read.data, items[index].data) << index << " at " << chunk;
@@ -324,10 +323,9 @@ TEST(PackageReaderChunks, EntriesReadInAnyOrderAndAtAnyChunkSize) {
 TEST(PackageReaderChunks, DataRangesMayLieInAnyOrder) {
   // The second entry's data come first in the data area.
   std::string bytes = ContainerBytes({Item(u"a", 1000, 1), Item(u"b", 5, 2)});
-  const size_t table = 32;
-  PutU32At(bytes, table, 5);        // a at offset 5
-  PutU32At(bytes, table + 184, 0);  // b at offset 0
-  bytes.replace(400, 1005, Pattern(5, 2) + Pattern(1000, 1));
+  PutU32At(bytes, TableEntryAt(0), 5);  // a at offset 5
+  PutU32At(bytes, TableEntryAt(1), 0);  // b at offset 0
+  bytes.replace(DataAreaAt(2), 1005, Pattern(5, 2) + Pattern(1000, 1));
   CPackageReader reader;
   ASSERT_TRUE(OpenBytes(reader, bytes));
   EXPECT_EQ(ReadEntry(reader, 0).data, Pattern(1000, 1));
@@ -364,23 +362,23 @@ TEST(PackageReaderChunks, ReadingAnEntryOtherThanTheOneSoughtFails) {
 
 TEST(PackageReaderRanges, RangeRunningPastTheEndFailsAtTheChunkThatLeavesTheFile) {
   std::string bytes = ContainerBytes({Item(u"a", 3000)});
-  PutU32At(bytes, 32 + 4, 5000);  // claims 5000 bytes, the file holds 3000
+  PutU32At(bytes, TableEntryAt(0) + kEntrySizeField, 5000);  // claims 5000 bytes, the file holds 3000
   CPackageReader reader;
   ASSERT_TRUE(OpenBytes(reader, bytes));
   ASSERT_TRUE(reader.SeekToEntry(0));
-  std::vector<char> buffer(2048);
-  uint32_t length = 2048;
+  std::vector<char> buffer(kBlockBytes);
+  uint32_t length = kBlockBytes;
   EXPECT_EQ(reader.ReadChunk(0, buffer.data(), length), 1);
-  EXPECT_EQ(length, 2048u);
-  length = 2048;
+  EXPECT_EQ(length, kBlockBytes);
+  length = kBlockBytes;
   EXPECT_EQ(reader.ReadChunk(0, buffer.data(), length), -1);
-  EXPECT_EQ(length, 2048u) << "a failed chunk reports nothing delivered";
+  EXPECT_EQ(length, kBlockBytes) << "a failed chunk reports nothing delivered";
 }
 
 TEST(PackageReaderRanges, RangeStartingPastTheEndFailsAtOnce) {
   for (uint32_t offset : {10u, 11u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
     std::string bytes = ContainerBytes({Item(u"a", 10)});
-    PutU32At(bytes, 32, offset);
+    PutU32At(bytes, TableEntryAt(0), offset);
     CPackageReader reader;
     ASSERT_TRUE(OpenBytes(reader, bytes));
     const ReadResult read = ReadEntry(reader, 0);
@@ -398,8 +396,8 @@ TEST(PackageReaderRanges, RangesOverflowing32BitsNeverWrap) {
                         Case{0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu}}) {
     std::string bytes = ContainerBytes({Item(u"a", 64)});
     PutU32At(bytes, 28, c.dataOffset);
-    PutU32At(bytes, 32, c.offset);
-    PutU32At(bytes, 36, c.size);
+    PutU32At(bytes, TableEntryAt(0), c.offset);
+    PutU32At(bytes, TableEntryAt(0) + kEntrySizeField, c.size);
     CPackageReader reader;
     ASSERT_TRUE(OpenBytes(reader, bytes));
     const ReadResult read = ReadEntry(reader, 0);
@@ -410,12 +408,12 @@ TEST(PackageReaderRanges, RangesOverflowing32BitsNeverWrap) {
 
 TEST(PackageReaderRanges, HugeSizeDeliversOnlyWhatTheFileHoldsThenFails) {
   std::string bytes = ContainerBytes({Item(u"a", 5000)});
-  PutU32At(bytes, 36, 0xFFFFFFFF);
+  PutU32At(bytes, TableEntryAt(0) + kEntrySizeField, 0xFFFFFFFF);
   CPackageReader reader;
   ASSERT_TRUE(OpenBytes(reader, bytes));
   const ReadResult read = ReadEntry(reader, 0);
   EXPECT_EQ(read.last, -1);
-  EXPECT_EQ(read.data, Pattern(5000, 1).substr(0, 4096)) << "whole chunks inside the file, none beyond";
+  EXPECT_EQ(read.data, Pattern(5000, 1).substr(0, 2 * kBlockBytes)) << "whole chunks inside the file, none beyond";
 }
 
 TEST(PackageReaderRanges, RangeEndingExactlyAtTheFileEndReadsWhole) {
@@ -458,7 +456,7 @@ class PackageReaderFile : public ::testing::Test {
 };
 
 TEST_F(PackageReaderFile, ReadsAContainerWithANonAsciiName) {
-  const std::vector<ContainerItem> items = {Item(u"a", 9000, 5), Item(u"b", 0), Item(u"c", 2048, 6)};
+  const std::vector<ContainerItem> items = {Item(u"a", 9000, 5), Item(u"b", 0), Item(u"c", kBlockBytes, 6)};
   const std::wstring path = Write("词典包.dir", L"词典包.dir", ContainerBytes(items));
   CPackageReader reader;
   ASSERT_TRUE(reader.Open(path.c_str()));
@@ -468,13 +466,13 @@ TEST_F(PackageReaderFile, ReadsAContainerWithANonAsciiName) {
 
 TEST_F(PackageReaderFile, RangePastTheFileEndFailsThroughTheFileToo) {
   std::string bytes = ContainerBytes({Item(u"a", 3000)});
-  PutU32At(bytes, 36, 0x7FFFFFFF);
+  PutU32At(bytes, TableEntryAt(0) + kEntrySizeField, 0x7FFFFFFF);
   const std::wstring path = Write("damaged.dir", L"damaged.dir", bytes);
   CPackageReader reader;
   ASSERT_TRUE(reader.Open(path.c_str()));
   const ReadResult read = ReadEntry(reader, 0);
   EXPECT_EQ(read.last, -1);
-  EXPECT_EQ(read.data.size(), 2048u);
+  EXPECT_EQ(read.data.size(), kBlockBytes);
 }
 
 TEST_F(PackageReaderFile, MissingEmptyOrFolderPathsFail) {

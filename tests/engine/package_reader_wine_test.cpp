@@ -7,39 +7,35 @@
 #include <vector>
 
 #include "engine/format/package_reader.h"
+#include "engine/plan/install_plan.h"
 #include "tests/support/container_bytes.h"
-#include "tests/support/win_test_support.h"
+#include "tests/support/data_patterns.h"
+#include "tests/support/files.h"
 
 using testsupport::ContainerBytes;
 using testsupport::ContainerItem;
+using testsupport::kEntrySizeField;
+using testsupport::Pattern;
+using testsupport::PutU32At;
 using testsupport::ScratchDir;
+using testsupport::TableEntryAt;
 
 namespace {
-
-std::string Pattern(size_t size, unsigned seed) {
-  std::string data(size, '\0');
-  for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>((i * 37 + seed * 11 + i / 509) & 0xFF);
-  return data;
-}
-
-void PutU32(std::string& bytes, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
 
 ContainerItem Item(const std::u16string& id, const std::string& data) {
   return ContainerItem{id, u"2010.01.01", u".dic", u"\u6C49\u82F1\u8BCD\u5178", data};
 }
 
-// Reads an entry in 2048-byte chunks as the installation run does; -1 on a failed chunk.
+// Reads an entry in chunks of a block as the installation run does; -1 on a failed chunk.
 int ReadEntry(CPackageReader& reader, uint32_t index, std::string& data) {
   data.clear();
   if (!reader.SeekToEntry(index)) return -2;
-  std::vector<char> buffer(2048);
+  std::vector<char> buffer(kBlockBytes);
   for (;;) {
-    uint32_t length = 2048;
+    uint32_t length = kBlockBytes;
     const int rc = reader.ReadChunk(index, buffer.data(), length);
     if (rc < 0) return rc;
-    if (length > 2048) return -3;
+    if (length > kBlockBytes) return -3;
     data.append(buffer.data(), length);
     if (rc == 0) return 0;
   }
@@ -51,7 +47,7 @@ class PackageReaderWineTest : public ::testing::Test {
 };
 
 TEST_F(PackageReaderWineTest, ReadsEveryEntryFromAChinesePath) {
-  const std::string big = Pattern(2048 * 3 + 1, 1);
+  const std::string big = Pattern(3 * kBlockBytes + 1, 1);
   const std::wstring path = scratch / L"\u725B\u6D25\u9AD8\u9636\u7B2C\u516B\u7248.dir";
   ASSERT_TRUE(testsupport::WriteFileBytes(path, ContainerBytes({Item(u"a", big), Item(u"b", ""), Item(u"c", "z")})));
   CPackageReader reader;
@@ -72,7 +68,7 @@ TEST_F(PackageReaderWineTest, ReadsEveryEntryFromAChinesePath) {
 
 TEST_F(PackageReaderWineTest, MissingFoldersAndDamagedFilesFail) {
   std::string hostile = ContainerBytes({Item(u"a", "abc")});
-  PutU32(hostile, 24, 0xFFFFFFFF);
+  PutU32At(hostile, 24, 0xFFFFFFFF);  // the entry count
   const std::wstring hostilePath = scratch / L"\u574F.dir";
   ASSERT_TRUE(testsupport::WriteFileBytes(hostilePath, hostile));
   const std::wstring shortPath = scratch / L"\u77ED.dir";
@@ -89,15 +85,15 @@ TEST_F(PackageReaderWineTest, MissingFoldersAndDamagedFilesFail) {
 
 TEST_F(PackageReaderWineTest, RangesBeyondTheFileFailAtTheChunkThatLeavesIt) {
   std::string bytes = ContainerBytes({Item(u"a", Pattern(3000, 2)), Item(u"b", "tail")});
-  PutU32(bytes, 32 + 4, 0xFFFFFFFF);    // entry 0 claims 4 GiB
-  PutU32(bytes, 32 + 184, 0xFFFFFFF0);  // entry 1 starts near 4 GiB past data_offset
+  PutU32At(bytes, TableEntryAt(0) + kEntrySizeField, 0xFFFFFFFF);  // entry 0 claims 4 GiB
+  PutU32At(bytes, TableEntryAt(1), 0xFFFFFFF0);                    // entry 1 starts near 4 GiB past data_offset
   const std::wstring path = scratch / L"\u8D8A\u754C.dir";
   ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
   CPackageReader reader;
   ASSERT_TRUE(reader.Open(path.c_str()));
   std::string data;
   EXPECT_EQ(ReadEntry(reader, 0, data), -1);
-  EXPECT_EQ(data.size(), 2048u) << "the whole chunk inside the file, then a failure";
+  EXPECT_EQ(data.size(), kBlockBytes) << "the whole chunk inside the file, then a failure";
   EXPECT_EQ(ReadEntry(reader, 1, data), -1);
   EXPECT_EQ(data, "");
 }

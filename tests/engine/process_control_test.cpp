@@ -5,48 +5,39 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "engine/host_paths.h"
-#include "engine/poll_policy.h"
 #include "engine/testing_seams.h"
-#include "tests/engine/sim_host_processes.h"
-#include "tests/support/win_test_support.h"
+#include "tests/support/child_process.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/files.h"
+#include "tests/support/poll_pause.h"
+#include "tests/support/processes.h"
 
-using simhost::ChildProcess;
-using simhost::SimulatedHost;
-using simhost::StartService;
+using testsupport::ChildProcess;
+using testsupport::FakeHost;
 using testsupport::ScratchDir;
+using testsupport::StartService;
 
 namespace {
 
-[[maybe_unused]] const ::testing::Environment* const kDesktopFirst =
-    ::testing::AddGlobalTestEnvironment(new simhost::DesktopFirstEnvironment);
-
-constexpr unsigned kRealPauseMs = 500;
-// For the waits that are meant to run out: the same 20 attempts, over in about half a second.
-constexpr unsigned kShortPauseMs = 20;
 constexpr DWORD kExitTimeoutMs = 10000;
 constexpr DWORD kTerminatedExitCode = 4;
 constexpr DWORD kStoppedOnRequestExitCode = 0;
 
 class ProcessTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    EndSimulatedProcesses();
-    SetPollPauseForTesting(kRealPauseMs);
-  }
-  void TearDown() override {
-    SetPollPauseForTesting(kRealPauseMs);
-    EndSimulatedProcesses();
-  }
+  void SetUp() override { EndSimulatedProcesses(); }
+  void TearDown() override { EndSimulatedProcesses(); }
   static void EndSimulatedProcesses() {
-    simhost::TerminateAll(L"zrdsvc.exe");
-    simhost::TerminateAll(L"ZRDRepair.exe");
+    testsupport::TerminateAll(L"zrdsvc.exe");
+    testsupport::TerminateAll(L"ZRDRepair.exe");
   }
   // A copy of the built service under another file name, in folder.
   static std::wstring ServiceCopy(const ScratchDir& folder, const std::wstring& name) {
     const std::wstring path = folder / name;
-    EXPECT_TRUE(CopyFileW(simhost::BuiltProgram(L"zrdsvc.exe").c_str(), path.c_str(), FALSE));
+    EXPECT_TRUE(CopyFileW(testsupport::BuiltFile(testsupport::kSimulatedService).c_str(), path.c_str(), FALSE));
     return path;
   }
   static DWORD ExitCodeOf(const ChildProcess& child) {
@@ -63,7 +54,7 @@ using DictService = ProcessTest;
 
 TEST_F(FindProcess, RunningServiceIsFoundWithItsId) {
   ChildProcess service;
-  ASSERT_TRUE(StartService(service, simhost::BuiltProgram(L"zrdsvc.exe")));
+  ASSERT_TRUE(StartService(service, testsupport::BuiltFile(testsupport::kSimulatedService)));
   DWORD id = 0;
   ASSERT_TRUE(FindProcessByName(L"zrdsvc.exe", id));
   EXPECT_EQ(id, service.id());
@@ -77,33 +68,23 @@ TEST_F(FindProcess, NothingFoundLeavesIdUntouched) {
   EXPECT_EQ(id, 12345u);
 }
 
-TEST_F(FindProcess, LetterCaseIsIgnoredOnBothSides) {
+// Letter case is ignored on both sides, beyond the ASCII letters as the system folds them.
+TEST_F(FindProcess, LetterCaseIsIgnored) {
   ScratchDir folder(L"caps");
-  const std::wstring exe = ServiceCopy(folder, L"ZRDSVC.EXE");
-  ChildProcess service;
-  ASSERT_TRUE(StartService(service, exe));
-
-  DWORD id = 0;
-  EXPECT_TRUE(FindProcessByName(L"zrdsvc.exe", id));
-  EXPECT_EQ(id, service.id());
-  id = 0;
-  EXPECT_TRUE(FindProcessByName(L"ZrdSvc.Exe", id));
-  EXPECT_EQ(id, service.id());
-}
-
-TEST_F(FindProcess, CaseBeyondAsciiLettersFollowsTheSystem) {
-  ScratchDir folder(L"accent");
-  const std::wstring exe = ServiceCopy(folder, L"ÜBERSVC.EXE");
-  ChildProcess service;
-  ASSERT_TRUE(StartService(service, exe));
-  DWORD id = 0;
-  EXPECT_TRUE(FindProcessByName(L"übersvc.exe", id));
-  EXPECT_EQ(id, service.id());
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"ZRDSVC.EXE", L"zrdsvc.exe"}, {L"ZRDSVC.EXE", L"ZrdSvc.Exe"}, {L"ÜBERSVC.EXE", L"übersvc.exe"}};
+  for (const auto& [fileName, asked] : cases) {
+    ChildProcess service;
+    ASSERT_TRUE(StartService(service, ServiceCopy(folder, fileName)));
+    DWORD id = 0;
+    EXPECT_TRUE(FindProcessByName(asked, id)) << testsupport::Narrow(asked);
+    EXPECT_EQ(id, service.id());
+  }
 }
 
 TEST_F(FindProcess, CallersNameIsNotLowered) {
   ChildProcess service;
-  ASSERT_TRUE(StartService(service, simhost::BuiltProgram(L"zrdsvc.exe")));
+  ASSERT_TRUE(StartService(service, testsupport::BuiltFile(testsupport::kSimulatedService)));
   const wchar_t name[] = L"ZRDSVC.EXE";
   DWORD id = 0;
   EXPECT_TRUE(FindProcessByName(name, id));
@@ -121,7 +102,7 @@ TEST_F(FindProcess, OnlyWholeNamesMatch) {
   EXPECT_EQ(id, 777u);
 
   ChildProcess service;
-  ASSERT_TRUE(StartService(service, simhost::BuiltProgram(L"zrdsvc.exe")));
+  ASSERT_TRUE(StartService(service, testsupport::BuiltFile(testsupport::kSimulatedService)));
   for (const wchar_t* part : {L"zrdsvc", L"rdsvc.exe", L"zrdsvc.ex", L"zrdsvc.exe ", L".exe"}) {
     EXPECT_FALSE(FindProcessByName(part, id)) << testsupport::Narrow(part);
   }
@@ -140,24 +121,24 @@ TEST_F(KillProcess, NothingRunningSucceeds) { EXPECT_TRUE(KillProcessByName(L"zr
 
 TEST_F(KillProcess, TerminatesWithExitCode4) {
   ChildProcess service;
-  ASSERT_TRUE(StartService(service, simhost::BuiltProgram(L"zrdsvc.exe"), L"--ignore-stop"));
+  ASSERT_TRUE(StartService(service, testsupport::BuiltFile(testsupport::kSimulatedService), {L"--ignore-stop"}));
   EXPECT_TRUE(KillProcessByName(L"ZRDSVC.exe"));
   EXPECT_EQ(ExitCodeOf(service), kTerminatedExitCode);
-  EXPECT_EQ(simhost::CountProcesses(L"zrdsvc.exe"), 0);
+  EXPECT_EQ(testsupport::CountProcesses(L"zrdsvc.exe"), 0);
 }
 
 // A process that survives its termination cannot be made under Wine; the second process of the
 // name plays the survivor: only the first found is terminated, and the poll waits in vain.
 TEST_F(KillProcess, SecondProcessOfTheNameSurvivesAndFailsThePoll) {
   ChildProcess one, two;
-  ASSERT_TRUE(StartService(one, simhost::BuiltProgram(L"zrdsvc.exe"), L"--ignore-stop"));
-  ASSERT_TRUE(StartService(two, simhost::BuiltProgram(L"zrdsvc.exe"), L"--ignore-stop"));
+  ASSERT_TRUE(StartService(one, testsupport::BuiltFile(testsupport::kSimulatedService), {L"--ignore-stop"}));
+  ASSERT_TRUE(StartService(two, testsupport::BuiltFile(testsupport::kSimulatedService), {L"--ignore-stop"}));
   DWORD first = 0;
   ASSERT_TRUE(FindProcessByName(L"zrdsvc.exe", first));
   ChildProcess& found = first == one.id() ? one : two;
   ChildProcess& other = first == one.id() ? two : one;
 
-  SetPollPauseForTesting(kShortPauseMs);
+  testsupport::PollPause shortPolls;
   EXPECT_FALSE(KillProcessByName(L"zrdsvc.exe"));
   EXPECT_EQ(ExitCodeOf(found), kTerminatedExitCode);
   EXPECT_TRUE(other.Running());
@@ -167,42 +148,42 @@ TEST_F(KillProcess, SecondProcessOfTheNameSurvivesAndFailsThePoll) {
 }
 
 TEST_F(RepairTool, NoNameFails) {
-  SimulatedHost host;
+  FakeHost host;
   EXPECT_FALSE(StopServiceWithRepairTool(nullptr));
   EXPECT_FALSE(StopServiceWithRepairTool(L""));
   EXPECT_TRUE(host.RepairToolNeverRan());
 }
 
 TEST_F(RepairTool, ServiceNotRunningToolNotStarted) {
-  SimulatedHost host;
+  FakeHost host;
   EXPECT_TRUE(StopServiceWithRepairTool(L"zrdsvc.exe"));
   EXPECT_TRUE(host.RepairToolNeverRan());
 }
 
 TEST_F(RepairTool, ServiceStopsOnTheToolsRequest) {
-  SimulatedHost host;
+  FakeHost host;
   ChildProcess service;
   ASSERT_TRUE(StartService(service, host.ServiceExe()));
   EXPECT_TRUE(StopServiceWithRepairTool(L"zrdsvc.exe"));
   EXPECT_EQ(ExitCodeOf(service), kStoppedOnRequestExitCode);
-  EXPECT_TRUE(simhost::WaitForLog(host.RepairLogPath(), "run -S\r\n", kExitTimeoutMs));
-  EXPECT_TRUE(simhost::WaitForLog(host.RepairLogPath(), "stop requested from " + std::to_string(service.id()), 0));
+  EXPECT_TRUE(testsupport::WaitForLog(host.RepairLogPath(), "run -S\r\n", kExitTimeoutMs));
+  EXPECT_TRUE(testsupport::WaitForLog(host.RepairLogPath(), "stop requested from " + std::to_string(service.id()), 0));
 }
 
 TEST_F(RepairTool, IgnoredRequestFailsAfterThePolls) {
-  SimulatedHost host;
+  FakeHost host;
   ChildProcess service;
-  ASSERT_TRUE(StartService(service, host.ServiceExe(), L"--ignore-stop"));
-  SetPollPauseForTesting(kShortPauseMs);
+  ASSERT_TRUE(StartService(service, host.ServiceExe(), {L"--ignore-stop"}));
+  testsupport::PollPause shortPolls;
   EXPECT_FALSE(StopServiceWithRepairTool(L"zrdsvc.exe"));
   EXPECT_TRUE(service.Running());
-  EXPECT_TRUE(simhost::WaitForLog(host.ServiceLogPath(), "stop request ignored", kExitTimeoutMs))
+  EXPECT_TRUE(testsupport::WaitForLog(host.ServiceLogPath(), "stop request ignored", kExitTimeoutMs))
       << "the tool was started and reached the service";
   EXPECT_TRUE(service.Running());
 }
 
 TEST_F(RepairTool, MissingToolFails) {
-  SimulatedHost host;
+  FakeHost host;
   ASSERT_TRUE(host.RemoveRepairTool());
   ChildProcess service;
   ASSERT_TRUE(StartService(service, host.ServiceExe()));
@@ -211,7 +192,7 @@ TEST_F(RepairTool, MissingToolFails) {
 }
 
 TEST_F(RepairTool, NoHostKeyFails) {
-  SimulatedHost host;
+  FakeHost host;
   testsupport::HostRegistry::Remove();
   ResetHostPathCachesForTesting();
   ChildProcess service;
@@ -222,13 +203,13 @@ TEST_F(RepairTool, NoHostKeyFails) {
 }
 
 TEST_F(DictService, NotRunningSucceedsWithoutTheTool) {
-  SimulatedHost host;
+  FakeHost host;
   EXPECT_TRUE(StopDictService());
   EXPECT_TRUE(host.RepairToolNeverRan());
 }
 
 TEST_F(DictService, StoppedThroughTheRepairTool) {
-  SimulatedHost host;
+  FakeHost host;
   ChildProcess service;
   ASSERT_TRUE(StartService(service, host.ServiceExe()));
   EXPECT_TRUE(StopDictService());
@@ -236,17 +217,17 @@ TEST_F(DictService, StoppedThroughTheRepairTool) {
 }
 
 TEST_F(DictService, ServiceIgnoringTheToolIsTerminated) {
-  SimulatedHost host;
+  FakeHost host;
   ChildProcess service;
-  ASSERT_TRUE(StartService(service, host.ServiceExe(), L"--ignore-stop"));
-  SetPollPauseForTesting(kShortPauseMs);
+  ASSERT_TRUE(StartService(service, host.ServiceExe(), {L"--ignore-stop"}));
+  testsupport::PollPause shortPolls;
   EXPECT_TRUE(StopDictService());
   EXPECT_EQ(ExitCodeOf(service), kTerminatedExitCode);
-  EXPECT_TRUE(simhost::WaitForLog(host.RepairLogPath(), "run -S", kExitTimeoutMs)) << "the tool was tried first";
+  EXPECT_TRUE(testsupport::WaitForLog(host.RepairLogPath(), "run -S", kExitTimeoutMs)) << "the tool was tried first";
 }
 
 TEST_F(DictService, WithoutRepairToolTheServiceIsTerminated) {
-  SimulatedHost host;
+  FakeHost host;
   ASSERT_TRUE(host.RemoveRepairTool());
   ChildProcess service;
   ASSERT_TRUE(StartService(service, host.ServiceExe()));
@@ -255,12 +236,12 @@ TEST_F(DictService, WithoutRepairToolTheServiceIsTerminated) {
 }
 
 TEST_F(DictService, HeldDictionaryCanBeMovedOnceStopped) {
-  SimulatedHost host;
-  const std::wstring dict = host / L"plugin\\localquery\\dictdata\\news.dic";
+  FakeHost host;
+  const std::wstring dict = host.DataDir() + L"\\news.dic";
   const std::wstring aside = dict + L"._zev_av_";
   ASSERT_TRUE(testsupport::WriteFileBytes(dict, "dictionary"));
   ChildProcess service;
-  ASSERT_TRUE(StartService(service, host.ServiceExe(), L"--hold \"" + dict + L"\""));
+  ASSERT_TRUE(StartService(service, host.ServiceExe(), {L"--hold", dict}));
   ASSERT_FALSE(MoveFileW(dict.c_str(), aside.c_str())) << "the running service must keep its file from moving";
 
   EXPECT_TRUE(StopDictService());
@@ -268,13 +249,13 @@ TEST_F(DictService, HeldDictionaryCanBeMovedOnceStopped) {
 }
 
 TEST_F(DictService, SurvivingServiceFails) {
-  SimulatedHost host;
+  FakeHost host;
   ChildProcess one, two;
-  ASSERT_TRUE(StartService(one, host.ServiceExe(), L"--ignore-stop"));
-  ASSERT_TRUE(StartService(two, host.ServiceExe(), L"--ignore-stop"));
-  SetPollPauseForTesting(kShortPauseMs);
+  ASSERT_TRUE(StartService(one, host.ServiceExe(), {L"--ignore-stop"}));
+  ASSERT_TRUE(StartService(two, host.ServiceExe(), {L"--ignore-stop"}));
+  testsupport::PollPause shortPolls;
   EXPECT_FALSE(StopDictService());
-  EXPECT_EQ(simhost::CountProcesses(L"zrdsvc.exe"), 1);
+  EXPECT_EQ(testsupport::CountProcesses(L"zrdsvc.exe"), 1);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The wizard's binding of vintora.dll, each scenario in a fresh process: a copy of a helper
-// program placed in a folder of its own, run under this test as its debugger so that the
-// engine's diagnostics are seen in order with the helper's reports.
+// program placed in a folder of its own, whose reports and the engine's diagnostics are read in
+// the order they were made from the debug output.
 #include "engine/probe_binding.h"
 
 #include <gtest/gtest.h>
@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/probe/probe_lab.h"
-#include "tests/probe/traced_process.h"
-#include "tests/support/win_test_support.h"
+#include "tests/support/child_process.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/files.h"
 
-using probelab::CoreFolder;
-using testsupport::ExeDir;
+using testsupport::BuiltFile;
+using testsupport::FakeHost;
+using testsupport::FolderOnly;
+using testsupport::kSimulatedCore;
 using testsupport::Narrow;
 using Lines = std::vector<std::wstring>;
 
@@ -22,23 +24,28 @@ namespace {
 const std::wstring kBound = L"helper: bind=1 bound=1 module=1 entries=1111";
 const std::wstring kUnbound = L"helper: bind=0 bound=0 module=0 entries=0000";
 
-const std::wstring& Root() { return probelab::LabRoot(L"probe_binding_test"); }
-std::wstring BuiltProbe() { return ExeDir() + L"vintora.dll"; }
-std::wstring ProbeLackingStringToDate() { return ExeDir() + L"vintora_lacking_string_to_date.dll"; }
-std::wstring BuiltCore() { return ExeDir() + L"simhost\\LXDBCoreplus.dll"; }
+std::wstring BuiltProbe() { return BuiltFile(L"vintora.dll"); }
+std::wstring ProbeLackingStringToDate() { return BuiltFile(L"vintora_lacking_string_to_date.dll"); }
 
 // Paths of 260 characters and more need the extended form for the file functions.
 std::wstring Extended(const std::wstring& path) { return L"\\\\?\\" + path; }
 
-// A wizard's folder: the helper program as p.exe, with `probe` copied in as vintora.dll when
-// given.
-struct WizardFolder {
+// Where this program's folders go; kept for the whole run, then removed.
+std::wstring NewFolderPath(const std::wstring& tag) {
+  static const testsupport::ScratchDir lab(L"binding");
+  static int counter = 0;
+  return lab / (tag + std::to_wstring(++counter));
+}
+
+// A folder as the wizard is delivered in, with the helper program as p.exe in the wizard's
+// place, and `probe` copied in as vintora.dll when given.
+struct HelperFolder {
   std::wstring dir;
   std::wstring program;
 
-  WizardFolder(const std::wstring& folder, const std::wstring& probe) : dir(folder), program(folder + L"\\p.exe") {
+  HelperFolder(const std::wstring& folder, const std::wstring& probe) : dir(folder), program(folder + L"\\p.exe") {
     CreateDirectoryW(Extended(dir).c_str(), nullptr);
-    EXPECT_TRUE(CopyFileW((ExeDir() + L"probe_binding_helper.exe").c_str(), Extended(program).c_str(), FALSE));
+    EXPECT_TRUE(CopyFileW(BuiltFile(L"probe_binding_helper.exe").c_str(), Extended(program).c_str(), FALSE));
     if (!probe.empty()) {
       EXPECT_TRUE(CopyFileW(probe.c_str(), Extended(probeFile()).c_str(), FALSE));
     }
@@ -46,21 +53,18 @@ struct WizardFolder {
   std::wstring probeFile() const { return dir + L"\\vintora.dll"; }
 
   Lines Run(const std::vector<std::wstring>& steps, const std::wstring& currentDir = L"") const {
-    const TracedRun run = RunTraced(program, steps, currentDir);
-    EXPECT_TRUE(run.finished) << Narrow(program);
+    testsupport::ChildOptions options;
+    options.currentDir = currentDir;
+    const testsupport::ChildRun run = testsupport::RunToEnd(program, steps, options, 60000, true);
+    EXPECT_TRUE(run.finished) << Narrow(program) << " " << run.startFailure;
     EXPECT_EQ(run.exitCode, 0u);
     return run.traces;
   }
 };
 
-std::wstring NewWizardDir(const std::wstring& tag) {
-  static int counter = 0;
-  return Root() + L"\\" + tag + std::to_wstring(++counter);
-}
-
-// A folder path of exactly `length` characters below the lab root, its folders created.
+// A folder path of exactly `length` characters, its folders created.
 std::wstring FolderOfLength(size_t length) {
-  const std::wstring parent = NewWizardDir(L"deep");
+  const std::wstring parent = NewFolderPath(L"deep");
   CreateDirectoryW(parent.c_str(), nullptr);
   const std::wstring path = parent + L"\\" + std::wstring(length - parent.size() - 1, L'd');
   CreateDirectoryW(Extended(path).c_str(), nullptr);
@@ -74,7 +78,7 @@ std::wstring Join(const Lines& lines) {
 }
 
 TEST(BindVersionProbe, BindsOnceFromItsOwnFolder) {
-  WizardFolder wizard(NewWizardDir(L"own"), BuiltProbe());
+  HelperFolder wizard(NewFolderPath(L"own"), BuiltProbe());
   const Lines lines = wizard.Run({L"bind", L"bind", L"free", L"loaded=" + wizard.probeFile()});
   // One FreeLibrary unloads it: the second bind loaded nothing.
   EXPECT_EQ(lines, (Lines{kBound, kBound, L"helper: free=1", L"helper: loaded=0"})) << Narrow(Join(lines));
@@ -82,22 +86,23 @@ TEST(BindVersionProbe, BindsOnceFromItsOwnFolder) {
 
 TEST(BindVersionProbe, UsesOnlyTheProgramsFolder) {
   // A vintora.dll in the current folder (and beside this test) is not the wizard's.
-  WizardFolder wizard(NewWizardDir(L"absent"), L"");
-  CoreFolder host(Root(), BuiltCore());
-  const Lines lines = wizard.Run({L"bind", L"bind", L"init=" + host.core(), L"loaded=" + BuiltProbe()}, ExeDir());
-  EXPECT_EQ(lines, (Lines{kUnbound, kUnbound, L"InitDBCore-2: init vintora fail " + host.core(), L"helper: init=0",
+  HelperFolder wizard(NewFolderPath(L"absent"), L"");
+  FakeHost host{FolderOnly(kSimulatedCore)};
+  const Lines lines =
+      wizard.Run({L"bind", L"bind", L"init=" + host.Core(), L"loaded=" + BuiltProbe()}, testsupport::ExeDir());
+  EXPECT_EQ(lines, (Lines{kUnbound, kUnbound, L"InitDBCore-2: init vintora fail " + host.Core(), L"helper: init=0",
                           L"helper: loaded=0"}))
       << Narrow(Join(lines));
 }
 
 TEST(BindVersionProbe, ProbeLackingAnExportIsUnloadedUnusedAndRetried) {
-  WizardFolder wizard(NewWizardDir(L"lacking"), ProbeLackingStringToDate());
-  CoreFolder host(Root(), BuiltCore());
-  const Lines lines = wizard.Run({L"bind", L"loaded=" + wizard.probeFile(), L"init=" + host.core(),
-                                  L"loaded=" + host.core(), L"copy=" + BuiltProbe(), L"bind", L"init=" + host.core()});
+  HelperFolder wizard(NewFolderPath(L"lacking"), ProbeLackingStringToDate());
+  FakeHost host{FolderOnly(kSimulatedCore)};
+  const Lines lines = wizard.Run({L"bind", L"loaded=" + wizard.probeFile(), L"init=" + host.Core(),
+                                  L"loaded=" + host.Core(), L"copy=" + BuiltProbe(), L"bind", L"init=" + host.Core()});
   EXPECT_EQ(lines, (Lines{kUnbound, L"helper: loaded=0",
                           // init_dbcore of the incomplete library was not called: no core loaded.
-                          L"InitDBCore-2: init vintora fail " + host.core(), L"helper: init=0", L"helper: loaded=0",
+                          L"InitDBCore-2: init vintora fail " + host.Core(), L"helper: init=0", L"helper: loaded=0",
                           // The next call tries again and finds a complete library.
                           L"helper: copy=1", kBound, L"helper: init=1"}))
       << Narrow(Join(lines));
@@ -105,11 +110,11 @@ TEST(BindVersionProbe, ProbeLackingAnExportIsUnloadedUnusedAndRetried) {
 
 TEST(BindVersionProbe, FolderAndFileNameMustFitTwoHundredSixtyCharacters) {
   // 247 + "\vintora.dll" (12) + terminator = 260.
-  WizardFolder fits(FolderOfLength(247), BuiltProbe());
+  HelperFolder fits(FolderOfLength(247), BuiltProbe());
   ASSERT_EQ(fits.dir.size(), 247u);
   EXPECT_EQ(fits.Run({L"bind"}), Lines{kBound});
 
-  WizardFolder tooLong(FolderOfLength(248), BuiltProbe());
+  HelperFolder tooLong(FolderOfLength(248), BuiltProbe());
   ASSERT_EQ(tooLong.dir.size(), 248u);
   EXPECT_EQ(tooLong.Run({L"bind", L"bind"}), (Lines{kUnbound, kUnbound}));
 }
@@ -152,7 +157,7 @@ TEST(ProbePathBesideProgram, FolderOfTheProgramWithinTwoHundredSixtyCharacters) 
 }
 
 TEST(InitDBCore, EmptyOrNullPathFailsBeforeBinding) {
-  WizardFolder wizard(NewWizardDir(L"empty"), BuiltProbe());
+  HelperFolder wizard(NewFolderPath(L"empty"), BuiltProbe());
   const Lines lines = wizard.Run({L"init-null", L"init-empty", L"loaded=" + wizard.probeFile(), L"bind"});
   EXPECT_EQ(lines, (Lines{L"InitDBCore-1: para Err ", L"helper: init=0", L"InitDBCore-1: para Err ", L"helper: init=0",
                           L"helper: loaded=0", kBound}))
@@ -160,17 +165,17 @@ TEST(InitDBCore, EmptyOrNullPathFailsBeforeBinding) {
 }
 
 TEST(InitDBCore, HandsTheCoreToTheProbe) {
-  WizardFolder wizard(NewWizardDir(L"core"), BuiltProbe());
-  CoreFolder host(Root(), BuiltCore());
-  const std::wstring dict = host.Dict(L"a.dic", "<date_time>2009.11.13</date_time>");
-  host.StartRecording();
-  const Lines lines = wizard.Run({L"init=" + host.core(), L"date=" + dict, L"parse=2010.1.2.3",
+  HelperFolder wizard(NewFolderPath(L"core"), BuiltProbe());
+  FakeHost host{FolderOnly(kSimulatedCore)};
+  const std::wstring dict = host.AddFile(L"a.dic", "<date_time>2009.11.13</date_time>");
+  host.StartCoreRecord();
+  const Lines lines = wizard.Run({L"init=" + host.Core(), L"date=" + dict, L"parse=2010.1.2.3",
                                   L"init=" + host.dir() + L"\\absent.dll", L"date=" + dict});
   EXPECT_EQ(lines, (Lines{L"helper: init=1", L"helper: date=1 2009,11,13,0", L"helper: parse=1 2010,1,2,3 2010-1-2-3",
                           // The probe's own failure composes no diagnostic here.
                           L"helper: init=0", L"helper: date=0 0,0,0,0"}))
       << Narrow(Join(lines));
-  EXPECT_EQ(host.Calls().size(), 10u) << "one period of use, for the first date only";
+  EXPECT_EQ(host.CoreCalls().size(), 10u) << "one period of use, for the first date only";
 }
 
 }  // namespace

@@ -6,13 +6,14 @@
 #include <windows.h>
 
 #include <cstring>
-#include <set>
 #include <string>
 
 #include "probe/vintora_exports.h"
-#include "tests/support/win_test_support.h"
+#include "tests/support/expected_texts.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/files.h"
+#include "tests/support/wizard_run.h"
 #include "tests/wizard/url_recorder.h"
-#include "tests/wizard/wizard_process.h"
 #include "wizard/res/resource.h"
 
 namespace {
@@ -47,18 +48,13 @@ TEST(SignedRelease, WizardShowsTheMissingHostPageAndOpensItsDownloadPage) {
   testsupport::HostRegistry::Remove();
 
   wizardtest::UrlRecorder recorder;
-  wizardtest::WizardRun run;
-  ASSERT_TRUE(run.Start(exe));
-  HWND dialog = run.WaitForDialog();
-  ASSERT_NE(dialog, nullptr) << "no wizard dialog";
-  EXPECT_EQ(wizardtest::VisibleControls(dialog),
-            (std::set<int>{IDC_STC_MAINDLG_TIPINFO, IDC_BTN_MAINDLG_DOWNLOAD, IDC_BTN_MAINDLG_CLOSE}));
-  EXPECT_EQ(wizardtest::WindowText(run.Control(IDC_BTN_MAINDLG_DOWNLOAD)), L"下载 Lumidex2.0 ");
+  testsupport::WizardRun run;
+  ASSERT_NE(run.StartAndWait(exe), nullptr) << "no wizard dialog " << run.StartFailure();
+  EXPECT_EQ(run.Page(), testsupport::WizardPage::HostMissing);
+  EXPECT_EQ(testsupport::WindowText(run.Control(IDC_BTN_MAINDLG_DOWNLOAD)), expected::kDownload);
 
   run.Click(IDC_BTN_MAINDLG_DOWNLOAD);
-  DWORD code = 12345;
-  EXPECT_TRUE(run.WaitForExit(20000, code)) << "the wizard did not end";
-  EXPECT_EQ(code, 1u);
+  EXPECT_EQ(run.ExitCodeWithin(20000), 1u);
   std::wstring url;
   EXPECT_TRUE(recorder.WaitForUrl(url, 20000));
   EXPECT_EQ(url, expectedUrl) << "the download page the release was built with";

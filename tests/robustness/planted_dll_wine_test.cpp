@@ -11,17 +11,21 @@
 #include <string>
 #include <vector>
 
-#include "tests/engine/sim_host_processes.h"
-#include "tests/wizard/wizard_process.h"
+#include "tests/support/child_process.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/wizard_run.h"
 #include "wizard/res/resource.h"
 
 namespace wizardtest {
 namespace {
 
+using testsupport::BuiltFile;
+using testsupport::FakeHost;
 using testsupport::FileExists;
-
-[[maybe_unused]] const ::testing::Environment* const kDesktopFirst =
-    ::testing::AddGlobalTestEnvironment(new simhost::DesktopFirstEnvironment);
+using testsupport::PackageItem;
+using testsupport::WizardFolder;
+using testsupport::WizardPage;
+using testsupport::WizardRun;
 
 // Names of system libraries that are not among the system's known libraries, so an unrestricted
 // search would look for them beside the program first.
@@ -75,8 +79,8 @@ bool Plant(const std::wstring& dir) {
 DWORD RunNameLoader(const std::wstring& dir, const std::wstring& mode, const std::wstring& name) {
   const std::wstring exe = dir + L"\\name_loader.exe";
   if (!CopyFileW(BuiltFile(L"name_loader.exe").c_str(), exe.c_str(), FALSE)) return 1000;
-  simhost::ChildProcess child;
-  if (!child.Start(exe, mode + L" " + name)) return 1001;
+  testsupport::ChildProcess child;
+  if (!child.Start(exe, {mode, name})) return 1001;
   DWORD code = 1002;
   child.WaitForExit(30000, code);
   return code;
@@ -98,22 +102,18 @@ TEST(PlantedLibraryTest, UnrestrictedSearchLoadsThePlantedLibraryAndTheRestricte
 // The up-to-date page follows only from dates read through vintora.dll and the core: without
 // them the installed namesake would be planned as an upgrade.
 TEST(PlantedLibraryTest, WizardLoadsNoPlantedLibraryButItsProbeAndTheCore) {
-  InstalledHost host;
+  FakeHost host;
   WizardFolder wizard;
-  ASSERT_TRUE(host.AddInstalledDict(L"same.dic", "2009.11.13"));
-  ASSERT_TRUE(wizard.AddPackage(L"main.dir", {Entry(L"same", L"同版", "data", L"2009.11.13")}));
+  host.AddInstalledDict(L"same.dic", "2009.11.13");
+  ASSERT_TRUE(wizard.AddPackage(L"main.dir", {PackageItem(L"same", L"同版", "data", L"2009.11.13")}));
   ASSERT_TRUE(Plant(wizard.dir()));
   NativeFirst nativeFirst(L"pakorra.exe");
 
   WizardRun run;
-  ASSERT_TRUE(run.Start(wizard.Exe()));
-  ASSERT_NE(run.WaitForDialog(), nullptr) << "the wizard did not come up";
-  EXPECT_EQ(WindowText(run.Control(IDC_BTN_MAINDLG_CLOSE)), L"关闭");
-  EXPECT_FALSE(IsWindowVisible(run.Control(IDC_BTN_MAINDLG_NEXT))) << "not the up-to-date page: dates not read";
+  ASSERT_NE(run.StartAndWait(wizard.Exe()), nullptr) << "the wizard did not come up";
+  EXPECT_EQ(run.Page(), WizardPage::UpToDate) << "dates not read";
   run.Click(IDC_BTN_MAINDLG_CLOSE);
-  DWORD code = 12345;
-  EXPECT_TRUE(run.WaitForExit(30000, code));
-  EXPECT_EQ(code, 1u);
+  EXPECT_EQ(run.ExitCodeWithin(30000), 1u);
   for (const std::wstring& name : kPlantedNames) {
     EXPECT_FALSE(FileExists(Marker(wizard.dir(), name))) << "loaded: " << testsupport::Narrow(name);
   }
@@ -122,20 +122,18 @@ TEST(PlantedLibraryTest, WizardLoadsNoPlantedLibraryButItsProbeAndTheCore) {
 // The same through an installation: the worker thread, the status lines and the image copy
 // load nothing from beside the wizard either.
 TEST(PlantedLibraryTest, InstallationLoadsNoPlantedLibrary) {
-  InstalledHost host;
+  FakeHost host;
   WizardFolder wizard;
-  ASSERT_TRUE(wizard.AddPackage(L"main.dir", {Entry(L"fresh", L"新典", std::string(5000, 'f'))}));
+  ASSERT_TRUE(wizard.AddPackage(L"main.dir", {PackageItem(L"fresh", L"新典", std::string(5000, 'f'))}));
   ASSERT_TRUE(Plant(wizard.dir()));
   NativeFirst nativeFirst(L"pakorra.exe");
 
   WizardRun run;
-  ASSERT_TRUE(run.Start(wizard.Exe()));
-  ASSERT_NE(run.WaitForDialog(), nullptr);
+  ASSERT_NE(run.StartAndWait(wizard.Exe()), nullptr);
   run.Click(IDC_BTN_MAINDLG_NEXT);
-  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(run.Control(IDC_CHK_MAINDLG_RUNHOST)) != FALSE; }, 60000));
+  ASSERT_TRUE(run.WaitForPage(WizardPage::Finished, 60000));
   run.Key(VK_ESCAPE);
-  DWORD code = 12345;
-  EXPECT_TRUE(run.WaitForExit(30000, code));
+  EXPECT_EQ(run.ExitCodeWithin(30000), 2u);
   for (const std::wstring& name : kPlantedNames) {
     EXPECT_FALSE(FileExists(Marker(wizard.dir(), name))) << "loaded: " << testsupport::Narrow(name);
   }

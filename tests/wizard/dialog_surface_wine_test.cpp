@@ -9,8 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
-#include "tests/support/win_test_support.h"
+#include "tests/support/files.h"
 #include "wizard/res/resource.h"
 
 namespace {
@@ -22,7 +23,7 @@ class DialogSurfaceTest : public ::testing::Test {
   static void SetUpTestSuite() {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    image_ = LoadLibraryExW((testsupport::ExeDir() + L"pakorra.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    image_ = LoadLibraryExW(testsupport::BuiltFile(L"pakorra.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   }
   static void TearDownTestSuite() {
     if (image_) FreeLibrary(image_);
@@ -32,13 +33,12 @@ class DialogSurfaceTest : public ::testing::Test {
     ASSERT_NE(image_, nullptr);
     dialog = CreateDialogParamW(image_, MAKEINTRESOURCEW(IDD_MAINDLG), nullptr, PlainDialogProc, 0);
     ASSERT_NE(dialog, nullptr);
-    tipInfo = GetDlgItem(dialog, IDC_STC_MAINDLG_TIPINFO);
-    statusList = GetDlgItem(dialog, IDC_LST_MAINDLG_STATUS);
-    progress = GetDlgItem(dialog, IDC_PRG_MAINDLG_PROGRESS);
-    runHost = GetDlgItem(dialog, IDC_CHK_MAINDLG_RUNHOST);
-    next = GetDlgItem(dialog, IDC_BTN_MAINDLG_NEXT);
-    download = GetDlgItem(dialog, IDC_BTN_MAINDLG_DOWNLOAD);
-    close = GetDlgItem(dialog, IDC_BTN_MAINDLG_CLOSE);
+    const std::pair<HWND*, int> controls[] = {
+        {&tipInfo, IDC_STC_MAINDLG_TIPINFO},   {&statusList, IDC_LST_MAINDLG_STATUS},
+        {&progress, IDC_PRG_MAINDLG_PROGRESS}, {&runHost, IDC_CHK_MAINDLG_RUNHOST},
+        {&next, IDC_BTN_MAINDLG_NEXT},         {&download, IDC_BTN_MAINDLG_DOWNLOAD},
+        {&close, IDC_BTN_MAINDLG_CLOSE}};
+    for (const auto& [handle, id] : controls) *handle = GetDlgItem(dialog, id);
   }
   void TearDown() override {
     if (IsWindow(dialog)) DestroyWindow(dialog);

@@ -1,5 +1,6 @@
 // A control surface without a window for the wizard's logic tests: it keeps the controls' state
-// as the real dialog would show it, and logs every call (with the environment's) in order.
+// as the real dialog would show it, and notes the calls whose order matters (with the
+// environment's) in one log.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +14,7 @@
 namespace wizardtest {
 
 struct ControlState {
-  std::wstring text;
+  std::wstring text = L"placeholder";
   bool visible = true;  // as in the template: every control starts visible and enabled
   bool enabled = true;
   bool ticked = false;
@@ -21,38 +22,32 @@ struct ControlState {
 
 class RecordingSurface : public WizardSurface {
  public:
-  explicit RecordingSurface(std::vector<std::wstring>& log) : log_(log) {
-    for (WizardControl c :
-         {WizardControl::TipInfo, WizardControl::Progress, WizardControl::Next, WizardControl::Download,
-          WizardControl::Close, WizardControl::StatusList, WizardControl::RunHost}) {
-      controls[c].text = L"placeholder";
-    }
-  }
+  explicit RecordingSurface(std::vector<std::wstring>& log) : log_(log) {}
 
   void SetText(WizardControl c, const std::wstring& text) override {
     controls[c].text = text;
-    log_.push_back(L"text " + Name(c) + L": " + text);
+    Changed();
   }
   void Show(WizardControl c) override {
     controls[c].visible = true;
-    log_.push_back(L"show " + Name(c));
+    Changed();
   }
   void Hide(WizardControl c) override {
     controls[c].visible = false;
-    log_.push_back(L"hide " + Name(c));
+    Changed();
   }
   void Enable(WizardControl c, bool enable) override {
     controls[c].enabled = enable;
-    log_.push_back((enable ? L"enable " : L"disable ") + Name(c));
+    Changed();
   }
   void Tick(WizardControl c) override {
     controls[c].ticked = true;
-    log_.push_back(L"tick " + Name(c));
+    Changed();
   }
   bool IsTicked(WizardControl c) override { return controls[c].ticked; }
   void ResizeTipInfo(bool grow) override {
-    tipGrowth += grow ? 30 : -30;
-    log_.push_back(grow ? L"grow tip" : L"shrink tip");
+    tipGrown = grow;
+    Changed();
   }
   void AddListLine(const std::wstring& text) override {
     listLines.push_back(text);
@@ -62,23 +57,23 @@ class RecordingSurface : public WizardSurface {
   void SetProgressRange(uint32_t total) override {
     progressMax = total;
     if (progressPos > total) progressPos = total;
-    log_.push_back(L"range " + std::to_wstring(total));
+    log_.push_back(L"range");
   }
   void SetProgressPos(uint32_t pos) override {
     progressPos = pos > progressMax ? progressMax : pos;
-    log_.push_back(L"pos " + std::to_wstring(pos));
+    Changed();
   }
   void StepProgress() override {
     if (progressPos < progressMax) ++progressPos;
-    log_.push_back(L"step");
+    Changed();
   }
   void ShowMessageBox(const std::wstring& text, const wchar_t* caption) override {
     boxes.push_back({text, caption ? caption : L"<default>"});
-    log_.push_back(L"box [" + std::wstring(caption ? caption : L"<default>") + L"] " + text);
+    log_.push_back(L"box: " + text);
   }
   void EnableSystemClose(bool enable) override {
     systemCloseEnabled = enable;
-    log_.push_back(enable ? L"enable system close" : L"grey system close");
+    Changed();
   }
   void HideDialog() override {
     dialogVisible = false;
@@ -86,31 +81,11 @@ class RecordingSurface : public WizardSurface {
   }
   void Quit(int code) override {
     quitCodes.push_back(code);
-    log_.push_back(L"quit " + std::to_wstring(code));
-  }
-
-  static std::wstring Name(WizardControl c) {
-    switch (c) {
-      case WizardControl::TipInfo:
-        return L"tip";
-      case WizardControl::Progress:
-        return L"progress";
-      case WizardControl::Next:
-        return L"next";
-      case WizardControl::Download:
-        return L"download";
-      case WizardControl::Close:
-        return L"close";
-      case WizardControl::StatusList:
-        return L"list";
-      case WizardControl::RunHost:
-        return L"check";
-    }
-    return L"?";
+    log_.push_back(L"quit");
   }
 
   std::map<WizardControl, ControlState> controls;
-  int tipGrowth = 0;  // pixels relative to the template
+  bool tipGrown = false;  // over the progress bar's place
   std::vector<std::wstring> listLines;
   struct Box {
     std::wstring text;
@@ -124,6 +99,8 @@ class RecordingSurface : public WizardSurface {
   std::vector<int> quitCodes;
 
  private:
+  // Any other change to the controls, so that a test can see that nothing happened at all.
+  void Changed() { log_.push_back(L"control"); }
   std::vector<std::wstring>& log_;
 };
 
@@ -131,29 +108,26 @@ class FakeEnvironment : public WizardEnvironment {
  public:
   explicit FakeEnvironment(std::vector<std::wstring>& log) : log_(log) {}
 
-  bool IsHostInstalled() override {
-    log_.push_back(L"env host check");
-    return hostInstalled;
-  }
+  bool IsHostInstalled() override { return hostInstalled; }
   int GetPlannedItemCount() override {
-    log_.push_back(L"env planned count");
+    ++plannedCountCalls;
     return plannedItems;
   }
   void GetPlanSummary(std::wstring& summary) override { summary = planSummary; }
   uint32_t GetPlannedBlockTotal() override { return blockTotal; }
   bool StartWorker() override {
     ++workerStarts;
-    log_.push_back(L"env start worker");
+    log_.push_back(L"start worker");
     return workerStartSucceeds;
   }
   bool HandOffToHost() override {
     ++handOffs;
-    log_.push_back(L"env hand-off");
+    log_.push_back(L"hand-off");
     return true;
   }
   void OpenDownloadPage() override {
     ++downloadPagesOpened;
-    log_.push_back(L"env open download page");
+    log_.push_back(L"open download page");
   }
   void RepairInterruptedRun() override { ++repairs; }
 
@@ -162,6 +136,7 @@ class FakeEnvironment : public WizardEnvironment {
   std::wstring planSummary = L"安装《甲》升级《乙》";
   uint32_t blockTotal = 10;
   bool workerStartSucceeds = true;
+  int plannedCountCalls = 0;
   int workerStarts = 0;
   int handOffs = 0;
   int downloadPagesOpened = 0;

@@ -10,30 +10,30 @@
 #include <string>
 #include <vector>
 
-#include "tests/engine/sim_host_processes.h"
-#include "tests/wizard/wizard_process.h"
+#include "tests/support/container_bytes.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/files.h"
+#include "tests/support/wait.h"
+#include "tests/support/wizard_run.h"
 
 namespace {
 
-// --- The existing helpers, reached only through these ---
+// --- The test kit, reached through these ---
 
-using Host = wizardtest::InstalledHost;     // registry key, host program, core, data folder
-using Folder = wizardtest::WizardFolder;    // pakorra.exe and vintora.dll in a scratch folder
-using Interactive = wizardtest::WizardRun;  // a wizard started without arguments, driven by hand
+using Host = testsupport::FakeHost;          // registry key, host program, core, data folder
+using Folder = testsupport::WizardFolder;    // pakorra.exe and vintora.dll in a scratch folder
+using Interactive = testsupport::WizardRun;  // a wizard started without arguments, driven by hand
 using Scratch = testsupport::ScratchDir;
 testsupport::ContainerItem Entry(const std::wstring& id, const std::wstring& title, const std::string& data,
                                  const std::wstring& date = L"2009.11.13") {
-  return wizardtest::Entry(id, title, data, date);
+  return testsupport::PackageItem(id, title, data, date);
 }
 void RemoveHostKey() { testsupport::HostRegistry::Remove(); }
 bool WriteBytes(const std::wstring& path, const std::string& bytes) { return testsupport::WriteFileBytes(path, bytes); }
-std::string Bytes(const std::wstring& path) {
-  std::string bytes;
-  return testsupport::ReadFileBytes(path, bytes) ? bytes : "<missing>";
-}
+std::string Bytes(const std::wstring& path) { return testsupport::FileBytes(path); }
 bool Exists(const std::wstring& path) { return testsupport::FileExists(path); }
-std::wstring BoxText(HWND box) { return wizardtest::MessageBoxText(box); }
-bool WaitUntil(const std::function<bool()>& condition, DWORD ms) { return wizardtest::WaitUntil(condition, ms); }
+std::wstring BoxText(HWND box) { return testsupport::MessageBoxText(box); }
+bool WaitUntil(const std::function<bool()>& condition, DWORD ms) { return testsupport::WaitUntil(condition, ms); }
 std::string Narrow(const std::wstring& text) { return testsupport::Narrow(text); }
 
 // --- Watching a wizard that nobody may see ---
@@ -159,8 +159,8 @@ class UnattendedTest : public ::testing::Test {
 class SilentInstallTest : public UnattendedTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(host.AddInstalledDict(L"old.dic", "2008.01.01"));
-    ASSERT_TRUE(host.AddInstalledDict(L"same.dic", "2010.01.01"));  // newer than the package's
+    host.AddInstalledDict(L"old.dic", "2008.01.01");
+    host.AddInstalledDict(L"same.dic", "2010.01.01");  // newer than the package's
     sameBefore = Bytes(Installed(L"same.dic"));
     ASSERT_TRUE(
         WriteBytes(host.ConfigPath(), "[old]\r\nid=old\r\ndesc_name=Old v1\r\n[same]\r\ndesc_name=Same v3\r\n"));
@@ -233,8 +233,8 @@ TEST_F(SilentInstallTest, StartHandsOffToTheHostAndLogGoesToTemp) {
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_FALSE(run.windowShown);
   EXPECT_EQ(Bytes(Installed(L"new.dic")), fresh);
-  EXPECT_TRUE(simhost::WaitForLog(host.HostLogPath(), "dict manager shown", 10000))
-      << simhost::ReadLog(host.HostLogPath());
+  EXPECT_TRUE(testsupport::WaitForLog(host.HostLogPath(), "dict manager shown", 10000))
+      << testsupport::ReadLog(host.HostLogPath());
   for (const wchar_t* id : {L"new", L"old", L"same"}) EXPECT_EQ(Config(id, L"enable"), L"1") << Narrow(id);
 
   WIN32_FIND_DATAW found;
@@ -388,7 +388,7 @@ TEST_F(UnattendedTest, UnwritableLogStopsNothing) {
   ASSERT_TRUE(WaitUntil(
       [&] {
         dialog = VisibleWindowOf(shown.pid(), L"#32770");
-        return dialog != nullptr && dialog != box && wizardtest::WindowText(dialog) == kTitle;
+        return dialog != nullptr && dialog != box && testsupport::WindowText(dialog) == kTitle;
       },
       30000));
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);

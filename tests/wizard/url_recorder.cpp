@@ -3,8 +3,9 @@
 #include <windows.h>
 
 #include "engine/host_paths.h"
-#include "tests/support/win_test_support.h"
-#include "tests/wizard/wizard_process.h"
+#include "tests/support/child_process.h"
+#include "tests/support/files.h"
+#include "tests/support/wait.h"
 
 namespace wizardtest {
 
@@ -12,7 +13,7 @@ namespace {
 
 constexpr const wchar_t* kHandlerKey = L"Software\\Classes\\http\\shell\\open\\command";
 
-std::wstring SinkLog() { return testsupport::ExeDir() + L"url_sink.txt"; }
+std::wstring SinkLog() { return testsupport::BuiltFile(L"url_sink.txt"); }
 
 void SetHandler(const std::wstring& command) {
   HKEY key = nullptr;
@@ -29,7 +30,7 @@ void SetHandler(const std::wstring& command) {
 UrlRecorder::UrlRecorder() {
   hadCommand_ = ReadRegistryString(HKEY_LOCAL_MACHINE, kHandlerKey, nullptr, savedCommand_);
   DeleteFileW(SinkLog().c_str());
-  SetHandler(L"\"" + testsupport::ExeDir() + L"url_sink.exe\" \"%1\"");
+  SetHandler(testsupport::QuoteArgument(testsupport::BuiltFile(L"url_sink.exe")) + L" \"%1\"");
 }
 
 UrlRecorder::~UrlRecorder() {
@@ -39,11 +40,10 @@ UrlRecorder::~UrlRecorder() {
 
 bool UrlRecorder::WaitForUrl(std::wstring& url, unsigned timeoutMs) const {
   std::string bytes;
-  if (!WaitUntil([&] { return testsupport::ReadFileBytes(SinkLog(), bytes) && !bytes.empty(); }, timeoutMs))
+  if (!testsupport::WaitUntil([&] { return testsupport::ReadFileBytes(SinkLog(), bytes) && !bytes.empty(); },
+                              timeoutMs))
     return false;
-  const int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  url.assign(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), url.data(), length);
+  url = testsupport::Wide(bytes);
   return true;
 }
 

@@ -10,12 +10,43 @@
 
 #include <string>
 
-#include "tests/wizard/screenshot.h"
-#include "tests/wizard/wizard_process.h"
+#include "tests/support/container_bytes.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/files.h"
+#include "tests/support/wait.h"
+#include "tests/support/window_picture.h"
+#include "tests/support/wizard_run.h"
 #include "wizard/res/resource.h"
 
 namespace wizardtest {
 namespace {
+
+using testsupport::BuiltFile;
+using testsupport::FakeHost;
+using testsupport::WaitUntil;
+using testsupport::WindowText;
+using testsupport::WizardFolder;
+using testsupport::WizardRun;
+
+constexpr int kTemplateHeight = 81;  // dialog units
+
+int ControlHeight(HWND control) {
+  RECT rect = {};
+  GetWindowRect(control, &rect);
+  return rect.bottom - rect.top;
+}
+
+// Vertical dialog units in pixels, as the dialog maps them (-1 when they cannot be told).
+// MapDialogRect works only inside the dialog's process; the vertical base unit follows from the
+// client height, which the template gives as 81 dialog units.
+int DialogUnitsToPixelsY(HWND dialog, int dialogUnits) {
+  RECT client = {};
+  GetClientRect(dialog, &client);
+  for (int base = 1; base < 200; ++base) {
+    if (MulDiv(kTemplateHeight, base, 8) == client.bottom) return MulDiv(dialogUnits, base, 8);
+  }
+  return -1;
+}
 
 // The system DPI of the programs started while it lives; 96 again afterwards.
 struct SystemDpi {
@@ -58,7 +89,7 @@ int TipTop(HWND dialog) {
 
 class WizardDpiTest : public ::testing::Test {
  protected:
-  void SetUp() override { PrepareScreenshots(); }
+  void SetUp() override { testsupport::LetWineDrawWindowFrames(L"pakorra.exe"); }
   // Starts the wizard; the tip text's growth over its template height of 23 dialog units.
   int StartAndMeasureTipGrowth() {
     EXPECT_TRUE(run.Start(wizard.Exe()));
@@ -76,7 +107,7 @@ TEST_F(WizardDpiTest, DialogFontsAndTipGrowthFollowTheSystemDpiAt144) {
   EXPECT_EQ(StartAndMeasureTipGrowth(), 45) << "30 pixels at 96 DPI";
   EXPECT_EQ(TipTop(run.dialog()), DialogUnitsToPixelsY(run.dialog(), 17));
   Sleep(300);
-  EXPECT_TRUE(SaveScreenshot(run.dialog(), L"dpi144_host_missing"));
+  EXPECT_TRUE(testsupport::SaveScreenshot(run.dialog(), L"dpi144_host_missing"));
   // Dialog units follow the font, made at the DPI: 81 of them high are 142 pixels at 96 DPI with
   // the template's font. A 32-bit program under Wine has no font metrics (no device contexts).
   RECT client = {};
@@ -98,8 +129,8 @@ void AnnounceDpi(const WizardRun& run, UINT dpi, const RECT& suggested) {
 }
 
 TEST_F(WizardDpiTest, MovedToAnotherDpiItTakesTheSuggestedPlaceAndTheTipKeepsItsGrowthForThatDpi) {
-  InstalledHost host;
-  ASSERT_TRUE(wizard.AddPackage(L"one.dir", {Entry(L"one", L"一号词典", std::string(5000, 'x'))}));
+  FakeHost host;
+  ASSERT_TRUE(wizard.AddPackage(L"one.dir", {testsupport::PackageItem(L"one", L"一号词典", std::string(5000, 'x'))}));
   ASSERT_EQ(StartAndMeasureTipGrowth(), 30) << "the welcome page grows it";
   HWND tip = run.Control(IDC_STC_MAINDLG_TIPINFO);
   const int laidOut = ControlHeight(tip) - 30;  // Wine lays out no controls anew for a new DPI
@@ -120,8 +151,7 @@ TEST_F(WizardDpiTest, MovedToAnotherDpiItTakesTheSuggestedPlaceAndTheTipKeepsIts
   EXPECT_TRUE(WaitUntil([&] { return WindowText(run.Control(IDC_BTN_MAINDLG_CLOSE)) == L"完成(&C)"; }, 30000));
   EXPECT_EQ(ControlHeight(tip), laidOut);
   run.Key(VK_ESCAPE);  // ends without starting the host
-  DWORD code = 0;
-  EXPECT_TRUE(run.WaitForExit(20000, code));
+  EXPECT_EQ(run.ExitCodeWithin(20000), 2u);
 }
 
 }  // namespace

@@ -6,33 +6,20 @@
 #include <cstdint>
 #include <cwchar>
 
-#include "tests/wizard/wizard_process.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/wait.h"
+#include "tests/support/wizard_run.h"
 #include "wizard/res/resource.h"
 
 namespace wizardtest {
 namespace {
 
+using testsupport::FakeHost;
+using testsupport::WaitUntil;
+using testsupport::WizardFolder;
+using testsupport::WizardRun;
+
 constexpr DWORD kExitWait = 20000;
-
-struct WindowSearch {
-  DWORD pid;
-  bool found;
-};
-
-BOOL CALLBACK NoteVisibleWindowOf(HWND window, LPARAM param) {
-  auto& search = *reinterpret_cast<WindowSearch*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == search.pid && IsWindowVisible(window)) search.found = true;
-  return !search.found;
-}
-
-// Whether a process shows any window of its own (a dialog or a message box).
-bool ShowsAnyWindow(DWORD pid) {
-  WindowSearch search = {pid, false};
-  EnumWindows(NoteVisibleWindowOf, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 class SingleInstanceTest : public ::testing::Test {
  protected:
@@ -40,49 +27,34 @@ class SingleInstanceTest : public ::testing::Test {
   WizardFolder wizard;
 };
 
-TEST_F(SingleInstanceTest, SecondStartShowsTheFirstDialogAndEndsWithZero) {
+// However the user put the first dialog away, the second start brings it back.
+class PutAwayTest : public SingleInstanceTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PutAwayTest, SecondStartShowsTheFirstDialogAndEndsWithZero) {
   WizardRun first;
-  ASSERT_TRUE(first.Start(wizard.Exe()));
-  HWND dialog = first.WaitForDialog();
+  HWND dialog = first.StartAndWait(wizard.Exe());
   ASSERT_NE(dialog, nullptr);
-  ShowWindow(dialog, SW_HIDE);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }, 5000));
+  ShowWindow(dialog, GetParam());
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog) || IsIconic(dialog); }, 5000));
 
   WizardRun second;
   ASSERT_TRUE(second.Start(wizard.Exe()));
-  DWORD code = 12345;
-  ASSERT_TRUE(second.WaitForExit(kExitWait, code));
-  EXPECT_EQ(code, 0u);
-  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(dialog) != FALSE; }, 5000)) << "the first dialog is shown again";
-  EXPECT_FALSE(IsIconic(dialog));
+  EXPECT_EQ(second.ExitCodeWithin(kExitWait), 0u);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(dialog) && !IsIconic(dialog); }, 5000))
+      << "the first dialog is shown again";
   EXPECT_TRUE(first.Running());
 
   first.Click(IDC_BTN_MAINDLG_CLOSE);
-  ASSERT_TRUE(first.WaitForExit(kExitWait, code));
-  EXPECT_EQ(code, 1u);
+  EXPECT_EQ(first.ExitCodeWithin(kExitWait), 1u);
 }
 
-TEST_F(SingleInstanceTest, MinimisedFirstDialogIsRestored) {
-  WizardRun first;
-  ASSERT_TRUE(first.Start(wizard.Exe()));
-  HWND dialog = first.WaitForDialog();
-  ASSERT_NE(dialog, nullptr);
-  ShowWindow(dialog, SW_MINIMIZE);
-  ASSERT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; }, 5000));
-
-  WizardRun second;
-  ASSERT_TRUE(second.Start(wizard.Exe()));
-  DWORD code = 12345;
-  ASSERT_TRUE(second.WaitForExit(kExitWait, code));
-  EXPECT_EQ(code, 0u);
-  EXPECT_TRUE(WaitUntil([&] { return !IsIconic(dialog) && IsWindowVisible(dialog); }, 5000));
-}
+INSTANTIATE_TEST_SUITE_P(HiddenOrMinimised, PutAwayTest, ::testing::Values(SW_HIDE, SW_MINIMIZE));
 
 // The first wizard is still in its start-up check (its "fail" box is up, its dialog not yet
 // published): the second start waits and shows nothing; once the first has ended, it runs as the
 // wizard itself (here its own start-up check fails the same way).
 TEST_F(SingleInstanceTest, SecondStartDuringTheFirstsStartUpCheckWaitsThenRuns) {
-  InstalledHost host;
+  FakeHost host;
   ASSERT_TRUE(testsupport::WriteFileBytes(wizard / L"broken.dir", "no container"));
   WizardRun first;
   ASSERT_TRUE(first.Start(wizard.Exe()));
@@ -93,35 +65,27 @@ TEST_F(SingleInstanceTest, SecondStartDuringTheFirstsStartUpCheckWaitsThenRuns) 
   ASSERT_TRUE(second.Start(wizard.Exe()));
   Sleep(3000);
   EXPECT_TRUE(second.Running()) << "the second start waits for the first";
-  EXPECT_FALSE(ShowsAnyWindow(second.pid())) << "the second start runs a wizard of its own";
+  EXPECT_FALSE(testsupport::ShowsAnyWindow(second.pid())) << "the second start runs a wizard of its own";
 
   PostMessageW(box, WM_COMMAND, IDOK, 0);
-  DWORD code = 12345;
-  ASSERT_TRUE(first.WaitForExit(kExitWait, code));
-  EXPECT_EQ(code, 2u);
+  EXPECT_EQ(first.ExitCodeWithin(kExitWait), 2u);
   HWND secondBox = second.WaitForMessageBox(nullptr, 10000);
   ASSERT_NE(secondBox, nullptr) << "the second start takes over once the first has ended";
   PostMessageW(secondBox, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(second.WaitForExit(kExitWait, code));
-  EXPECT_EQ(code, 2u);
+  EXPECT_EQ(second.ExitCodeWithin(kExitWait), 2u);
 }
 
 TEST_F(SingleInstanceTest, StartAfterTheFirstHasEndedRunsTheWizard) {
-  DWORD code = 12345;
   {
     WizardRun first;
-    ASSERT_TRUE(first.Start(wizard.Exe()));
-    ASSERT_NE(first.WaitForDialog(), nullptr);
+    ASSERT_NE(first.StartAndWait(wizard.Exe()), nullptr);
     first.Key(VK_ESCAPE);
-    ASSERT_TRUE(first.WaitForExit(kExitWait, code));
-    EXPECT_EQ(code, 2u);
+    EXPECT_EQ(first.ExitCodeWithin(kExitWait), 2u);
   }
   WizardRun again;
-  ASSERT_TRUE(again.Start(wizard.Exe()));
-  EXPECT_NE(again.WaitForDialog(), nullptr);
+  EXPECT_NE(again.StartAndWait(wizard.Exe()), nullptr);
   again.Click(IDC_BTN_MAINDLG_CLOSE);
-  ASSERT_TRUE(again.WaitForExit(kExitWait, code));
-  EXPECT_EQ(code, 1u);
+  EXPECT_EQ(again.ExitCodeWithin(kExitWait), 1u);
 }
 
 // One wizard per machine: a copy delivered in another folder (another program file, another
@@ -130,8 +94,7 @@ TEST_F(SingleInstanceTest, StartAfterTheFirstHasEndedRunsTheWizard) {
 TEST_F(SingleInstanceTest, CopyInAnotherFolderOrAnotherSpellingBringsTheFirstForward) {
   WizardFolder other;
   WizardRun first;
-  ASSERT_TRUE(first.Start(wizard.Exe()));
-  HWND dialog = first.WaitForDialog();
+  HWND dialog = first.StartAndWait(wizard.Exe());
   ASSERT_NE(dialog, nullptr);
 
   wchar_t shortPath[MAX_PATH] = {};
@@ -139,17 +102,13 @@ TEST_F(SingleInstanceTest, CopyInAnotherFolderOrAnotherSpellingBringsTheFirstFor
   for (const std::wstring& exe : {other.Exe(), std::wstring(shortPath)}) {
     ShowWindow(dialog, SW_MINIMIZE);
     WizardRun second;
-    ASSERT_TRUE(second.Start(exe));
-    DWORD code = 12345;
-    ASSERT_TRUE(second.WaitForExit(kExitWait, code)) << testsupport::Narrow(exe);
-    EXPECT_EQ(code, 0u);
-    EXPECT_FALSE(ShowsAnyWindow(second.pid()));
-    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(dialog) && IsWindowVisible(dialog); }, 5000));
+    ASSERT_TRUE(second.Start(exe)) << second.StartFailure();
+    EXPECT_EQ(second.ExitCodeWithin(kExitWait), 0u) << testsupport::Narrow(exe);
+    EXPECT_FALSE(testsupport::ShowsAnyWindow(second.pid()));
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return !IsIconic(dialog) && IsWindowVisible(dialog); }, 5000));
   }
   first.Click(IDC_BTN_MAINDLG_CLOSE);
-  DWORD code = 12345;
-  ASSERT_TRUE(first.WaitForExit(kExitWait, code));
-  EXPECT_EQ(code, 1u);
+  EXPECT_EQ(first.ExitCodeWithin(kExitWait), 1u);
 }
 
 // A mutex of the name earlier versions used (keyed on the program file's path), held by another
@@ -168,12 +127,10 @@ TEST_F(SingleInstanceTest, MutexUnderThePathKeyedNameDoesNotStopTheWizard) {
   ASSERT_NE(squatter, nullptr);
 
   WizardRun run;
-  ASSERT_TRUE(run.Start(wizard.Exe()));
+  ASSERT_TRUE(run.Start(wizard.Exe())) << run.StartFailure();
   EXPECT_NE(run.WaitForDialog(5000), nullptr) << "the wizard shows its page at once";
   run.Click(IDC_BTN_MAINDLG_CLOSE);
-  DWORD code = 12345;
-  ASSERT_TRUE(run.WaitForExit(kExitWait, code));
-  EXPECT_EQ(code, 1u);
+  EXPECT_EQ(run.ExitCodeWithin(kExitWait), 1u);
   CloseHandle(squatter);
 }
 

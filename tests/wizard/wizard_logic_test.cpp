@@ -1,5 +1,6 @@
 // The wizard's pages, commands, state table and status lines, driven through a recording
-// surface without a window.
+// surface without a window. This is where what each page shows is checked; the tests of the
+// real program only tell the pages apart.
 #include "wizard/logic/wizard_logic.h"
 
 #include <gtest/gtest.h>
@@ -8,72 +9,52 @@
 #include <climits>
 #include <cstdint>
 #include <set>
+#include <string>
 #include <tuple>
 
 #include "engine/plan/install_messages.h"
+#include "engine/plan/inventory_records.h"
+#include "tests/support/expected_texts.h"
 #include "tests/wizard/recording_surface.h"
+#include "wizard/logic/wizard_commands.h"
+#include "wizard/res/resource.h"
 
 namespace {
 
 using wizardtest::FakeEnvironment;
 using wizardtest::RecordingSurface;
 using C = WizardControl;
+using S = WizardState;
 
-constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
-constexpr int kBnClicked = 0;
-constexpr int kNextId = 1002;
-constexpr int kDownloadId = 1003;
-constexpr int kCloseId = 1004;
+constexpr int kNext = IDC_BTN_MAINDLG_NEXT;
+constexpr int kDownload = IDC_BTN_MAINDLG_DOWNLOAD;
+constexpr int kClose = IDC_BTN_MAINDLG_CLOSE;
+constexpr intptr_t kInstall = static_cast<intptr_t>(EntryAction::Install);
+constexpr intptr_t kUpgrade = static_cast<intptr_t>(EntryAction::Upgrade);
 
-const std::wstring kUpToDateText =
-    L"您本地安装的词典数据版本高于本次安装向导提供的词典，您无需安装本安装向导提供的词典。";
-const std::wstring kHostMissingText =
-    L"未检测到Lumidex2.0安装信息，或您的Lumidex2.0安装环境并不完整。建议您重新安装Lumidex2.0后再运行本安装向导。";
+const S kEveryPage[] = {S::Initial, S::Welcome, S::Running, S::Finished, S::UpToDate, S::HostMissing, S::Incomplete};
 
-class WizardTest : public ::testing::Test {
- protected:
-  WizardTest() : surface(log), environment(log), logic(state, singleItem, surface, environment) {}
-
-  std::set<C> Visible() {
-    std::set<C> visible;
-    for (const auto& [control, s] : surface.controls)
-      if (s.visible) visible.insert(control);
-    return visible;
-  }
-  const std::wstring& Text(C c) { return surface.controls[c].text; }
-  bool Enabled(C c) { return surface.controls[c].enabled; }
+// One wizard: its logic on a recording surface and a scripted environment.
+struct Wizard {
+  std::vector<std::wstring> log;
+  RecordingSurface surface{log};
+  FakeEnvironment environment{log};
+  WizardState state = S::Initial;
+  bool singleItem = false;
+  WizardLogic logic{state, singleItem, surface, environment};
 
   // Brings the wizard to a page the way the user would get there.
   void Reach(WizardState target) {
-    switch (target) {
-      case WizardState::Initial:
-        return;
-      case WizardState::HostMissing:
-        environment.hostInstalled = false;
-        logic.CheckEnvironment();
-        return;
-      case WizardState::UpToDate:
-        environment.plannedItems = 0;
-        logic.CheckEnvironment();
-        return;
-      case WizardState::Welcome:
-        logic.CheckEnvironment();
-        return;
-      case WizardState::Running:
-        logic.CheckEnvironment();
-        Click(kNextId);
-        return;
-      case WizardState::Finished:
-        Reach(WizardState::Running);
-        logic.OnWorkerReport(WM_INSTALL_START, nullptr, 0);
-        logic.OnWorkerReport(WM_INSTALL_FINISH, nullptr, 0);
-        return;
-      case WizardState::Incomplete:
-        Reach(WizardState::Running);
-        logic.OnInstallAborted();
-        return;
+    if (target == S::Initial) return;
+    if (target == S::HostMissing) environment.hostInstalled = false;
+    if (target == S::UpToDate) environment.plannedItems = 0;
+    logic.CheckEnvironment();
+    if (target == S::Running || target == S::Finished || target == S::Incomplete) Click(kNext);
+    if (target == S::Finished) {
+      logic.OnWorkerReport(WM_INSTALL_START, nullptr, 0);
+      logic.OnWorkerReport(WM_INSTALL_FINISH, nullptr, 0);
     }
+    if (target == S::Incomplete) logic.OnInstallAborted();
   }
 
   intptr_t Command(int id, int notification, bool* handled = nullptr) {
@@ -82,40 +63,59 @@ class WizardTest : public ::testing::Test {
     if (handled) *handled = wasHandled;
     return result;
   }
-  intptr_t Click(int id) { return Command(id, kBnClicked); }
+  intptr_t Click(int id) { return Command(id, kButtonClicked); }
 
-  std::vector<std::wstring> log;
-  RecordingSurface surface;
-  FakeEnvironment environment;
-  WizardState state = WizardState::Initial;
-  bool singleItem = false;
-  WizardLogic logic;
+  std::set<C> Visible() const {
+    std::set<C> visible;
+    for (const auto& [control, s] : surface.controls)
+      if (s.visible) visible.insert(control);
+    return visible;
+  }
+  const std::wstring& Text(C c) { return surface.controls[c].text; }
+  bool Enabled(C c) { return surface.controls[c].enabled; }
+  // Whether the log holds `first`, and `then` after it.
+  bool InOrder(const std::wstring& first, const std::wstring& then) const {
+    const auto at = std::find(log.begin(), log.end(), first);
+    return at != log.end() && std::find(at, log.end(), then) != log.end();
+  }
 };
+
+class WizardTest : public ::testing::Test, public Wizard {};
+
+// Runs check(wizard, page) on a fresh wizard brought to each page but `skipped`.
+template <typename Check>
+void OnEveryPageBut(WizardState skipped, Check check) {
+  for (WizardState page : kEveryPage) {
+    if (page == skipped) continue;
+    Wizard wizard;
+    wizard.Reach(page);
+    ASSERT_EQ(wizard.state, page);
+    check(wizard, page);
+  }
+}
 
 // --- The start-up check and the first pages ---
 
 TEST_F(WizardTest, MissingHostShowsDownloadPageWithoutTakingStock) {
-  environment.hostInstalled = false;
-  logic.CheckEnvironment();
-  EXPECT_EQ(state, WizardState::HostMissing);
-  EXPECT_EQ(std::count(log.begin(), log.end(), L"env planned count"), 0);
+  Reach(S::HostMissing);
+  EXPECT_EQ(state, S::HostMissing);
+  EXPECT_EQ(environment.plannedCountCalls, 0);
   EXPECT_EQ(Visible(), (std::set<C>{C::TipInfo, C::Download, C::Close}));
-  EXPECT_EQ(Text(C::TipInfo), kHostMissingText);
-  EXPECT_EQ(Text(C::Download), L"下载 Lumidex2.0 ");
-  EXPECT_EQ(Text(C::Close), L"关闭");
-  EXPECT_EQ(surface.tipGrowth, 30);
+  EXPECT_EQ(Text(C::TipInfo), expected::kHostMissingText);
+  EXPECT_EQ(Text(C::Download), expected::kDownload);
+  EXPECT_EQ(Text(C::Close), expected::kClose);
+  EXPECT_TRUE(surface.tipGrown);
   EXPECT_TRUE(surface.boxes.empty());
   EXPECT_TRUE(surface.quitCodes.empty());
 }
 
 TEST_F(WizardTest, NothingPlannedShowsUpToDatePageWithOnlyClose) {
-  environment.plannedItems = 0;
-  logic.CheckEnvironment();
-  EXPECT_EQ(state, WizardState::UpToDate);
+  Reach(S::UpToDate);
+  EXPECT_EQ(state, S::UpToDate);
   EXPECT_EQ(Visible(), (std::set<C>{C::TipInfo, C::Close}));
-  EXPECT_EQ(Text(C::TipInfo), kUpToDateText);
-  EXPECT_EQ(Text(C::Close), L"关闭");
-  EXPECT_EQ(surface.tipGrowth, 30);
+  EXPECT_EQ(Text(C::TipInfo), expected::kUpToDateText);
+  EXPECT_EQ(Text(C::Close), expected::kClose);
+  EXPECT_TRUE(surface.tipGrown);
 }
 
 // With nothing to install no run repairs what an interrupted one left, so the wizard does as it
@@ -134,56 +134,45 @@ TEST_F(WizardTest, EndingFromTheWelcomePageRepairsNothing) {
 }
 
 TEST_F(WizardTest, WelcomePageCarriesThePlanSummary) {
-  environment.plannedItems = 2;
   environment.planSummary = L"安装《新华字典》升级《英汉大词典》";
-  logic.CheckEnvironment();
-  EXPECT_EQ(state, WizardState::Welcome);
+  Reach(S::Welcome);
+  EXPECT_EQ(state, S::Welcome);
   EXPECT_FALSE(singleItem);
   EXPECT_EQ(Visible(), (std::set<C>{C::TipInfo, C::Next, C::Close}));
-  EXPECT_EQ(Text(C::TipInfo),
-            L"词典安装向导将帮助您安装《新华字典》升级《英汉大词典》本地词典数据。\r\n\r\n"
-            L"点击“下一步”继续安装过程，点击“取消”退出词典安装向导。");
-  EXPECT_EQ(Text(C::Next), L"下一步(&N)>");
-  EXPECT_EQ(Text(C::Close), L"取消(&C)");
+  EXPECT_EQ(Text(C::TipInfo), expected::WelcomeText(environment.planSummary));
+  EXPECT_EQ(Text(C::Next), expected::kNext);
+  EXPECT_EQ(Text(C::Close), expected::kCancel);
   EXPECT_TRUE(Enabled(C::Next));
-  EXPECT_EQ(surface.tipGrowth, 30);
+  EXPECT_TRUE(surface.tipGrown);
 }
 
 TEST_F(WizardTest, SummaryWithPercentSignsIsTakenLiterally) {
   environment.planSummary = L"安装《%s %d %n》";
-  logic.CheckEnvironment();
-  EXPECT_NE(Text(C::TipInfo).find(L"帮助您安装《%s %d %n》本地"), std::wstring::npos);
+  Reach(S::Welcome);
+  EXPECT_EQ(Text(C::TipInfo), expected::WelcomeText(environment.planSummary));
 }
 
 TEST_F(WizardTest, ExactlyOnePlannedEntryMeansSingleItemMode) {
   for (int planned : {1, 2, 1000}) {
-    std::vector<std::wstring> log2;
-    RecordingSurface s(log2);
-    FakeEnvironment e(log2);
-    e.plannedItems = planned;
-    WizardState st = WizardState::Initial;
-    bool single = false;
-    WizardLogic l(st, single, s, e);
-    l.CheckEnvironment();
-    EXPECT_EQ(st, WizardState::Welcome) << planned;
-    EXPECT_EQ(single, planned == 1) << planned;
+    Wizard wizard;
+    wizard.environment.plannedItems = planned;
+    wizard.Reach(S::Welcome);
+    EXPECT_EQ(wizard.state, S::Welcome) << planned;
+    EXPECT_EQ(wizard.singleItem, planned == 1) << planned;
   }
 }
 
-TEST_F(WizardTest, FailedInventoryShowsFailBoxAndQuitsWithTwo) {
+TEST_F(WizardTest, FailedInventoryShowsFailBoxThenQuitsWithTwo) {
   for (int failure : {-1, -2, INT_MIN}) {
-    std::vector<std::wstring> log2;
-    RecordingSurface s(log2);
-    FakeEnvironment e(log2);
-    e.plannedItems = failure;
-    WizardState st = WizardState::Initial;
-    bool single = false;
-    WizardLogic l(st, single, s, e);
-    l.CheckEnvironment();
-    EXPECT_EQ(log2,
-              (std::vector<std::wstring>{L"env host check", L"env planned count", L"box [<default>] fail", L"quit 2"}))
-        << failure;
-    EXPECT_EQ(st, WizardState::Initial);
+    Wizard wizard;
+    wizard.environment.plannedItems = failure;
+    wizard.logic.CheckEnvironment();
+    ASSERT_EQ(wizard.surface.boxes.size(), 1u) << failure;
+    EXPECT_EQ(wizard.surface.boxes[0].text, expected::kStartupFailed);
+    EXPECT_EQ(wizard.surface.boxes[0].caption, L"<default>");
+    EXPECT_EQ(wizard.surface.quitCodes, std::vector<int>{2});
+    EXPECT_TRUE(wizard.InOrder(L"box: " + expected::kStartupFailed, L"quit")) << "the box first, then the end";
+    EXPECT_EQ(wizard.state, S::Initial);
   }
 }
 
@@ -191,78 +180,54 @@ TEST_F(WizardTest, FailedInventoryShowsFailBoxAndQuitsWithTwo) {
 
 TEST_F(WizardTest, NextInMultiItemModeSwapsTipForListThenStartsWorker) {
   environment.blockTotal = 1234;
-  logic.CheckEnvironment();
-  log.clear();
-  EXPECT_EQ(Click(kNextId), 0);
-  EXPECT_EQ(log,
-            (std::vector<std::wstring>{L"shrink tip", L"hide tip", L"show list", L"show progress", L"grey system close",
-                                       L"disable next", L"disable close", L"range 1234", L"env start worker"}));
-  EXPECT_EQ(state, WizardState::Running);
-  EXPECT_EQ(surface.tipGrowth, 0);
+  Reach(S::Welcome);
+  EXPECT_EQ(Click(kNext), 0);
+  EXPECT_EQ(state, S::Running);
   EXPECT_EQ(Visible(), (std::set<C>{C::StatusList, C::Progress, C::Next, C::Close}));
+  EXPECT_FALSE(Enabled(C::Next));
+  EXPECT_FALSE(Enabled(C::Close));
+  EXPECT_FALSE(surface.systemCloseEnabled);
+  EXPECT_FALSE(surface.tipGrown);
+  EXPECT_EQ(surface.progressMax, 1234u);
+  EXPECT_EQ(environment.workerStarts, 1);
+  EXPECT_TRUE(InOrder(L"range", L"start worker")) << "the worker's first step must find the range set";
 }
 
 TEST_F(WizardTest, NextInSingleItemModeKeepsTheTipTextAndNeverShowsTheList) {
   environment.plannedItems = 1;
-  logic.CheckEnvironment();
-  log.clear();
-  Click(kNextId);
-  EXPECT_EQ(log, (std::vector<std::wstring>{L"shrink tip", L"show progress", L"grey system close", L"disable next",
-                                            L"disable close", L"range 10", L"env start worker"}));
+  Reach(S::Running);
   EXPECT_EQ(Visible(), (std::set<C>{C::TipInfo, C::Progress, C::Next, C::Close}));
+  EXPECT_FALSE(surface.tipGrown);
+  EXPECT_EQ(environment.workerStarts, 1);
 }
 
 TEST_F(WizardTest, ProgressRangeCarriesTotalsBeyondSixteenBits) {
   for (uint32_t total : {0u, 65535u, 65536u, 70000u, 0xFFFFFFFFu}) {
-    std::vector<std::wstring> log2;
-    RecordingSurface s(log2);
-    FakeEnvironment e(log2);
-    e.blockTotal = total;
-    WizardState st = WizardState::Initial;
-    bool single = false;
-    WizardLogic l(st, single, s, e);
-    l.CheckEnvironment();
-    intptr_t result = 0;
-    l.OnCommand(kNextId, kBnClicked, result);
-    EXPECT_EQ(s.progressMax, total);
-    l.OnWorkerReport(WM_INSTALL_FINISH, nullptr, 0);
-    EXPECT_EQ(s.progressPos, total) << "the bar ends full";
+    Wizard wizard;
+    wizard.environment.blockTotal = total;
+    wizard.Reach(S::Finished);
+    EXPECT_EQ(wizard.surface.progressMax, total);
+    EXPECT_EQ(wizard.surface.progressPos, total) << "the bar ends full";
   }
 }
 
 TEST_F(WizardTest, NextOutsideWelcomeDoesNothing) {
-  for (WizardState page : {WizardState::Initial, WizardState::Running, WizardState::Finished, WizardState::UpToDate,
-                           WizardState::HostMissing, WizardState::Incomplete}) {
-    std::vector<std::wstring> log2;
-    RecordingSurface s(log2);
-    FakeEnvironment e(log2);
-    WizardState st = WizardState::Initial;
-    bool single = false;
-    WizardLogic l(st, single, s, e);
-    // Reach the page through the fixture's path on this private logic.
-    if (page == WizardState::HostMissing) e.hostInstalled = false;
-    if (page == WizardState::UpToDate) e.plannedItems = 0;
-    intptr_t r = 0;
-    if (page != WizardState::Initial) l.CheckEnvironment();
-    if (page == WizardState::Running || page == WizardState::Finished || page == WizardState::Incomplete)
-      l.OnCommand(kNextId, kBnClicked, r);
-    if (page == WizardState::Finished) l.OnWorkerReport(WM_INSTALL_FINISH, nullptr, 0);
-    if (page == WizardState::Incomplete) l.OnInstallAborted();
-    ASSERT_EQ(st, page);
-    const int startsBefore = e.workerStarts;
-    const size_t logBefore = log2.size();
-    EXPECT_TRUE(l.OnCommand(kNextId, kBnClicked, r));
-    EXPECT_EQ(r, 0);
-    EXPECT_EQ(st, page);
-    EXPECT_EQ(e.workerStarts, startsBefore);
-    EXPECT_EQ(log2.size(), logBefore) << "state " << static_cast<int>(page);
-  }
+  OnEveryPageBut(S::Welcome, [](Wizard& wizard, WizardState page) {
+    const int startsBefore = wizard.environment.workerStarts;
+    const size_t logBefore = wizard.log.size();
+    bool handled = false;
+    EXPECT_EQ(wizard.Command(kNext, kButtonClicked, &handled), 0);
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(wizard.state, page);
+    EXPECT_EQ(wizard.environment.workerStarts, startsBefore);
+    EXPECT_EQ(wizard.log.size(), logBefore) << "state " << static_cast<int>(page);
+  });
 }
 
 // --- The command table ---
 
 TEST_F(WizardTest, OkAndCancelAreHandledWithAnyNotificationCode) {
-  Reach(WizardState::Running);  // where both are handled and do nothing
+  Reach(S::Running);  // where both are handled and do nothing
   bool handled = false;
   for (int code : {0, 1, 0x300, 0xFFFF}) {
     EXPECT_EQ(Command(kIdOk, code, &handled), 0);
@@ -274,16 +239,17 @@ TEST_F(WizardTest, OkAndCancelAreHandledWithAnyNotificationCode) {
 }
 
 TEST_F(WizardTest, ButtonsAnswerOnlyClicks) {
-  Reach(WizardState::HostMissing);
+  Reach(S::HostMissing);
   bool handled = true;
-  for (int id : {kNextId, kDownloadId, kCloseId}) {
+  for (int id : {kNext, kDownload, kClose}) {
     for (int code : {1, 5, 6, 7, 0x300}) {  // BN_PAINT, BN_SETFOCUS, BN_KILLFOCUS, ...
       Command(id, code, &handled);
       EXPECT_FALSE(handled) << id << " " << code;
     }
   }
-  for (int id : {1000, 1001, 1005, 1006, 1008, 0, 3, 0xFFFF}) {
-    Command(id, kBnClicked, &handled);
+  for (int id : {IDC_STC_MAINDLG_TIPINFO, IDC_PRG_MAINDLG_PROGRESS, IDC_LST_MAINDLG_STATUS, IDC_CHK_MAINDLG_RUNHOST, 0,
+                 3, 0xFFFF}) {
+    Command(id, kButtonClicked, &handled);
     EXPECT_FALSE(handled) << id;
   }
   EXPECT_TRUE(surface.quitCodes.empty());
@@ -291,109 +257,103 @@ TEST_F(WizardTest, ButtonsAnswerOnlyClicks) {
 }
 
 TEST_F(WizardTest, CommandResultsFollowTheTable) {
-  Reach(WizardState::Welcome);
-  EXPECT_EQ(Click(kDownloadId), 0);
-  Reach(WizardState::Welcome);
-  EXPECT_EQ(Click(kCloseId), 1);
-  Reach(WizardState::Welcome);
+  Reach(S::Welcome);
+  EXPECT_EQ(Click(kDownload), 0);
+  Reach(S::Welcome);
+  EXPECT_EQ(Click(kClose), 1);
+  Reach(S::Welcome);
   EXPECT_EQ(Command(kIdOk, 0), 0);
-  Reach(WizardState::Welcome);
+  Reach(S::Welcome);
   EXPECT_EQ(Command(kIdCancel, 0), 1);
 }
 
-// --- The state table: every page with every command ---
+// --- Every command on every page, against the rules a user meets ---
 
-struct Row {
-  WizardState page;
-  int id;
-  int quitCode;  // 0: the wizard goes on
-  bool handOff;
-  bool download;
-  WizardState after;
+struct Outcome {
+  int quitCode = 0;  // 0: the wizard goes on
+  bool handOff = false;
+  bool download = false;
+  bool startsWorker = false;
 };
 
-class StateTableTest : public WizardTest, public ::testing::WithParamInterface<Row> {};
-
-TEST_P(StateTableTest, CommandOnPage) {
-  const Row row = GetParam();
-  surface.controls[C::RunHost].ticked = false;
-  Reach(row.page);
-  ASSERT_EQ(state, row.page);
-  const int startsBefore = environment.workerStarts;
-  Command(row.id, row.id == kIdOk || row.id == kIdCancel ? 0x1234 : kBnClicked);
-  if (row.quitCode) {
-    EXPECT_EQ(surface.quitCodes, std::vector<int>{row.quitCode});
-    EXPECT_EQ(log.back(), L"quit " + std::to_wstring(row.quitCode)) << "quitting is the last step";
-  } else {
-    EXPECT_TRUE(surface.quitCodes.empty());
+// Nothing closes the wizard while the worker runs; Next acts on the welcome page only; a run
+// that did not complete ends with 2 however it is closed; otherwise Esc and the close box end
+// with 2 and everything else with 1, the Finish button handing off (its box is ticked) and the
+// download button on the host-missing page opening the download page.
+Outcome Rule(WizardState page, int id) {
+  Outcome outcome;
+  if (page == S::Running) return outcome;
+  if (id == kNext) {
+    outcome.startsWorker = page == S::Welcome;
+    return outcome;
   }
-  EXPECT_EQ(environment.handOffs, row.handOff ? 1 : 0);
-  EXPECT_EQ(environment.downloadPagesOpened, row.download ? 1 : 0);
-  EXPECT_EQ(state, row.after);
-  if (row.page == WizardState::Welcome && row.id == kNextId) {
-    EXPECT_EQ(environment.workerStarts, startsBefore + 1);
-  } else {
-    EXPECT_EQ(environment.workerStarts, startsBefore);
-  }
+  outcome.quitCode = page == S::Incomplete || id == kIdCancel ? 2 : 1;
+  outcome.handOff = page == S::Finished && id == kClose;
+  outcome.download = page == S::HostMissing && id == kDownload;
+  return outcome;
 }
 
-// The Finished page ticks the check box, so its Close hands off; the un-ticked case is below.
-INSTANTIATE_TEST_SUITE_P(
-    Pages, StateTableTest,
-    ::testing::Values(Row{WizardState::Initial, kIdOk, 1, false, false, WizardState::Initial},
-                      Row{WizardState::Initial, kIdCancel, 2, false, false, WizardState::Initial},
-                      Row{WizardState::Welcome, kNextId, 0, false, false, WizardState::Running},
-                      Row{WizardState::Welcome, kCloseId, 1, false, false, WizardState::Welcome},
-                      Row{WizardState::Welcome, kIdOk, 1, false, false, WizardState::Welcome},
-                      Row{WizardState::Welcome, kIdCancel, 2, false, false, WizardState::Welcome},
-                      Row{WizardState::Welcome, kDownloadId, 1, false, false, WizardState::Welcome},
-                      Row{WizardState::Running, kNextId, 0, false, false, WizardState::Running},
-                      Row{WizardState::Running, kCloseId, 0, false, false, WizardState::Running},
-                      Row{WizardState::Running, kIdOk, 0, false, false, WizardState::Running},
-                      Row{WizardState::Running, kIdCancel, 0, false, false, WizardState::Running},
-                      Row{WizardState::Running, kDownloadId, 0, false, false, WizardState::Running},
-                      Row{WizardState::Finished, kCloseId, 1, true, false, WizardState::Finished},
-                      Row{WizardState::Finished, kIdOk, 1, false, false, WizardState::Finished},
-                      Row{WizardState::Finished, kIdCancel, 2, false, false, WizardState::Finished},
-                      Row{WizardState::Finished, kDownloadId, 1, false, false, WizardState::Finished},
-                      Row{WizardState::Finished, kNextId, 0, false, false, WizardState::Finished},
-                      Row{WizardState::UpToDate, kCloseId, 1, false, false, WizardState::UpToDate},
-                      Row{WizardState::UpToDate, kIdOk, 1, false, false, WizardState::UpToDate},
-                      Row{WizardState::UpToDate, kIdCancel, 2, false, false, WizardState::UpToDate},
-                      Row{WizardState::UpToDate, kDownloadId, 1, false, false, WizardState::UpToDate},
-                      Row{WizardState::UpToDate, kNextId, 0, false, false, WizardState::UpToDate},
-                      Row{WizardState::HostMissing, kDownloadId, 1, false, true, WizardState::HostMissing},
-                      Row{WizardState::HostMissing, kCloseId, 1, false, false, WizardState::HostMissing},
-                      Row{WizardState::HostMissing, kIdOk, 1, false, false, WizardState::HostMissing},
-                      Row{WizardState::HostMissing, kIdCancel, 2, false, false, WizardState::HostMissing},
-                      Row{WizardState::HostMissing, kNextId, 0, false, false, WizardState::HostMissing},
-                      Row{WizardState::Incomplete, kCloseId, 2, false, false, WizardState::Incomplete},
-                      Row{WizardState::Incomplete, kIdOk, 2, false, false, WizardState::Incomplete},
-                      Row{WizardState::Incomplete, kIdCancel, 2, false, false, WizardState::Incomplete},
-                      Row{WizardState::Incomplete, kDownloadId, 2, false, false, WizardState::Incomplete},
-                      Row{WizardState::Incomplete, kNextId, 0, false, false, WizardState::Incomplete}));
+class StateTableTest : public ::testing::TestWithParam<std::tuple<WizardState, int>> {};
+
+TEST_P(StateTableTest, CommandOnPage) {
+  const auto [page, id] = GetParam();
+  const Outcome expected = Rule(page, id);
+  Wizard wizard;
+  wizard.Reach(page);
+  ASSERT_EQ(wizard.state, page);
+  const int startsBefore = wizard.environment.workerStarts;
+  wizard.Command(id, id == kIdOk || id == kIdCancel ? 0x1234 : kButtonClicked);
+  if (expected.quitCode) {
+    EXPECT_EQ(wizard.surface.quitCodes, std::vector<int>{expected.quitCode});
+    EXPECT_EQ(wizard.log.back(), L"quit") << "quitting is the last step";
+    EXPECT_EQ(wizard.state, page);
+  } else {
+    EXPECT_TRUE(wizard.surface.quitCodes.empty());
+    EXPECT_EQ(wizard.state, expected.startsWorker ? S::Running : page);
+  }
+  EXPECT_EQ(wizard.environment.handOffs, expected.handOff ? 1 : 0);
+  EXPECT_EQ(wizard.environment.downloadPagesOpened, expected.download ? 1 : 0);
+  EXPECT_EQ(wizard.environment.workerStarts, startsBefore + (expected.startsWorker ? 1 : 0));
+}
+
+std::string CaseName(const ::testing::TestParamInfo<std::tuple<WizardState, int>>& info) {
+  static const char* const kPages[] = {"Initial",  "Welcome",     "Running",   "Finished",
+                                       "UpToDate", "HostMissing", "Incomplete"};
+  const auto [page, id] = info.param;
+  const char* command = id == kIdOk       ? "Ok"
+                        : id == kIdCancel ? "Cancel"
+                        : id == kNext     ? "Next"
+                        : id == kDownload ? "Download"
+                                          : "Close";
+  return std::string(kPages[static_cast<int>(page)]) + "_" + command;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPageAndCommand, StateTableTest,
+                         ::testing::Combine(::testing::ValuesIn(kEveryPage),
+                                            ::testing::Values(kIdOk, kIdCancel, kNext, kDownload, kClose)),
+                         CaseName);
 
 TEST_F(WizardTest, FinishWithTickedBoxHidesDialogThenHandsOffThenQuits) {
-  Reach(WizardState::Finished);
-  log.clear();
-  EXPECT_EQ(Click(kCloseId), 1);
-  EXPECT_EQ(log, (std::vector<std::wstring>{L"hide dialog", L"env hand-off", L"quit 1"}));
+  Reach(S::Finished);
+  EXPECT_EQ(Click(kClose), 1);
+  EXPECT_TRUE(InOrder(L"hide dialog", L"hand-off"));
+  EXPECT_TRUE(InOrder(L"hand-off", L"quit"));
+  EXPECT_EQ(surface.quitCodes, std::vector<int>{1});
 }
 
 TEST_F(WizardTest, FinishWithUntickedBoxEndsWithoutHandOff) {
-  Reach(WizardState::Finished);
+  Reach(S::Finished);
   surface.controls[C::RunHost].ticked = false;  // the user un-ticked it
-  log.clear();
-  Click(kCloseId);
-  EXPECT_EQ(log, (std::vector<std::wstring>{L"quit 1"}));
+  Click(kClose);
+  EXPECT_EQ(environment.handOffs, 0);
   EXPECT_TRUE(surface.dialogVisible);
+  EXPECT_EQ(surface.quitCodes, std::vector<int>{1});
 }
 
 TEST_F(WizardTest, DownloadOpensThePageBeforeQuitting) {
-  Reach(WizardState::HostMissing);
-  log.clear();
-  Click(kDownloadId);
-  EXPECT_EQ(log, (std::vector<std::wstring>{L"env open download page", L"quit 1"}));
+  Reach(S::HostMissing);
+  Click(kDownload);
+  EXPECT_TRUE(InOrder(L"open download page", L"quit"));
 }
 
 // --- The worker's reports ---
@@ -401,159 +361,143 @@ TEST_F(WizardTest, DownloadOpensThePageBeforeQuitting) {
 struct ReportCase {
   unsigned message;
   intptr_t action;
-  const wchar_t* line;  // null: no line, answer 0
+  std::wstring line;  // empty: no line, answer 0
 };
 
-class WorkerReportTest : public WizardTest, public ::testing::WithParamInterface<std::tuple<ReportCase, bool>> {};
+class WorkerReportTest : public ::testing::TestWithParam<std::tuple<ReportCase, bool>> {};
 
 TEST_P(WorkerReportTest, ItemReportWritesItsLineAndAnswers) {
   const auto [report, single] = GetParam();
-  environment.plannedItems = single ? 1 : 3;
-  Reach(WizardState::Running);
-  const std::wstring tipBefore = Text(C::TipInfo);
-  const intptr_t answer = logic.OnWorkerReport(report.message, L"新编双解", report.action);
-  if (report.line == nullptr) {
+  Wizard wizard;
+  wizard.environment.plannedItems = single ? 1 : 3;
+  wizard.Reach(S::Running);
+  const std::wstring tipBefore = wizard.Text(C::TipInfo);
+  const intptr_t answer = wizard.logic.OnWorkerReport(report.message, L"新编双解", report.action);
+  if (report.line.empty()) {
     EXPECT_EQ(answer, 0);
-    EXPECT_TRUE(surface.listLines.empty());
-    EXPECT_EQ(Text(C::TipInfo), tipBefore);
+    EXPECT_TRUE(wizard.surface.listLines.empty());
+    EXPECT_EQ(wizard.Text(C::TipInfo), tipBefore);
     return;
   }
   EXPECT_EQ(answer, 1);
   if (single) {
-    EXPECT_EQ(Text(C::TipInfo), report.line);
-    EXPECT_TRUE(surface.listLines.empty());
+    EXPECT_EQ(wizard.Text(C::TipInfo), report.line);
+    EXPECT_TRUE(wizard.surface.listLines.empty());
   } else {
-    EXPECT_EQ(surface.listLines, std::vector<std::wstring>{report.line});
-    EXPECT_EQ(Text(C::TipInfo), tipBefore);
+    EXPECT_EQ(wizard.surface.listLines, std::vector<std::wstring>{report.line});
+    EXPECT_EQ(wizard.Text(C::TipInfo), tipBefore);
   }
-  EXPECT_EQ(state, WizardState::Running);
+  EXPECT_EQ(wizard.state, S::Running);
 }
+
+const std::wstring kTitle = L"新编双解";
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, WorkerReportTest,
-    ::testing::Combine(::testing::Values(ReportCase{WM_ITEM_START, 1, L"正在为您安装《新编双解》，请稍候 ..."},
-                                         ReportCase{WM_ITEM_START, 2, L"正在升级您本地的《新编双解》，请稍候 ..."},
-                                         ReportCase{WM_ITEM_SUCCESS, 1, L"已为您成功安装《新编双解》。"},
-                                         ReportCase{WM_ITEM_SUCCESS, 2, L"已为您成功升级《新编双解》到最新的版本。"},
-                                         ReportCase{WM_ITEM_FAIL, 1, L"安装《新编双解》失败!"},
-                                         ReportCase{WM_ITEM_FAIL, 2, L"升级《新编双解》失败!"},
-                                         ReportCase{WM_ITEM_START, 0, nullptr}, ReportCase{WM_ITEM_SUCCESS, 3, nullptr},
-                                         ReportCase{WM_ITEM_FAIL, 0, nullptr}, ReportCase{WM_ITEM_FAIL, -1, nullptr},
-                                         ReportCase{WM_ITEM_START, INTPTR_MAX, nullptr}),
+    ::testing::Combine(::testing::Values(ReportCase{WM_ITEM_START, kInstall, expected::Installing(kTitle)},
+                                         ReportCase{WM_ITEM_START, kUpgrade, expected::Upgrading(kTitle)},
+                                         ReportCase{WM_ITEM_SUCCESS, kInstall, expected::Installed(kTitle)},
+                                         ReportCase{WM_ITEM_SUCCESS, kUpgrade, expected::Upgraded(kTitle)},
+                                         ReportCase{WM_ITEM_FAIL, kInstall, expected::InstallFailed(kTitle)},
+                                         ReportCase{WM_ITEM_FAIL, kUpgrade, expected::UpgradeFailed(kTitle)},
+                                         // Actions the worker never sends: Skip, out of range.
+                                         ReportCase{WM_ITEM_START, static_cast<intptr_t>(EntryAction::Skip), {}},
+                                         ReportCase{WM_ITEM_SUCCESS, 3, {}}, ReportCase{WM_ITEM_FAIL, -1, {}},
+                                         ReportCase{WM_ITEM_START, INTPTR_MAX, {}}),
                        ::testing::Bool()));
 
 TEST_F(WizardTest, SingleItemLinesReplaceEachOther) {
   environment.plannedItems = 1;
-  Reach(WizardState::Running);
-  logic.OnWorkerReport(WM_ITEM_START, L"甲", 1);
-  logic.OnWorkerReport(WM_ITEM_SUCCESS, L"甲", 1);
-  EXPECT_EQ(Text(C::TipInfo), L"已为您成功安装《甲》。");
+  Reach(S::Running);
+  logic.OnWorkerReport(WM_ITEM_START, L"甲", kInstall);
+  logic.OnWorkerReport(WM_ITEM_SUCCESS, L"甲", kInstall);
+  EXPECT_EQ(Text(C::TipInfo), expected::Installed(L"甲"));
   EXPECT_TRUE(surface.listLines.empty());
 }
 
 TEST_F(WizardTest, MultiItemLinesStayInOrder) {
-  Reach(WizardState::Running);
-  logic.OnWorkerReport(WM_ITEM_START, L"甲", 1);
-  logic.OnWorkerReport(WM_ITEM_SUCCESS, L"甲", 1);
-  logic.OnWorkerReport(WM_ITEM_START, L"乙", 2);
-  logic.OnWorkerReport(WM_ITEM_FAIL, L"乙", 2);
-  EXPECT_EQ(surface.listLines, (std::vector<std::wstring>{L"正在为您安装《甲》，请稍候 ...", L"已为您成功安装《甲》。",
-                                                          L"正在升级您本地的《乙》，请稍候 ...", L"升级《乙》失败!"}));
+  Reach(S::Running);
+  logic.OnWorkerReport(WM_ITEM_START, L"甲", kInstall);
+  logic.OnWorkerReport(WM_ITEM_SUCCESS, L"甲", kInstall);
+  logic.OnWorkerReport(WM_ITEM_START, L"乙", kUpgrade);
+  logic.OnWorkerReport(WM_ITEM_FAIL, L"乙", kUpgrade);
+  EXPECT_EQ(surface.listLines, (std::vector<std::wstring>{expected::Installing(L"甲"), expected::Installed(L"甲"),
+                                                          expected::Upgrading(L"乙"), expected::UpgradeFailed(L"乙")}));
 }
 
 TEST_F(WizardTest, AwkwardTitlesAreShownAsTheyAre) {
-  Reach(WizardState::Running);
-  logic.OnWorkerReport(WM_ITEM_START, nullptr, 1);
-  logic.OnWorkerReport(WM_ITEM_START, L"", 2);
-  logic.OnWorkerReport(WM_ITEM_START, L"%s%s%d%n", 1);
+  Reach(S::Running);
+  logic.OnWorkerReport(WM_ITEM_START, nullptr, kInstall);
+  logic.OnWorkerReport(WM_ITEM_START, L"", kUpgrade);
+  logic.OnWorkerReport(WM_ITEM_START, L"%s%s%d%n", kInstall);
   const std::wstring longTitle(5000, L'词');
-  logic.OnWorkerReport(WM_ITEM_SUCCESS, longTitle.c_str(), 1);
-  ASSERT_EQ(surface.listLines.size(), 4u);
-  EXPECT_EQ(surface.listLines[0], L"正在为您安装《》，请稍候 ...");
-  EXPECT_EQ(surface.listLines[1], L"正在升级您本地的《》，请稍候 ...");
-  EXPECT_EQ(surface.listLines[2], L"正在为您安装《%s%s%d%n》，请稍候 ...");
-  EXPECT_EQ(surface.listLines[3], L"已为您成功安装《" + longTitle + L"》。");
+  logic.OnWorkerReport(WM_ITEM_SUCCESS, longTitle.c_str(), kInstall);
+  EXPECT_EQ(surface.listLines,
+            (std::vector<std::wstring>{expected::Installing(L""), expected::Upgrading(L""),
+                                       expected::Installing(L"%s%s%d%n"), expected::Installed(longTitle)}));
 }
 
 TEST_F(WizardTest, StartAndStepsMoveTheBar) {
   environment.blockTotal = 3;
-  Reach(WizardState::Running);
+  Reach(S::Running);
   surface.progressPos = 2;  // as if left over
   EXPECT_EQ(logic.OnWorkerReport(WM_INSTALL_START, nullptr, 0), 1);
   EXPECT_EQ(surface.progressPos, 0u);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(logic.OnWorkerReport(WM_INSTALL_STEP, nullptr, 0), 1);
   EXPECT_EQ(surface.progressPos, 3u) << "steps beyond the maximum leave the bar full";
-  EXPECT_EQ(state, WizardState::Running);
+  EXPECT_EQ(state, S::Running);
 }
 
 TEST_F(WizardTest, FinishFillsTheBarThenShowsFinishedPage) {
   for (bool single : {false, true}) {
-    std::vector<std::wstring> log2;
-    RecordingSurface s(log2);
-    FakeEnvironment e(log2);
-    e.plannedItems = single ? 1 : 2;
-    e.blockTotal = 77;
-    WizardState st = WizardState::Initial;
-    bool sing = false;
-    WizardLogic l(st, sing, s, e);
-    l.CheckEnvironment();
-    intptr_t r = 0;
-    l.OnCommand(kNextId, kBnClicked, r);
-    l.OnWorkerReport(WM_INSTALL_START, nullptr, 0);
-    log2.clear();
-    EXPECT_EQ(l.OnWorkerReport(WM_INSTALL_FINISH, nullptr, 0), 1);
-    EXPECT_EQ(log2.front(), L"pos 77");
-    EXPECT_EQ(st, WizardState::Finished);
-    EXPECT_EQ(s.progressPos, 77u);
-    std::set<C> visible;
-    for (const auto& [control, cs] : s.controls)
-      if (cs.visible) visible.insert(control);
-    const C text = single ? C::TipInfo : C::StatusList;
-    EXPECT_EQ(visible, (std::set<C>{text, C::RunHost, C::Close}));
-    EXPECT_EQ(s.controls[C::RunHost].text, L"立即启动Lumidex并应用该词典(&R)");
-    EXPECT_TRUE(s.controls[C::RunHost].ticked);
-    EXPECT_EQ(s.controls[C::Close].text, L"完成(&C)");
-    EXPECT_TRUE(s.controls[C::Close].enabled);
-    EXPECT_TRUE(s.controls[C::Next].enabled);
-    EXPECT_TRUE(s.systemCloseEnabled);
+    Wizard wizard;
+    wizard.environment.plannedItems = single ? 1 : 2;
+    wizard.environment.blockTotal = 77;
+    wizard.Reach(S::Running);
+    wizard.logic.OnWorkerReport(WM_INSTALL_START, nullptr, 0);
+    EXPECT_EQ(wizard.logic.OnWorkerReport(WM_INSTALL_FINISH, nullptr, 0), 1);
+    EXPECT_EQ(wizard.state, S::Finished);
+    EXPECT_EQ(wizard.surface.progressPos, 77u);
+    EXPECT_EQ(wizard.Visible(), (std::set<C>{single ? C::TipInfo : C::StatusList, C::RunHost, C::Close}));
+    EXPECT_EQ(wizard.Text(C::RunHost), expected::kRunHost);
+    EXPECT_TRUE(wizard.surface.controls[C::RunHost].ticked);
+    EXPECT_EQ(wizard.Text(C::Close), expected::kFinish);
+    EXPECT_TRUE(wizard.Enabled(C::Close));
+    EXPECT_TRUE(wizard.Enabled(C::Next));
+    EXPECT_TRUE(wizard.surface.systemCloseEnabled);
   }
 }
 
-TEST_F(WizardTest, UnpackFailureGoesToTheListAndABoxInBothModes) {
+TEST_F(WizardTest, UnpackFailureGoesToTheListThenABoxInBothModes) {
   for (bool single : {false, true}) {
-    std::vector<std::wstring> log2;
-    RecordingSurface s(log2);
-    FakeEnvironment e(log2);
-    e.plannedItems = single ? 1 : 4;
-    WizardState st = WizardState::Initial;
-    bool sing = false;
-    WizardLogic l(st, sing, s, e);
-    l.CheckEnvironment();
-    intptr_t r = 0;
-    l.OnCommand(kNextId, kBnClicked, r);
-    l.OnWorkerReport(WM_ITEM_START, L"甲", 1);
-    const std::wstring tipBefore = s.controls[C::TipInfo].text;
-    log2.clear();
-    EXPECT_EQ(l.OnWorkerReport(WM_UNPACK_FAIL, L"C:\\包\\a.dir", 0), 1);
-    const std::wstring line = L"“C:\\包\\a.dir” 解压缩失败，请确认您从官方网站下载本词典安装包!";
-    EXPECT_EQ(log2, (std::vector<std::wstring>{L"list: " + line, L"box [错误] " + line}));
-    EXPECT_EQ(s.controls[C::TipInfo].text, tipBefore) << "single-item mode leaves the tip text";
-    EXPECT_EQ(s.controls[C::StatusList].visible, !single);
-    EXPECT_EQ(st, WizardState::Running);
+    Wizard wizard;
+    wizard.environment.plannedItems = single ? 1 : 4;
+    wizard.Reach(S::Running);
+    wizard.logic.OnWorkerReport(WM_ITEM_START, L"甲", kInstall);
+    const std::wstring tipBefore = wizard.Text(C::TipInfo);
+    EXPECT_EQ(wizard.logic.OnWorkerReport(WM_UNPACK_FAIL, L"C:\\包\\a.dir", 0), 1);
+    const std::wstring line = expected::UnpackFailed(L"C:\\包\\a.dir");
+    EXPECT_EQ(wizard.surface.listLines.back(), line);
+    ASSERT_EQ(wizard.surface.boxes.size(), 1u);
+    EXPECT_EQ(wizard.surface.boxes[0].text, line);
+    EXPECT_EQ(wizard.surface.boxes[0].caption, expected::kErrorCaption);
+    EXPECT_TRUE(wizard.InOrder(L"list: " + line, L"box: " + line)) << "the line is in the list while the box is up";
+    EXPECT_EQ(wizard.Text(C::TipInfo), tipBefore) << "single-item mode leaves the tip text";
+    EXPECT_EQ(wizard.surface.controls[C::StatusList].visible, !single);
+    EXPECT_EQ(wizard.state, S::Running);
   }
 }
 
 // --- A run that does not complete ---
 
 TEST_F(WizardTest, AbortedRunUnlocksCloseWithALastLine) {
-  Reach(WizardState::Running);
-  logic.OnWorkerReport(WM_ITEM_START, L"甲", 1);
-  log.clear();
+  Reach(S::Running);
+  logic.OnWorkerReport(WM_ITEM_START, L"甲", kInstall);
   logic.OnInstallAborted();
-  EXPECT_EQ(state, WizardState::Incomplete);
-  EXPECT_EQ(surface.listLines.back(), L"安装未能完成。");
-  EXPECT_NE(std::find(log.begin(), log.end(), L"reveal last line"), log.end());
-  EXPECT_EQ(Text(C::Close), L"关闭");
+  EXPECT_EQ(state, S::Incomplete);
+  EXPECT_EQ(surface.listLines.back(), expected::kRunIncomplete);
+  EXPECT_TRUE(InOrder(L"list: " + expected::kRunIncomplete, L"reveal last line"));
+  EXPECT_EQ(Text(C::Close), expected::kClose);
   EXPECT_TRUE(Enabled(C::Close));
   EXPECT_TRUE(surface.systemCloseEnabled);
   EXPECT_EQ(Visible(), (std::set<C>{C::StatusList, C::Progress, C::Close}));
@@ -561,55 +505,39 @@ TEST_F(WizardTest, AbortedRunUnlocksCloseWithALastLine) {
 
 TEST_F(WizardTest, AbortedSingleItemRunSaysSoInTheTipText) {
   environment.plannedItems = 1;
-  Reach(WizardState::Running);
+  Reach(S::Running);
   logic.OnInstallAborted();
-  EXPECT_EQ(Text(C::TipInfo), L"安装未能完成。");
+  EXPECT_EQ(Text(C::TipInfo), expected::kRunIncomplete);
   EXPECT_TRUE(surface.listLines.empty());
   EXPECT_EQ(Visible(), (std::set<C>{C::TipInfo, C::Progress, C::Close}));
 }
 
 TEST_F(WizardTest, WorkerThatCannotStartLeavesTheWizardClosable) {
   environment.workerStartSucceeds = false;
-  logic.CheckEnvironment();
-  Click(kNextId);
-  EXPECT_EQ(state, WizardState::Incomplete);
-  EXPECT_EQ(surface.listLines, std::vector<std::wstring>{L"安装未能完成。"});
+  Reach(S::Running);
+  EXPECT_EQ(state, S::Incomplete);
+  EXPECT_EQ(surface.listLines, std::vector<std::wstring>{expected::kRunIncomplete});
   EXPECT_TRUE(Enabled(C::Close));
   EXPECT_TRUE(surface.systemCloseEnabled);
-  Click(kCloseId);
+  Click(kClose);
   EXPECT_EQ(surface.quitCodes, std::vector<int>{2});
   EXPECT_EQ(environment.handOffs, 0);
 }
 
 TEST_F(WizardTest, AbortOutsideARunChangesNothing) {
-  for (WizardState page : {WizardState::Initial, WizardState::Welcome, WizardState::Finished, WizardState::UpToDate,
-                           WizardState::HostMissing, WizardState::Incomplete}) {
-    std::vector<std::wstring> log2;
-    RecordingSurface s(log2);
-    FakeEnvironment e(log2);
-    WizardState st = WizardState::Initial;
-    bool single = false;
-    WizardLogic l(st, single, s, e);
-    if (page == WizardState::HostMissing) e.hostInstalled = false;
-    if (page == WizardState::UpToDate) e.plannedItems = 0;
-    intptr_t r = 0;
-    if (page != WizardState::Initial) l.CheckEnvironment();
-    if (page == WizardState::Finished || page == WizardState::Incomplete) l.OnCommand(kNextId, kBnClicked, r);
-    if (page == WizardState::Finished) l.OnWorkerReport(WM_INSTALL_FINISH, nullptr, 0);
-    if (page == WizardState::Incomplete) l.OnInstallAborted();
-    ASSERT_EQ(st, page);
-    const size_t before = log2.size();
-    l.OnInstallAborted();
-    EXPECT_EQ(log2.size(), before) << "state " << static_cast<int>(page);
-    EXPECT_EQ(st, page);
-  }
+  OnEveryPageBut(S::Running, [](Wizard& wizard, WizardState page) {
+    const size_t before = wizard.log.size();
+    wizard.logic.OnInstallAborted();
+    EXPECT_EQ(wizard.log.size(), before) << "state " << static_cast<int>(page);
+    EXPECT_EQ(wizard.state, page);
+  });
 }
 
 TEST_F(WizardTest, UnknownReportIsNotAnswered) {
-  Reach(WizardState::Running);
+  Reach(S::Running);
   EXPECT_EQ(logic.OnWorkerReport(WM_INSTALL_ABORTED, nullptr, 0), 0);
   EXPECT_EQ(logic.OnWorkerReport(WM_INSTALL_START - 1, nullptr, 0), 0);
-  EXPECT_EQ(state, WizardState::Running);
+  EXPECT_EQ(state, S::Running);
 }
 
 }  // namespace

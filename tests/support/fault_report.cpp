@@ -1,6 +1,7 @@
-// A fault in the code under test (an access violation from reading past a text, say) ends the
-// test program at once, naming the test, instead of leaving it to wait for a debugger, which is
-// what Wine starts for an unhandled exception.
+// Linked into every GoogleTest program under Wine (cmake/testing.cmake): a fault in the code
+// under test (an access violation from reading past a text, say) ends the test program at once,
+// naming the test, instead of leaving it to wait for a debugger, which is what Wine starts for
+// an unhandled exception and which cannot attach to a 32-bit process.
 #include <gtest/gtest.h>
 #include <windows.h>
 

@@ -1,7 +1,8 @@
-#include "tests/wizard/png_file.h"
+#include "tests/support/png_file.h"
 
 #include <algorithm>
 
+namespace testsupport {
 namespace {
 
 uint32_t Crc32(const std::string& bytes, size_t from) {
@@ -61,3 +62,5 @@ std::string EncodePng(uint32_t width, uint32_t height, const std::vector<uint8_t
   PutChunk(png, "IEND", "");
   return png;
 }
+
+}  // namespace testsupport

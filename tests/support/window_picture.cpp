@@ -1,22 +1,34 @@
-#include "tests/wizard/screenshot.h"
+#include "tests/support/window_picture.h"
 
 #include <vector>
 
-#include "tests/support/win_test_support.h"
-#include "tests/wizard/png_file.h"
+#include "tests/support/files.h"
+#include "tests/support/png_file.h"
 
-void PrepareScreenshots() {
+namespace testsupport {
+
+bool GdiDrawsHere() {
+  static const bool draws = [] {
+    HDC memory = CreateCompatibleDC(nullptr);
+    if (memory == nullptr) return false;
+    DeleteDC(memory);
+    return true;
+  }();
+  return draws;
+}
+
+void LetWineDrawWindowFrames(const wchar_t* programFileName) {
   HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\pakorra.exe\\X11 Driver", 0, nullptr, 0,
-                      KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+  const std::wstring path = std::wstring(L"Software\\Wine\\AppDefaults\\") + programFileName + L"\\X11 Driver";
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
     return;
   const wchar_t no[] = L"N";
   RegSetValueExW(key, L"Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>(no), sizeof(no));
   RegCloseKey(key);
 }
 
-bool SaveScreenshot(HWND window, const std::wstring& name) {
-  if (!testsupport::GdiDrawsHere()) return true;
+bool SaveWindowPicture(HWND window, const std::wstring& path) {
   RECT rect = {};
   if (!GetWindowRect(window, &rect)) return false;
   const int width = rect.right - rect.left;
@@ -50,8 +62,14 @@ bool SaveScreenshot(HWND window, const std::wstring& name) {
     rgb[i * 3 + 1] = bgra[i * 4 + 1];
     rgb[i * 3 + 2] = bgra[i * 4];
   }
-  const std::wstring folder = testsupport::ExeDir() + L"..\\screenshots";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  return testsupport::WriteFileBytes(folder + L"\\" + name + L".png",
-                                     EncodePng(static_cast<uint32_t>(width), static_cast<uint32_t>(height), rgb));
+  return WriteFileBytes(path, EncodePng(static_cast<uint32_t>(width), static_cast<uint32_t>(height), rgb));
 }
+
+bool SaveScreenshot(HWND window, const std::wstring& name) {
+  if (!GdiDrawsHere()) return true;
+  const std::wstring folder = ExeDir() + L"..\\screenshots";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return SaveWindowPicture(window, folder + L"\\" + name + L".png");
+}
+
+}  // namespace testsupport

@@ -1,5 +1,5 @@
-// Records the installation run's reports as short texts ("item_start 标题 2", "step", ...), either
-// straight from the run's calls (RecordingReporter) or as a dialog window on the test's thread
+// The installation run's reports as short texts ("item_start 标题 2", "step", ...), either
+// straight from the run's calls (RecordingReporter) or as a window standing in for the dialog
 // receives them as messages from the real worker thread (ProtocolWindow).
 #pragma once
 
@@ -12,15 +12,13 @@
 
 #include "engine/plan/install_reporter.h"
 
-struct InstallThreadParam;
-
-namespace installrun {
+namespace testsupport {
 
 // One message as text; parameters that should be 0 are shown when they are not.
-std::string Describe(unsigned message, uintptr_t wParam, intptr_t lParam);
+std::string DescribeReport(unsigned message, uintptr_t wParam, intptr_t lParam);
 
 // The expected texts of one entry: its start, its steps and its end ("success" or "fail").
-void ExpectEntry(std::vector<std::string>& log, const std::wstring& title, EntryAction action, int steps, bool succeeds);
+std::vector<std::string> EntryReports(const std::wstring& title, EntryAction action, int steps, bool succeeds);
 
 class RecordingReporter final : public InstallReporter {
  public:
@@ -37,8 +35,8 @@ class RecordingReporter final : public InstallReporter {
   bool goOnAfterFailedContainer = true;
 };
 
-// A hidden top-level window owned by the test's thread that answers like the dialog (1 unless
-// told otherwise) and logs what it receives.
+// A hidden top-level window of the calling thread that answers the worker's messages like the
+// dialog (1 unless told otherwise), counts them and, unless told not to, logs them.
 class ProtocolWindow {
  public:
   ProtocolWindow();
@@ -49,12 +47,10 @@ class ProtocolWindow {
   HWND hwnd() const { return hwnd_; }
   void Destroy();
 
-  // Starts InstallThreadProc on a new thread, pumps this thread's messages until the thread has
-  // ended and its posted messages are in, and returns the thread's exit code.
-  DWORD RunWorker(InstallThreadParam* param);
-
   std::vector<std::string> log;
+  bool keepLog = true;  // a long run's log would weigh on what a benchmark measures
   std::map<unsigned, LRESULT> answers;
+  std::map<unsigned, unsigned> received;
   int abortedPosts = 0;
   int notSent = 0;  // protocol messages that did not arrive by a send from another thread
 
@@ -63,4 +59,8 @@ class ProtocolWindow {
   HWND hwnd_ = nullptr;
 };
 
-}  // namespace installrun
+// Runs routine(param) on a new thread while this thread dispatches its messages, until the
+// thread has ended and the messages it posted are in; returns the thread's exit code.
+DWORD RunPumping(LPTHREAD_START_ROUTINE routine, void* param, DWORD timeoutMs = 60000);
+
+}  // namespace testsupport

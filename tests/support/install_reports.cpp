@@ -1,17 +1,14 @@
-#include "tests/engine/install_run_recorder.h"
+#include "tests/support/install_reports.h"
 
 #include "engine/plan/install_messages.h"
-#include "tests/support/win_test_support.h"
-#include "wizard/install_worker.h"
+#include "tests/support/files.h"
 
-namespace installrun {
+namespace testsupport {
 namespace {
 
-const wchar_t* const kWindowClass = L"PakorraInstallRunTestWindow";
+const wchar_t* const kWindowClass = L"PakorraProtocolWindow";
 
-std::string Text(uintptr_t wParam) {
-  return wParam == 0 ? "<null>" : testsupport::Narrow(reinterpret_cast<const wchar_t*>(wParam));
-}
+std::string Text(uintptr_t wParam) { return wParam == 0 ? "<null>" : Narrow(reinterpret_cast<const wchar_t*>(wParam)); }
 
 std::string Bare(const char* name, uintptr_t wParam, intptr_t lParam) {
   std::string out = name;
@@ -19,9 +16,13 @@ std::string Bare(const char* name, uintptr_t wParam, intptr_t lParam) {
   return out;
 }
 
+std::string Item(const char* what, const std::wstring& title, EntryAction action) {
+  return std::string(what) + " " + Narrow(title) + " " + std::to_string(static_cast<int>(action));
+}
+
 }  // namespace
 
-std::string Describe(unsigned message, uintptr_t wParam, intptr_t lParam) {
+std::string DescribeReport(unsigned message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
     case WM_INSTALL_START:
       return Bare("start", wParam, lParam);
@@ -42,21 +43,12 @@ std::string Describe(unsigned message, uintptr_t wParam, intptr_t lParam) {
   }
 }
 
-void ExpectEntry(std::vector<std::string>& log, const std::wstring& title, EntryAction action, int steps,
-                 bool succeeds) {
-  const std::string suffix = " " + testsupport::Narrow(title) + " " + std::to_string(static_cast<int>(action));
-  log.push_back("item_start" + suffix);
-  for (int i = 0; i < steps; ++i) log.push_back("step");
-  log.push_back((succeeds ? "success" : "fail") + suffix);
+std::vector<std::string> EntryReports(const std::wstring& title, EntryAction action, int steps, bool succeeds) {
+  std::vector<std::string> log = {Item("item_start", title, action)};
+  log.insert(log.end(), static_cast<size_t>(steps), "step");
+  log.push_back(Item(succeeds ? "success" : "fail", title, action));
+  return log;
 }
-
-namespace {
-
-std::string Item(const char* what, const std::wstring& title, EntryAction action) {
-  return std::string(what) + " " + testsupport::Narrow(title) + " " + std::to_string(static_cast<int>(action));
-}
-
-}  // namespace
 
 void RecordingReporter::RunStarted() { log.push_back("start"); }
 void RecordingReporter::ItemStarted(const std::wstring& title, EntryAction action) {
@@ -71,7 +63,7 @@ bool RecordingReporter::ItemFailed(const std::wstring& title, EntryAction action
   return goOnAfterFailedItem;
 }
 bool RecordingReporter::ContainerFailed(const std::wstring& path) {
-  log.push_back("unpack_fail " + testsupport::Narrow(path));
+  log.push_back("unpack_fail " + Narrow(path));
   return goOnAfterFailedContainer;
 }
 void RecordingReporter::RunFinished() { log.push_back("finish"); }
@@ -105,24 +97,27 @@ LRESULT CALLBACK ProtocolWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LP
   }
   // The worker waits in SendMessageW for every message of the run.
   if ((InSendMessageEx(nullptr) & ISMEX_SEND) == 0) ++self->notSent;
-  self->log.push_back(Describe(message, static_cast<uintptr_t>(wParam), static_cast<intptr_t>(lParam)));
+  ++self->received[message];
+  if (self->keepLog) {
+    self->log.push_back(DescribeReport(message, static_cast<uintptr_t>(wParam), static_cast<intptr_t>(lParam)));
+  }
   const auto it = self->answers.find(message);
   return it == self->answers.end() ? 1 : it->second;
 }
 
-DWORD ProtocolWindow::RunWorker(InstallThreadParam* param) {
-  HANDLE thread = CreateThread(nullptr, 0, InstallThreadProc, param, 0, nullptr);
+DWORD RunPumping(LPTHREAD_START_ROUTINE routine, void* param, DWORD timeoutMs) {
+  HANDLE thread = CreateThread(nullptr, 0, routine, param, 0, nullptr);
   if (thread == nullptr) return 0xDEADu;
   MSG msg;
   for (;;) {
-    const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, 60000, QS_ALLINPUT);
+    const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, timeoutMs, QS_ALLINPUT);
     if (woke != WAIT_OBJECT_0 + 1) break;  // the thread ended, or it hangs
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
   }
-  // Messages the worker posted before it ended.
+  // Messages the thread posted before it ended.
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   DWORD code = 0xBADu;
   if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) GetExitCodeThread(thread, &code);
@@ -130,4 +125,4 @@ DWORD ProtocolWindow::RunWorker(InstallThreadParam* param) {
   return code;
 }
 
-}  // namespace installrun
+}  // namespace testsupport

@@ -1,0 +1,217 @@
+// A kill or a power cut at any point of an installation leaves every dictionary it touches
+// complete, old or new. The real engine's run (install_until_killed.exe) is ended just before its
+// k-th file-system step, for every k from the first to the last, over a plan with an upgrade of a
+// plain file, of a read-only file and of a file the host's service holds, a new install, and an
+// entry in a second container. After each kill:
+//   (a) every touched dictionary is whole under its own name, old or new, or, only between the
+//       two renames of its upgrade, the old one under its backup name with nothing under its own;
+//       nothing else lies beside them but a partial new copy;
+//   (c) where a dictionary waits under its backup name, a run of the real wizard with a package
+//       that lacks it puts it back;
+//   (b) a run of the real wizard with the same package ends with every dictionary byte-identical
+//       to the package's, nothing left beside them, and each registered once.
+#include <windows.h>
+// After windows.h:
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/support/child_process.h"
+#include "tests/support/container_bytes.h"
+#include "tests/support/data_patterns.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/files.h"
+#include "tests/support/processes.h"
+#include "tests/support/wait.h"
+#include "tests/support/wizard_run.h"
+#include "wizard/res/resource.h"
+
+namespace testsupport {
+namespace {
+
+constexpr DWORD kRunWait = 60000;
+constexpr DWORD kKilledExitCode = 77;
+
+struct Dictionary {
+  std::wstring id;
+  std::string oldBytes;  // empty: not installed before
+  std::string newBytes;
+  bool readOnly = false;
+  bool held = false;  // held open by the host's service
+};
+
+std::wstring FileName(const Dictionary& dict) { return dict.id + L".dic"; }
+
+class CrashConsistencyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dicts_ = {
+        {L"plain", DictionaryFile("2008.01.01", Pattern(3000, 1)), DictionaryFile("2009.11.13", Pattern(5000, 2))},
+        {L"ro", DictionaryFile("2008.01.01", Pattern(100, 3)), DictionaryFile("2009.11.13", Pattern(2100, 4)), true},
+        {L"held", DictionaryFile("2008.01.01", Pattern(200, 5)), DictionaryFile("2009.11.13", Pattern(300, 6)),
+         false, true},
+        {L"fresh", "", DictionaryFile("2009.11.13", Pattern(4100, 7))},
+        {L"second", "", DictionaryFile("2009.11.13", Pattern(10, 8))},
+    };
+    std::vector<ContainerItem> first, second;
+    for (const Dictionary& dict : dicts_) {
+      (dict.id == L"second" ? second : first).push_back(PackageItem(dict.id, dict.id, dict.newBytes));
+    }
+    ASSERT_TRUE(package_.AddPackage(L"a.dir", first));
+    ASSERT_TRUE(package_.AddPackage(L"b.dir", second));
+    std::string config;
+    for (const Dictionary& dict : dicts_) config += "[" + Narrow(dict.id) + "]\r\ndesc_name=" + Narrow(dict.id) + "\r\n";
+    ASSERT_TRUE(WriteFileBytes(package_ / L"dictconfig.ini", config));
+    ASSERT_TRUE(MakeDirs(package_ / L"dict_image"));
+    ASSERT_TRUE(WriteFileBytes(package_ / L"dict_image\\plain.bmp", "BM picture"));
+    // A package that lacks every dictionary above.
+    ASSERT_TRUE(other_.AddPackage(L"o.dir", {PackageItem(L"unrelated", L"unrelated", "u")}));
+  }
+
+  void TearDown() override { TerminateAll(L"zrdsvc.exe"); }
+
+  // The host as it was before the installation: the old dictionaries, their sections, the
+  // service holding one of them.
+  void ResetHost() {
+    service_.Terminate();
+    TerminateAll(L"zrdsvc.exe");
+    for (const std::wstring& name : ListFolder(host_.DataDir())) {
+      SetFileAttributesW((host_.DataDir() + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW((host_.DataDir() + L"\\" + name).c_str());
+    }
+    std::string config;
+    for (const Dictionary& dict : dicts_) {
+      if (dict.oldBytes.empty()) continue;
+      const std::wstring path = host_.DataDir() + L"\\" + FileName(dict);
+      ASSERT_TRUE(WriteFileBytes(path, dict.oldBytes));
+      if (dict.readOnly) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+      config += "[" + Narrow(dict.id) + "]\r\nid=" + Narrow(dict.id) + "\r\n";
+    }
+    ASSERT_TRUE(WriteFileBytes(host_.ConfigPath(), config));
+    for (const Dictionary& dict : dicts_) {
+      if (!dict.held) continue;
+      ASSERT_TRUE(StartService(service_, host_.ServiceExe(), {L"--hold", host_.DataDir() + L"\\" + FileName(dict)}));
+    }
+  }
+
+  // Runs the engine's installation, ended before step k (0: to the end); the steps it made.
+  unsigned long long InstallUntil(unsigned long long k, bool& killed) {
+    ChildOptions options;
+    options.captureOutput = true;
+    const ChildRun run = RunToEnd(BuiltFile(L"install_until_killed.exe"), {package_.dir(), std::to_wstring(k)},
+                                  options, kRunWait);
+    killed = run.finished && run.exitCode == kKilledExitCode;
+    const size_t at = run.out.rfind("steps ");
+    return at == std::string::npos ? 0 : std::stoull(run.out.substr(at + 6));
+  }
+
+  // (a): each dictionary whole, old or new, under its own name, or old under its backup name
+  // with nothing under its own; beside them at most partial new copies.
+  ::testing::AssertionResult EveryDictionaryWhole(std::vector<std::wstring>& waitingAsBackup) const {
+    std::vector<std::wstring> names = ListFolder(host_.DataDir());
+    for (const Dictionary& dict : dicts_) {
+      const std::wstring own = FileName(dict), backup = own + L"._zev_av_", fresh = own + L"._zev_nw_";
+      const std::string here = FileBytes(host_.DataDir() + L"\\" + own);
+      const std::string aside = FileBytes(host_.DataDir() + L"\\" + backup);
+      const bool hasOwn = FileExists(host_.DataDir() + L"\\" + own);
+      const bool hasBackup = FileExists(host_.DataDir() + L"\\" + backup);
+      if (hasOwn && here != dict.newBytes && here != dict.oldBytes) {
+        return ::testing::AssertionFailure() << Narrow(own) << " is neither the old nor the new file";
+      }
+      if (hasBackup && aside != dict.oldBytes) return ::testing::AssertionFailure() << Narrow(backup) << " is not the old file";
+      if (!hasOwn && !dict.oldBytes.empty()) {
+        if (!hasBackup) return ::testing::AssertionFailure() << Narrow(own) << " is gone under both names";
+        waitingAsBackup.push_back(own);
+      }
+      for (const std::wstring& name : {own, backup, fresh}) {
+        for (size_t i = 0; i < names.size(); ++i) {
+          if (CompareStringOrdinal(names[i].c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) names.erase(names.begin() + i--);
+        }
+      }
+    }
+    if (!names.empty()) return ::testing::AssertionFailure() << "left in the folder: " << Narrow(names.front());
+    return ::testing::AssertionSuccess();
+  }
+
+  // The real wizard run through a whole installation, without the hand-off; when nothing is left
+  // to install, closed from its up-to-date page.
+  ::testing::AssertionResult RunWizard(const WizardFolder& folder) const {
+    WizardRun run;
+    if (!run.Start(folder.Exe())) return ::testing::AssertionFailure() << run.StartFailure();
+    if (!WaitUntil([&] { return run.Page() == WizardPage::Welcome || run.Page() == WizardPage::UpToDate; }, kRunWait)) {
+      return ::testing::AssertionFailure() << "page " << PageName(run.Page());
+    }
+    if (run.Page() == WizardPage::Welcome) {
+      run.Click(IDC_BTN_MAINDLG_NEXT);
+      if (!run.WaitForPage(WizardPage::Finished, kRunWait)) {
+        return ::testing::AssertionFailure() << "page " << PageName(run.Page());
+      }
+    }
+    run.Key(VK_ESCAPE);
+    DWORD code = 0;
+    if (!run.WaitForExit(kRunWait, code)) return ::testing::AssertionFailure() << "the wizard did not end";
+    return ::testing::AssertionSuccess();
+  }
+
+  // (b): every dictionary the package's, nothing beside it, each section once.
+  ::testing::AssertionResult EverythingInstalledOnce() const {
+    const std::string config = FileBytes(host_.ConfigPath());
+    for (const Dictionary& dict : dicts_) {
+      if (FileBytes(host_.DataDir() + L"\\" + FileName(dict)) != dict.newBytes) {
+        return ::testing::AssertionFailure() << Narrow(FileName(dict)) << " is not the package's";
+      }
+      const std::string header = "[" + Narrow(dict.id) + "]";
+      const size_t first = config.find(header);
+      if (first == std::string::npos || config.find(header, first + 1) != std::string::npos) {
+        return ::testing::AssertionFailure() << header << " is not there once";
+      }
+      if (IniValue(host_.ConfigPath(), dict.id.c_str(), L"desc_name") != dict.id) {
+        return ::testing::AssertionFailure() << header << " lacks its registration";
+      }
+    }
+    for (const std::wstring& name : ListFolder(host_.DataDir())) {
+      bool known = name == L"unrelated.dic";
+      for (const Dictionary& dict : dicts_) known = known || name == FileName(dict);
+      if (!known) return ::testing::AssertionFailure() << "left in the data folder: " << Narrow(name);
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  FakeHost host_;
+  WizardFolder package_, other_;
+  ChildProcess service_;
+  std::vector<Dictionary> dicts_;
+};
+
+TEST_F(CrashConsistencyTest, KilledAtEveryStepThenRunAgain) {
+  ResetHost();
+  bool killed = false;
+  const unsigned long long steps = InstallUntil(0, killed);
+  ASSERT_FALSE(killed);
+  ASSERT_GT(steps, 20u);
+  for (unsigned long long k = 1; k <= steps; ++k) {
+    SCOPED_TRACE("killed before step " + std::to_string(k) + " of " + std::to_string(steps));
+    ResetHost();
+    InstallUntil(k, killed);
+    ASSERT_TRUE(killed);
+    std::vector<std::wstring> waiting;
+    ASSERT_TRUE(EveryDictionaryWhole(waiting));
+    if (!waiting.empty()) {
+      ASSERT_TRUE(RunWizard(other_));
+      for (const std::wstring& name : waiting) {
+        const Dictionary* dict = nullptr;
+        for (const Dictionary& d : dicts_) {
+          if (FileName(d) == name) dict = &d;
+        }
+        EXPECT_EQ(FileBytes(host_.DataDir() + L"\\" + name), dict->oldBytes) << Narrow(name) << " not put back";
+      }
+    }
+    ASSERT_TRUE(RunWizard(package_));
+    ASSERT_TRUE(EverythingInstalledOnce());
+  }
+}
+
+}  // namespace
+}  // namespace testsupport

@@ -1,0 +1,98 @@
+// What the elevated wizard takes from the folder a package was downloaded to, and from the user's
+// session, never decides more than it should, run with the real wizard program under Wine:
+// - a library planted beside the wizard under the name of a library the host's core imports is
+//   never loaded, while the core's own copy is and the dates are still read;
+// - ids that would write into another dictionary's section (blanks at either end) or that the
+//   configuration's code page cannot hold refuse the package, and every section stays as it was;
+// - a container declaring more entries than any real package holds fails the start-up check
+//   cleanly, also in the 32-bit wizard.
+#include <windows.h>
+// After windows.h:
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/format/package_format.h"
+#include "tests/support/container_bytes.h"
+#include "tests/support/expected_texts.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/files.h"
+#include "tests/support/wizard_run.h"
+#include "wizard/res/resource.h"
+
+namespace testsupport {
+namespace {
+
+constexpr DWORD kExitWait = 30000;
+constexpr const wchar_t* kDependency = L"pkcoredep.dll";
+
+// The start-up check refuses the package: the "fail" box, then exit code 2.
+::testing::AssertionResult StartupCheckFails(const WizardFolder& wizard) {
+  WizardRun run;
+  if (!run.Start(wizard.Exe())) return ::testing::AssertionFailure() << "not started: " << run.StartFailure();
+  HWND box = run.WaitForMessageBox(nullptr);
+  if (box == nullptr) return ::testing::AssertionFailure() << "no box; page " << PageName(run.Page());
+  const std::wstring text = MessageBoxText(box);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  DWORD code = 12345;
+  if (!run.WaitForExit(kExitWait, code)) return ::testing::AssertionFailure() << "did not end";
+  if (text != expected::kStartupFailed) return ::testing::AssertionFailure() << "box says " << Narrow(text);
+  if (code != 2) return ::testing::AssertionFailure() << "exit code " << code;
+  return ::testing::AssertionSuccess();
+}
+
+TEST(PlantedCoreDependency, OnlyTheCoresOwnCopyIsLoadedAndDatesAreRead) {
+  HostSetup setup;
+  setup.core = L"dbcore_with_dependency.dll";
+  FakeHost host(setup);
+  ASSERT_TRUE(CopyFileW(BuiltFile(kDependency).c_str(), (host / kDependency).c_str(), FALSE));
+  host.AddInstalledDict(L"news.dic", "2010.01.01");
+  WizardFolder wizard;
+  ASSERT_TRUE(CopyFileW(BuiltFile(kDependency).c_str(), (wizard / kDependency).c_str(), FALSE));
+  ASSERT_TRUE(wizard.AddPackage(L"p.dir", {PackageItem(L"news", L"新闻", "new", L"2009.11.13")}));
+
+  WizardRun run;
+  ASSERT_TRUE(run.Start(wizard.Exe())) << run.StartFailure();
+  // The installed copy is newer: only a date read through the core tells.
+  ASSERT_TRUE(run.WaitForPage(WizardPage::UpToDate, kExitWait)) << PageName(run.Page());
+  run.Click(IDC_BTN_MAINDLG_CLOSE);
+  DWORD code = 12345;
+  ASSERT_TRUE(run.WaitForExit(kExitWait, code));
+  EXPECT_EQ(code, 1u);
+  EXPECT_FALSE(FileExists(wizard / (std::wstring(kDependency) + L".loaded"))) << "the planted copy was loaded";
+  EXPECT_TRUE(FileExists(host / (std::wstring(kDependency) + L".loaded"))) << "the core's own copy was not";
+}
+
+class HostileIdTest : public ::testing::TestWithParam<const wchar_t*> {};
+
+TEST_P(HostileIdTest, RefusesThePackageAndLeavesEverySection) {
+  FakeHost host;
+  const std::string config = "[news]\r\nid=news\r\ndesc_name=Daily\r\nenable=0\r\n[other]\r\nid=other\r\n";
+  ASSERT_TRUE(WriteFileBytes(host.ConfigPath(), config));
+  WizardFolder wizard;
+  ASSERT_TRUE(WriteFileBytes(wizard / L"dictconfig.ini", "[news]\r\ndesc_name=Hijacked\r\nenable=1\r\n"));
+  ASSERT_TRUE(
+      wizard.AddPackage(L"p.dir", {PackageItem(L"fine", L"好", "ok"), PackageItem(GetParam(), L"坏", "bad")}));
+  EXPECT_TRUE(StartupCheckFails(wizard));
+  EXPECT_EQ(FileBytes(host.ConfigPath()), config);
+  EXPECT_TRUE(ListFolder(host.DataDir()).empty()) << "nothing installed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Ids, HostileIdTest,
+                         ::testing::Values(L" news", L"news ", L"\u3000news", L"news\u3000", L"\u00A0news",
+                                           // Thai: code page 936 cannot hold it.
+                                           L"\u0E02\u0E48\u0E32\u0E27", L"\u0E02\u0E48\u0E32\u0E271"));
+
+// A container whose header claims more entries than the wizard takes, in a file that holds
+// them all: refused before a record is built.
+TEST(OversizedContainer, FailsTheStartupCheckWithoutACrash) {
+  FakeHost host;
+  WizardFolder wizard;
+  std::vector<ContainerItem> items(kPackageMaxEntries + 1, PackageItem(L"x", L"x", ""));
+  ASSERT_TRUE(WriteFileBytes(wizard / L"huge.dir", ContainerBytes(items)));
+  EXPECT_TRUE(StartupCheckFails(wizard));
+}
+
+}  // namespace
+}  // namespace testsupport

@@ -1,0 +1,19 @@
+// Bytes for tests to write and compare: data that shows where a copy went wrong, and
+// dictionary files as the simulated database core reads them (simhost/dbcore/README.md).
+// Portable.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace testsupport {
+
+// `size` bytes that repeat only after a long period and differ for each seed, so that a
+// shifted, truncated or swapped copy never compares equal.
+std::string Pattern(size_t size, unsigned seed);
+
+// An installed dictionary file: its descriptive text with the date stamp ("2009.11.13"), a NUL,
+// then its data.
+std::string DictionaryFile(const std::string& date, const std::string& data = "data");
+
+}  // namespace testsupport

@@ -1,0 +1,135 @@
+#include "tests/support/files.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+
+namespace testsupport {
+namespace {
+
+std::wstring ExeStem() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring name(path);
+  name = name.substr(name.find_last_of(L'\\') + 1);
+  return name.substr(0, name.find_last_of(L'.'));
+}
+
+const std::wstring& ScratchRoot() {
+  static const std::wstring root = [] {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + L"pk_" + ExeStem();
+    RemoveTree(path);
+    MakeDirs(path);
+    return path;
+  }();
+  return root;
+}
+
+}  // namespace
+
+std::wstring ExeDir() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring text(path);
+  return text.substr(0, text.find_last_of(L'\\') + 1);
+}
+
+std::wstring BuiltFile(const std::wstring& relative) { return ExeDir() + relative; }
+
+ScratchDir::ScratchDir(const std::wstring& tag) {
+  static unsigned counter = 0;
+  do path_ = ScratchRoot() + L"\\" + tag + std::to_wstring(++counter);
+  while (!CreateDirectoryW(path_.c_str(), nullptr) && counter < 100000);
+}
+
+ScratchDir::~ScratchDir() { RemoveTree(path_); }
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+bool ReadFileBytes(const std::wstring& path, std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::string result;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) result.append(buffer, got);
+  CloseHandle(file);
+  bytes.swap(result);
+  return true;
+}
+
+std::string FileBytes(const std::wstring& path) {
+  std::string bytes;
+  return ReadFileBytes(path, bytes) ? bytes : "<missing>";
+}
+
+bool FileExists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool MakeDirs(const std::wstring& path) {
+  const int rc = SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
+  return rc == ERROR_SUCCESS || rc == ERROR_ALREADY_EXISTS;
+}
+
+bool RemoveTree(const std::wstring& path) {
+  for (const std::wstring& name : ListFolder(path)) {
+    const std::wstring child = path + L"\\" + name;
+    const DWORD attributes = GetFileAttributesW(child.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      RemoveTree(child);
+    } else {
+      SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(child.c_str());
+    }
+  }
+  return RemoveDirectoryW(path.c_str()) != 0;
+}
+
+std::vector<std::wstring> ListFolder(const std::wstring& path) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::wstring IniValue(const std::wstring& file, const wchar_t* section, const wchar_t* key, const wchar_t* absent) {
+  std::vector<wchar_t> value(32768);
+  GetPrivateProfileStringW(section, key, absent, value.data(), static_cast<DWORD>(value.size()), file.c_str());
+  return value.data();
+}
+
+std::string Narrow(const std::wstring& text) {
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+std::wstring Wide(const std::string& utf8) {
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring text(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), n);
+  return text;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,51 @@
+// Files and folders for code that runs under Wine: scratch folders, whole-file reads and writes,
+// and the programs built beside the running one.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// The folder of the running executable, with a trailing backslash.
+std::wstring ExeDir();
+// A file built beside the running executable ("pakorra.exe", "simhost\\zrdsvc.exe").
+std::wstring BuiltFile(const std::wstring& relative);
+
+// A new empty folder, removed with its content when the object goes away. Every scratch folder
+// of a program lies in one folder of its own under the system's temporary folder, emptied when
+// the program makes its first: what could not be removed at the end of a run (a library still
+// loaded, a file a child still held) goes then.
+class ScratchDir {
+ public:
+  explicit ScratchDir(const std::wstring& tag);
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::wstring& path() const { return path_; }
+  std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+ private:
+  std::wstring path_;
+};
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+bool ReadFileBytes(const std::wstring& path, std::string& bytes);
+// The file's bytes, or "<missing>" when it cannot be read.
+std::string FileBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);  // a file, not a folder
+bool MakeDirs(const std::wstring& path);
+bool RemoveTree(const std::wstring& path);
+// The names in a folder, sorted; empty when it is missing.
+std::vector<std::wstring> ListFolder(const std::wstring& path);
+
+// A value of an INI file as the profile functions read it; `absent` when there is none.
+std::wstring IniValue(const std::wstring& file, const wchar_t* section, const wchar_t* key,
+                      const wchar_t* absent = L"<missing>");
+
+std::string Narrow(const std::wstring& text);  // UTF-8
+std::wstring Wide(const std::string& utf8);
+
+}  // namespace testsupport
