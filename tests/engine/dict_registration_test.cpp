@@ -15,6 +15,7 @@
 
 using testsupport::FakeHost;
 using testsupport::HostRegistry;
+using testsupport::IniValue;
 using testsupport::ScratchDir;
 
 namespace {
@@ -25,14 +26,6 @@ std::string Ansi(const std::wstring& text) {
   std::string bytes(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
   return bytes;
-}
-
-constexpr const wchar_t* kMissing = L"<missing>";
-
-std::wstring Profile(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
-  wchar_t value[1024] = {};
-  GetPrivateProfileStringW(section, key, kMissing, value, 1024, file.c_str());
-  return value;
 }
 
 // The section's "key=value" lines in file order.
@@ -119,9 +112,9 @@ TEST_F(Registration, ExistingHostFileKeepsItsOtherSections) {
   WriteHostConfig(L"; host settings\r\n[older]\r\nid=older\r\ndesc_name=旧词典\r\nenable=1\r\n");
   WritePackageConfig(kFullPackageConfig);
   EXPECT_TRUE(RegisterDictConfig(Entry(L"newsdict")));
-  EXPECT_EQ(Profile(hostConfig, L"older", L"desc_name"), L"旧词典");
-  EXPECT_EQ(Profile(hostConfig, L"older", L"enable"), L"1");
-  EXPECT_EQ(Profile(hostConfig, L"newsdict", L"desc_name"), L"新闻词典");
+  EXPECT_EQ(IniValue(hostConfig, L"older", L"desc_name"), L"旧词典");
+  EXPECT_EQ(IniValue(hostConfig, L"older", L"enable"), L"1");
+  EXPECT_EQ(IniValue(hostConfig, L"newsdict", L"desc_name"), L"新闻词典");
   EXPECT_EQ(HostConfigBytes().rfind("; host settings", 0), 0u) << "the file was extended, not replaced";
 }
 
@@ -129,18 +122,18 @@ TEST_F(Registration, EmptyOrMissingValuesLeaveTheHostsValues) {
   WriteHostConfig(L"[newsdict]\r\nid=newsdict\r\ndesc_intro=旧的介绍\r\ncatalog=旧类别\r\nfunc_all=3\r\n");
   WritePackageConfig(L"[newsdict]\r\ndesc_intro=\r\ncatalog=新闻\r\ndesc_name=新闻词典\r\n");
   EXPECT_TRUE(RegisterDictConfig(Entry(L"newsdict")));
-  EXPECT_EQ(Profile(hostConfig, L"newsdict", L"desc_intro"), L"旧的介绍");
-  EXPECT_EQ(Profile(hostConfig, L"newsdict", L"func_all"), L"3");
-  EXPECT_EQ(Profile(hostConfig, L"newsdict", L"catalog"), L"新闻");
-  EXPECT_EQ(Profile(hostConfig, L"newsdict", L"enable"), kMissing);
-  EXPECT_EQ(Profile(hostConfig, L"newsdict", L"id_net"), kMissing);
+  EXPECT_EQ(IniValue(hostConfig, L"newsdict", L"desc_intro"), L"旧的介绍");
+  EXPECT_EQ(IniValue(hostConfig, L"newsdict", L"func_all"), L"3");
+  EXPECT_EQ(IniValue(hostConfig, L"newsdict", L"catalog"), L"新闻");
+  EXPECT_EQ(IniValue(hostConfig, L"newsdict", L"enable"), testsupport::kNoIniValue);
+  EXPECT_EQ(IniValue(hostConfig, L"newsdict", L"id_net"), testsupport::kNoIniValue);
 }
 
 TEST_F(Registration, EnableZeroIsCopiedAsIs) {
   WriteHostConfig(L"[newsdict]\r\nenable=1\r\n");
   WritePackageConfig(L"[newsdict]\r\nenable=0\r\n");
   EXPECT_TRUE(RegisterDictConfig(Entry(L"newsdict")));
-  EXPECT_EQ(Profile(hostConfig, L"newsdict", L"enable"), L"0");
+  EXPECT_EQ(IniValue(hostConfig, L"newsdict", L"enable"), L"0");
 }
 
 TEST_F(Registration, WithoutDictconfigOnlyTheIdIsWritten) {
@@ -151,7 +144,7 @@ TEST_F(Registration, WithoutDictconfigOnlyTheIdIsWritten) {
 TEST_F(Registration, PackageSectionNamesMatchWithoutCase) {
   WritePackageConfig(L"[NewsDict]\r\ndesc_name=新闻词典\r\n");
   EXPECT_TRUE(RegisterDictConfig(Entry(L"newsdict")));
-  EXPECT_EQ(Profile(hostConfig, L"newsdict", L"desc_name"), L"新闻词典");
+  EXPECT_EQ(IniValue(hostConfig, L"newsdict", L"desc_name"), L"新闻词典");
   EXPECT_NE(HostConfigBytes().find("[newsdict]"), std::string::npos) << "the host's section takes the entry's id";
 }
 
@@ -159,7 +152,7 @@ TEST_F(Registration, LongValuesArriveCutTo259Characters) {
   const std::wstring longIntro(300, L'词');
   WritePackageConfig(L"[newsdict]\r\ndesc_intro=" + longIntro + L"\r\n");
   EXPECT_TRUE(RegisterDictConfig(Entry(L"newsdict")));
-  EXPECT_EQ(Profile(hostConfig, L"newsdict", L"desc_intro"), longIntro.substr(0, 259));
+  EXPECT_EQ(IniValue(hostConfig, L"newsdict", L"desc_intro"), longIntro.substr(0, 259));
 }
 
 TEST_F(Registration, ReadOnlyHostFileIsMadeWritableFirst) {
@@ -169,8 +162,8 @@ TEST_F(Registration, ReadOnlyHostFileIsMadeWritableFirst) {
   EXPECT_TRUE(RegisterDictConfig(Entry(L"newsdict")));
   const DWORD attributes = GetFileAttributesW(hostConfig.c_str());
   EXPECT_EQ(attributes & FILE_ATTRIBUTE_READONLY, 0u);
-  EXPECT_EQ(Profile(hostConfig, L"newsdict", L"desc_name"), L"新闻词典");
-  EXPECT_EQ(Profile(hostConfig, L"older", L"id"), L"older");
+  EXPECT_EQ(IniValue(hostConfig, L"newsdict", L"desc_name"), L"新闻词典");
+  EXPECT_EQ(IniValue(hostConfig, L"older", L"id"), L"older");
 }
 
 TEST_F(Registration, EmptyIdWritesNothing) {

@@ -27,12 +27,6 @@ constexpr DWORD kLogTimeoutMs = 15000;
 constexpr const wchar_t* kHostExeName = L"TestHost.exe";
 constexpr const char* kManagerShown = "dict manager shown";
 
-std::wstring Profile(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
-  wchar_t value[260] = {};
-  GetPrivateProfileStringW(section, key, L"<missing>", value, 260, file.c_str());
-  return value;
-}
-
 PackageEntry Entry(const std::wstring& id, EntryAction action) {
   PackageEntry entry;
   entry.id = id;
@@ -90,9 +84,10 @@ class HandOff : public ::testing::Test {
   }
   void ExpectEveryPackagedIdEnabled() const {
     for (const std::wstring& id : kPackagedIds) {
-      EXPECT_EQ(Profile(host.ConfigPath(), id.c_str(), L"enable"), L"1") << testsupport::Narrow(id);
+      EXPECT_EQ(testsupport::IniValue(host.ConfigPath(), id.c_str(), L"enable"), L"1") << testsupport::Narrow(id);
     }
-    EXPECT_EQ(Profile(host.ConfigPath(), L"foreign", L"enable"), L"0") << "a dictionary outside the package";
+    EXPECT_EQ(testsupport::IniValue(host.ConfigPath(), L"foreign", L"enable"), L"0")
+        << "a dictionary outside the package";
   }
 };
 
@@ -184,7 +179,8 @@ TEST_F(EnableAll, MissingConfigurationIsCreatedWithoutByteOrderMark) {
   ASSERT_TRUE(DeleteFileW(host.ConfigPath().c_str()));
   InstallEngine engine = EngineWithPackage();
   EXPECT_TRUE(engine.EnableAllDicts());
-  for (const std::wstring& id : kPackagedIds) EXPECT_EQ(Profile(host.ConfigPath(), id.c_str(), L"enable"), L"1");
+  for (const std::wstring& id : kPackagedIds)
+    EXPECT_EQ(testsupport::IniValue(host.ConfigPath(), id.c_str(), L"enable"), L"1");
   std::string bytes;
   ASSERT_TRUE(testsupport::ReadFileBytes(host.ConfigPath(), bytes));
   ASSERT_FALSE(bytes.empty());

@@ -492,13 +492,10 @@ TEST_F(InstallRunTest, SuccessRegistersTheDictionaryAndCopiesItsImage) {
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
 
-  const std::wstring cfg = host.ConfigPath();
-  wchar_t value[64] = {};
-  GetPrivateProfileStringW(L"reg", L"desc_name", L"", value, 64, cfg.c_str());
-  EXPECT_STREQ(value, L"Registered");
+  EXPECT_EQ(testsupport::IniValue(host.ConfigPath(), L"reg", L"desc_name"), L"Registered");
   EXPECT_EQ(FileBytes(host.ImageDir() + L"\\reg.bmp"), "BM reg");
-  GetPrivateProfileStringW(L"bad", L"id", L"", value, 64, cfg.c_str());
-  EXPECT_STREQ(value, L"") << "a failed entry is not registered";
+  EXPECT_EQ(testsupport::IniValue(host.ConfigPath(), L"bad", L"id"), testsupport::kNoIniValue)
+      << "a failed entry is not registered";
   EXPECT_FALSE(FileExists(host.ImageDir() + L"\\bad.bmp"));
 }
 

@@ -99,7 +99,8 @@ TEST_F(FaultInjectionTest, DiskFullDuringTheCopyKeepsTheOldDictionaryAndClaimsNo
   EXPECT_EQ(FileBytes(fullHost.DataDir() + L"\\old.dic"), old) << "the old dictionary must survive a full disk";
   EXPECT_FALSE(FileExists(BackupPathOf(fullHost.DataDir() + L"\\old.dic")));
   EXPECT_FALSE(FileExists(fullHost.DataDir() + L"\\fresh.dic")) << "a partial new dictionary was left";
-  EXPECT_EQ(IniValue(fullHost.ConfigPath(), L"fresh", L"id"), L"<missing>") << "a failed entry was registered";
+  EXPECT_EQ(IniValue(fullHost.ConfigPath(), L"fresh", L"id"), testsupport::kNoIniValue)
+      << "a failed entry was registered";
   EXPECT_EQ(FinishWithoutHandOff(run), 2u);
 }
 
@@ -149,7 +150,8 @@ TEST_F(FaultInjectionTest, TargetHeldByAnotherProgramIsLeftAsItWas) {
   EXPECT_EQ(FileBytes(Data(L"held.dic")), old);
   EXPECT_FALSE(FileExists(BackupPathOf(Data(L"held.dic"))));
   EXPECT_EQ(FileBytes(Data(L"fresh.dic")), fresh) << "the run goes on after the held file";
-  EXPECT_EQ(IniValue(host.ConfigPath(), L"held", L"id"), L"<missing>") << "the held dictionary was registered";
+  EXPECT_EQ(IniValue(host.ConfigPath(), L"held", L"id"), testsupport::kNoIniValue)
+      << "the held dictionary was registered";
   EXPECT_EQ(IniValue(host.ConfigPath(), L"fresh", L"id"), L"fresh");
   EXPECT_EQ(FinishWithoutHandOff(run), 2u);
 }
@@ -167,7 +169,7 @@ TEST_F(FaultInjectionTest, DataFolderRemovedAfterThePlanFailsEveryEntry) {
   EXPECT_EQ(run.StatusLines(), (std::vector<std::wstring>{Upgrading(L"旧典"), UpgradeFailed(L"旧典"),
                                                           Installing(L"新典"), InstallFailed(L"新典")}));
   EXPECT_EQ(GetFileAttributesW(host.DataDir().c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(IniValue(host.ConfigPath(), L"fresh", L"id"), L"<missing>");
+  EXPECT_EQ(IniValue(host.ConfigPath(), L"fresh", L"id"), testsupport::kNoIniValue);
   EXPECT_EQ(FinishWithoutHandOff(run), 2u);
 }
 

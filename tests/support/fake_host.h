@@ -1,4 +1,4 @@
-// An installed host for tests, benchmarks and the demo: the registry key as the host's setup
+// An installed host for the tests and the benchmarks: the registry key as the host's setup
 // writes it, the host's folders, and copies of the simulated programs (simhost/ and its
 // READMEs). Paths and names are spelled here, apart from the engine's own, so that a mistake
 // there shows.

@@ -111,9 +111,9 @@ std::vector<std::wstring> ListFolder(const std::wstring& path) {
   return names;
 }
 
-std::wstring IniValue(const std::wstring& file, const wchar_t* section, const wchar_t* key, const wchar_t* absent) {
+std::wstring IniValue(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
   std::vector<wchar_t> value(32768);
-  GetPrivateProfileStringW(section, key, absent, value.data(), static_cast<DWORD>(value.size()), file.c_str());
+  GetPrivateProfileStringW(section, key, kNoIniValue, value.data(), static_cast<DWORD>(value.size()), file.c_str());
   return value.data();
 }
 

@@ -41,9 +41,9 @@ bool RemoveTree(const std::wstring& path);
 // The names in a folder, sorted; empty when it is missing.
 std::vector<std::wstring> ListFolder(const std::wstring& path);
 
-// A value of an INI file as the profile functions read it; `absent` when there is none.
-std::wstring IniValue(const std::wstring& file, const wchar_t* section, const wchar_t* key,
-                      const wchar_t* absent = L"<missing>");
+// A value of an INI file as the profile functions read it; kNoIniValue when there is none.
+constexpr const wchar_t* kNoIniValue = L"<missing>";
+std::wstring IniValue(const std::wstring& file, const wchar_t* section, const wchar_t* key);
 
 std::string Narrow(const std::wstring& text);  // UTF-8
 std::wstring Wide(const std::string& utf8);
