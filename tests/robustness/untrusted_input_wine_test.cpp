@@ -42,26 +42,55 @@ constexpr const wchar_t* kDependency = L"pkcoredep.dll";
   return ::testing::AssertionSuccess();
 }
 
-TEST(PlantedCoreDependency, OnlyTheCoresOwnCopyIsLoadedAndDatesAreRead) {
+// The wizard reads a date through a core that imports pkcoredep.dll, with a copy planted beside the
+// wizard and the genuine one where `genuineDir` says (empty: beside the core). The installed copy
+// is newer than the package's, which only a date read through the core tells: the up-to-date page.
+// True when the wizard got there; `loadedFrom` the folders whose copy was loaded.
+::testing::AssertionResult ReadsDatesWithTheCoresDependency(const std::wstring& genuineDir,
+                                                            std::vector<std::wstring>& loadedFrom) {
   HostSetup setup;
   setup.core = L"dbcore_with_dependency.dll";
   FakeHost host(setup);
-  ASSERT_TRUE(CopyFileW(BuiltFile(kDependency).c_str(), (host / kDependency).c_str(), FALSE));
+  const std::wstring genuine = (genuineDir.empty() ? host.dir() : genuineDir) + L"\\" + kDependency;
+  if (!CopyFileW(BuiltFile(kDependency).c_str(), genuine.c_str(), FALSE)) return ::testing::AssertionFailure();
   host.AddInstalledDict(L"news.dic", "2010.01.01");
   WizardFolder wizard;
-  ASSERT_TRUE(CopyFileW(BuiltFile(kDependency).c_str(), (wizard / kDependency).c_str(), FALSE));
-  ASSERT_TRUE(wizard.AddPackage(L"p.dir", {PackageItem(L"news", L"新闻", "new", L"2009.11.13")}));
+  const std::wstring planted = wizard / kDependency;
+  CopyFileW(BuiltFile(kDependency).c_str(), planted.c_str(), FALSE);
+  wizard.AddPackage(L"p.dir", {PackageItem(L"news", L"新闻", "new", L"2009.11.13")});
 
   WizardRun run;
-  ASSERT_TRUE(run.Start(wizard.Exe())) << run.StartFailure();
-  // The installed copy is newer: only a date read through the core tells.
-  ASSERT_TRUE(run.WaitForPage(WizardPage::UpToDate, kExitWait)) << PageName(run.Page());
+  const bool started = run.StartAndWait(wizard.Exe()) != nullptr;
+  const bool upToDate = started && run.WaitForPage(WizardPage::UpToDate, kExitWait);
+  const WizardPage page = run.Page();
   run.Click(IDC_BTN_MAINDLG_CLOSE);
-  DWORD code = 12345;
-  ASSERT_TRUE(run.WaitForExit(kExitWait, code));
-  EXPECT_EQ(code, 1u);
-  EXPECT_FALSE(FileExists(wizard / (std::wstring(kDependency) + L".loaded"))) << "the planted copy was loaded";
-  EXPECT_TRUE(FileExists(host / (std::wstring(kDependency) + L".loaded"))) << "the core's own copy was not";
+  run.ExitCodeWithin(kExitWait);
+  for (const std::wstring& copy : {genuine, planted}) {
+    if (FileExists(copy + L".loaded")) loadedFrom.push_back(copy.substr(0, copy.find_last_of(L'\\')));
+  }
+  if (!genuineDir.empty()) {
+    DeleteFileW(genuine.c_str());
+    DeleteFileW((genuine + L".loaded").c_str());
+  }
+  if (!upToDate) return ::testing::AssertionFailure() << "page " << PageName(page);
+  return ::testing::AssertionSuccess();
+}
+
+TEST(PlantedCoreDependency, TheCoresOwnCopyIsLoadedNeverTheOneBesideTheWizard) {
+  std::vector<std::wstring> loadedFrom;
+  EXPECT_TRUE(ReadsDatesWithTheCoresDependency(L"", loadedFrom));
+  ASSERT_EQ(loadedFrom.size(), 1u);
+  EXPECT_EQ(loadedFrom[0].find(L"wizard"), std::wstring::npos) << Narrow(loadedFrom[0]);
+}
+
+// A dependency the core does not ship comes from the system folder, not from beside the wizard,
+// which an unrestricted search would look in first.
+TEST(PlantedCoreDependency, ADependencyTheCoreDoesNotShipComesFromTheSystemFolder) {
+  wchar_t system[MAX_PATH] = {};
+  ASSERT_NE(GetSystemDirectoryW(system, MAX_PATH), 0u);
+  std::vector<std::wstring> loadedFrom;
+  EXPECT_TRUE(ReadsDatesWithTheCoresDependency(system, loadedFrom));
+  EXPECT_EQ(loadedFrom, std::vector<std::wstring>{system});
 }
 
 class HostileIdTest : public ::testing::TestWithParam<const wchar_t*> {};
@@ -72,8 +101,7 @@ TEST_P(HostileIdTest, RefusesThePackageAndLeavesEverySection) {
   ASSERT_TRUE(WriteFileBytes(host.ConfigPath(), config));
   WizardFolder wizard;
   ASSERT_TRUE(WriteFileBytes(wizard / L"dictconfig.ini", "[news]\r\ndesc_name=Hijacked\r\nenable=1\r\n"));
-  ASSERT_TRUE(
-      wizard.AddPackage(L"p.dir", {PackageItem(L"fine", L"好", "ok"), PackageItem(GetParam(), L"坏", "bad")}));
+  ASSERT_TRUE(wizard.AddPackage(L"p.dir", {PackageItem(L"fine", L"好", "ok"), PackageItem(GetParam(), L"坏", "bad")}));
   EXPECT_TRUE(StartupCheckFails(wizard));
   EXPECT_EQ(FileBytes(host.ConfigPath()), config);
   EXPECT_TRUE(ListFolder(host.DataDir()).empty()) << "nothing installed";
