@@ -170,7 +170,7 @@ if [ $headless = 1 ]; then
   mkdir -p "$out/pictures/144dpi"
   walk win64 "Z:${out//\//\\}\\pictures\\144dpi" win64-144dpi
   set_dpi 96
-  for bmp in "$out"/pictures/144dpi/*.bmp; do mv "$bmp" "$out/pictures/144dpi-${bmp##*/}"; done
+  for png in "$out"/pictures/144dpi/*.png; do mv "$png" "$out/pictures/144dpi-${png##*/}"; done
   rmdir "$out/pictures/144dpi"
 else
   # On a display of yours the wizard must be seen to be clicked: the twin, which Wine draws.
