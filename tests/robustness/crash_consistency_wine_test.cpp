@@ -33,6 +33,7 @@ namespace {
 
 constexpr DWORD kRunWait = 60000;
 constexpr DWORD kKilledExitCode = 77;
+constexpr const wchar_t* kLogName = L"run.log";
 
 struct Dictionary {
   std::wstring id;
@@ -141,7 +142,7 @@ class CrashConsistencyTest : public ::testing::Test {
   // The real wizard, unattended, through a whole installation without the hand-off (or, with
   // nothing left to install, ended from its up-to-date page).
   ::testing::AssertionResult RunWizard(const WizardFolder& folder) const {
-    const ChildRun run = RunToEnd(folder.Exe(), {L"/S"}, {}, kRunWait);
+    const ChildRun run = RunToEnd(folder.Exe(), {L"/S", L"/LOG=" + folder / kLogName}, {}, kRunWait);
     if (!run.startFailure.empty()) return ::testing::AssertionFailure() << run.startFailure;
     if (!run.finished || run.exitCode != 0) return ::testing::AssertionFailure() << "exit code " << run.exitCode;
     return ::testing::AssertionSuccess();
@@ -169,6 +170,16 @@ class CrashConsistencyTest : public ::testing::Test {
       if (!known) return ::testing::AssertionFailure() << "left in the data folder: " << Narrow(name);
     }
     return ::testing::AssertionSuccess();
+  }
+
+  // What a failed iteration leaves to look at: the data folder and the last run's log.
+  std::string Aftermath() const {
+    std::string text = "data folder:";
+    for (const std::wstring& name : ListFolder(host_.DataDir())) {
+      text +=
+          "\n  " + Narrow(name) + " (" + std::to_string(FileBytes(host_.DataDir() + L"\\" + name).size()) + " bytes)";
+    }
+    return text + "\nlog of the wizard's run:\n" + FileBytes(package_ / kLogName);
   }
 
   FakeHost host_;
@@ -201,8 +212,8 @@ TEST_F(CrashConsistencyTest, KilledAtEveryStepThenRunAgain) {
         EXPECT_EQ(FileBytes(host_.DataDir() + L"\\" + name), dict->oldBytes) << Narrow(name) << " not put back";
       }
     }
-    ASSERT_TRUE(RunWizard(package_));
-    ASSERT_TRUE(EverythingInstalledOnce());
+    ASSERT_TRUE(RunWizard(package_)) << Aftermath();
+    ASSERT_TRUE(EverythingInstalledOnce()) << Aftermath();
   }
 }
 
