@@ -77,12 +77,17 @@ class CrashConsistencyTest : public ::testing::Test {
   // The host as it was before the installation: the old dictionaries, their sections, the
   // service holding one of them.
   void ResetHost() {
+    // Nothing of the last iteration may run on: a repair tool still asking services to stop
+    // would stop the new one.
     service_.Terminate();
-    TerminateAll(L"zrdsvc.exe");
+    TerminateProgramsIn(host_.dir());
     for (const std::wstring& name : ListFolder(host_.DataDir())) {
-      SetFileAttributesW((host_.DataDir() + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileW((host_.DataDir() + L"\\" + name).c_str());
+      const std::wstring path = host_.DataDir() + L"\\" + name;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ASSERT_TRUE(DeleteFileW(path.c_str())) << Narrow(name) << ": error " << GetLastError();
     }
+    DeleteFileW(host_.ServiceLogPath().c_str());
+    DeleteFileW(host_.RepairLogPath().c_str());
     std::string config;
     for (const Dictionary& dict : dicts_) {
       if (dict.oldBytes.empty()) continue;
@@ -94,17 +99,24 @@ class CrashConsistencyTest : public ::testing::Test {
     ASSERT_TRUE(WriteFileBytes(host_.ConfigPath(), config));
     for (const Dictionary& dict : dicts_) {
       if (!dict.held) continue;
-      ASSERT_TRUE(StartService(service_, host_.ServiceExe(), {L"--hold", host_.DataDir() + L"\\" + FileName(dict)}));
+      ASSERT_TRUE(StartService(service_, host_.ServiceExe(), {L"--hold", host_.DataDir() + L"\\" + FileName(dict)}))
+          << "service: " << FileBytes(host_.ServiceLogPath()) << "\nrepair tool: " << FileBytes(host_.RepairLogPath());
     }
   }
 
   // Runs the engine's installation, ended before step k (0: to the end); the steps it made.
-  unsigned long long InstallUntil(unsigned long long k, bool& killed) {
+  // `ended` says how the run ended.
+  unsigned long long InstallUntil(unsigned long long k, bool& killed, std::string* ended = nullptr) {
     ChildOptions options;
     options.captureOutput = true;
     const ChildRun run =
-        RunToEnd(BuiltFile(L"install_until_killed.exe"), {package_.dir(), std::to_wstring(k)}, options, kRunWait);
+        RunToEnd(BuiltFile(L"install_until_killed.exe"), {package_.dir(), std::to_wstring(k)}, options, kRunWait, true);
     killed = run.finished && run.exitCode == kKilledExitCode;
+    if (ended != nullptr) {
+      *ended = run.startFailure + (run.finished ? "exit code " + std::to_string(run.exitCode) : "still running") +
+               "\n" + run.out + run.err;
+      for (const std::wstring& trace : run.traces) *ended += Narrow(trace) + "\n";
+    }
     const size_t at = run.out.rfind("steps ");
     return at == std::string::npos ? 0 : std::stoull(run.out.substr(at + 6));
   }
@@ -142,8 +154,17 @@ class CrashConsistencyTest : public ::testing::Test {
   // The real wizard, unattended, through a whole installation without the hand-off (or, with
   // nothing left to install, ended from its up-to-date page).
   ::testing::AssertionResult RunWizard(const WizardFolder& folder) const {
-    const ChildRun run = RunToEnd(folder.Exe(), {L"/S", L"/LOG=" + folder / kLogName}, {}, kRunWait);
-    if (!run.startFailure.empty()) return ::testing::AssertionFailure() << run.startFailure;
+    // The wizard's first act is to write its log. A run that ends without one never ran the
+    // wizard (Wine's process start failed): it is started once more.
+    const std::wstring log = folder / kLogName;
+    ChildRun run;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      DeleteFileW(log.c_str());
+      run = RunToEnd(folder.Exe(), {L"/S", L"/LOG=" + log}, {}, kRunWait);
+      if (!run.startFailure.empty()) return ::testing::AssertionFailure() << run.startFailure;
+      if (FileExists(log)) break;
+    }
+    if (!FileExists(log)) return ::testing::AssertionFailure() << "the wizard never ran: exit code " << run.exitCode;
     if (!run.finished || run.exitCode != 0) return ::testing::AssertionFailure() << "exit code " << run.exitCode;
     return ::testing::AssertionSuccess();
   }
@@ -198,8 +219,9 @@ TEST_F(CrashConsistencyTest, KilledAtEveryStepThenRunAgain) {
   for (unsigned long long k = 1; k <= steps; ++k) {
     SCOPED_TRACE("killed before step " + std::to_string(k) + " of " + std::to_string(steps));
     ResetHost();
-    InstallUntil(k, killed);
-    ASSERT_TRUE(killed);
+    std::string ended;
+    InstallUntil(k, killed, &ended);
+    ASSERT_TRUE(killed) << ended;
     std::vector<std::wstring> waiting;
     ASSERT_TRUE(EveryDictionaryWhole(waiting));
     if (!waiting.empty()) {

@@ -7,6 +7,9 @@
 namespace testsupport {
 namespace {
 
+constexpr int kStartAttempts = 3;
+constexpr DWORD kStartRetryPauseMs = 100;
+
 std::string Failure(const std::string& step, DWORD error) { return step + ": error " + std::to_string(error); }
 
 // A handle the child inherits as one of its standard handles: the NUL device or a file.
@@ -122,17 +125,26 @@ bool ChildProcess::Start(const std::wstring& program, const std::vector<std::wst
     startup.StartupInfo.hStdError = handles[2];
     startup.lpAttributeList = list;
     PROCESS_INFORMATION info = {};
-    // Detached: a console program gets no console of its own (its output goes to the handles).
-    if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                       EXTENDED_STARTUPINFO_PRESENT | DETACHED_PROCESS, nullptr,
-                       options.currentDir.empty() ? nullptr : options.currentDir.c_str(), &startup.StartupInfo,
-                       &info)) {
-      CloseHandle(info.hThread);
-      process_ = info.hProcess;
-      id_ = info.dwProcessId;
-    } else {
-      startFailure_ = Failure("CreateProcessW " + Narrow(program), GetLastError());
+    // Wine's process creation fails now and then with ERROR_INTERNAL_ERROR, for any program
+    // (about once in 1,500 starts of a program that only returns, more often under load):
+    // such a start is tried again. Any other failure, or a third one, is the test's.
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < kStartAttempts; ++attempt) {
+      // Detached: a console program gets no console of its own (its output goes to the handles).
+      if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                         EXTENDED_STARTUPINFO_PRESENT | DETACHED_PROCESS, nullptr,
+                         options.currentDir.empty() ? nullptr : options.currentDir.c_str(), &startup.StartupInfo,
+                         &info)) {
+        CloseHandle(info.hThread);
+        process_ = info.hProcess;
+        id_ = info.dwProcessId;
+        break;
+      }
+      error = GetLastError();
+      if (error != ERROR_INTERNAL_ERROR) break;
+      Sleep(kStartRetryPauseMs);
     }
+    if (process_ == nullptr) startFailure_ = Failure("CreateProcessW " + Narrow(program), error);
   }
   if (listMade) DeleteProcThreadAttributeList(list);
   for (HANDLE handle : handles) {
