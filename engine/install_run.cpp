@@ -1,5 +1,6 @@
 #include "engine/install_run.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,26 +82,18 @@ bool BackupNameFree(const std::wstring& target) {
   return false;
 }
 
-// Whether a listed name is taken by a file of the folder, letters compared without case.
-bool Listed(const std::vector<std::wstring>& names, const std::wstring& name) {
-  for (const std::wstring& listed : names) {
-    if (CompareStringOrdinal(listed.c_str(), static_cast<int>(listed.size()), name.c_str(),
-                             static_cast<int>(name.size()), TRUE) == CSTR_EQUAL) {
-      return true;
-    }
-  }
-  return false;
-}
-
 }  // namespace
 
 void RepairInterruptedRun() {
   std::wstring dir;
   if (!GetDictDataDir(dir, false)) return;
-  std::vector<std::wstring> names, newFiles, backups;
+  // Names with letters A-Z lowered, as the plan and InspectPath compare them: a name that differs
+  // from a backup's own name in other letters is another dictionary's, not this backup's.
+  std::set<std::wstring> names;
+  std::vector<std::wstring> newFiles, backups;
   const std::wstring newSuffix = LowerAsciiLetters(kNewFileSuffix), backupSuffix = LowerAsciiLetters(kBackupSuffix);
   ListFolderFiles(dir + L"\\*", [&](const ListedFile& file) {
-    names.push_back(file.name);
+    names.insert(LowerAsciiLetters(file.name));
     if (!IsRegularFile(file.attributes)) return true;
     if (EndsWith(file.name, newSuffix)) newFiles.push_back(file.name);
     if (EndsWith(file.name, backupSuffix)) backups.push_back(file.name);
@@ -110,7 +103,7 @@ void RepairInterruptedRun() {
   for (const std::wstring& name : newFiles) ReplaceFile(dir + L"\\" + name, ReplaceMode::Delete);
   for (const std::wstring& name : backups) {
     const std::wstring own = name.substr(0, name.size() - backupSuffix.size());
-    if (Listed(names, own)) {
+    if (names.count(LowerAsciiLetters(own)) != 0) {
       ReplaceFile(dir + L"\\" + name, ReplaceMode::Delete);
     } else {
       // The run ended between the two renames. The rename refuses a name taken meanwhile, or one
