@@ -129,8 +129,10 @@ bool ReadInstalledDicts(std::vector<InstalledDict>& list) {
     return true;
   });
 
+  // Bound once: a probe that cannot be loaded is not tried again for every file.
+  const bool bound = list.empty() || BindVersionProbe();
   for (InstalledDict& dict : list) {
-    if (!BindVersionProbe() || !GetProbeBinding().get_dict_datetime(dict.path.c_str(), &dict.date)) {
+    if (!bound || !GetProbeBinding().get_dict_datetime(dict.path.c_str(), &dict.date)) {
       TraceDiagnostic(L"ReadLocalDictFilesInfo-2: GetDictDateTime: " + dict.path);
     }
   }

@@ -154,16 +154,11 @@ class CrashConsistencyTest : public ::testing::Test {
   // The real wizard, unattended, through a whole installation without the hand-off (or, with
   // nothing left to install, ended from its up-to-date page).
   ::testing::AssertionResult RunWizard(const WizardFolder& folder) const {
-    // The wizard's first act is to write its log. A run that ends without one never ran the
-    // wizard (Wine's process start failed): it is started once more.
+    // The wizard's first act is to write its log: a run without one never ran the wizard.
     const std::wstring log = folder / kLogName;
-    ChildRun run;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-      DeleteFileW(log.c_str());
-      run = RunToEnd(folder.Exe(), {L"/S", L"/LOG=" + log}, {}, kRunWait);
-      if (!run.startFailure.empty()) return ::testing::AssertionFailure() << run.startFailure;
-      if (FileExists(log)) break;
-    }
+    DeleteFileW(log.c_str());
+    const ChildRun run = RunToEnd(folder.Exe(), {L"/S", L"/LOG=" + log}, {}, kRunWait);
+    if (!run.startFailure.empty()) return ::testing::AssertionFailure() << run.startFailure;
     if (!FileExists(log)) return ::testing::AssertionFailure() << "the wizard never ran: exit code " << run.exitCode;
     if (!run.finished || run.exitCode != 0) return ::testing::AssertionFailure() << "exit code " << run.exitCode;
     return ::testing::AssertionSuccess();
