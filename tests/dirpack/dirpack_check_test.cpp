@@ -398,16 +398,6 @@ TEST(DirpackCheckCommandLine, AFolderThatIsNoneIsAnError) {
   }
 }
 
-TEST(DirpackCheckCommandLine, HelpDescribesTheLinesAndTheJson) {
-  const RunResult run = RunDirpack({"--help"});
-  EXPECT_EQ(run.status, 0) << Describe(run);
-  for (const char* text :
-       {"check    reads a finished package folder", "--json", "error: FILE: what is wrong — what to do",
-        "warning: FILE:", "\"findings\"", "UTF-16", "check: 0 clean, 1 warnings only, 2 errors"}) {
-    EXPECT_NE((run.out + run.err).find(text), std::string::npos) << text << "\n" << Describe(run);
-  }
-}
-
 TEST(DirpackCheckCommandLine, JsonEscapesWhatItQuotes) {
   PackageFolder folder;
   // A section name with a quote, a backslash and a tab, reported in the message.

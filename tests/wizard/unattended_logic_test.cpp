@@ -91,11 +91,9 @@ TEST(CommandLineTest, SwitchesAndProblems) {
   EXPECT_TRUE(ReadCommandLine(L"p /S -? /X").help);
 }
 
-TEST(CommandLineTest, HelpListsEverySwitchAndExitCode) {
+// The switches in the box are the unattended Wine test's; here, that no exit code goes undocumented.
+TEST(CommandLineTest, HelpDescribesEveryExitCode) {
   const std::wstring help = ComposeCommandLineHelp();
-  for (const wchar_t* item : {L"/S\t", L"/START\t", L"/LOG[=", L"/?\t", L"%TEMP%\\pakorra-"}) {
-    EXPECT_NE(help.find(item), std::wstring::npos) << testing::PrintToString(std::wstring(item));
-  }
   for (int code : {0, 2, 3, 4, 5, 6}) {
     const wchar_t* meaning = nullptr;
     ASSERT_TRUE(DescribeUnattendedExit(code, meaning)) << code;
