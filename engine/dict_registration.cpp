@@ -4,15 +4,36 @@
 // The shell headers build on windows.h.
 #include <shlwapi.h>
 
+#include <iterator>
+#include <string>
+#include <vector>
+
 #include "engine/file_steps.h"
+#include "engine/format/entry_name.h"
 #include "engine/format/package_layout.h"
 #include "engine/host_paths.h"
+#include "engine/target_file.h"
 #include "engine/testing_seams.h"
 
 namespace {
 
 // Reading back what the host's file holds: its values are not limited to what the wizard copies.
 constexpr DWORD kSnapshotChars = 32768;
+
+// An image is copied this many bytes at a time.
+constexpr uint32_t kImageCopyBytes = 64 * 1024;
+
+// Copies the whole source into the open file and flushes it.
+bool CopyInto(ByteSource& source, TargetFile& file) {
+  if (!source.Seek(0)) return false;
+  std::vector<char> buffer(kImageCopyBytes);
+  for (;;) {
+    uint32_t got = 0, wrote = 0;
+    if (!source.Read(buffer.data(), kImageCopyBytes, got)) return false;
+    if (got == 0) return file.Flush();
+    if (!file.Write(buffer.data(), got, wrote)) return false;
+  }
+}
 
 // A profile write as a step of the run (a null value removes the key, a null key the section).
 bool WriteProfileValue(const wchar_t* section, const wchar_t* key, const wchar_t* value, const std::wstring& file) {
@@ -40,18 +61,13 @@ bool RegisterDictConfig(const PackageEntry& entry) {
 
   const wchar_t* section = entry.id.c_str();
   bool written = WriteProfileValue(section, L"id", section, hostConfig);
+  if (!entry.description) return false;
 
-  std::wstring moduleDir;
-  if (!GetModuleDir(moduleDir)) return false;
-  const std::wstring packageConfig = moduleDir + L"\\" + kPackageConfigFileName;
-  if (!PathFileExistsW(packageConfig.c_str())) return false;
-
-  for (const wchar_t* key : kCopiedConfigKeys) {
-    wchar_t value[kConfigValueChars] = {};
-    GetPrivateProfileStringW(section, key, L"", value, static_cast<DWORD>(kConfigValueChars), packageConfig.c_str());
+  const std::vector<std::wstring>& values = *entry.description;
+  for (size_t i = 0; i < std::size(kCopiedConfigKeys) && i < values.size(); ++i) {
     // An empty value leaves what the host's file already holds.
-    if (value[0] == L'\0') continue;
-    if (!WriteProfileValue(section, key, value, hostConfig)) written = false;
+    if (values[i].empty()) continue;
+    if (!WriteProfileValue(section, kCopiedConfigKeys[i], values[i].c_str(), hostConfig)) written = false;
   }
   return written;
 }
@@ -91,15 +107,31 @@ void RestoreDictSection(const DictSectionSnapshot& snapshot) {
   }
 }
 
-bool CopyDictImage(const std::wstring& id) {
+bool PrepareDictImage(const PackageEntry& entry, std::wstring& prepared) {
   // No id, no image: ".bmp" alone is not a dictionary's image.
-  if (id.empty()) return false;
-  const std::wstring name = id + kDictImageExtension;
-  std::wstring source, destination;
-  if (!GetPackageImagePath(name, source)) return false;
-  if (!GetHostImagePath(name, destination)) return false;
-  NoteFileStep(FileStep::Copy, source, destination);
-  return CopyFileW(source.c_str(), destination.c_str(), FALSE) != 0;
+  if (entry.id.empty() || !entry.image) return false;
+  std::wstring destination;
+  if (!GetHostImagePath(entry.id + kDictImageExtension, destination)) return false;
+  const std::wstring fresh = destination + kNewFileSuffix;
+  TargetFile file;
+  if (!file.Create(fresh)) return false;
+  const bool copied = CopyInto(*entry.image, file);
+  if (!file.Close() || !copied) {
+    DeleteFileAtPath(fresh);
+    return false;
+  }
+  prepared = fresh;
+  return true;
+}
+
+bool PlaceDictImage(const std::wstring& prepared) {
+  const size_t suffix = std::char_traits<wchar_t>::length(kNewFileSuffix);
+  if (prepared.size() <= suffix) return false;
+  const std::wstring destination = prepared.substr(0, prepared.size() - suffix);
+  if (GetFileAttributesW(destination.c_str()) != INVALID_FILE_ATTRIBUTES) MakeWritable(destination);
+  if (ReplaceFileDurably(prepared, destination)) return true;
+  DeleteFileAtPath(prepared);
+  return false;
 }
 
 bool EnableDictsInConfig(const std::vector<PackageFile>& files) {

@@ -1,6 +1,7 @@
 // Registering an installed dictionary with the host: its section in the host's configuration file,
-// filled from the package's "dictconfig.ini", and its image copied into the host's image folder.
-// Both files are INI files, read and written only through the system's private-profile functions.
+// filled from what the package's "dictconfig.ini" says of it, and its image copied into the host's
+// image folder. The host's file is written only through the system's private-profile functions;
+// the package's was read once at the start-up check (PackageEntry::description).
 #pragma once
 
 #include <optional>
@@ -11,8 +12,8 @@
 #include "engine/plan/inventory_records.h"
 
 // Gives the entry's id its section in the host's configuration file: "id" always, then each other
-// key that the package's "dictconfig.ini" holds with a non-empty value. True when dictconfig.ini
-// was found and every write went through.
+// key whose value in the entry's description is not empty. True when the entry has a description
+// and every write went through.
 bool RegisterDictConfig(const PackageEntry& entry);
 
 // What a dictionary's section held, of the keys RegisterDictConfig writes, before it wrote them: an
@@ -30,8 +31,14 @@ bool SnapshotDictSection(const std::wstring& id, DictSectionSnapshot& snapshot);
 // did not exist and holds nothing else is removed whole.
 void RestoreDictSection(const DictSectionSnapshot& snapshot);
 
-// Copies the package's image id + ".bmp" over the host's copy. True when the image was copied.
-bool CopyDictImage(const std::wstring& id);
+// Writes the entry's held image beside the host's copy of id + ".bmp" (its name followed by
+// kNewFileSuffix) and flushes it. True when it is there, complete, with `prepared` its path; a
+// failure leaves nothing.
+bool PrepareDictImage(const PackageEntry& entry, std::wstring& prepared);
+
+// Gives a prepared image its name in one rename, replacing the host's copy; deletes it when that
+// fails. True when the image is in place.
+bool PlaceDictImage(const std::wstring& prepared);
 
 // Readies the host's configuration file for writing: creates it empty (zero bytes, no byte-order
 // mark) when missing, never replacing an existing one, and drops its read-only attribute.

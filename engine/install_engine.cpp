@@ -10,7 +10,7 @@
 #include "engine/process_control.h"
 #include "engine/window_reporter.h"
 
-bool InstallEngine::InitFileLists() { return BuildInventory(packageFiles, installedDicts); }
+bool InstallEngine::InitFileLists() { return BuildInventory(packageFiles, installedDicts, heldDescription); }
 
 bool InstallEngine::ReadDirFilesInfo(std::vector<PackageFile>& list) { return ReadPackageFiles(list); }
 

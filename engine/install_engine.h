@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ class InstallEngine {
   bool listsReady = false;
   std::vector<PackageFile> packageFiles;
   std::vector<InstalledDict> installedDicts;
+  // The package's dictconfig.ini, held open from the start-up check to the end (its values are
+  // in the planned entries).
+  std::shared_ptr<ByteSource> heldDescription;
 
   // Inventory: builds both lists and has the plan made on them.
   bool InitFileLists();

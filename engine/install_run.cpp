@@ -1,5 +1,6 @@
 #include "engine/install_run.h"
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -49,42 +50,56 @@ PathState InspectPath(const std::wstring& path, const std::wstring& ownName) {
 
 std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
 
-// Streams the entry's data into the new file and flushes it, one progress step per chunk (also
-// after a failed read, and once for an empty entry). True when every byte is on the disk.
+// The new file is written this many bytes at a time: the entry's chunks are gathered and written
+// together, so that a large dictionary costs few write requests.
+constexpr uint32_t kWriteBatchBytes = 64 * 1024;
+constexpr uint32_t kChunksPerBatch = kWriteBatchBytes / kBlockBytes;
+
+// Streams the entry's data into the new file and flushes it. The reader gives the data a block
+// (2,048 bytes) at a time, and each block is one progress step, sent once the block is written; a
+// failed read or write costs one step more and ends the entry, as does a block a failed write
+// left unwritten. An empty entry is one step. True when every byte is on the disk.
 bool WriteNewFile(const PackageEntry& entry, InstallReporter& reporter, CPackageReader& reader, TargetFile& file) {
-  char buffer[kBlockBytes];
-  int read = 0;
+  std::vector<char> batch(kWriteBatchBytes);
+  int read = 1;
   bool written = true;
-  do {
-    uint32_t length = kBlockBytes;
-    read = reader.ReadChunk(entry.index, buffer, length);
-    if (read != -1) written = length <= kBlockBytes && file.Write(buffer, length);
-    reporter.Step();
-  } while (read == 1 && written);
+  while (read == 1 && written) {
+    uint32_t filled = 0, chunks = 0;
+    while (read == 1 && chunks < kChunksPerBatch) {
+      uint32_t length = kBlockBytes;
+      read = reader.ReadChunk(entry.index, batch.data() + filled, length);
+      if (read == -1) break;
+      filled += std::min(length, kBlockBytes);
+      ++chunks;
+    }
+    uint32_t wrote = filled;
+    written = filled == 0 || file.Write(batch.data(), filled, wrote);
+    // The blocks on the disk, and the one a failed write cut short.
+    const uint32_t steps = written ? chunks : std::min(chunks, wrote / kBlockBytes + 1);
+    for (uint32_t i = 0; i < steps; ++i) reporter.Step();
+    if (read == -1 && written) reporter.Step();
+  }
   const bool flushed = read != -1 && written && file.Flush();
   const bool closed = file.Close();
   return flushed && closed;
 }
 
-// Clears the backup name for this entry's upgrade. A stale backup beside the complete installed
-// file is deleted (the installed file is the intact copy); anything that is not positively a
-// regular file there is left alone and fails the entry.
-bool BackupNameFree(const std::wstring& target) {
-  const std::wstring backup = BackupPathOf(target);
-  switch (InspectPath(backup, FileNameOf(backup))) {
-    case PathState::Missing:
-      return true;
-    case PathState::File:
-      return ReplaceFile(backup, ReplaceMode::Delete);
-    case PathState::Other:
-      return false;
-  }
-  return false;
-}
-
 }  // namespace
 
 void RepairInterruptedRun() {
+  // Images are written under the new-file name first, too.
+  std::wstring imageDir;
+  if (GetHostImagePath(L"", imageDir)) {
+    std::vector<std::wstring> images;
+    ListFolderFiles(imageDir + L"*" + kNewFileSuffix, [&](const ListedFile& file) {
+      if (IsRegularFile(file.attributes) && EndsWith(file.name, LowerAsciiLetters(kNewFileSuffix))) {
+        images.push_back(file.fullPath);
+      }
+      return true;
+    });
+    for (const std::wstring& path : images) ReplaceFile(path, ReplaceMode::Delete);
+  }
+
   std::wstring dir;
   if (!GetDictDataDir(dir, false)) return;
   // Names with letters A-Z lowered, as the plan and InspectPath compare them: a name that differs
@@ -103,13 +118,13 @@ void RepairInterruptedRun() {
   for (const std::wstring& name : newFiles) ReplaceFile(dir + L"\\" + name, ReplaceMode::Delete);
   for (const std::wstring& name : backups) {
     const std::wstring own = name.substr(0, name.size() - backupSuffix.size());
-    if (names.count(LowerAsciiLetters(own)) != 0) {
-      ReplaceFile(dir + L"\\" + name, ReplaceMode::Delete);
-    } else {
-      // The run ended between the two renames. The rename refuses a name taken meanwhile, or one
-      // the file system resolves to another file; the backup then stays.
-      MoveFileDurably(dir + L"\\" + name, dir + L"\\" + own);
-    }
+    // A backup is never deleted here: beside a file of its own name it may be the only intact
+    // copy (an earlier release wrote upgrades in place after moving the old file aside), and only
+    // an upgrade that puts a complete new file under that name lets it go.
+    if (names.count(LowerAsciiLetters(own)) != 0) continue;
+    // The run ended between the two renames. The rename refuses a name taken meanwhile, or one
+    // the file system resolves to another file; the backup then stays.
+    MoveFileDurably(dir + L"\\" + name, dir + L"\\" + own);
   }
 }
 
@@ -151,17 +166,22 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
   }
 
   // Registered before the data take their place: a run that ends after this point leaves the
-  // dictionary registered, and one that ends before it plans the entry again.
+  // dictionary registered, and one that ends before it plans the entry again. The image waits
+  // beside its place until the data have taken theirs, so a failed entry leaves no image behind.
   footprint.registered = SnapshotDictSection(entry.id, footprint.section);
   RegisterDictConfig(entry);
-  CopyDictImage(entry.id);
+  footprint.imagePrepared = PrepareDictImage(entry, footprint.preparedImage);
 
-  if (state == PathState::File) {
+  // A backup an interrupted run left beside the target holds the intact copy; the file under the
+  // target's name may be cut off. It stays until the complete new file has that name.
+  const std::wstring backup = BackupPathOf(target);
+  const PathState backupState = InspectPath(backup, FileNameOf(backup));
+  if (state == PathState::File && backupState == PathState::Other) {
+    TraceDiagnostic(L"InstallEntry-7: backup name taken: " + backup);
+    return false;
+  }
+  if (state == PathState::File && backupState == PathState::Missing) {
     // The new data are on the disk: only now is the installed file moved aside.
-    if (!BackupNameFree(target)) {
-      TraceDiagnostic(L"InstallEntry-7: backup name taken: " + BackupPathOf(target));
-      return false;
-    }
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (!ReplaceFile(target, ReplaceMode::Backup)) {
       TraceDiagnostic(L"InstallEntry-8: move aside fail: " + target);
@@ -170,14 +190,18 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
     footprint.movedAside = true;
     footprint.movedAttributes = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes;
   }
-  if (!MoveFileDurably(newFile, target)) {
+  const bool placed = state == PathState::File && !footprint.movedAside ? ReplaceInstalledFile(newFile, target)
+                                                                         : MoveFileDurably(newFile, target);
+  if (!placed) {
     TraceDiagnostic(L"InstallEntry-9: place fail: " + target);
     return false;
   }
   footprint.placed = true;
+  if (footprint.imagePrepared) PlaceDictImage(footprint.preparedImage);
   // The new file is complete under its name: the old copy is no longer needed. A backup that
-  // cannot be deleted now is deleted by the next run's repair.
-  if (footprint.movedAside) ReplaceFile(BackupPathOf(target), ReplaceMode::Delete);
+  // cannot be deleted now stays beside the new file, which the next start-up check then upgrades
+  // again rather than trust.
+  if (backupState == PathState::File || footprint.movedAside) ReplaceFile(backup, ReplaceMode::Delete);
   reporter.ItemSucceeded(entry.title, entry.action);
   return true;
 }
@@ -191,7 +215,8 @@ bool RollBackEntry(InstallReporter& reporter, const PackageEntry& entry, const E
     }
   }
   if (footprint.newFileMade && !footprint.placed) ReplaceFile(NewFilePathOf(entry.targetPath), ReplaceMode::Delete);
-  // The dictionary keeps the section it had; its image, secondary, stays the package's.
+  if (footprint.imagePrepared && !footprint.placed) ReplaceFile(footprint.preparedImage, ReplaceMode::Delete);
+  // The dictionary keeps the section it had.
   if (footprint.registered && !footprint.placed) RestoreDictSection(footprint.section);
   return reporter.ItemFailed(entry.title, entry.action);
 }
@@ -202,7 +227,8 @@ bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter) {
   for (const PackageFile& file : files) {
     if (!file.entries) continue;
     CPackageReader reader;
-    if (!reader.Open(file.path.c_str())) {
+    // The container as the start-up check held and read it; it is never opened again by name.
+    if (!reader.OpenSource(file.data)) {
       TraceDiagnostic(L"InstallAll-1: open package fail: " + file.path);
       if (!reporter.ContainerFailed(file.path)) return false;
       continue;

@@ -3,9 +3,12 @@
 // name, or (only between the two renames of an upgrade) under its backup name with nothing under
 // its own name; a kill or a power cut at any point leaves one of them. An entry's data go to a new
 // file beside the target first, flushed to the disk. The dictionary is registered and its image
-// copied next, so that a run ended at any later point has left it registered; then the installed
-// file is moved aside, the new one takes its name, and the backup is deleted last. A run begins by
-// repairing what an interrupted one left. Each step is reported through an InstallReporter; why an
+// written beside its place next, so that a run ended at any later point has left it registered;
+// then the installed file is moved aside, the new one takes its name, the image takes its own, and
+// the backup is deleted last. Where an interrupted run left a backup beside the installed file,
+// that backup is the old copy: the new file replaces the installed one in a single rename, and the
+// backup goes only then. The data come from the container the start-up check held open. A run
+// begins by repairing what an interrupted one left. Each step is reported through an InstallReporter; why an
 // entry or container failed is told by a diagnostic (it may be composed on the worker thread).
 #pragma once
 
@@ -27,12 +30,15 @@ struct EntryFootprint {
   bool movedAside = false;       // the installed file was renamed to its backup name
   bool placed = false;           // the new file has taken the target's name
   uint32_t movedAttributes = 0;  // attributes of the file moved aside, given back with it
+  bool imagePrepared = false;    // the image waits beside its place, at preparedImage
+  std::wstring preparedImage;
 };
 
-// Repairs what an interrupted run left in the host's dictionary data folder: leftover new files
-// are deleted; a backup with nothing under its own name is renamed back; a backup beside a file
-// of its own name (complete, since a run never leaves a partial file there) is deleted. Only
-// regular files are touched; a backup whose name the file system resolves to another file stays.
+// Repairs what an interrupted run left in the host's dictionary data and image folders: leftover
+// new files are deleted, and a backup with nothing under its own name is renamed back. A backup is
+// never deleted: beside a file of its own name it is the intact copy until an upgrade replaces
+// that file. Only regular files are touched; a backup whose name the file system resolves to
+// another file stays.
 void RepairInterruptedRun();
 
 // Installs every planned entry of every package file, in order, after RepairInterruptedRun. True

@@ -1,5 +1,6 @@
 #include "engine/inventory.h"
 
+#include <map>
 #include <new>
 
 #include "engine/diagnostics.h"
@@ -8,13 +9,80 @@
 #include "engine/format/package_format.h"
 #include "engine/format/package_layout.h"
 #include "engine/format/package_reader.h"
+#include "engine/format/profile_text.h"
 #include "engine/host_paths.h"
 #include "engine/host_plan.h"
+#include "engine/pinned_file.h"
 #include "engine/probe_binding.h"
 
 namespace {
 
-bool BuildLists(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts) {
+// A dictconfig.ini larger than this is no package's description: it is not read.
+constexpr uint64_t kMostDescriptionBytes = 16 * 1024 * 1024;
+
+bool IsPlanned(const PackageEntry& entry) { return entry.action != EntryAction::Skip; }
+
+// The whole of a held file, read from its start.
+bool ReadAll(ByteSource& source, uint64_t most, std::string& bytes) {
+  uint64_t size = 0;
+  if (!source.Size(size) || size > most || !source.Seek(0)) return false;
+  std::string read(static_cast<size_t>(size), '\0');
+  uint32_t got = 0;
+  if (size > 0 && (!source.Read(&read[0], static_cast<uint32_t>(size), got) || got != size)) return false;
+  bytes = std::move(read);
+  return true;
+}
+
+// A BMP file starts with "BM" and its header's size field, four bytes little-endian after them,
+// is the file's own size.
+bool IsBitmap(ByteSource& source) {
+  uint64_t size = 0;
+  uint8_t head[6] = {};
+  uint32_t got = 0;
+  if (!source.Size(size) || !source.Seek(0) || !source.Read(head, sizeof(head), got) || got != sizeof(head)) {
+    return false;
+  }
+  const uint32_t declared = head[2] | head[3] << 8 | head[4] << 16 | static_cast<uint32_t>(head[5]) << 24;
+  return head[0] == 'B' && head[1] == 'M' && declared == size;
+}
+
+// dictconfig.ini, read once through its held handle. False when the package has none that may be
+// used; a refused one is told by a diagnostic.
+bool ReadDescription(std::shared_ptr<ByteSource>& held, std::optional<ProfileText>& description) {
+  PinnedFile pinned;
+  std::wstring why;
+  if (!PinPackageFile(kPackageConfigFileName, pinned, why)) {
+    if (why != L"missing") TraceDiagnostic(std::wstring(L"ReadDescription-1: dictconfig.ini not used: ") + why);
+    return false;
+  }
+  std::string bytes;
+  if (!ReadAll(*pinned.source, kMostDescriptionBytes, bytes)) {
+    TraceDiagnostic(L"ReadDescription-2: dictconfig.ini not used: unreadable or too large");
+    return false;
+  }
+  description.emplace(DecodeProfileBytes(bytes));
+  held = std::move(pinned.source);
+  return true;
+}
+
+// The image of a planned entry's id, held open; none when missing, refused or not a BMP.
+std::shared_ptr<ByteSource> HoldImage(const std::wstring& id) {
+  const std::wstring name = std::wstring(kPackageImageFolder) + L"\\" + id + kDictImageExtension;
+  PinnedFile pinned;
+  std::wstring why;
+  if (!PinPackageFile(name, pinned, why)) {
+    if (why != L"missing") TraceDiagnostic(L"HoldPackageFiles-1: image not used: " + name + L": " + why);
+    return nullptr;
+  }
+  if (!IsBitmap(*pinned.source)) {
+    TraceDiagnostic(L"HoldPackageFiles-2: image not used: " + name + L": not a BMP file");
+    return nullptr;
+  }
+  return std::move(pinned.source);
+}
+
+bool BuildLists(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts,
+                std::shared_ptr<ByteSource>& heldDescription) {
   std::wstring corePath;
   if (!GetDBCorePath(corePath)) {
     TraceDiagnostic(L"InitFileLists-1: get dbcore path fail" + corePath);
@@ -36,14 +104,58 @@ bool BuildLists(std::vector<PackageFile>& packageFiles, std::vector<InstalledDic
     TraceDiagnostic(L"InitFileLists-5: Analyse fail");
     return false;
   }
+  HoldPackageFiles(packageFiles, heldDescription);
   return true;
+}
+
+// A lower-cased file name of an installed dictionary: ".dic" or ".dip" after its last dot.
+bool IsInstalledDictName(const std::wstring& lowered) {
+  const size_t dot = lowered.rfind(L'.');
+  if (dot == std::wstring::npos) return false;
+  const std::wstring ext = lowered.substr(dot);
+  return ext == L".dic" || ext == L".dip";
+}
+
+// The record of a dictionary named `name` at `path`, sized and flagged as `listed` shows.
+InstalledDict InstalledRecord(const std::wstring& name, const std::wstring& path, const ListedFile& listed) {
+  InstalledDict dict;
+  dict.fileName = LowerAsciiLetters(name);
+  const size_t dot = dict.fileName.rfind(L'.');
+  dict.stem = dict.fileName.substr(0, dot);
+  dict.ext = dict.fileName.substr(dot);
+  dict.path = path;
+  dict.size = static_cast<uint32_t>(listed.size);
+  dict.readOnly = (listed.attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  return dict;
 }
 
 }  // namespace
 
-bool BuildInventory(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts) {
+void HoldPackageFiles(std::vector<PackageFile>& packageFiles, std::shared_ptr<ByteSource>& heldDescription) {
+  std::optional<ProfileText> description;
+  ReadDescription(heldDescription, description);
+  std::map<std::wstring, std::shared_ptr<ByteSource>> images;  // by id: each image held once
+  for (PackageFile& file : packageFiles) {
+    if (!file.entries) continue;
+    for (PackageEntry& entry : *file.entries) {
+      if (!IsPlanned(entry) || entry.id.empty()) continue;
+      if (description) {
+        std::vector<std::wstring> values;
+        for (const wchar_t* key : kCopiedConfigKeys) {
+          values.push_back(description->Value(entry.id, key).substr(0, kConfigValueChars - 1));
+        }
+        entry.description = std::move(values);
+      }
+      const auto held = images.find(entry.id);
+      entry.image = held != images.end() ? held->second : (images[entry.id] = HoldImage(entry.id));
+    }
+  }
+}
+
+bool BuildInventory(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts,
+                    std::shared_ptr<ByteSource>& heldDescription) {
   try {
-    return BuildLists(packageFiles, installedDicts);
+    return BuildLists(packageFiles, installedDicts, heldDescription);
   } catch (const std::bad_alloc&) {
     // A package too large for this process's memory fails the check like a damaged one.
     TraceDiagnostic(L"InitFileLists-6: out of memory");
@@ -65,6 +177,13 @@ bool ReadPackageFiles(std::vector<PackageFile>& list) {
     file.size = static_cast<uint32_t>(listed.size);
     file.fileName = listed.name;
     file.path = listed.fullPath;
+    PinnedFile pinned;
+    std::wstring why;
+    if (PinPackageFile(listed.name, pinned, why)) {
+      file.data = std::move(pinned.source);
+    } else {
+      TraceDiagnostic(L"ReadDirFilesInfo-2: container refused: " + listed.fullPath + L": " + why);
+    }
     list.push_back(std::move(file));
     ok = ReadPackageFile(list.back());
     return ok;
@@ -74,7 +193,7 @@ bool ReadPackageFiles(std::vector<PackageFile>& list) {
 
 bool ReadPackageFile(PackageFile& file) {
   CPackageReader reader;
-  if (!reader.Open(file.path.c_str()) || !HasPlainFileNames(reader)) {
+  if (!reader.OpenSource(file.data) || !HasPlainFileNames(reader)) {
     TraceDiagnostic(L"ReadDFFileInfo-1: init fail:" + file.path);
     reader.Close();
     file.entries.reset();
@@ -111,29 +230,49 @@ bool ReadInstalledDicts(std::vector<InstalledDict>& list) {
   }
   list.clear();
 
-  // A backup or new copy left beside a file by an interrupted run changes nothing here: a file under
-  // a dictionary's own name is always complete, and the run repairs the rest when it starts.
+  std::vector<ListedFile> listedFiles;
   ListFolderFiles(folder + L"\\*.*", [&](const ListedFile& listed) {
-    InstalledDict dict;
-    dict.fileName = LowerAsciiLetters(listed.name);
-    const size_t dot = dict.fileName.rfind(L'.');
-    if (dot != std::wstring::npos) {
-      dict.stem = dict.fileName.substr(0, dot);
-      dict.ext = dict.fileName.substr(dot);
-    }
-    if (dict.ext != L".dic" && dict.ext != L".dip") return true;
-    dict.path = listed.fullPath;
-    dict.size = static_cast<uint32_t>(listed.size);
-    dict.readOnly = (listed.attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    list.push_back(std::move(dict));
+    listedFiles.push_back(listed);
     return true;
   });
+
+  // A run cut off leaves a backup (name + kBackupSuffix) beside the dictionary or in its place.
+  // Whoever left it, it is the intact copy: the date that counts is the backup's, and a backup
+  // alone is listed as the dictionary it will be again once the next run puts it back.
+  const std::wstring backupSuffix = LowerAsciiLetters(kBackupSuffix);
+  std::map<std::wstring, size_t> byName;  // fileName -> position in list
+  std::vector<const ListedFile*> backups;
+  for (const ListedFile& listed : listedFiles) {
+    const std::wstring lowered = LowerAsciiLetters(listed.name);
+    if (IsInstalledDictName(lowered)) {
+      byName.emplace(lowered, list.size());
+      list.push_back(InstalledRecord(listed.name, listed.fullPath, listed));
+    } else if (lowered.size() > backupSuffix.size() &&
+               lowered.compare(lowered.size() - backupSuffix.size(), backupSuffix.size(), backupSuffix) == 0 &&
+               IsInstalledDictName(lowered.substr(0, lowered.size() - backupSuffix.size())) &&
+               (listed.attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0) {
+      backups.push_back(&listed);
+    }
+  }
+  for (const ListedFile* backup : backups) {
+    const std::wstring own = backup->name.substr(0, backup->name.size() - backupSuffix.size());
+    const auto found = byName.find(LowerAsciiLetters(own));
+    if (found != byName.end()) {
+      list[found->second].backupPath = backup->fullPath;
+      continue;
+    }
+    const std::wstring ownPath = backup->fullPath.substr(0, backup->fullPath.size() - backupSuffix.size());
+    byName.emplace(LowerAsciiLetters(own), list.size());
+    list.push_back(InstalledRecord(own, ownPath, *backup));
+    list.back().backupPath = backup->fullPath;
+  }
 
   // Bound once: a probe that cannot be loaded is not tried again for every file.
   const bool bound = list.empty() || BindVersionProbe();
   for (InstalledDict& dict : list) {
-    if (!bound || !GetProbeBinding().get_dict_datetime(dict.path.c_str(), &dict.date)) {
-      TraceDiagnostic(L"ReadLocalDictFilesInfo-2: GetDictDateTime: " + dict.path);
+    const std::wstring& dated = dict.backupPath.empty() ? dict.path : dict.backupPath;
+    if (!bound || !GetProbeBinding().get_dict_datetime(dated.c_str(), &dict.date)) {
+      TraceDiagnostic(L"ReadLocalDictFilesInfo-2: GetDictDateTime: " + dated);
     }
   }
   return true;

@@ -3,21 +3,34 @@
 // Failing steps compose their diagnostics ("InitFileLists-3: read dir fail").
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "engine/plan/inventory_records.h"
 
-// Both lists built from scratch (the core handed to the version probe first), then the plan.
-bool BuildInventory(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts);
+// Both lists built from scratch (the core handed to the version probe first), then the plan; then
+// every planned entry is given its description and image from the wizard's folder (see
+// PackageEntry). The package's dictconfig.ini stays held in heldDescription.
+bool BuildInventory(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts,
+                    std::shared_ptr<ByteSource>& heldDescription);
 
-// The "*.dir" files beside the wizard, each read with ReadPackageFile. Ends at the first container
-// that cannot be read; the records appended so far stay, the failing one included.
+// The "*.dir" files beside the wizard, each held open (pinned_file.h) and read with
+// ReadPackageFile. Ends at the first container that is refused or cannot be read; the records
+// appended so far stay, the failing one included.
 bool ReadPackageFiles(std::vector<PackageFile>& list);
 
-// One container's entry table into file.entries (none for an empty table). A container that
-// cannot be opened, or whose ids or extensions are not plain file names, fails.
+// One container's entry table, read from file.data, into file.entries (none for an empty table).
+// A container that is not held, cannot be read, or whose ids or extensions are not plain file
+// names, fails.
 bool ReadPackageFile(PackageFile& file);
 
+// Gives every planned entry what registration and the image copy will need, from files of the
+// wizard's folder held open until the program ends: dictconfig.ini's values (read now, into
+// memory; the file stays held in heldDescription) and the image. A file that is missing, refused
+// (pinned_file.h) or, for an image, not a BMP counts as absent; a diagnostic tells why.
+void HoldPackageFiles(std::vector<PackageFile>& packageFiles, std::shared_ptr<ByteSource>& heldDescription);
+
 // The installed ".dic" and ".dip" files with their date stamps read through the version probe
-// (zero when unreadable). A missing data folder lists nothing.
+// (zero when unreadable), and the backups an interrupted run left (see InstalledDict::backupPath).
+// A missing data folder lists nothing. Nothing on disk is changed.
 bool ReadInstalledDicts(std::vector<InstalledDict>& list);

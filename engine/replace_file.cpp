@@ -24,7 +24,19 @@ bool BackUp(const std::wstring& path) {
   return false;
 }
 
+bool ReplaceWritable(const std::wstring& from, const std::wstring& to) {
+  return MakeWritable(to) && ReplaceFileDurably(from, to);
+}
+
 }  // namespace
+
+bool ReplaceInstalledFile(const std::wstring& from, const std::wstring& to) {
+  const DWORD original = GetFileAttributesW(to.c_str());
+  if (ReplaceWritable(from, to)) return true;
+  if (StopDictService() && ReplaceWritable(from, to)) return true;
+  if (original != INVALID_FILE_ATTRIBUTES) SetFileAttributesAt(to, original);
+  return false;
+}
 
 std::wstring BackupPathOf(const std::wstring& path) { return path + kBackupSuffix; }
 std::wstring NewFilePathOf(const std::wstring& path) { return path + kNewFileSuffix; }

@@ -28,3 +28,9 @@ enum class ReplaceMode {
 };
 
 bool ReplaceFile(const std::wstring& path, ReplaceMode mode);
+
+// Gives the complete new file `from` the installed file's name `to` in one replacing rename, for
+// an installed file that must not be moved aside because its backup already holds the intact copy.
+// Stops the host's service and retries once if the rename fails; a file left in place gets its
+// attributes back.
+bool ReplaceInstalledFile(const std::wstring& from, const std::wstring& to);

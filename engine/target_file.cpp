@@ -8,8 +8,11 @@ namespace {
 TargetFault injectedFault = TargetFault::None;
 uint64_t faultAfterBytes = 0;
 uint64_t bytesSinceInjection = 0;
+uint64_t writeCalls = 0;  // written by the installing thread; read by benchmarks afterwards
 
 }  // namespace
+
+uint64_t FileWriteCalls() { return writeCalls; }
 
 void InjectTargetFaultForTesting(TargetFault fault, uint64_t afterBytes) {
   injectedFault = fault;
@@ -34,7 +37,8 @@ bool TargetFile::Flush() {
   return FlushFileBuffers(handle_) != 0;
 }
 
-bool TargetFile::Write(const void* data, uint32_t length) {
+bool TargetFile::Write(const void* data, uint32_t length, uint32_t& wrote) {
+  wrote = 0;
   if (handle_ == INVALID_HANDLE_VALUE) return false;
   uint32_t allowed = length;
   if (injectedFault == TargetFault::Write) {
@@ -43,7 +47,11 @@ bool TargetFile::Write(const void* data, uint32_t length) {
   }
   DWORD written = 0;
   NoteFileStep(FileStep::Write, path_);
-  if (allowed > 0 && !WriteFile(handle_, data, allowed, &written, nullptr)) return false;
+  if (allowed > 0) {
+    ++writeCalls;
+    if (!WriteFile(handle_, data, allowed, &written, nullptr)) return false;
+  }
+  wrote = written;
   bytesSinceInjection += written;
   if (allowed < length) {
     SetLastError(ERROR_DISK_FULL);

@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <string>
 
+// How many write requests target files of this process have made to the system so far.
+uint64_t FileWriteCalls();
+
 class TargetFile {
  public:
   TargetFile() = default;
@@ -17,8 +20,8 @@ class TargetFile {
 
   // Creates the file for writing raw bytes; fails when a file is there already.
   bool Create(const std::wstring& path);
-  // True only when every byte was written.
-  bool Write(const void* data, uint32_t length);
+  // True only when every byte was written; `written` is how many were, also on failure.
+  bool Write(const void* data, uint32_t length, uint32_t& written);
   // Has the system write the file's data to the disk; true once they are there.
   bool Flush();
   // True when an open file was closed cleanly. The handle is released either way.

@@ -145,8 +145,6 @@ void CMainDlg::OpenDownloadPage() {
   ShellExecuteW(nullptr, L"open", wizard_text::kDownloadPage, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void CMainDlg::RepairInterruptedRun() { ::RepairInterruptedRun(); }
-
 bool CMainDlg::HandOffToHost() {
   m_engine.EnableAllDicts();  // the wait runs whether or not the host was started by it
   return WaitForTrayAndShowDictManager();

@@ -76,7 +76,6 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   uint32_t GetPlannedBlockTotal() override;
   bool StartWorker() override;
   void OpenDownloadPage() override;
-  void RepairInterruptedRun() override;
 
   // WizardAutomation: an unattended run's clicks, through the dialog's own message queue.
   void PostClick(WizardControl button) override;

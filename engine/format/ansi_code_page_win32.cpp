@@ -4,6 +4,27 @@
 
 #include "engine/format/ansi_code_page.h"
 
+namespace {
+
+int ConvertFromAnsi(const std::string& bytes, DWORD flags, wchar_t* out, int room) {
+  return MultiByteToWideChar(CP_ACP, flags, bytes.data(), static_cast<int>(bytes.size()), out, room);
+}
+
+}  // namespace
+
+std::wstring AnsiToUnits(const std::string& bytes) {
+  if (bytes.empty()) return L"";
+  const int length = ConvertFromAnsi(bytes, 0, nullptr, 0);
+  if (length <= 0) return L"";
+  std::wstring units(static_cast<size_t>(length), L'\0');
+  ConvertFromAnsi(bytes, 0, &units[0], length);
+  return units;
+}
+
+bool IsAnsiText(const std::string& bytes) {
+  return bytes.empty() || ConvertFromAnsi(bytes, MB_ERR_INVALID_CHARS, nullptr, 0) > 0;
+}
+
 bool SurvivesAnsiCodePage(const std::wstring& text) {
   if (text.empty()) return true;
   const int length = static_cast<int>(text.size());

@@ -24,6 +24,15 @@ class ByteSource {
 // Opens an existing file for reading; null when it cannot be opened.
 std::unique_ptr<ByteSource> OpenByteFile(const wchar_t* path);
 
+#ifdef _WIN32
+// Reads through a file handle already open for reading (a HANDLE), which the source closes when
+// it goes.
+std::unique_ptr<ByteSource> ByteSourceOnHandle(void* handle);
+#endif
+
+// How many read requests the file sources of this process have made to the system so far.
+uint64_t FileReadCalls();
+
 // Reads from memory the caller keeps alive while the source is in use.
 class MemoryByteSource : public ByteSource {
  public:

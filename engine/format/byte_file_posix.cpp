@@ -34,6 +34,8 @@ bool WideToUtf8(const wchar_t* text, std::string& out) {
   return true;
 }
 
+uint64_t readCalls = 0;
+
 class StdioByteFile : public ByteSource {
  public:
   explicit StdioByteFile(FILE* file) : file_(file) {}
@@ -58,6 +60,7 @@ class StdioByteFile : public ByteSource {
     return fseeko(file_, static_cast<off_t>(position), SEEK_SET) == 0;
   }
   bool Read(void* buffer, uint32_t length, uint32_t& got) override {
+    ++readCalls;
     const size_t n = std::fread(buffer, 1, length, file_);
     if (n < length && std::ferror(file_)) {
       std::clearerr(file_);
@@ -86,3 +89,5 @@ std::unique_ptr<ByteSource> OpenByteFile(const wchar_t* path) {
   }
   return std::make_unique<StdioByteFile>(file);
 }
+
+uint64_t FileReadCalls() { return readCalls; }

@@ -96,3 +96,11 @@ bool HasPlainFileNames(const CPackageReader& reader) {
   }
   return true;
 }
+
+std::wstring LowerAsciiLetters(const std::wstring& text) {
+  std::wstring lower(text);
+  for (wchar_t& c : lower) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
+  return lower;
+}

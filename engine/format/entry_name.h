@@ -9,6 +9,10 @@
 
 class CPackageReader;
 
+// Maps A-Z to a-z and keeps every other character (not the C library's locale-dependent towlower):
+// how the wizard compares the file names and ids it installs.
+std::wstring LowerAsciiLetters(const std::wstring& text);
+
 // Suffixes the installation run reserves beside an installed file: its backup during an upgrade
 // and the new copy before it takes the file's name. No entry may produce a file name ending in one.
 constexpr const wchar_t* kBackupSuffix = L"._zev_av_";

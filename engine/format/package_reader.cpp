@@ -4,22 +4,27 @@ bool CPackageReader::Open(const wchar_t* path) {
   Close();
   m_table.clear();
   if (path == nullptr || *path == 0) return false;
-  m_path = path;
   return Load(OpenByteFile(path));
 }
 
 bool CPackageReader::OpenMemory(const uint8_t* data, size_t size) {
   Close();
   m_table.clear();
-  m_path.clear();
   if (data == nullptr && size != 0) return false;
   static const uint8_t kNothing = 0;
   return Load(std::make_unique<MemoryByteSource>(data != nullptr ? data : &kNothing, size));
 }
 
+bool CPackageReader::OpenSource(std::shared_ptr<ByteSource> source) {
+  Close();
+  m_table.clear();
+  if (!source || !source->Seek(0)) return false;
+  return Load(std::move(source));
+}
+
 // Every failure drops the source and the records read so far, so a failed Open leaves the reader
 // closed with an empty table.
-bool CPackageReader::Load(std::unique_ptr<ByteSource> source) {
+bool CPackageReader::Load(std::shared_ptr<ByteSource> source) {
   uint64_t fileSize = 0;
   if (!source || !source->Size(fileSize) || !LoadTable(*source, fileSize)) {
     m_table.clear();

@@ -23,6 +23,9 @@ class CPackageReader {
   bool Open(const wchar_t* path);
   // The same for a container held in memory, which must outlive the reader's use of it.
   bool OpenMemory(const uint8_t* data, size_t size);
+  // The same for a source that others hold too (a file held open since it was checked): the
+  // reader shares it and reads from its start.
+  bool OpenSource(std::shared_ptr<ByteSource> source);
 
   // The header as read, reserved words included, and the container's length when it was opened.
   const PackageHeader& Header() const { return m_header; }
@@ -42,11 +45,10 @@ class CPackageReader {
   void Close();
 
  private:
-  bool Load(std::unique_ptr<ByteSource> source);
+  bool Load(std::shared_ptr<ByteSource> source);
   bool LoadTable(ByteSource& source, uint64_t fileSize);
 
-  std::unique_ptr<ByteSource> m_file;
-  std::wstring m_path;
+  std::shared_ptr<ByteSource> m_file;
   PackageHeader m_header{};
   std::vector<PackageTableEntry> m_table;
   uint64_t m_fileSize = 0;

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/format/byte_file.h"
+#include "engine/format/entry_name.h"  // LowerAsciiLetters, the fold every name key uses
 #include "probe/dict_date.h"
 
 // What the installation run does with a package entry. The numbers travel as a message parameter.
@@ -21,6 +24,12 @@ struct PackageEntry {
   std::wstring date;        // as stored; the plan's date parse rewrites "." to "-" in place
   std::wstring targetPath;  // set by the plan
   EntryAction action = EntryAction::Skip;
+  // Taken at the start-up check for a planned entry, from files of the wizard's folder held open
+  // since, so that what is installed is what was checked:
+  // dictconfig.ini's values for the id, one per key registration copies (kCopiedConfigKeys), each
+  // cut as the profile functions would cut it; none when the package has no usable dictconfig.ini.
+  std::optional<std::vector<std::wstring>> description;
+  std::shared_ptr<ByteSource> image;  // the dictionary's image, a checked BMP; none without one
 };
 
 struct PackageFile {
@@ -28,6 +37,9 @@ struct PackageFile {
   std::wstring fileName;
   std::wstring path;
   std::optional<std::vector<PackageEntry>> entries;  // none: no entries, or the reading failed
+  // The container, held open with read sharing only from the start-up check on: the run reads
+  // its entries from here, never again by name.
+  std::shared_ptr<ByteSource> data;
 };
 
 struct InstalledDict {
@@ -36,12 +48,13 @@ struct InstalledDict {
   std::wstring ext;       // ".dic" or ".dip"
   std::wstring fileName;  // lower-cased (A-Z only): the key a package entry's id + ext is matched against
   std::wstring path;      // case kept
+  // A backup an interrupted run left beside the file or in its place (path + kBackupSuffix);
+  // empty when there is none. The file's date is read from it: a file beside its backup may be
+  // cut off, and a backup alone stands for the dictionary until the next run puts it back.
+  std::wstring backupPath;
   DictDate date = {0, 0, 0, 0};
   bool readOnly = false;
 };
 
 // Releases every record with its entry list.
 void ClearPackageFiles(std::vector<PackageFile>& packageFiles);
-
-// Maps A-Z to a-z and keeps every other character (not the C library's locale-dependent towlower).
-std::wstring LowerAsciiLetters(const std::wstring& text);

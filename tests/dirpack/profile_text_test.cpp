@@ -5,7 +5,7 @@
 // Left out: a UTF-8 or a big-endian UTF-16 byte-order mark. Wine reads both as Unicode, while
 // Windows reads them as ANSI text (the rule the portable reader follows); the check warns about
 // both either way.
-#include "tools/dirpack/profile_text.h"
+#include "engine/format/profile_text.h"
 
 #include <gtest/gtest.h>
 

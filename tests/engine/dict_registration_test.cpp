@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "engine/host_paths.h"
+#include "engine/inventory.h"
 #include "engine/testing_seams.h"
+#include "tests/support/data_patterns.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 
@@ -41,12 +43,22 @@ std::vector<std::wstring> SectionLines(const std::wstring& file, const wchar_t* 
   return lines;
 }
 
+// A planned entry as the start-up check leaves it: given what the wizard's folder holds for it.
 PackageEntry Entry(const std::wstring& id) {
   PackageEntry entry;
   entry.id = id;
   entry.ext = L".dic";
   entry.action = EntryAction::Install;
-  return entry;
+  std::vector<PackageFile> files(1);
+  files[0].entries.emplace(1, entry);
+  std::shared_ptr<ByteSource> description;
+  HoldPackageFiles(files, description);
+  return (*files[0].entries)[0];
+}
+
+bool CopyDictImage(const std::wstring& id) {
+  std::wstring prepared;
+  return PrepareDictImage(Entry(id), prepared) && PlaceDictImage(prepared);
 }
 
 // A host installation with its plugin folders, and the wizard's own folder with the package's
@@ -204,28 +216,33 @@ TEST_F(Registration, PrepareCreatesAZeroByteFile) {
 using Image = Registration;
 
 TEST_F(Image, CopiedOverTheHostsImage) {
-  ASSERT_TRUE(testsupport::WriteFileBytes(package / L"dict_image\\newsdict.bmp", "BM new image"));
+  const std::string image = testsupport::Bitmap("new image");
+  ASSERT_TRUE(testsupport::WriteFileBytes(package / L"dict_image\\newsdict.bmp", image));
   ASSERT_TRUE(testsupport::WriteFileBytes(host.ImageDir() + L"\\newsdict.bmp", "BM old image, longer"));
+  ASSERT_TRUE(SetFileAttributesW((host.ImageDir() + L"\\newsdict.bmp").c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_TRUE(CopyDictImage(L"newsdict"));
-  std::string bytes;
-  ASSERT_TRUE(testsupport::ReadFileBytes(host.ImageDir() + L"\\newsdict.bmp", bytes));
-  EXPECT_EQ(bytes, "BM new image");
+  EXPECT_EQ(testsupport::FileBytes(host.ImageDir() + L"\\newsdict.bmp"), image);
+  EXPECT_EQ(testsupport::ListFolder(host.ImageDir()), std::vector<std::wstring>{L"newsdict.bmp"});
 }
 
-TEST_F(Image, MissingImageFailsAndLeavesTheHostsCopy) {
+// A missing image, or a file that is no BMP (its size field not its size), is not copied.
+TEST_F(Image, MissingOrNonBitmapImageFailsAndLeavesTheHostsCopy) {
   ASSERT_TRUE(testsupport::WriteFileBytes(host.ImageDir() + L"\\newsdict.bmp", "BM old"));
   EXPECT_FALSE(CopyDictImage(L"newsdict"));
-  std::string bytes;
-  ASSERT_TRUE(testsupport::ReadFileBytes(host.ImageDir() + L"\\newsdict.bmp", bytes));
-  EXPECT_EQ(bytes, "BM old");
+  for (const std::string& notBitmap : {std::string("BM new"), testsupport::Bitmap("new") + "x", std::string("xx")}) {
+    ASSERT_TRUE(testsupport::WriteFileBytes(package / L"dict_image\\newsdict.bmp", notBitmap));
+    EXPECT_FALSE(CopyDictImage(L"newsdict"));
+  }
+  EXPECT_EQ(testsupport::FileBytes(host.ImageDir() + L"\\newsdict.bmp"), "BM old");
+  EXPECT_EQ(testsupport::ListFolder(host.ImageDir()), std::vector<std::wstring>{L"newsdict.bmp"});
 }
 
 TEST_F(Image, NoIdOrNoHostFails) {
-  ASSERT_TRUE(testsupport::WriteFileBytes(package / L"dict_image\\.bmp", "BM"));
+  ASSERT_TRUE(testsupport::WriteFileBytes(package / L"dict_image\\.bmp", testsupport::Bitmap("")));
   EXPECT_FALSE(CopyDictImage(L""));
   EXPECT_FALSE(testsupport::FileExists(host.ImageDir() + L"\\.bmp"));
 
-  ASSERT_TRUE(testsupport::WriteFileBytes(package / L"dict_image\\newsdict.bmp", "BM"));
+  ASSERT_TRUE(testsupport::WriteFileBytes(package / L"dict_image\\newsdict.bmp", testsupport::Bitmap("")));
   HostRegistry::Remove();
   ResetHostPathCachesForTesting();
   EXPECT_FALSE(CopyDictImage(L"newsdict"));

@@ -11,6 +11,8 @@
 #include "engine/format/package_reader.h"
 #include "engine/host_paths.h"
 #include "engine/install_engine.h"
+#include "engine/inventory.h"
+#include "engine/pinned_file.h"
 #include "engine/plan/install_messages.h"
 #include "engine/plan/inventory_records.h"
 #include "engine/replace_file.h"
@@ -113,6 +115,10 @@ class InstallRunTest : public ::testing::Test {
     file.size = static_cast<uint32_t>(bytes.size());
     file.fileName = name;
     file.path = wizard / name;
+    PinnedFile pinned;
+    std::wstring why;
+    EXPECT_TRUE(PinPackageFile(name, pinned, why)) << testsupport::Narrow(why);
+    file.data = pinned.source;
     file.entries.emplace();
     for (size_t i = 0; i < items.size(); ++i) {
       PackageEntry entry;
@@ -252,9 +258,9 @@ TEST_F(InstallRunTest, StaleBackupIsOverwrittenPathThenRemovedOnSuccess) {
   EXPECT_TRUE(Backups().empty()) << "a read-only stale backup is removed all the same";
 }
 
-// A file under a dictionary's own name is always complete: a stale backup beside it is dropped
-// when the run starts, and an upgrade that fails then leaves the file as it was.
-TEST_F(InstallRunTest, StaleBackupBesideTheFileIsDroppedAndAFailedUpgradeKeepsTheFile) {
+// A backup beside the file may be the only intact copy (the file under its own name cut off by an
+// earlier release's run): an upgrade that fails leaves both exactly as they were.
+TEST_F(InstallRunTest, FailedUpgradeKeepsABackupBesideTheFile) {
   Installed(L"st", "the installed file");
   ASSERT_TRUE(WriteFileBytes(BackupPathOf(Target(L"st")), "an older copy"));
   std::vector<PackageFile> files{Package(L"p.dir", {{L"st", Pattern(2500, 4), EntryAction::Upgrade, L"S"}}, 10)};
@@ -262,7 +268,7 @@ TEST_F(InstallRunTest, StaleBackupBesideTheFileIsDroppedAndAFailedUpgradeKeepsTh
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 2, false), {"finish"}}));
   EXPECT_EQ(FileBytes(Target(L"st")), "the installed file");
-  EXPECT_TRUE(Backups().empty());
+  EXPECT_EQ(FileBytes(BackupPathOf(Target(L"st"))), "an older copy");
 }
 
 // The installed file is held open without delete sharing by someone the service stop cannot
@@ -423,13 +429,16 @@ TEST_F(InstallRunTest, FailedCloseFailsTheEntryAndRestoresTheBackup) {
 
 // --- Containers and answers ----------------------------------------------------------------
 
-TEST_F(InstallRunTest, VanishedContainerIsReportedAndTheNextOneGoesOn) {
+// The run reads only the containers the start-up check held: one not held, or one that no longer
+// reads as a container, is reported, whatever lies under its name now.
+TEST_F(InstallRunTest, ContainerNotHeldOrUnreadableIsReportedAndTheNextOneGoesOn) {
   std::vector<PackageFile> files;
   files.push_back(Package(L"gone.dir", {{L"a", Pattern(10, 1), EntryAction::Install, L"A"}}));
   files.push_back(Package(L"bad.dir", {{L"b", Pattern(10, 2), EntryAction::Install, L"B"}}));
   files.push_back(Package(L"fine.dir", {{L"c", Pattern(10, 3), EntryAction::Install, L"C"}}));
-  ASSERT_TRUE(DeleteFileW(files[0].path.c_str()));
-  ASSERT_TRUE(WriteFileBytes(files[1].path, "not a container any more"));
+  files[0].data.reset();
+  static const uint8_t kNotAContainer[] = "not a container any more";
+  files[1].data = std::make_shared<MemoryByteSource>(kNotAContainer, sizeof(kNotAContainer));
 
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
@@ -446,7 +455,7 @@ TEST_F(InstallRunTest, AnswerOtherThanOneToUnpackFailStopsTheRun) {
   std::vector<PackageFile> files;
   files.push_back(Package(L"gone.dir", {{L"a", Pattern(10, 1), EntryAction::Install, L"A"}}));
   files.push_back(Package(L"fine.dir", {{L"c", Pattern(10, 3), EntryAction::Install, L"C"}}));
-  ASSERT_TRUE(DeleteFileW(files[0].path.c_str()));
+  files[0].data.reset();
   RecordingReporter reporter;
   reporter.goOnAfterFailedContainer = false;
   EXPECT_FALSE(InstallAll(files, reporter));
@@ -479,24 +488,30 @@ TEST_F(InstallRunTest, AnswerOtherThanOneToItemFailStopsAtOnce) {
 
 // --- Registration after each success --------------------------------------------------------
 
-TEST_F(InstallRunTest, SuccessRegistersTheDictionaryAndCopiesItsImage) {
+// The description and images as the start-up check holds them: a success is registered and gets
+// its image; a failed entry leaves the host's configuration and image folder as they were.
+TEST_F(InstallRunTest, SuccessRegistersTheDictionaryAndAFailureLeavesTheImageFolder) {
   ASSERT_TRUE(
       WriteFileBytes(wizard / L"dictconfig.ini", "[reg]\r\ndesc_name=Registered\r\n[bad]\r\ndesc_name=Bad\r\n"));
   ASSERT_TRUE(testsupport::MakeDirs(wizard / L"dict_image"));
-  ASSERT_TRUE(WriteFileBytes(wizard / L"dict_image\\reg.bmp", "BM reg"));
-  ASSERT_TRUE(WriteFileBytes(wizard / L"dict_image\\bad.bmp", "BM bad"));
+  ASSERT_TRUE(WriteFileBytes(wizard / L"dict_image\\reg.bmp", testsupport::Bitmap("reg")));
+  ASSERT_TRUE(WriteFileBytes(wizard / L"dict_image\\bad.bmp", testsupport::Bitmap("bad")));
+  ASSERT_TRUE(WriteFileBytes(host.ImageDir() + L"\\bad.bmp", "the host's own image"));
   std::vector<PackageFile> files{Package(
       L"p.dir",
       {{L"reg", Pattern(10, 1), EntryAction::Install, L"R"}, {L"bad", Pattern(3000, 2), EntryAction::Install, L"B"}},
       1)};
+  std::shared_ptr<ByteSource> description;
+  HoldPackageFiles(files, description);
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
 
   EXPECT_EQ(testsupport::IniValue(host.ConfigPath(), L"reg", L"desc_name"), L"Registered");
-  EXPECT_EQ(FileBytes(host.ImageDir() + L"\\reg.bmp"), "BM reg");
+  EXPECT_EQ(FileBytes(host.ImageDir() + L"\\reg.bmp"), testsupport::Bitmap("reg"));
   EXPECT_EQ(testsupport::IniValue(host.ConfigPath(), L"bad", L"id"), testsupport::kNoIniValue)
       << "a failed entry is not registered";
-  EXPECT_FALSE(FileExists(host.ImageDir() + L"\\bad.bmp"));
+  EXPECT_EQ(testsupport::ListFolder(host.ImageDir()), (std::vector<std::wstring>{L"bad.bmp", L"reg.bmp"}));
+  EXPECT_EQ(FileBytes(host.ImageDir() + L"\\bad.bmp"), "the host's own image");
 }
 
 // --- ReplaceFile on its own ----------------------------------------------------------------
@@ -624,8 +639,8 @@ TEST_F(InstallRunTest, BackupNameThatIsNoRegularFileFailsTheUpgrade) {
 }
 
 // What a run ended early left in the data folder, put in order when the next one starts: a
-// dictionary only under its backup name comes back, a backup beside its file and every partial
-// new copy go; nothing else is touched.
+// dictionary only under its backup name comes back, every partial new copy goes; a backup beside
+// its file stays, and nothing else is touched.
 TEST_F(InstallRunTest, RunStartRepairsWhatAnInterruptedRunLeft) {
   ASSERT_TRUE(WriteFileBytes(Target(L"lone") + L"._zev_av_", "only copy"));
   Installed(L"done", "new version");
@@ -641,8 +656,9 @@ TEST_F(InstallRunTest, RunStartRepairsWhatAnInterruptedRunLeft) {
   EXPECT_EQ(FileBytes(Target(L"lone")), "only copy");
   EXPECT_EQ(FileBytes(Target(L"done")), "new version");
   EXPECT_EQ(FileBytes(Target(L"cut")), "installed");
+  EXPECT_EQ(FileBytes(Target(L"done") + L"._zev_av_"), "old version");
   EXPECT_EQ(testsupport::ListFolder(dataDir),
-            (std::vector<std::wstring>{L"cut.dic", L"done.dic", L"lone.dic", L"notes.txt"}));
+            (std::vector<std::wstring>{L"cut.dic", L"done.dic", L"done.dic._zev_av_", L"lone.dic", L"notes.txt"}));
 }
 
 // --- The worker thread and the dialog window -------------------------------------------------

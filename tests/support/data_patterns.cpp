@@ -18,4 +18,11 @@ std::string DictionaryFile(const std::string& date, const std::string& data) {
   return "name=dictionary\n<date_time>" + date + "</date_time>\n" + std::string(1, '\0') + data;
 }
 
+std::string Bitmap(const std::string& data) {
+  const uint32_t size = static_cast<uint32_t>(6 + data.size());
+  std::string bytes = "BM";
+  for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(size >> shift & 0xFF));
+  return bytes + data;
+}
+
 }  // namespace testsupport

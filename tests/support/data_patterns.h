@@ -16,4 +16,8 @@ std::string Pattern(size_t size, unsigned seed);
 // then its data.
 std::string DictionaryFile(const std::string& date, const std::string& data = "data");
 
+// A file the wizard takes for a BMP image: "BM", its own size (four bytes, little-endian), then
+// `data`.
+std::string Bitmap(const std::string& data);
+
 }  // namespace testsupport

@@ -129,7 +129,6 @@ class FakeEnvironment : public WizardEnvironment {
     ++downloadPagesOpened;
     log_.push_back(L"open download page");
   }
-  void RepairInterruptedRun() override { ++repairs; }
 
   bool hostInstalled = true;
   int plannedItems = 2;
@@ -140,7 +139,6 @@ class FakeEnvironment : public WizardEnvironment {
   int workerStarts = 0;
   int handOffs = 0;
   int downloadPagesOpened = 0;
-  int repairs = 0;
 
  private:
   std::vector<std::wstring>& log_;

@@ -118,21 +118,6 @@ TEST_F(WizardTest, NothingPlannedShowsUpToDatePageWithOnlyClose) {
   EXPECT_TRUE(surface.tipGrown);
 }
 
-// With nothing to install no run repairs what an interrupted one left, so the wizard does as it
-// ends from that page; the start-up check itself changes nothing on disk.
-TEST_F(WizardTest, EndingFromTheUpToDatePageRepairsAnInterruptedRun) {
-  Reach(WizardState::UpToDate);
-  EXPECT_EQ(environment.repairs, 0);
-  Command(kIdCancel, 0);
-  EXPECT_EQ(environment.repairs, 1);
-}
-
-TEST_F(WizardTest, EndingFromTheWelcomePageRepairsNothing) {
-  Reach(WizardState::Welcome);
-  Command(kIdCancel, 0);
-  EXPECT_EQ(environment.repairs, 0) << "the user chose to change nothing";
-}
-
 TEST_F(WizardTest, WelcomePageCarriesThePlanSummary) {
   environment.planSummary = L"安装《新华字典》升级《英汉大词典》";
   Reach(S::Welcome);

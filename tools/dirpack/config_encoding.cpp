@@ -1,6 +1,6 @@
 #include "tools/dirpack/config_encoding.h"
 
-#include "tools/dirpack/ansi_text.h"
+#include "engine/format/ansi_code_page.h"
 #include "tools/dirpack/text_encoding.h"
 
 namespace {

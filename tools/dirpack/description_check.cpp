@@ -9,7 +9,7 @@
 #include "tools/dirpack/file_system.h"
 #include "tools/dirpack/package_folder.h"
 #include "tools/dirpack/profile_file.h"
-#include "tools/dirpack/profile_text.h"
+#include "engine/format/profile_text.h"
 #include "tools/dirpack/text_encoding.h"
 
 namespace {

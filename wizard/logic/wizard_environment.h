@@ -16,9 +16,6 @@ class WizardEnvironment {
   // True when the host answered by showing its tray window; the wizard ends either way.
   virtual bool HandOffToHost() = 0;
   virtual void OpenDownloadPage() = 0;
-  // Puts the host's dictionary data folder in order after an interrupted run (a backup renamed
-  // back, leftover copies removed), for a wizard that ends with nothing to install.
-  virtual void RepairInterruptedRun() = 0;
 
  protected:
   ~WizardEnvironment() = default;

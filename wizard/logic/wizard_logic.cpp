@@ -106,9 +106,8 @@ bool WizardLogic::OnCommand(int controlId, int notification, intptr_t& result) {
       Quit(outcome.quitCode);
       break;
     case CommandAction::Quit:
-      // Nothing to install, so no run repairs what an interrupted one left: the wizard does it as
-      // it ends, so that no dictionary stays under its backup name.
-      if (state_ == WizardState::UpToDate) environment_.RepairInterruptedRun();
+      // Ending without a run writes nothing into the host: what an interrupted run left waits for
+      // the next run, which the start-up check already takes into account.
       Quit(outcome.quitCode);
       break;
   }

@@ -1,7 +1,7 @@
-#include "tools/dirpack/profile_text.h"
+#include "engine/format/profile_text.h"
 
-#include "engine/plan/inventory_records.h"
-#include "tools/dirpack/ansi_text.h"
+#include "engine/format/ansi_code_page.h"
+#include "engine/format/entry_name.h"
 
 namespace {
 

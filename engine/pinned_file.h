@@ -1,0 +1,39 @@
+// Files the wizard reads from its own folder, which is the folder a package was downloaded to and
+// belongs to the user, while the wizard runs as administrator. Each is opened once, with read
+// sharing only (no one can write, rename or delete it while it is held), without following a
+// reparse point, and is taken only when it is a plain disk file of one link whose final path is
+// the very place asked for. Everything read from it afterwards goes through that handle, which
+// stays open as long as anyone holds the source.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "engine/format/byte_file.h"
+
+struct PinnedFile {
+  std::shared_ptr<ByteSource> source;    // reads through the held handle
+  HANDLE handle = INVALID_HANDLE_VALUE;  // that handle, owned by source (for system calls on it)
+};
+
+// What the handle shows of the file opened, and where it was asked for.
+struct OpenedFileFacts {
+  DWORD fileType = FILE_TYPE_UNKNOWN;
+  DWORD attributes = 0;
+  DWORD links = 0;
+  std::wstring finalPath;     // as GetFinalPathNameByHandleW gives it
+  std::wstring expectedPath;  // the folder's own final path, a backslash, the relative name
+};
+
+// Why such a file is not taken; empty when it is.
+std::wstring PinRefusal(const OpenedFileFacts& facts);
+
+// Opens `relative` (a file name, or a folder name, a backslash and a file name) in `folder` and
+// checks it as above. False with `why` saying what was wrong (missing, held open for writing by
+// another program, a link, elsewhere); out is untouched then.
+bool PinFile(const std::wstring& folder, const std::wstring& relative, PinnedFile& out, std::wstring& why);
+
+// The same in the wizard's own folder.
+bool PinPackageFile(const std::wstring& relative, PinnedFile& out, std::wstring& why);
