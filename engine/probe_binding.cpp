@@ -3,6 +3,8 @@
 #include <string>
 
 #include "engine/diagnostics.h"
+#include "engine/pinned_file.h"
+#include "engine/publisher_signature.h"
 
 namespace {
 
@@ -10,6 +12,11 @@ constexpr DWORD kPathChars = MAX_PATH;  // 260
 constexpr wchar_t kProbeFileName[] = L"\\vintora.dll";
 
 ProbeBinding binding = {false, nullptr, nullptr, nullptr, nullptr, nullptr};
+// The library's file, held from before it is checked until the process ends, with read sharing
+// only: no one can change, rename or delete it, so the file loaded is the file checked.
+PinnedFile pinned;
+// Set when the file beside the wizard was refused; it is never looked at again.
+bool refused = false;
 
 template <typename Fn>
 Fn Lookup(HMODULE module, const char* name) {
@@ -19,6 +26,30 @@ Fn Lookup(HMODULE module, const char* name) {
 void Unbind() {
   if (binding.module != nullptr) FreeLibrary(binding.module);
   binding = ProbeBinding{false, nullptr, nullptr, nullptr, nullptr, nullptr};
+  pinned = PinnedFile{};  // closes the handle: a retry may find another file
+}
+
+bool Refuse(const std::wstring& diagnostic) {
+  refused = true;
+  TraceDiagnostic(diagnostic);
+  return false;
+}
+
+// Pins the library at `path` in `folder` (ending with its backslash, so that a drive's root stays
+// "C:\" rather than the drive's current folder) and checks who signed it. False when it is
+// missing (no refusal: the dates stay unknown) or refused, which is then recorded.
+bool PinAndCheck(const std::wstring& folder, const std::wstring& path) {
+  std::wstring why;
+  if (!PinFile(folder, kProbeFileName + 1, pinned, why)) {
+    if (why == L"missing") return false;
+    return Refuse(L"BindVersionProbe-1: not pinned, " + why + L": " + path);
+  }
+  PublisherRefusal refusal;
+  if (!LibraryFromWizardsPublisher(pinned.handle, path, refusal)) {
+    pinned = PinnedFile{};
+    return Refuse(L"BindVersionProbe-2: " + refusal.reason + L": " + refusal.file);
+  }
+  return true;
 }
 
 }  // namespace
@@ -37,14 +68,22 @@ bool ProbePathBesideProgram(const wchar_t* programPath, DWORD length, wchar_t (&
 
 bool BindVersionProbe() {
   if (binding.bound) return true;
+  if (refused) return false;
 
   wchar_t program[kPathChars] = {};
   const DWORD length = GetModuleFileNameW(nullptr, program, kPathChars);
   wchar_t path[kPathChars] = {};
   if (!ProbePathBesideProgram(program, length, path)) return false;
+  // The program's own folder, for pinning and loading alike (the package folder a test may set
+  // for the engine is not where the program's library lies).
+  const std::wstring file = path;
+  if (!PinAndCheck(file.substr(0, file.find_last_of(L'\\') + 1), file)) return false;
 
   binding.module = LoadLibraryW(path);
-  if (binding.module == nullptr) return false;
+  if (binding.module == nullptr) {
+    Unbind();
+    return false;
+  }
   // In this order; the first missing one undoes the whole binding.
   if ((binding.init_dbcore = Lookup<InitDbcoreFn>(binding.module, "init_dbcore")) == nullptr ||
       (binding.get_dict_datetime = Lookup<GetDictDatetimeFn>(binding.module, "get_dict_datetime")) == nullptr ||
@@ -68,3 +107,5 @@ bool InitDBCore(const wchar_t* corePath) {
 }
 
 const ProbeBinding& GetProbeBinding() { return binding; }
+
+bool ProbeLibraryRefused() { return refused; }

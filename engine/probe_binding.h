@@ -1,5 +1,8 @@
-// The wizard's binding of the version probe library vintora.dll: loaded at first use from the
-// folder of the running executable, its four exports looked up by name, kept loaded until the
+// The wizard's binding of the version probe library vintora.dll: at first use its file in the
+// folder of the running executable is pinned (opened with read sharing only and checked to be a
+// plain file right there, engine/pinned_file.h) and held until the process ends; when the wizard
+// is signed, the file must be signed by the same certificate (engine/publisher_signature.h). Then
+// it is loaded by its full path, its four exports looked up by name, and kept loaded until the
 // process ends. One binding per process, used from the dialog's thread only.
 #pragma once
 
@@ -16,9 +19,15 @@ struct ProbeBinding {
   StringToDateFn string_to_date;
 };
 
-// True when the binding exists, made now or earlier. A failed attempt leaves nothing loaded and
-// is made again at the next call.
+// True when the binding exists, made now or earlier. A failed attempt leaves nothing loaded or
+// held and is made again at the next call, unless the file was refused.
 bool BindVersionProbe();
+
+// True once a vintora.dll beside the wizard was refused: not pinned (a link, a file of several
+// links, elsewhere than it is named, held open for writing) or not signed as the wizard is. The
+// refusal is final for the process; the start-up check fails on it as on a damaged package. A
+// missing file is no refusal.
+bool ProbeLibraryRefused();
 
 // Binds the probe and hands it the full path of the host's database core library. True when
 // vintora loaded the core and found its entry points.

@@ -79,9 +79,11 @@ std::wstring Join(const Lines& lines) {
 
 TEST(BindVersionProbe, BindsOnceFromItsOwnFolder) {
   HelperFolder wizard(NewFolderPath(L"own"), BuiltProbe());
-  const Lines lines = wizard.Run({L"bind", L"bind", L"free", L"loaded=" + wizard.probeFile()});
-  // One FreeLibrary unloads it: the second bind loaded nothing.
-  EXPECT_EQ(lines, (Lines{kBound, kBound, L"helper: free=1", L"helper: loaded=0"})) << Narrow(Join(lines));
+  const Lines lines = wizard.Run(
+      {L"bind", L"bind", L"free", L"loaded=" + wizard.probeFile(), L"copy=" + ProbeLackingStringToDate()});
+  // One FreeLibrary unloads it: the second bind loaded nothing. Its file stays held: no copy over it.
+  EXPECT_EQ(lines, (Lines{kBound, kBound, L"helper: free=1", L"helper: loaded=0", L"helper: copy=0"}))
+      << Narrow(Join(lines));
 }
 
 TEST(BindVersionProbe, UsesOnlyTheProgramsFolder) {
