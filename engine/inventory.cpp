@@ -197,6 +197,7 @@ bool ReadPackageFile(PackageFile& file) {
     TraceDiagnostic(L"ReadDFFileInfo-1: init fail:" + file.path);
     reader.Close();
     file.entries.reset();
+    file.data.reset();  // nothing will be read from it
     return false;
   }
   const uint32_t count = reader.EntryCount();

@@ -1,8 +1,9 @@
 // Installs a 64 MiB package through the real worker thread and message protocol, and measures in
 // the same run the protocol's floor: as many bare cross-thread SendMessageW round trips as the
-// install sends steps, plus CopyFileW of the same bytes flushed to the disk. Then installs a 1 MiB
-// and a 64 MiB package, each in a fresh process, and prints their peak working sets: streaming
-// keeps them equal.
+// install sends steps, plus CopyFileW of the same bytes flushed to the disk. Counts the read and
+// write requests the engine makes to the system per MiB installed. Then installs a 1 MiB and a
+// 64 MiB package, each in a fresh process, and prints their peak working sets: streaming keeps
+// them equal.
 //
 //   install_throughput            the whole benchmark
 //   install_throughput --peak CONTAINER SIZE TARGET
@@ -21,9 +22,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/format/byte_file.h"
 #include "engine/format/package_format.h"
 #include "engine/install_engine.h"
+#include "engine/pinned_file.h"
 #include "engine/plan/install_messages.h"
+#include "engine/target_file.h"
 #include "tests/support/child_process.h"
 #include "tests/support/install_reports.h"
 #include "wizard/install_worker.h"
@@ -95,6 +99,15 @@ bool InstallOnce(const AnswerWindow& window, const std::wstring& container, uint
   engine.listsReady = true;
   PackageFile file;
   file.path = container;
+  // Held as the start-up check holds a container beside the wizard.
+  const size_t slash = container.find_last_of(L'\\');
+  PinnedFile pinned;
+  std::wstring why;
+  if (slash == std::wstring::npos || !PinFile(container.substr(0, slash), container.substr(slash + 1), pinned, why)) {
+    std::printf("cannot hold %ls: %ls\n", container.c_str(), why.c_str());
+    return false;
+  }
+  file.data = pinned.source;
   PackageEntry entry;
   entry.size = size;
   entry.id = L"bench";
@@ -179,13 +192,17 @@ int wmain(int argc, wchar_t** argv) {
   AnswerWindow window;
   std::vector<double> installs, floors, ratios, flushes;
   unsigned installSteps = 0;
+  uint64_t reads = 0, writes = 0;  // of the last round's install
   bool ok = true;
   for (int round = 0; round < kRounds && ok; ++round) {
     unsigned before = window.Steps();
+    const uint64_t readsBefore = FileReadCalls(), writesBefore = FileWriteCalls();
     double start = Now();
     ok = InstallOnce(window, big, bigSize, target);
     installs.push_back(Now() - start);
     installSteps = window.Steps() - before;
+    reads = FileReadCalls() - readsBefore;
+    writes = FileWriteCalls() - writesBefore;
 
     before = window.Steps();
     FloorJob job{window.hwnd(), installSteps, big, copy, false, 0};
@@ -210,7 +227,12 @@ int wmain(int argc, wchar_t** argv) {
               installSteps, floor, Median(flushes));
   // Install and floor run back to back in each round, so the median of the rounds' ratios is the
   // figure least disturbed by other load on the machine.
-  std::printf("ratio install/floor: %.3f (median of the rounds' ratios; target <= 1.15)\n", Median(ratios));
+  std::printf("ratio install/floor: %.3f (median of the rounds' ratios; target <= 1.10)\n", Median(ratios));
+  const double mib = static_cast<double>(bigSize) / kMiB;
+  std::printf(
+      "file requests per MiB installed: %.1f reads, %.1f writes (%llu and %llu for %.0f MiB; target <= 32 each)\n",
+      static_cast<double>(reads) / mib, static_cast<double>(writes) / mib, static_cast<unsigned long long>(reads),
+      static_cast<unsigned long long>(writes), mib);
   std::printf("ratio of the best times: %.3f\n",
               *std::min_element(installs.begin(), installs.end()) / *std::min_element(floors.begin(), floors.end()));
 

@@ -37,6 +37,9 @@ class Win32ByteFile : public ByteSource {
   }
   bool Seek(uint64_t position) override {
     if (position > static_cast<uint64_t>(INT64_MAX)) return false;
+    // Going back starts reading afresh: bytes read ahead are only reused going forward, so a
+    // reader that starts over (the run after the start-up check) reads the file as it is.
+    if (position < position_) ahead_.clear();
     position_ = position;
     return true;
   }

@@ -25,6 +25,7 @@
 #include "tests/support/files.h"
 #include "tests/support/install_reports.h"
 #include "tests/support/poll_pause.h"
+#include "tests/support/wizard_run.h"
 #include "wizard/install_worker.h"
 
 using testsupport::ChildProcess;
@@ -660,6 +661,74 @@ TEST_F(InstallRunTest, RunStartRepairsWhatAnInterruptedRunLeft) {
   EXPECT_EQ(testsupport::ListFolder(dataDir),
             (std::vector<std::wstring>{L"cut.dic", L"done.dic", L"done.dic._zev_av_", L"lone.dic", L"notes.txt"}));
 }
+
+// --- Safety: no run gives up an intact copy, whoever left it ---------------------------------
+
+// What an interrupted run left of dictionary "d" (an earlier release wrote an upgrade in place
+// after moving the old file aside, so its cut leaves the first part of the new file, already
+// dated as the package's, under the name, and the intact old file as the backup), and the real
+// wizard run unattended on it with a package. Nothing may ever be left without an intact copy.
+struct LeftoverCase {
+  const char* name;
+  bool cutFileUnderTheName;  // else nothing under the name, the backup alone
+  std::vector<testsupport::ContainerItem> package;
+  bool newUnderTheName;  // afterwards: the package's file (else as before, or the old one back)
+  bool backupStays;
+};
+
+const std::string kOldFile = testsupport::DictionaryFile("2008.01.01", Pattern(3000, 1));
+const std::string kNewFile = testsupport::DictionaryFile("2009.11.13", Pattern(5000, 2));
+const std::string kCutFile = kNewFile.substr(0, 2000);
+
+class LeftoverTest : public ::testing::TestWithParam<LeftoverCase> {};
+
+TEST_P(LeftoverTest, RunLeavesAnIntactCopy) {
+  const LeftoverCase& c = GetParam();
+  FakeHost host;
+  const std::wstring own = host.DataDir() + L"\\d.dic", backup = own + L"._zev_av_";
+  ASSERT_TRUE(WriteFileBytes(backup, kOldFile));
+  if (c.cutFileUnderTheName) {
+    ASSERT_TRUE(WriteFileBytes(own, kCutFile));
+  }
+  testsupport::WizardFolder wizard;
+  ASSERT_TRUE(wizard.AddPackage(L"p.dir", c.package));
+
+  const testsupport::ChildRun run =
+      testsupport::RunToEnd(wizard.Exe(), {L"/S", L"/LOG=" + (wizard / L"run.log")}, {}, 60000);
+  ASSERT_TRUE(FileExists(wizard / L"run.log")) << "the wizard never ran";
+  EXPECT_EQ(run.exitCode, 0u) << FileBytes(wizard / L"run.log");
+  const std::string expectedOwn = c.newUnderTheName ? kNewFile : c.cutFileUnderTheName ? kCutFile : kOldFile;
+  EXPECT_TRUE(HoldsBytes(own, expectedOwn));
+  EXPECT_EQ(FileBytes(backup), c.backupStays ? kOldFile : "<missing>");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Safety, LeftoverTest,
+    ::testing::Values(
+        // The date that counts is the backup's: the package upgrades the cut file.
+        LeftoverCase{"CutUpgradeRunAgainWithTheSamePackage",
+                     true,
+                     {testsupport::PackageItem(L"d", L"甲", kNewFile)},
+                     true,
+                     false},
+        // A run for other dictionaries keeps both files.
+        LeftoverCase{
+            "CutUpgradeRunWithAnotherPackage", true, {testsupport::PackageItem(L"other", L"乙", "other")}, false, true},
+        // Nothing newer than the backup: the up-to-date page, closed, writes nothing.
+        LeftoverCase{"CutUpgradeAndTheUpToDatePageClosed",
+                     true,
+                     {testsupport::PackageItem(L"d", L"甲", "older", L"2007.01.01")},
+                     false,
+                     true},
+        // The backup stands for the installed dictionary: an older package does not replace it,
+        // and the run puts it back.
+        LeftoverCase{"BackupAloneWithAnOlderPackage",
+                     false,
+                     {testsupport::PackageItem(L"d", L"甲", "older", L"2007.01.01"),
+                      testsupport::PackageItem(L"other", L"乙", "other")},
+                     false,
+                     false}),
+    [](const ::testing::TestParamInfo<LeftoverCase>& info) { return std::string(info.param.name); });
 
 // --- The worker thread and the dialog window -------------------------------------------------
 

@@ -201,20 +201,25 @@ TEST_F(InventoryTest, DatesFromTheHostCoreDecideUpgrades) {
   EXPECT_EQ(summary, L"升级《T》升级《T》升级《T》");
 }
 
-// A run never leaves a partial file under a dictionary's own name: a backup or new copy an
-// interrupted run left beside it changes nothing, and its stamp decides as usual.
-TEST_F(InventoryTest, LeftoversBesideAFileLeaveItsStampTrusted) {
-  InstalledFile(L"done.dic", "<date_time>2009.11.13</date_time> upgraded, its backup not yet deleted");
-  InstalledFile(L"done.dic._zev_av_", "<date_time>2001.1.1</date_time> the old dictionary");
+// What an interrupted run left is dated as the intact copy it holds: a file beside its backup may
+// be cut off (an earlier release wrote upgrades in place), so the backup's stamp counts; a backup
+// alone stands for its dictionary; a new copy beside a file changes nothing.
+TEST_F(InventoryTest, LeftoversAreDatedByTheirIntactCopy) {
+  InstalledFile(L"cut.dic", "<date_time>2009.11.13</date_time> the first part of the new version");
+  InstalledFile(L"cut.dic._zev_av_", "<date_time>2001.1.1</date_time> the old dictionary");
   InstalledFile(L"old.dic", "<date_time>2001.1.1</date_time>");
   InstalledFile(L"old.dic._zev_nw_", "<date_time>2009.11.13</date_time> half of the new copy");
-  Package(L"p.dir", {Item(L"done", L".dic"), Item(L"old", L".dic")});
+  InstalledFile(L"Lone.DIC._zev_av_", "<date_time>2010.1.1</date_time> the only copy");
+  Package(L"p.dir", {Item(L"cut", L".dic"), Item(L"old", L".dic"), Item(L"lone", L".dic")});
   InstallEngine engine;
-  ASSERT_EQ(engine.GetPlannedItemCount(), 1);
-  EXPECT_EQ(engine.installedDicts.size(), 2u) << "leftovers are not installed dictionaries";
+  ASSERT_EQ(engine.GetPlannedItemCount(), 2);
+  ASSERT_EQ(engine.installedDicts.size(), 3u);
+  EXPECT_EQ(engine.installedDicts[2].path, dataDir + L"\\Lone.DIC") << "the name it will have again";
   const auto& e = *engine.packageFiles[0].entries;
-  EXPECT_EQ(e[0].action, EntryAction::Skip) << "no second upgrade, and never a downgrade";
+  EXPECT_EQ(e[0].action, EntryAction::Upgrade) << "the backup is older than the package";
   EXPECT_EQ(e[1].action, EntryAction::Upgrade);
+  EXPECT_EQ(e[2].action, EntryAction::Skip) << "never an older version over the only copy";
+  EXPECT_EQ(testsupport::ListFolder(dataDir).size(), 5u) << "the check changes nothing on disk";
 }
 
 TEST_F(InventoryTest, MissingDataFolderListsNothing) {

@@ -5,7 +5,9 @@
 // - ids that would write into another dictionary's section (blanks at either end) or that the
 //   configuration's code page cannot hold refuse the package, and every section stays as it was;
 // - a container declaring more entries than any real package holds fails the start-up check
-//   cleanly, also in the 32-bit wizard.
+//   cleanly, also in the 32-bit wizard;
+// - a link in the package folder (an image, the image folder, dictconfig.ini, a container) or a
+//   hard-linked image brings none of the bytes or values it leads to into the host.
 #include <windows.h>
 // After windows.h:
 #include <gtest/gtest.h>
@@ -14,7 +16,9 @@
 #include <vector>
 
 #include "engine/format/package_format.h"
+#include "engine/pinned_file.h"
 #include "tests/support/container_bytes.h"
+#include "tests/support/data_patterns.h"
 #include "tests/support/expected_texts.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
@@ -121,6 +125,102 @@ TEST(OversizedContainer, FailsTheStartupCheckWithoutACrash) {
   ASSERT_TRUE(WriteFileBytes(wizard / L"huge.dir", ContainerBytes(items)));
   EXPECT_TRUE(StartupCheckFails(wizard));
 }
+
+// What the handle of a file opened in the package folder may show, decided as such: Wine shows a
+// link to a file only by its final path, never as a reparse point, and opens no device or folder
+// in a file's place, so those answers are held here.
+TEST(PinRefusal, TakesOnlyAPlainFileOfOneLinkWhereItWasAsked) {
+  const std::wstring here = L"\\\\?\\C:\\pkg\\dict_image\\x.bmp";
+  struct Case {
+    DWORD type, attributes, links;
+    std::wstring finalPath;
+    bool taken;
+  } cases[] = {
+      {FILE_TYPE_DISK, FILE_ATTRIBUTE_ARCHIVE, 1, here, true},
+      {FILE_TYPE_DISK, FILE_ATTRIBUTE_ARCHIVE, 1, L"\\\\?\\C:\\PKG\\Dict_Image\\X.BMP", true},
+      {FILE_TYPE_DISK, FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT, 1, here, false},
+      {FILE_TYPE_DISK, FILE_ATTRIBUTE_DIRECTORY, 1, here, false},
+      {FILE_TYPE_PIPE, FILE_ATTRIBUTE_NORMAL, 1, here, false},
+      {FILE_TYPE_DISK, FILE_ATTRIBUTE_ARCHIVE, 2, here, false},
+      {FILE_TYPE_DISK, FILE_ATTRIBUTE_ARCHIVE, 1, L"\\\\?\\C:\\users\\secret.bmp", false},
+      {FILE_TYPE_DISK, FILE_ATTRIBUTE_ARCHIVE, 1, L"", false},
+  };
+  for (const Case& c : cases) {
+    OpenedFileFacts facts;
+    facts.fileType = c.type;
+    facts.attributes = c.attributes;
+    facts.links = c.links;
+    facts.finalPath = c.finalPath;
+    facts.expectedPath = here;
+    EXPECT_EQ(PinRefusal(facts).empty(), c.taken) << Narrow(c.finalPath) << " " << c.attributes << " " << c.links;
+  }
+}
+
+// What a user who can write the package folder points the elevated wizard at: a file they may not
+// read themselves, each carrying the marker.
+constexpr char kSecret[] = "SECRET-7f3a";
+
+struct LinkCase {
+  const char* name;
+  std::wstring linked;   // the package's name that leads elsewhere
+  std::wstring outside;  // where it leads, in the outside folder
+  bool hardLink;         // a second name of the file rather than a symbolic link
+  DWORD exitCode;        // of the unattended run
+};
+
+class PackageLinkTest : public ::testing::TestWithParam<LinkCase> {};
+
+// Every byte of every file below the folder, one after the other.
+std::string AllBytesBelow(const std::wstring& folder) {
+  std::string all;
+  for (const std::wstring& name : ListFolder(folder)) {
+    const std::wstring path = folder + L"\\" + name;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    all += (attributes & FILE_ATTRIBUTE_DIRECTORY) ? AllBytesBelow(path) : FileBytes(path);
+  }
+  return all;
+}
+
+TEST_P(PackageLinkTest, TheHostHoldsNoneOfTheLinkedBytes) {
+  const LinkCase& c = GetParam();
+  FakeHost host;
+  ScratchDir outside(L"outside");
+  ASSERT_TRUE(MakeDirs(outside / L"images"));
+  ASSERT_TRUE(WriteFileBytes(outside / L"images\\x.bmp", Bitmap(kSecret)));
+  ASSERT_TRUE(WriteFileBytes(outside / L"config.ini", std::string("[x]\r\ndesc_name=") + kSecret + "\r\n"));
+  ASSERT_TRUE(WriteFileBytes(outside / L"p.dir", ContainerBytes({PackageItem(L"x", L"外", kSecret)})));
+
+  WizardFolder wizard;
+  ASSERT_TRUE(wizard.AddPackage(L"p.dir", {PackageItem(L"x", L"好", "genuine data")}));
+  ASSERT_TRUE(WriteFileBytes(wizard / L"dictconfig.ini", "[x]\r\ndesc_name=Genuine\r\n"));
+  ASSERT_TRUE(MakeDirs(wizard / L"dict_image"));
+  ASSERT_TRUE(WriteFileBytes(wizard / L"dict_image\\x.bmp", Bitmap("genuine image")));
+  const std::wstring linked = wizard / c.linked;
+  ASSERT_TRUE(RemoveTree(linked) || DeleteFileW(linked.c_str()));
+  if (c.hardLink) {
+    ASSERT_TRUE(CreateHardLinkW(linked.c_str(), (outside / c.outside).c_str(), nullptr));
+  } else {
+    ASSERT_TRUE(MakeUnixSymlink(outside / c.outside, linked));
+  }
+
+  const std::wstring log = outside / L"run.log";
+  const ChildRun run = RunToEnd(wizard.Exe(), {L"/S", L"/LOG=" + log}, {}, kExitWait);
+  ASSERT_TRUE(FileExists(log)) << "the wizard never ran";
+  EXPECT_EQ(run.exitCode, c.exitCode) << FileBytes(log);
+  EXPECT_EQ(AllBytesBelow(host / L"plugin").find(kSecret), std::string::npos) << FileBytes(log);
+  if (c.exitCode == 0) {
+    EXPECT_EQ(FileBytes(host.DataDir() + L"\\x.dic"), "genuine data");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, PackageLinkTest,
+    ::testing::Values(LinkCase{"ImageLinkedOutside", L"dict_image\\x.bmp", L"images\\x.bmp", false, 0},
+                      LinkCase{"ImageFolderLinkedOutside", L"dict_image", L"images", false, 0},
+                      LinkCase{"DictconfigLinkedOutside", L"dictconfig.ini", L"config.ini", false, 0},
+                      LinkCase{"ContainerLinkedOutside", L"p.dir", L"p.dir", false, 4},
+                      LinkCase{"ImageHardLinked", L"dict_image\\x.bmp", L"images\\x.bmp", true, 0}),
+    [](const ::testing::TestParamInfo<LinkCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace testsupport

@@ -111,6 +111,60 @@ std::vector<std::wstring> ListFolder(const std::wstring& path) {
   return names;
 }
 
+namespace {
+
+// The Unix path of a Windows one, through Wine's own export of kernel32.
+bool UnixPathOf(const std::wstring& path, std::string& out) {
+  using ToUnix = char*(CDECL*)(const wchar_t*);
+  const auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (toUnix == nullptr) return false;
+  char* unix = toUnix(path.c_str());
+  if (unix == nullptr) return false;
+  out = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return true;
+}
+
+// Runs the Unix program (its Windows path through drive Z:) with the command line and waits until
+// `done` tells its effect is there (up to 10 s). Wine neither passes a Unix program's exit status
+// on nor always waits for its end on the handle it gives.
+template <typename Done>
+bool RunUnixProgram(const std::wstring& program, std::wstring commandLine, Done done) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return false;
+  }
+  WaitForSingleObject(process.hProcess, 10000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int i = 0; i < 200 && !done(); ++i) Sleep(50);
+  return done();
+}
+
+}  // namespace
+
+bool MakeUnixSymlink(const std::wstring& target, const std::wstring& link) {
+  std::string from, to;
+  if (!UnixPathOf(target, from) || !UnixPathOf(link, to)) return false;
+  return RunUnixProgram(L"Z:\\bin\\ln", L"/bin/ln -s \"" + Wide(from) + L"\" \"" + Wide(to) + L"\"",
+                        [&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
+bool TruncateOnUnixSide(const std::wstring& path, uint64_t size) {
+  std::string file;
+  return UnixPathOf(path, file) &&
+         RunUnixProgram(L"Z:\\usr\\bin\\truncate",
+                        L"/usr/bin/truncate -s " + std::to_wstring(size) + L" \"" + Wide(file) + L"\"", [&] {
+                          WIN32_FILE_ATTRIBUTE_DATA data = {};
+                          return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+                                 ((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) == size;
+                        });
+}
+
 std::wstring IniValue(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
   std::vector<wchar_t> value(32768);
   GetPrivateProfileStringW(section, key, kNoIniValue, value.data(), static_cast<DWORD>(value.size()), file.c_str());

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,14 @@ bool MakeDirs(const std::wstring& path);
 bool RemoveTree(const std::wstring& path);
 // The names in a folder, sorted; empty when it is missing.
 std::vector<std::wstring> ListFolder(const std::wstring& path);
+
+// Changes made on the Unix side, as a user of the machine could make them: Wine starts a Unix
+// program as it starts a Windows one, and its share modes do not hold against Unix processes.
+// A symbolic link at `link` to `target` (a file or a folder): Wine shows a link to a file as a
+// plain file, which only its final path gives away. True when the link answers.
+bool MakeUnixSymlink(const std::wstring& target, const std::wstring& link);
+// The file cut to `size` bytes, also while a Windows program holds it. True when it was.
+bool TruncateOnUnixSide(const std::wstring& path, uint64_t size);
 
 // A value of an INI file as the profile functions read it; kNoIniValue when there is none.
 constexpr const wchar_t* kNoIniValue = L"<missing>";
