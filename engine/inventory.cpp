@@ -89,6 +89,12 @@ bool BuildLists(std::vector<PackageFile>& packageFiles, std::vector<InstalledDic
     return false;
   }
   if (!InitDBCore(corePath.c_str())) {
+    // A vintora.dll that is not the publisher's, or not plainly the file beside the wizard, fails
+    // the check as a damaged package does.
+    if (ProbeLibraryRefused()) {
+      TraceDiagnostic(L"InitFileLists-7: version probe library refused");
+      return false;
+    }
     // Without the core every installed file keeps a zero date; the lists are built all the same.
     TraceDiagnostic(L"InitFileLists-2: init dbcore fail" + corePath);
   }
