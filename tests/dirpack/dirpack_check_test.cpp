@@ -327,6 +327,11 @@ const Mistake kMistakes[] = {
      1,
      {"image-invalid"},
      "warning: dict_image"},
+    {"image_whose_header_misstates_its_size",
+     [](PackageFolder& f) { f.Put("dict_image/xinci8.bmp", BitmapBytes(3, 2, 24) + "xx"); },
+     1,
+     {"image-invalid"},
+     "warning: dict_image"},
     {"image_that_cannot_be_read",
      [](PackageFolder& f) {
        f.Remove("dict_image/HanYing.BMP");

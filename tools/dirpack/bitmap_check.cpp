@@ -59,6 +59,12 @@ std::string HeaderProblem(const std::string& head, uint64_t fileSize) {
              std::to_string(dataBytes) + " bytes of data, but the file holds " + std::to_string(fileSize - dataAt);
     }
   }
+  // The wizard copies only an image whose header tells the file's own size.
+  const uint32_t declared = LittleEndianAt(head, 2, 4);
+  if (declared != fileSize) {
+    return "its header gives its size as " + std::to_string(declared) + " bytes, but the file holds " +
+           std::to_string(fileSize);
+  }
   return "";
 }
 
