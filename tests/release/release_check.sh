@@ -6,7 +6,9 @@
 # Then: the sums hold; A's files and B's with the signature taken off are identical; B's
 # signatures verify, and an unsigned or altered file does not; signing A afterwards
 # (scripts/sign, certificate and encrypted key) gives B byte for byte; no file holds a folder
-# of either build. B's signed wizard and library are left in SIGNED_OUT for the Wine test.
+# of either build. B's signed wizard and library are left in SIGNED_OUT for the Wine test, with
+# two libraries the signed wizard must refuse: A's unsigned one (vintora-unsigned.dll) and A's
+# signed by a second throwaway certificate (vintora-other-signer.dll).
 #   release_check.sh SOURCE WORK SIGNED_OUT DOWNLOAD_URL
 set -uo pipefail
 src=${1:?source checkout}; work=${2:?work folder}; signed_out=${3:?folder for the signed files}; url=${4:?download page}
@@ -39,8 +41,10 @@ openssl req -x509 -newkey rsa:3072 -nodes -keyout "$keys/key.pem" -out "$keys/ce
   -subj "/CN=Pakorra release check (throwaway)" -addext "extendedKeyUsage=codeSigning" 2>/dev/null &&
   openssl pkcs12 -export -inkey "$keys/key.pem" -in "$keys/cert.pem" -out "$keys/signer.p12" \
     -passout env:PAKORRA_SIGN_PASSWORD &&
-  openssl pkey -in "$keys/key.pem" -aes256 -passout env:PAKORRA_SIGN_PASSWORD -out "$keys/key-encrypted.pem" ||
-  { echo "FAIL: cannot make the throwaway certificate"; exit 1; }
+  openssl pkey -in "$keys/key.pem" -aes256 -passout env:PAKORRA_SIGN_PASSWORD -out "$keys/key-encrypted.pem" &&
+  openssl req -x509 -newkey rsa:3072 -nodes -keyout "$keys/other-key.pem" -out "$keys/other-cert.pem" -days 2 \
+    -subj "/CN=Another publisher (throwaway)" -addext "extendedKeyUsage=codeSigning" 2>/dev/null ||
+  { echo "FAIL: cannot make the throwaway certificates"; exit 1; }
 
 step "release A (unsigned) in $a"
 "$a/scripts/release" --out "$work/dist-a" --download-url "$url" || { echo "FAIL: release A"; exit 1; }
@@ -93,6 +97,10 @@ strings -a -e l "$work/dist-b/pakorra.exe" | grep -qxF -- "$url" || fail "pakorr
 rm -rf "$signed_out"
 mkdir -p "$signed_out"
 cp "$work/dist-b/pakorra.exe" "$work/dist-b/vintora.dll" "$signed_out/"
+cp "$work/dist-a/vintora.dll" "$signed_out/vintora-unsigned.dll"
+osslsigncode sign -certs "$keys/other-cert.pem" -key "$keys/other-key.pem" -h sha256 \
+  -in "$work/dist-a/vintora.dll" -out "$signed_out/vintora-other-signer.dll" >/dev/null ||
+  fail "cannot sign the library with the second certificate"
 
 if [ "$failures" = 0 ]; then
   echo "release check: two builds in different folders identical, signatures verify, no build folder inside ($SECONDS s)"

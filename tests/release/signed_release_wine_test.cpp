@@ -1,7 +1,8 @@
 // The signed release under Wine: the wizard and library that release_reproducible built and
 // signed (left in bin\release-signed) still run. The wizard, with no host installed, shows its
 // page for a missing host and opens the download page the release was built with; the library
-// loads and parses a date.
+// loads and parses a date. Beside a package, unattended, the signed wizard takes only the library
+// its own certificate signed.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,6 +10,8 @@
 #include <string>
 
 #include "probe/vintora_exports.h"
+#include "tests/support/child_process.h"
+#include "tests/support/container_bytes.h"
 #include "tests/support/expected_texts.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
@@ -78,6 +81,54 @@ TEST(SignedRelease, ProbeLibraryLoadsAndParsesADate) {
   EXPECT_EQ(date.month, 11u);
   EXPECT_EQ(date.day, 13u);
   FreeLibrary(library);
+}
+
+// The signed wizard run with /S beside a package and each library as vintora.dll, on a host whose
+// news.dic is newer than the package's: only a date read through the library tells to leave it.
+struct LibraryCase {
+  const char* name;
+  const wchar_t* library;     // in release-signed
+  const wchar_t* altered;     // the file with one byte of its DOS stub changed after signing; null: none
+  const wchar_t* diagnostic;  // the log's line on the refusal, the path of `named` after it; null: taken
+  const wchar_t* named;
+};
+
+TEST(SignedRelease, WizardTakesOnlyALibrarySignedByItsOwnCertificate) {
+  const LibraryCase cases[] = {
+      {"signed alike", L"vintora.dll", nullptr, nullptr, nullptr},
+      {"unsigned", L"vintora-unsigned.dll", nullptr, L"BindVersionProbe-2: not signed: ", L"vintora.dll"},
+      {"another signer", L"vintora-other-signer.dll", nullptr, L"BindVersionProbe-2: signed by another certificate: ",
+       L"vintora.dll"},
+      {"altered", L"vintora.dll", L"vintora.dll", L"BindVersionProbe-2: signature does not hold (error 0x80096010): ",
+       L"vintora.dll"},
+      {"wizard altered", L"vintora.dll", L"pakorra.exe",
+       L"BindVersionProbe-2: the wizard's own signature does not hold (error 0x80096010): ", L"pakorra.exe"},
+  };
+  for (const LibraryCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    testsupport::FakeHost host;
+    const std::string installed = testsupport::FileBytes(host.AddInstalledDict(L"news.dic", "2010.01.01"));
+    testsupport::WizardFolder wizard;
+    for (const std::wstring& name : {std::wstring(L"vintora.dll"), std::wstring(L"pakorra.exe")}) {
+      std::string bytes;
+      ASSERT_TRUE(testsupport::ReadFileBytes(SignedFile(name == L"vintora.dll" ? c.library : name.c_str()), bytes));
+      if (c.altered != nullptr && name == c.altered) bytes[0x60] = static_cast<char>(bytes[0x60] ^ 1);
+      ASSERT_TRUE(testsupport::WriteFileBytes(wizard / name, bytes));
+    }
+    ASSERT_TRUE(wizard.AddPackage(L"p.dir", {testsupport::PackageItem(L"news", L"新闻", "old news"),
+                                             testsupport::PackageItem(L"sport", L"体育", "sport")}));
+
+    const std::wstring log = wizard / L"run.log";
+    const testsupport::ChildRun run = testsupport::RunToEnd(wizard.Exe(), {L"/S", L"/LOG=" + log}, {}, 120000);
+    const std::string logged = testsupport::FileBytes(log);
+    ASSERT_TRUE(run.finished) << run.startFailure;
+    EXPECT_EQ(run.exitCode, c.diagnostic ? 4u : 0u) << logged;
+    EXPECT_EQ(testsupport::FileBytes(host.DataDir() + L"\\news.dic"), installed) << "the newer installed copy";
+    EXPECT_EQ(testsupport::FileBytes(host.DataDir() + L"\\sport.dic"), c.diagnostic ? "<missing>" : "sport");
+    if (c.diagnostic != nullptr) {
+      EXPECT_NE(logged.find(testsupport::Narrow(c.diagnostic + (wizard / c.named))), std::string::npos) << logged;
+    }
+  }
 }
 
 }  // namespace
