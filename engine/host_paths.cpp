@@ -4,7 +4,6 @@
 #include <shlwapi.h>
 
 #include "engine/diagnostics.h"
-#include "engine/format/package_layout.h"
 #include "engine/system_environment.h"
 #include "engine/testing_seams.h"
 
@@ -127,13 +126,6 @@ bool GetLocalQueryCfgPath(std::wstring& out) {
 
 bool GetHostImagePath(const std::wstring& fileName, std::wstring& out) {
   return BuildFromLocation(L"\\plugin\\image\\", fileName, out);
-}
-
-bool GetPackageImagePath(const std::wstring& fileName, std::wstring& out) {
-  std::wstring dir;
-  if (!GetModuleDir(dir)) return false;
-  out = dir + L"\\" + kPackageImageFolder + L"\\" + fileName;
-  return true;
 }
 
 bool GetRepairToolPath(std::wstring& out) { return BuildFromLocation(L"\\", L"ZRDRepair.exe", out); }

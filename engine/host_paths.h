@@ -21,7 +21,6 @@ bool GetModuleDir(std::wstring& out);  // ends with a backslash
 bool GetDictDataDir(std::wstring& out, bool create);
 bool GetLocalQueryCfgPath(std::wstring& out);
 bool GetHostImagePath(const std::wstring& fileName, std::wstring& out);
-bool GetPackageImagePath(const std::wstring& fileName, std::wstring& out);
 bool GetRepairToolPath(std::wstring& out);
 bool GetDBCorePath(std::wstring& out);
 bool GetHostExePath(std::wstring& out);

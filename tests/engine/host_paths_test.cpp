@@ -160,8 +160,6 @@ TEST(HostPaths, BuiltByPlainConcatenation) {
   EXPECT_EQ(path, loc + L"\\ZRDRepair.exe");
   ASSERT_TRUE(GetHostExePath(path));
   EXPECT_EQ(path, loc + L"\\Lumidex.exe");
-  ASSERT_TRUE(GetPackageImagePath(L"news.bmp", path));
-  EXPECT_EQ(path, testsupport::ExeDir() + L"\\dict_image\\news.bmp");
 }
 
 TEST(HostPaths, TrailingBackslashIsKept) {
