@@ -42,12 +42,12 @@ struct Dictionary {
   std::string oldBytes;  // empty: not installed before
   std::string newBytes;
   bool readOnly = false;
-  bool held = false;     // held open by the host's service
+  bool held = false;  // held open by the host's service
 };
 
 std::wstring FileName(const Dictionary& dict) { return dict.id + L".dic"; }
 
-class CrashConsistencyTest : public ::testing::Test {
+class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
     dicts_ = {
@@ -214,41 +214,41 @@ class CrashConsistencyTest : public ::testing::Test {
   ChildProcess service_;
   std::vector<Dictionary> dicts_;
   std::string leftover_;  // the cut-off new file of dicts_[0] an earlier release left; empty: none
-
-  void KillAtEveryStepThenRunAgain(bool leftover) {
-    ResetHost(leftover);
-    bool killed = false;
-    const unsigned long long steps = InstallUntil(0, killed);
-    ASSERT_FALSE(killed);
-    ASSERT_GT(steps, 20u);
-    std::printf("%llu file-system steps, each the last before a kill\n", steps);
-    for (unsigned long long k = 1; k <= steps; ++k) {
-      SCOPED_TRACE("killed before step " + std::to_string(k) + " of " + std::to_string(steps));
-      ResetHost(leftover);
-      std::string ended;
-      InstallUntil(k, killed, &ended);
-      ASSERT_TRUE(killed) << ended;
-      std::vector<std::wstring> waiting;
-      ASSERT_TRUE(EveryDictionaryWhole(waiting));
-      if (!waiting.empty()) {
-        ASSERT_TRUE(RunWizard(other_));
-        for (const std::wstring& name : waiting) {
-          const Dictionary* dict = nullptr;
-          for (const Dictionary& d : dicts_) {
-            if (FileName(d) == name) dict = &d;
-          }
-          EXPECT_EQ(FileBytes(host_.DataDir() + L"\\" + name), dict->oldBytes) << Narrow(name) << " not put back";
-        }
-      }
-      ASSERT_TRUE(RunWizard(package_)) << Aftermath();
-      ASSERT_TRUE(EverythingInstalledOnce()) << Aftermath();
-    }
-  }
 };
 
-TEST_F(CrashConsistencyTest, KilledAtEveryStepThenRunAgain) { KillAtEveryStepThenRunAgain(false); }
+TEST_P(CrashConsistencyTest, KilledAtEveryStepThenRunAgain) {
+  const bool leftover = GetParam();
+  ResetHost(leftover);
+  bool killed = false;
+  const unsigned long long steps = InstallUntil(0, killed);
+  ASSERT_FALSE(killed);
+  ASSERT_GT(steps, 20u);
+  std::printf("%llu file-system steps, each the last before a kill\n", steps);
+  for (unsigned long long k = 1; k <= steps; ++k) {
+    SCOPED_TRACE("killed before step " + std::to_string(k) + " of " + std::to_string(steps));
+    ResetHost(leftover);
+    std::string ended;
+    InstallUntil(k, killed, &ended);
+    ASSERT_TRUE(killed) << ended;
+    std::vector<std::wstring> waiting;
+    ASSERT_TRUE(EveryDictionaryWhole(waiting));
+    if (!waiting.empty()) {
+      ASSERT_TRUE(RunWizard(other_));
+      for (const std::wstring& name : waiting) {
+        const Dictionary* dict = nullptr;
+        for (const Dictionary& d : dicts_) {
+          if (FileName(d) == name) dict = &d;
+        }
+        EXPECT_EQ(FileBytes(host_.DataDir() + L"\\" + name), dict->oldBytes) << Narrow(name) << " not put back";
+      }
+    }
+    ASSERT_TRUE(RunWizard(package_)) << Aftermath();
+    ASSERT_TRUE(EverythingInstalledOnce()) << Aftermath();
+  }
+}
 
-TEST_F(CrashConsistencyTest, KilledAtEveryStepFromAnEarlierReleasesCutUpgrade) { KillAtEveryStepThenRunAgain(true); }
+// Once from the old dictionaries, once from an earlier release's cut upgrade of the first.
+INSTANTIATE_TEST_SUITE_P(FromOldFilesAndFromALeftover, CrashConsistencyTest, ::testing::Bool());
 
 }  // namespace
 }  // namespace testsupport

@@ -126,33 +126,18 @@ TEST(OversizedContainer, FailsTheStartupCheckWithoutACrash) {
   EXPECT_TRUE(StartupCheckFails(wizard));
 }
 
-// What the handle of a file opened in the package folder may show, decided as such: Wine shows a
-// link to a file only by its final path, never as a reparse point, and opens no device or folder
-// in a file's place, so those answers are held here.
-TEST(PinRefusal, TakesOnlyAPlainFileOfOneLinkWhereItWasAsked) {
+// What Wine never shows of a file opened in the package folder, decided as such: a link to a file
+// as a reparse point, something other than a disk file, a final path the system cannot tell.
+TEST(PinRefusal, TakesOnlyAPlainDiskFileWhereItWasAsked) {
   const std::wstring here = L"\\\\?\\C:\\pkg\\dict_image\\x.bmp";
-  struct Case {
-    DWORD type, attributes, links;
-    std::wstring finalPath;
-    bool taken;
-  } cases[] = {
-      {FILE_TYPE_DISK, FILE_ATTRIBUTE_ARCHIVE, 1, here, true},
-      {FILE_TYPE_DISK, FILE_ATTRIBUTE_ARCHIVE, 1, L"\\\\?\\C:\\PKG\\Dict_Image\\X.BMP", true},
-      {FILE_TYPE_DISK, FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT, 1, here, false},
-      {FILE_TYPE_DISK, FILE_ATTRIBUTE_DIRECTORY, 1, here, false},
-      {FILE_TYPE_PIPE, FILE_ATTRIBUTE_NORMAL, 1, here, false},
-      {FILE_TYPE_DISK, FILE_ATTRIBUTE_ARCHIVE, 2, here, false},
-      {FILE_TYPE_DISK, FILE_ATTRIBUTE_ARCHIVE, 1, L"\\\\?\\C:\\users\\secret.bmp", false},
-      {FILE_TYPE_DISK, FILE_ATTRIBUTE_ARCHIVE, 1, L"", false},
+  const std::pair<OpenedFileFacts, bool> cases[] = {
+      {{FILE_TYPE_DISK, FILE_ATTRIBUTE_ARCHIVE, 1, L"\\\\?\\C:\\PKG\\Dict_Image\\X.BMP", here}, true},
+      {{FILE_TYPE_DISK, FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT, 1, here, here}, false},
+      {{FILE_TYPE_PIPE, FILE_ATTRIBUTE_NORMAL, 1, here, here}, false},
+      {{FILE_TYPE_DISK, FILE_ATTRIBUTE_ARCHIVE, 1, L"", here}, false},
   };
-  for (const Case& c : cases) {
-    OpenedFileFacts facts;
-    facts.fileType = c.type;
-    facts.attributes = c.attributes;
-    facts.links = c.links;
-    facts.finalPath = c.finalPath;
-    facts.expectedPath = here;
-    EXPECT_EQ(PinRefusal(facts).empty(), c.taken) << Narrow(c.finalPath) << " " << c.attributes << " " << c.links;
+  for (const auto& [facts, taken] : cases) {
+    EXPECT_EQ(PinRefusal(facts).empty(), taken) << Narrow(facts.finalPath) << " " << facts.attributes;
   }
 }
 
