@@ -1,11 +1,11 @@
 #include "engine/desktop_shell.h"
 
 #include <windows.h>
-// The shell headers build on windows.h; shellapi.h first, so that its ShellExecute macro names the
-// dispatch method alike where it is declared and where it is called.
-#include <shellapi.h>
+// The shell headers build on windows.h; shellapi.h comes before shldisp.h, so that its ShellExecute
+// macro names the dispatch method alike where it is declared and where it is called.
 #include <exdisp.h>
 #include <servprov.h>
+#include <shellapi.h>
 #include <shldisp.h>
 #include <shlobj.h>
 
@@ -62,9 +62,8 @@ class Variant {
 bool RunChain(const std::wstring& file, const std::wstring& parameters, const std::wstring& folder,
               ShellStep& failedStep, HRESULT& hr) {
   auto fails = [&](ShellStep step, HRESULT answer, bool gotObject) {
-    hr = answer;
-    if (step == failingStepForTesting) hr = E_FAIL;
-    else if (SUCCEEDED(answer) && !gotObject) hr = E_FAIL;
+    // A step that answers success without its object failed as well.
+    hr = step == failingStepForTesting || (SUCCEEDED(answer) && !gotObject) ? E_FAIL : answer;
     if (SUCCEEDED(hr)) return false;
     failedStep = step;
     return true;
@@ -123,8 +122,12 @@ bool RunChain(const std::wstring& file, const std::wstring& parameters, const st
                ? E_FAIL
                : shell->ShellExecute(fileText, arguments.get(), directory.get(), operation.get(), show.get());
   SysFreeString(fileText);
-  // S_FALSE too is an answer that did not start anything (a missing file, under Wine).
-  if (fails(ShellStep::Execute, answer == S_OK ? S_OK : (FAILED(answer) ? answer : E_FAIL), true)) return false;
+  // Only S_OK started something: S_FALSE is the shell's "not started" (a missing file, under Wine).
+  if (answer != S_OK) {
+    failedStep = ShellStep::Execute;
+    hr = answer;
+    return false;
+  }
   return true;
 }
 
@@ -132,15 +135,24 @@ bool RunChain(const std::wstring& file, const std::wstring& parameters, const st
 
 const wchar_t* ShellStepName(ShellStep step) {
   switch (step) {
-    case ShellStep::None: return L"none";
-    case ShellStep::ComInit: return L"CoInitializeEx";
-    case ShellStep::ShellWindows: return L"CoCreateInstance(ShellWindows)";
-    case ShellStep::FindDesktop: return L"IShellWindows::FindWindowSW(SWC_DESKTOP)";
-    case ShellStep::TopLevelBrowser: return L"QueryService(SID_STopLevelBrowser)";
-    case ShellStep::ActiveView: return L"IShellBrowser::QueryActiveShellView";
-    case ShellStep::ViewDispatch: return L"IShellView::GetItemObject(IShellFolderViewDual)";
-    case ShellStep::Application: return L"IShellFolderViewDual::get_Application(IShellDispatch2)";
-    case ShellStep::Execute: return L"IShellDispatch2::ShellExecute";
+    case ShellStep::None:
+      return L"none";
+    case ShellStep::ComInit:
+      return L"CoInitializeEx";
+    case ShellStep::ShellWindows:
+      return L"CoCreateInstance(ShellWindows)";
+    case ShellStep::FindDesktop:
+      return L"IShellWindows::FindWindowSW(SWC_DESKTOP)";
+    case ShellStep::TopLevelBrowser:
+      return L"QueryService(SID_STopLevelBrowser)";
+    case ShellStep::ActiveView:
+      return L"IShellBrowser::QueryActiveShellView";
+    case ShellStep::ViewDispatch:
+      return L"IShellView::GetItemObject(IShellFolderViewDual)";
+    case ShellStep::Application:
+      return L"IShellFolderViewDual::get_Application(IShellDispatch2)";
+    case ShellStep::Execute:
+      return L"IShellDispatch2::ShellExecute";
   }
   return L"?";
 }

@@ -41,8 +41,8 @@ bool OpenAsDesktopUser(const std::wstring& file, const std::wstring& folder) {
   ShellStep failedStep = ShellStep::None;
   long hr = 0;
   if (OpenInDesktopShell(file, L"", folder, failedStep, hr)) return true;
-  TraceDiagnostic(std::wstring(L"OpenAsDesktopUser-2: desktop shell failed at ") + ShellStepName(failedStep) +
-                  L" (" + Hex(hr) + L"), started directly: " + file);
+  TraceDiagnostic(std::wstring(L"OpenAsDesktopUser-2: desktop shell failed at ") + ShellStepName(failedStep) + L" (" +
+                  Hex(hr) + L"), started directly: " + file);
   if (OpenDirectly(file, L"", folder)) return true;
   TraceDiagnostic(L"OpenAsDesktopUser-3: direct start failed (" + std::to_wstring(GetLastError()) + L"): " + file);
   return false;
