@@ -2,11 +2,11 @@
 
 #include <windows.h>
 // The shell headers build on windows.h.
-#include <shellapi.h>
 #include <shlwapi.h>
 
 #include <string>
 
+#include "engine/desktop_user_start.h"
 #include "engine/diagnostics.h"
 #include "engine/host_paths.h"
 #include "engine/poll_policy.h"
@@ -29,8 +29,10 @@ bool LaunchHost() {
     TraceDiagnostic(L"LaunchHost-2: host exe missing: " + exe);
     return false;
   }
-  ShellExecuteW(nullptr, L"open", exe.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  return true;
+  // The host works in its own folder, whatever folder the package came from.
+  std::wstring folder;
+  GetHostDir(folder);
+  return OpenAsDesktopUser(exe, folder);
 }
 
 bool WaitForTrayAndShowDictManager() {

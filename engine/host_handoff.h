@@ -6,8 +6,9 @@
 constexpr const wchar_t* kHostTrayWindowTitle = L"LXTray";
 constexpr const wchar_t* kShowDictManagerMessageName = L"ShowDictManagerWindow_MsgName";
 
-// Hands the host's executable to the shell with "open". True when the executable exists and was
-// handed over; whether it started is not known.
+// Starts the host's executable for the desktop's user (desktop_user_start.h), in the host's folder.
+// True when the executable exists and was handed over; whether it started is not known. False
+// without an interactive window station: the host is not started then.
 bool LaunchHost();
 
 // Looks for the host's tray window with the bounded poll, then broadcasts the registered message

@@ -128,6 +128,8 @@ bool GetHostImagePath(const std::wstring& fileName, std::wstring& out) {
   return BuildFromLocation(L"\\plugin\\image\\", fileName, out);
 }
 
+bool GetHostDir(std::wstring& out) { return BuildFromLocation(L"", L"", out); }
+
 bool GetRepairToolPath(std::wstring& out) { return BuildFromLocation(L"\\", L"ZRDRepair.exe", out); }
 
 bool GetDBCorePath(std::wstring& out) { return BuildFromLocation(L"\\", L"LXDBCoreplus.dll", out); }

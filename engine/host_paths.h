@@ -18,6 +18,7 @@ bool ReadRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* valueNa
 bool IsHostInstalled();
 
 bool GetModuleDir(std::wstring& out);  // ends with a backslash
+bool GetHostDir(std::wstring& out);    // the host's folder, as its key names it
 bool GetDictDataDir(std::wstring& out, bool create);
 bool GetLocalQueryCfgPath(std::wstring& out);
 bool GetHostImagePath(const std::wstring& fileName, std::wstring& out);

@@ -1,11 +1,11 @@
 #include "engine/process_control.h"
 
-#include <shellapi.h>
 #include <shlwapi.h>
 #include <tlhelp32.h>
 
 #include <string>
 
+#include "engine/desktop_user_start.h"
 #include "engine/host_paths.h"
 #include "engine/poll_policy.h"
 
@@ -87,8 +87,11 @@ bool StopServiceWithRepairTool(const wchar_t* name) {
 
   std::wstring tool;
   if (!GetRepairToolPath(tool) || !PathFileExistsW(tool.c_str())) return false;
-  // Whether the tool started is not known from the shell's answer; the poll decides.
-  ShellExecuteW(nullptr, L"open", tool.c_str(), L"-S", nullptr, SW_SHOWNORMAL);
+  // Elevated, as the wizard's own child: it must be able to stop the service. It works in the
+  // host's folder; whether it did its work is not known from the start, the poll decides.
+  std::wstring folder;
+  GetHostDir(folder);
+  OpenDirectly(tool, L"-S", folder);
   return PollUntilGone(name);
 }
 

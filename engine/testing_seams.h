@@ -29,3 +29,8 @@ void InjectTargetFaultForTesting(TargetFault fault, uint64_t afterBytes);
 enum class FileStep { Create, Write, Flush, Close, SetAttributes, Move, Delete, Copy, ProfileWrite };
 using FileStepObserver = void (*)(FileStep step, const std::wstring& path, const std::wstring& other, void* context);
 void ObserveFileStepsForTesting(FileStepObserver observer, void* context);
+
+// Make one step of the desktop shell's chain (desktop_shell.h) fail as if the shell had answered
+// E_FAIL, so that the direct start behind it is seen; ShellStep::None ends the fault.
+enum class ShellStep : int;
+void FailShellStepForTesting(ShellStep step);

@@ -1,10 +1,10 @@
 #include "wizard/main_dlg.h"
 
-#include <shellapi.h>
-
+#include "engine/desktop_user_start.h"
 #include "engine/host_handoff.h"
 #include "engine/host_paths.h"
 #include "engine/install_run.h"
+#include "engine/window_station.h"
 #include "wizard/framework/app_module.h"
 #include "wizard/logic/plan_description.h"
 #include "wizard/logic/run_log_texts.h"
@@ -141,12 +141,13 @@ bool CMainDlg::StartWorker() {
   return true;
 }
 
-void CMainDlg::OpenDownloadPage() {
-  ShellExecuteW(nullptr, L"open", wizard_text::kDownloadPage, nullptr, nullptr, SW_SHOWNORMAL);
-}
+// The browser runs as the desktop's user, not with the wizard's elevated token.
+void CMainDlg::OpenDownloadPage() { OpenAsDesktopUser(wizard_text::kDownloadPage, L""); }
 
 bool CMainDlg::HandOffToHost() {
   m_engine.EnableAllDicts();  // the wait runs whether or not the host was started by it
+  // Without an interactive window station no host was started, and none of the desktop's is seen.
+  if (!IsInteractiveWindowStation()) return false;
   return WaitForTrayAndShowDictManager();
 }
 

@@ -10,13 +10,15 @@
 // "ShowDictManagerWindow_MsgName"; that window is titled "LXTray" once the tray is up (before
 // that, or without a tray, "LXHost", so that a broadcast reaching a host without tray is still
 // seen). The message shows the dictionary manager "词典管理", listing the dictionaries of the
-// host's configuration file. Each step is recorded in hostapp.log beside the executable.
+// host's configuration file. Each step is recorded in hostapp.log beside the executable, starting
+// with the program that started it and the working folder it was given.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
 #include "simhost/zrdsvc/run_log.h"
+#include "simhost/zrdsvc/start_record.h"
 
 namespace {
 
@@ -139,6 +141,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t*, int) {
   const UINT trayDelayMs = GetPrivateProfileIntW(L"hostapp", L"tray_delay_ms", 0, options.c_str());
   const UINT lifetimeMs = GetPrivateProfileIntW(L"hostapp", L"lifetime_ms", 0, options.c_str());
   AppendRunLog(kLogName, L"started");
+  AppendStartRecord(kLogName);
 
   showManagerMessage = RegisterWindowMessageW(L"ShowDictManagerWindow_MsgName");
   if (!RegisterWindowClass(instance, kListenerClass, ListenerProc) ||

@@ -1,7 +1,8 @@
 // Simulated host repair tool "ZRDRepair.exe". Started with "-S" it asks every running service
 // process (image name zrdsvc.exe, any letter case) to stop, through the service's stop event, and
 // ends without waiting for them. It records each run and each request in ZRDRepair.log beside
-// itself. Exit codes: 0 done, 1 started without "-S".
+// itself, with the program that started it and its working folder. Exit codes: 0 done, 1 started
+// without "-S".
 #include <windows.h>
 // The shell and tool-help headers build on windows.h.
 #include <shellapi.h>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "simhost/zrdsvc/run_log.h"
+#include "simhost/zrdsvc/start_record.h"
 #include "simhost/zrdsvc/stop_request.h"
 
 namespace {
@@ -69,6 +71,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int) {
   if (args != nullptr) LocalFree(args);
 
   AppendRunLog(kLogName, L"run " + joined);
+  AppendStartRecord(kLogName);
   if (!stop) return 1;
   for (DWORD id : ServiceProcesses()) RequestStop(id);
   return 0;

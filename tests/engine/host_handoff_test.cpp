@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/desktop_shell.h"
+#include "engine/diagnostics.h"
 #include "engine/host_paths.h"
 #include "engine/install_engine.h"
 #include "engine/testing_seams.h"
@@ -99,6 +101,32 @@ TEST_F(Launch, StartsTheHostThroughTheShell) {
   EXPECT_TRUE(LaunchHost());
   EXPECT_TRUE(HostStarted());
   EXPECT_EQ(testsupport::CountProcesses(kHostExeName), 1);
+  testsupport::StartRecord start;
+  ASSERT_TRUE(testsupport::WaitForStartRecord(host.HostLogPath(), start, kLogTimeoutMs));
+  EXPECT_EQ(start.parentName, "explorer.exe") << "the desktop's shell started it";
+  EXPECT_EQ(start.folder, host.dir());
+}
+
+void Collect(const std::wstring& text, void* lines) { static_cast<std::wstring*>(lines)->append(text + L"\n"); }
+
+// A step of the desktop shell's chain that fails: the host is started directly, still in its own
+// folder, and the diagnostic names the step.
+TEST_F(Launch, FailedShellStepStartsTheHostDirectlyInItsFolder) {
+  for (ShellStep step : {ShellStep::FindDesktop, ShellStep::Execute}) {
+    DeleteFileW(host.HostLogPath().c_str());
+    std::wstring diagnostics;
+    SetDiagnosticSink(Collect, &diagnostics);
+    FailShellStepForTesting(step);
+    EXPECT_TRUE(LaunchHost());
+    FailShellStepForTesting(ShellStep::None);
+    SetDiagnosticSink(nullptr, nullptr);
+    testsupport::StartRecord start;
+    ASSERT_TRUE(testsupport::WaitForStartRecord(host.HostLogPath(), start, kLogTimeoutMs));
+    EXPECT_EQ(start.parentId, GetCurrentProcessId()) << "started directly";
+    EXPECT_EQ(start.folder, host.dir());
+    EXPECT_NE(diagnostics.find(std::wstring(L"failed at ") + ShellStepName(step)), std::wstring::npos)
+        << testsupport::Narrow(diagnostics);
+  }
 }
 
 TEST_F(Launch, MissingExecutableIsNotStarted) {
@@ -154,6 +182,9 @@ TEST_F(EnableAll, TickedPathFromServiceToDictionaryManager) {
   ASSERT_TRUE(service.WaitForExit(kLogTimeoutMs, exitCode));
   EXPECT_EQ(exitCode, 0u) << "stopped on the repair tool's request";
   EXPECT_TRUE(testsupport::WaitForLog(host.RepairLogPath(), "run -S", kLogTimeoutMs));
+  testsupport::StartRecord repair;
+  ASSERT_TRUE(testsupport::WaitForStartRecord(host.RepairLogPath(), repair, kLogTimeoutMs));
+  EXPECT_EQ(repair.folder, host.dir()) << "the repair tool works in the host's folder";
   ExpectEveryPackagedIdEnabled();
 
   EXPECT_TRUE(WaitForTrayAndShowDictManager());

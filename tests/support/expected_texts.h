@@ -44,6 +44,6 @@ inline const std::wstring kRunIncomplete = L"安装未能完成。";
 inline const std::wstring kStartupFailed = L"fail";
 inline const std::wstring kErrorCaption = L"错误";
 
-inline const std::wstring kDownloadPage = L"http://www.lumidex.example/download/";
+inline const std::wstring kDownloadPage = L"https://www.lumidex.example/download/";
 
 }  // namespace expected

@@ -1,5 +1,8 @@
 #include "tests/support/fake_host.h"
 
+#include <cctype>
+#include <sstream>
+
 #include "engine/testing_seams.h"
 #include "simhost/zrdsvc/stop_request.h"
 #include "tests/support/child_process.h"
@@ -145,6 +148,27 @@ std::string ReadLog(const std::wstring& path) {
 
 bool WaitForLog(const std::wstring& path, const std::string& text, unsigned timeoutMs) {
   return WaitUntil([&] { return ReadLog(path).find(text) != std::string::npos; }, timeoutMs);
+}
+
+bool WaitForStartRecord(const std::wstring& path, StartRecord& record, unsigned timeoutMs) {
+  if (!WaitForLog(path, " folder ", timeoutMs)) return false;
+  std::istringstream lines(ReadLog(path));
+  std::string pid, word;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::istringstream fields(line);
+    if (!(fields >> pid >> word)) continue;
+    std::string rest;
+    std::getline(fields >> std::ws, rest);
+    if (word == "parent") {
+      std::istringstream parent(rest);
+      parent >> record.parentId >> record.parentName;
+      for (char& c : record.parentName) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    } else if (word == "folder") {
+      record.folder = Wide(rest);
+    }
+  }
+  return true;
 }
 
 }  // namespace testsupport

@@ -107,4 +107,14 @@ std::string ReadLog(const std::wstring& path);
 // Waits up to timeoutMs for the log to contain text.
 bool WaitForLog(const std::wstring& path, const std::string& text, unsigned timeoutMs);
 
+// How a simulated host program was last started, as its log records it (start_record.h): the
+// program that started it (its image name lower-cased) and the working folder it was given.
+struct StartRecord {
+  DWORD parentId = 0;
+  std::string parentName;
+  std::wstring folder;
+};
+// Waits up to timeoutMs for the log to hold a start record and reads the last one.
+bool WaitForStartRecord(const std::wstring& path, StartRecord& record, unsigned timeoutMs);
+
 }  // namespace testsupport

@@ -16,7 +16,7 @@ configure() { # extra cmake arguments...; output in $scratch.log
 
 # The setting stays in the cache, as a publisher's would: clear it to see the default.
 configure -UPAKORRA_DOWNLOAD_URL || fail "the default does not configure: $(cat "$scratch.log")"
-grep -qxF '#define PAKORRA_DOWNLOAD_PAGE L"http://www.lumidex.example/download/"' "$header" ||
+grep -qxF '#define PAKORRA_DOWNLOAD_PAGE L"https://www.lumidex.example/download/"' "$header" ||
   fail "the default page is not today's address"
 
 good='https://publisher.example:8443/lumidex/download?from=pakorra&lang=zh-CN#top'

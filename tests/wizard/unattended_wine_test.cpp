@@ -236,6 +236,12 @@ TEST_F(SilentInstallTest, StartHandsOffToTheHostAndLogGoesToTemp) {
   EXPECT_TRUE(testsupport::WaitForLog(host.HostLogPath(), "dict manager shown", 10000))
       << testsupport::ReadLog(host.HostLogPath());
   for (const wchar_t* id : {L"new", L"old", L"same"}) EXPECT_EQ(Config(id, L"enable"), L"1") << Narrow(id);
+  // The desktop's shell started the host, not the elevated wizard, in the host's own folder.
+  testsupport::StartRecord start;
+  ASSERT_TRUE(testsupport::WaitForStartRecord(host.HostLogPath(), start, 10000));
+  EXPECT_EQ(start.parentName, "explorer.exe");
+  EXPECT_NE(start.parentId, run.pid());
+  EXPECT_EQ(start.folder, host.dir());
 
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW((logs / L"pakorra-*.log").c_str(), &found);

@@ -11,13 +11,15 @@ namespace wizardtest {
 
 namespace {
 
-constexpr const wchar_t* kHandlerKey = L"Software\\Classes\\http\\shell\\open\\command";
+// The default page is https, a publisher's may be http: both schemes go to the sink.
+constexpr const wchar_t* kHandlerKeys[] = {L"Software\\Classes\\http\\shell\\open\\command",
+                                           L"Software\\Classes\\https\\shell\\open\\command"};
 
 std::wstring SinkLog() { return testsupport::BuiltFile(L"url_sink.txt"); }
 
-void SetHandler(const std::wstring& command) {
+void SetHandler(const wchar_t* handlerKey, const std::wstring& command) {
   HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kHandlerKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, handlerKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
       ERROR_SUCCESS)
     return;
   RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
@@ -28,13 +30,16 @@ void SetHandler(const std::wstring& command) {
 }  // namespace
 
 UrlRecorder::UrlRecorder() {
-  hadCommand_ = ReadRegistryString(HKEY_LOCAL_MACHINE, kHandlerKey, nullptr, savedCommand_);
+  for (size_t i = 0; i < kSchemes; ++i)
+    hadCommand_[i] = ReadRegistryString(HKEY_LOCAL_MACHINE, kHandlerKeys[i], nullptr, savedCommand_[i]);
   DeleteFileW(SinkLog().c_str());
-  SetHandler(testsupport::QuoteArgument(testsupport::BuiltFile(L"url_sink.exe")) + L" \"%1\"");
+  for (const wchar_t* handlerKey : kHandlerKeys)
+    SetHandler(handlerKey, testsupport::QuoteArgument(testsupport::BuiltFile(L"url_sink.exe")) + L" \"%1\"");
 }
 
 UrlRecorder::~UrlRecorder() {
-  if (hadCommand_) SetHandler(savedCommand_);
+  for (size_t i = 0; i < kSchemes; ++i)
+    if (hadCommand_[i]) SetHandler(kHandlerKeys[i], savedCommand_[i]);
   DeleteFileW(SinkLog().c_str());
 }
 

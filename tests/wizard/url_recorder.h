@@ -1,7 +1,8 @@
-// Points the shell's http handler at url_sink.exe for the life of the object, so that a test
+// Points the shell's http and https handlers at url_sink.exe for the life of the object, so that a test
 // sees which web page the wizard opens instead of a browser starting.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace wizardtest {
@@ -17,8 +18,9 @@ class UrlRecorder {
   bool WaitForUrl(std::wstring& url, unsigned timeoutMs) const;
 
  private:
-  std::wstring savedCommand_;
-  bool hadCommand_ = false;
+  static constexpr size_t kSchemes = 2;  // http, https
+  std::wstring savedCommand_[kSchemes];
+  bool hadCommand_[kSchemes] = {};
 };
 
 }  // namespace wizardtest
