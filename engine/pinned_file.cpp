@@ -24,8 +24,9 @@ bool FinalPathOf(HANDLE handle, std::wstring& out) {
 }
 
 bool FinalPathOfFolder(const std::wstring& folder, std::wstring& out) {
-  HANDLE handle = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle =
+      CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   const bool known = FinalPathOf(handle, out);
   CloseHandle(handle);
@@ -66,6 +67,19 @@ std::wstring PinRefusal(const OpenedFileFacts& facts) {
   return L"";
 }
 
+OpenedFileFacts FactsOfOpenedFile(HANDLE handle, const std::wstring& expectedPath) {
+  OpenedFileFacts facts;
+  facts.fileType = GetFileType(handle);
+  BY_HANDLE_FILE_INFORMATION info = {};
+  if (GetFileInformationByHandle(handle, &info)) {
+    facts.attributes = info.dwFileAttributes;
+    facts.links = info.nNumberOfLinks;
+  }
+  if (!FinalPathOf(handle, facts.finalPath)) facts.finalPath.clear();
+  facts.expectedPath = expectedPath;
+  return facts;
+}
+
 bool PinFile(const std::wstring& folder, const std::wstring& relative, PinnedFile& out, std::wstring& why) {
   const std::wstring base = WithoutTrailingSeparators(folder);
   const std::wstring path = base + L"\\" + relative;
@@ -77,18 +91,10 @@ bool PinFile(const std::wstring& folder, const std::wstring& relative, PinnedFil
   }
   std::unique_ptr<ByteSource> source = ByteSourceOnHandle(handle);  // closes the handle from here on
 
-  OpenedFileFacts facts;
-  facts.fileType = GetFileType(handle);
-  BY_HANDLE_FILE_INFORMATION info = {};
-  if (GetFileInformationByHandle(handle, &info)) {
-    facts.attributes = info.dwFileAttributes;
-    facts.links = info.nNumberOfLinks;
-  }
   std::wstring folderFinal;
-  if (FinalPathOf(handle, facts.finalPath) && FinalPathOfFolder(base, folderFinal)) {
-    facts.expectedPath = WithoutTrailingSeparators(folderFinal) + L"\\" + relative;
-  }
-  const std::wstring refusal = PinRefusal(facts);
+  const std::wstring expected =
+      FinalPathOfFolder(base, folderFinal) ? WithoutTrailingSeparators(folderFinal) + L"\\" + relative : L"";
+  const std::wstring refusal = PinRefusal(FactsOfOpenedFile(handle, expected));
   if (!refusal.empty()) {
     why = refusal;
     return false;
