@@ -197,7 +197,7 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
     footprint.movedAttributes = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes;
   }
   const bool placed = state == PathState::File && !footprint.movedAside ? ReplaceInstalledFile(newFile, target)
-                                                                        : MoveFileDurably(newFile, target);
+                                                                         : MoveFileDurably(newFile, target);
   if (!placed) {
     TraceDiagnostic(L"InstallEntry-9: place fail: " + target);
     return false;
