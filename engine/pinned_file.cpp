@@ -24,9 +24,8 @@ bool FinalPathOf(HANDLE handle, std::wstring& out) {
 }
 
 bool FinalPathOfFolder(const std::wstring& folder, std::wstring& out) {
-  HANDLE handle =
-      CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   const bool known = FinalPathOf(handle, out);
   CloseHandle(handle);
@@ -75,7 +74,7 @@ OpenedFileFacts FactsOfOpenedFile(HANDLE handle, const std::wstring& expectedPat
     facts.attributes = info.dwFileAttributes;
     facts.links = info.nNumberOfLinks;
   }
-  if (!FinalPathOf(handle, facts.finalPath)) facts.finalPath.clear();
+  FinalPathOf(handle, facts.finalPath);  // stays empty when unknown
   facts.expectedPath = expectedPath;
   return facts;
 }

@@ -113,7 +113,7 @@ class FakeEnvironment : public WizardEnvironment {
     ++plannedCountCalls;
     return plannedItems;
   }
-  bool HasContainer() override { return hasContainer; }
+  bool HasContainer() override { return true; }
   void GetPlanSummary(std::wstring& summary) override { summary = planSummary; }
   uint32_t GetPlannedBlockTotal() override { return blockTotal; }
   bool StartWorker() override {
@@ -133,7 +133,6 @@ class FakeEnvironment : public WizardEnvironment {
 
   bool hostInstalled = true;
   int plannedItems = 2;
-  bool hasContainer = true;
   std::wstring planSummary = L"安装《甲》升级《乙》";
   uint32_t blockTotal = 10;
   bool workerStartSucceeds = true;
