@@ -169,8 +169,14 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
   // dictionary registered, and one that ends before it plans the entry again. The image waits
   // beside its place until the data have taken theirs, so a failed entry leaves no image behind.
   footprint.registered = SnapshotDictSection(entry.id, footprint.section);
-  RegisterDictConfig(entry);
+  // An entry without a description has nothing but its id to register; only a write that did not
+  // go through (the host's file held by another program, say) leaves the host not knowing it.
+  if (!RegisterDictConfig(entry) && !entry.id.empty() && entry.description) {
+    TraceDiagnostic(L"InstallEntry-10: registration fail: " + entry.id);
+    footprint.registrationFailed = true;
+  }
   footprint.imagePrepared = PrepareDictImage(entry, footprint.preparedImage);
+  if (entry.image && !footprint.imagePrepared) TraceDiagnostic(L"InstallEntry-11: image copy fail: " + entry.id);
 
   // A backup an interrupted run left beside the target holds the intact copy; the file under the
   // target's name may be cut off. It stays until the complete new file has that name.
@@ -197,7 +203,9 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
     return false;
   }
   footprint.placed = true;
-  if (footprint.imagePrepared) PlaceDictImage(footprint.preparedImage);
+  if (footprint.imagePrepared && !PlaceDictImage(footprint.preparedImage)) {
+    TraceDiagnostic(L"InstallEntry-12: image place fail: " + entry.id);
+  }
   // The new file is complete under its name: the old copy is no longer needed. A backup that
   // cannot be deleted now stays beside the new file, which the next start-up check then upgrades
   // again rather than trust.
@@ -222,6 +230,7 @@ bool RollBackEntry(InstallReporter& reporter, const PackageEntry& entry, const E
 }
 
 bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter) {
+  unsigned unregistered = 0;
   reporter.RunStarted();
   RepairInterruptedRun();
   for (const PackageFile& file : files) {
@@ -236,13 +245,15 @@ bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter) {
     for (const PackageEntry& entry : *file.entries) {
       if (entry.action == EntryAction::Skip) continue;
       EntryFootprint footprint;
-      if (!InstallEntry(entry, reporter, reader, footprint) && !RollBackEntry(reporter, entry, footprint)) {
+      if (InstallEntry(entry, reporter, reader, footprint)) {
+        if (footprint.registrationFailed) ++unregistered;
+      } else if (!RollBackEntry(reporter, entry, footprint)) {
         reader.Close();
         return false;
       }
     }
     reader.Close();
   }
-  reporter.RunFinished();
+  reporter.RunFinished(unregistered);
   return true;
 }

@@ -24,8 +24,9 @@ class CPackageReader;
 // What an entry's own steps did to the host's files, so that its rollback undoes exactly that and
 // never deletes or replaces a file it neither created nor moved.
 struct EntryFootprint {
-  bool newFileMade = false;  // the new file beside the target was created by this entry
-  bool registered = false;   // the section was written; `section` holds what it held before
+  bool newFileMade = false;         // the new file beside the target was created by this entry
+  bool registered = false;          // the section was written; `section` holds what it held before
+  bool registrationFailed = false;  // a write of the section did not go through
   DictSectionSnapshot section;
   bool movedAside = false;       // the installed file was renamed to its backup name
   bool placed = false;           // the new file has taken the target's name
@@ -43,7 +44,7 @@ void RepairInterruptedRun();
 
 // Installs every planned entry of every package file, in order, after RepairInterruptedRun. True
 // when every package file has been dealt with (failed entries included); false when an answer
-// asked to stop.
+// asked to stop. The end's report counts the entries installed whose registration failed.
 bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter);
 
 // Writes one planned entry from the open reader into its targetPath and reports its start, steps

@@ -66,6 +66,19 @@ std::wstring PinRefusal(const OpenedFileFacts& facts) {
   return L"";
 }
 
+OpenedFileFacts FactsOfOpenedFile(HANDLE handle, const std::wstring& expectedPath) {
+  OpenedFileFacts facts;
+  facts.fileType = GetFileType(handle);
+  BY_HANDLE_FILE_INFORMATION info = {};
+  if (GetFileInformationByHandle(handle, &info)) {
+    facts.attributes = info.dwFileAttributes;
+    facts.links = info.nNumberOfLinks;
+  }
+  FinalPathOf(handle, facts.finalPath);  // stays empty when unknown
+  facts.expectedPath = expectedPath;
+  return facts;
+}
+
 bool PinFile(const std::wstring& folder, const std::wstring& relative, PinnedFile& out, std::wstring& why) {
   const std::wstring base = WithoutTrailingSeparators(folder);
   const std::wstring path = base + L"\\" + relative;
@@ -77,18 +90,10 @@ bool PinFile(const std::wstring& folder, const std::wstring& relative, PinnedFil
   }
   std::unique_ptr<ByteSource> source = ByteSourceOnHandle(handle);  // closes the handle from here on
 
-  OpenedFileFacts facts;
-  facts.fileType = GetFileType(handle);
-  BY_HANDLE_FILE_INFORMATION info = {};
-  if (GetFileInformationByHandle(handle, &info)) {
-    facts.attributes = info.dwFileAttributes;
-    facts.links = info.nNumberOfLinks;
-  }
   std::wstring folderFinal;
-  if (FinalPathOf(handle, facts.finalPath) && FinalPathOfFolder(base, folderFinal)) {
-    facts.expectedPath = WithoutTrailingSeparators(folderFinal) + L"\\" + relative;
-  }
-  const std::wstring refusal = PinRefusal(facts);
+  const std::wstring expected =
+      FinalPathOfFolder(base, folderFinal) ? WithoutTrailingSeparators(folderFinal) + L"\\" + relative : L"";
+  const std::wstring refusal = PinRefusal(FactsOfOpenedFile(handle, expected));
   if (!refusal.empty()) {
     why = refusal;
     return false;

@@ -30,6 +30,10 @@ struct OpenedFileFacts {
 // Why such a file is not taken; empty when it is.
 std::wstring PinRefusal(const OpenedFileFacts& facts);
 
+// What an open handle shows of its file, to be held against `expectedPath` ("\\?\C:\..."). A fact
+// the system cannot tell stays empty or zero, which PinRefusal refuses.
+OpenedFileFacts FactsOfOpenedFile(HANDLE handle, const std::wstring& expectedPath);
+
 // Opens `relative` (a file name, or a folder name, a backslash and a file name) in `folder` and
 // checks it as above. False with `why` saying what was wrong (missing, held open for writing by
 // another program, a link, elsewhere); out is untouched then.

@@ -26,4 +26,6 @@ bool WindowReporter::ContainerFailed(const std::wstring& path) {
   return Send(WM_UNPACK_FAIL, &path, EntryAction::Skip) == 1;
 }
 
-void WindowReporter::RunFinished() { Send(WM_INSTALL_FINISH, nullptr, EntryAction::Skip); }
+void WindowReporter::RunFinished(unsigned unregistered) {
+  SendMessageW(window_, WM_INSTALL_FINISH, 0, static_cast<LPARAM>(unregistered));
+}

@@ -18,7 +18,7 @@ class WindowReporter final : public InstallReporter {
   void ItemSucceeded(const std::wstring& title, EntryAction action) override;
   bool ItemFailed(const std::wstring& title, EntryAction action) override;
   bool ContainerFailed(const std::wstring& path) override;
-  void RunFinished() override;
+  void RunFinished(unsigned unregistered) override;
 
  private:
   LRESULT Send(UINT message, const std::wstring* text, EntryAction action) const;

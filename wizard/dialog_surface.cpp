@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "engine/window_station.h"
 #include "wizard/window_dpi.h"
 
 namespace {
@@ -97,6 +98,8 @@ void DialogSurface::SetProgressPos(uint32_t pos) {
 void DialogSurface::StepProgress() { SendMessageW(progress_, PBM_DELTAPOS, 1, 0); }
 
 void DialogSurface::ShowMessageBox(const std::wstring& text, const wchar_t* caption) {
+  // Nobody could close it: the log holds the text already.
+  if (!IsInteractiveWindowStation()) return;
   MessageBoxW(dialog_, text.c_str(), caption, MB_OK);
 }
 

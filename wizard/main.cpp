@@ -1,12 +1,16 @@
 // Program entry of the wizard: the command line, the log, one instance at a time, COM and the
 // common controls, the dialog and its message loop. The exit code is the quit code the dialog
-// posts; an unattended run (/S) ends with its own codes (wizard/logic/unattended.h).
+// posts; an unattended run (/S) ends with its own codes (wizard/logic/unattended.h), and with no
+// other, whatever ends its message loop. Where nobody can see the screen, no box is ever shown.
 #include <windows.h>
 // The headers below need windows.h first.
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <memory>
+
 #include "engine/diagnostics.h"
+#include "engine/window_station.h"
 #include "wizard/common_controls.h"
 #include "wizard/dll_search.h"
 #include "wizard/framework/app_module.h"
@@ -21,7 +25,8 @@
 #include "wizard/single_instance.h"
 
 // The running instance's dialog, in a data section shared by every process of this program file,
-// so that a second start finds it. Never cleared: it is only ever read through IsWindow.
+// so that a second start finds it. Never cleared: a second start takes it only for a dialog of a
+// running wizard (single_instance.h).
 volatile HWND g_hMainDlg __attribute__((section("Shared_S"), shared)) = nullptr;
 
 namespace {
@@ -57,7 +62,7 @@ void OpenLog(const WizardOptions& options, RunLogFile& log) {
     log.Write(FormatText(log_text::kStarted, GetCommandLineW()));
     log.Write(FormatText(log_text::kLogFile, log.path().c_str()));
     SetDiagnosticSink(WriteDiagnosticToLog, static_cast<RunLog*>(&log));
-  } else if (!options.silent) {
+  } else if (!options.silent && IsInteractiveWindowStation()) {
     MessageBoxW(nullptr, FormatText(wizard_text::kLogUnwritable, log.path().c_str()).c_str(), wizard_text::kTitle,
                 MB_OK | MB_ICONWARNING);
   }
@@ -67,23 +72,34 @@ int RunDialog(int showCommand, RunMode mode, RunLog& log) {
   CMessageLoop loop;
   g_module.AddMessageLoop(&loop);
   int result = 0;
-  {
-    CMainDlg dialog(mode, &log);  // lives until the loop has ended
-    if (dialog.Create(nullptr) == nullptr) {
-      if (!TakePostedQuitCode(result)) {
-        log.Write(log_text::kNoDialog);
-        result = mode == RunMode::Interactive ? kNoDialogExit : static_cast<int>(UnattendedExit::NotAllInstalled);
-      }
-    } else {
-      // An unattended run's dialog is never shown, so a second start must never find it: it
-      // would show it.
-      if (mode == RunMode::Interactive) {
-        g_hMainDlg = dialog.m_hWnd;
-        PublishWizardDialog(dialog.m_hWnd);
-        dialog.ShowWindow(showCommand);
-      }
-      result = loop.Run();
+  // Lives until the loop has ended; after an unattended run's loop was ended from outside, until
+  // the process ends, since the worker may still be reporting to it and using its engine.
+  auto dialog = std::make_unique<CMainDlg>(mode, &log);
+  bool ended = false;
+  if (dialog->Create(nullptr) == nullptr) {
+    ended = TakePostedQuitCode(result);
+    if (!ended) {
+      log.Write(log_text::kNoDialog);
+      result = mode == RunMode::Interactive ? kNoDialogExit : static_cast<int>(UnattendedExit::NotAllInstalled);
     }
+  } else {
+    // An unattended run's dialog is never shown, so a second start must never find it: it
+    // would show it.
+    if (mode == RunMode::Interactive) {
+      g_hMainDlg = dialog->m_hWnd;
+      PublishWizardDialog(dialog->m_hWnd);
+      dialog->ShowWindow(showCommand);
+    }
+    result = loop.Run();
+    ended = true;
+  }
+  // An unattended run ends with the code its logic decided. When something else ended the loop
+  // (a quit posted from outside), the code follows from the page the run had reached.
+  int decided = 0;
+  if (mode != RunMode::Interactive && ended && !(dialog->QuitCode(decided) && decided == result)) {
+    log.Write(FormatText(log_text::kEndedFromOutside, std::to_wstring(result).c_str()));
+    result = dialog->QuitCode(decided) ? decided : dialog->UnattendedExitNow();
+    static_cast<void>(dialog.release());
   }
   g_module.RemoveMessageLoop();
   return result;
@@ -94,7 +110,7 @@ int RunWizard(HINSTANCE instance, int showCommand, const WizardOptions& options,
   if (options.problem != CommandLineProblem::None) {
     const std::wstring problem = DescribeCommandLineProblem(options);
     log.Write(FormatText(log_text::kBadCommandLine, problem.c_str()));
-    if (mode == RunMode::Interactive) {
+    if (mode == RunMode::Interactive && IsInteractiveWindowStation()) {
       MessageBoxW(nullptr, (problem + L"\r\n\r\n" + ComposeCommandLineHelp()).c_str(), wizard_text::kTitle,
                   MB_OK | MB_ICONERROR);
     }
@@ -132,16 +148,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   const WizardOptions options = ReadCommandLine(GetCommandLineW());
   // Asked for, the help is shown whatever else the command line holds.
   if (options.help) {
-    MessageBoxW(nullptr, ComposeCommandLineHelp().c_str(), wizard_text::kTitle, MB_OK | MB_ICONINFORMATION);
+    if (IsInteractiveWindowStation())
+      MessageBoxW(nullptr, ComposeCommandLineHelp().c_str(), wizard_text::kTitle, MB_OK | MB_ICONINFORMATION);
     return kHelpExit;
   }
 
   RunLogFile log;
   if (options.log) OpenLog(options, log);
-  const int result = RunWizard(instance, showCommand, options, log);
+  int result = RunWizard(instance, showCommand, options, log);
 
-  std::wstring outcome = std::to_wstring(result);
   const wchar_t* meaning = nullptr;
+  if (options.silent && !DescribeUnattendedExit(result, meaning)) {
+    // A script reads the code against the documented table: nothing else may reach it.
+    log.Write(FormatText(log_text::kCodeOutsideTable, std::to_wstring(result).c_str()));
+    result = static_cast<int>(UnattendedExit::NotAllInstalled);
+  }
+  std::wstring outcome = std::to_wstring(result);
   const bool ownCode = options.silent || options.problem != CommandLineProblem::None;
   if (ownCode && DescribeUnattendedExit(result, meaning)) outcome += std::wstring(L"，") + meaning;
   log.Write(FormatText(log_text::kResult, outcome.c_str()));

@@ -128,6 +128,8 @@ int CMainDlg::GetPlannedItemCount() {
   return planned;
 }
 
+bool CMainDlg::HasContainer() { return !m_engine.packageFiles.empty(); }
+
 void CMainDlg::GetPlanSummary(std::wstring& summary) { m_engine.GetPlanSummary(summary); }
 uint32_t CMainDlg::GetPlannedBlockTotal() { return m_engine.GetPlannedBlockTotal(); }
 

@@ -57,6 +57,11 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   // True when the host's tray window was found.
   bool HandOffToHost() override;
 
+  // The exit code the wizard's logic ended it with; false while it has not ended it.
+  bool QuitCode(int& code) const { return m_logic.QuitCode(code); }
+  // The exit code of an unattended run that ends now, on the page it has reached.
+  int UnattendedExitNow() const { return m_logic.UnattendedExitNow(); }
+
  private:
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
@@ -72,6 +77,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   // WizardEnvironment: the engine, the worker and the shell.
   bool IsHostInstalled() override;
   int GetPlannedItemCount() override;
+  bool HasContainer() override;
   void GetPlanSummary(std::wstring& summary) override;
   uint32_t GetPlannedBlockTotal() override;
   bool StartWorker() override;

@@ -1,5 +1,6 @@
 #include "wizard/run_log_file.h"
 
+#include "engine/pinned_file.h"
 #include "wizard/logic/run_log_format.h"
 
 namespace {
@@ -18,15 +19,44 @@ std::wstring FullPath(const std::wstring& path) {
   return length > 0 && length < MAX_PATH * 2 ? std::wstring(full, length) : path;
 }
 
-// %TEMP% as the wizard's environment gives it, else the system's temporary folder.
+using GetTempPath2Fn = DWORD(WINAPI*)(DWORD, LPWSTR);
+
+// The system's temporary folder for this process, with a trailing backslash. GetTempPath2W, where
+// the system has it, gives SYSTEM a folder of its own rather than one an environment names.
 std::wstring TempFolder() {
   wchar_t folder[MAX_PATH + 1] = {};
-  DWORD length = GetEnvironmentVariableW(L"TEMP", folder, MAX_PATH + 1);
-  if (length == 0 || length > MAX_PATH) length = GetTempPathW(MAX_PATH + 1, folder);
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  const auto tempPath2 =
+      kernel ? reinterpret_cast<GetTempPath2Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetTempPath2W")))
+             : nullptr;
+  const DWORD length = tempPath2 ? tempPath2(MAX_PATH + 1, folder) : GetTempPathW(MAX_PATH + 1, folder);
   if (length == 0 || length > MAX_PATH) return {};
   std::wstring text(folder, length);
   if (text.back() != L'\\' && text.back() != L'/') text += L'\\';
   return text;
+}
+
+// The final path the file at `fullPath` must have: its folder as asked, short names made long,
+// in the form GetFinalPathNameByHandleW gives ("\\?\C:\...", "\\?\UNC\server\...").
+std::wstring ExpectedFinalPath(const std::wstring& fullPath) {
+  const size_t slash = fullPath.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return {};
+  std::wstring folder = fullPath.substr(0, slash + 1);
+  wchar_t longFolder[MAX_PATH * 2] = {};
+  const DWORD length = GetLongPathNameW(folder.c_str(), longFolder, MAX_PATH * 2);
+  if (length > 0 && length < MAX_PATH * 2) folder.assign(longFolder, length);
+  while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
+  if (folder.back() != L'\\') folder += L'\\';
+  const std::wstring file = folder + fullPath.substr(slash + 1);
+  if (file.rfind(L"\\\\?\\", 0) == 0) return file;
+  if (file.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + file.substr(2);
+  return L"\\\\?\\" + file;
+}
+
+// Whether the file behind `file` is the plain file of one link that `fullPath` names, reached
+// through no link on the way.
+bool IsPlainFileAt(HANDLE file, const std::wstring& fullPath) {
+  return PinRefusal(FactsOfOpenedFile(file, ExpectedFinalPath(fullPath))).empty();
 }
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
@@ -53,18 +83,38 @@ RunLogFile::~RunLogFile() {
   DeleteCriticalSection(&lock_);
 }
 
-bool RunLogFile::Open(const std::wstring& path, DWORD disposition, DWORD flags) {
+bool RunLogFile::Open(const std::wstring& path, DWORD disposition) {
   path_ = FullPath(path);
-  // Readable while it is written: an administrator may follow the log of a running wizard.
-  file_ = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags,
-                      nullptr);
-  if (!IsOpen()) return false;
+  // Readable while it is written: an administrator may follow the log of a running wizard. The
+  // name itself is opened, never what a link there points to, and a file made new is never made
+  // through a link.
+  const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+  bool made = disposition == CREATE_NEW;
+  HANDLE file = CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition, flags, nullptr);
+  if (file == INVALID_HANDLE_VALUE && disposition == OPEN_EXISTING && GetLastError() == ERROR_FILE_NOT_FOUND) {
+    file = CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, flags, nullptr);
+    made = true;
+  }
+  if (file == INVALID_HANDLE_VALUE) return false;
+  // A link, a file of several names or one that resolves elsewhere would let the elevated wizard
+  // write into a file someone else chose: only the plain file asked for is cut and written.
+  if (!IsPlainFileAt(file, path_)) {
+    CloseHandle(file);
+    if (made) DeleteFileW(path_.c_str());
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  if (!made && (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0 || !SetEndOfFile(file))) {
+    CloseHandle(file);
+    return false;
+  }
+  file_ = file;
   // Notepad and older shells read a file without the mark in the ANSI code page.
   WriteAll(file_, "\xEF\xBB\xBF");
   return true;
 }
 
-bool RunLogFile::Create(const std::wstring& path) { return Open(path, CREATE_ALWAYS, 0); }
+bool RunLogFile::Create(const std::wstring& path) { return Open(path, OPEN_EXISTING); }
 
 bool RunLogFile::CreateInTemp() {
   const std::wstring folder = TempFolder();
@@ -74,9 +124,10 @@ bool RunLogFile::CreateInTemp() {
     return false;
   }
   for (int attempt = 1; attempt <= kNameAttempts; ++attempt) {
-    // CREATE_NEW on the name itself, not on what a link there points to: a link planted in a
-    // shared folder cannot make the elevated wizard create or replace a file elsewhere.
-    if (Open(folder + DefaultLogFileName(now, attempt), CREATE_NEW, FILE_FLAG_OPEN_REPARSE_POINT)) return true;
+    // A new file on the name itself: a link planted in a shared folder cannot make the elevated
+    // wizard create or replace a file elsewhere, and one made through a redirected folder is
+    // deleted again.
+    if (Open(folder + DefaultLogFileName(now, attempt), CREATE_NEW)) return true;
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
   }

@@ -16,9 +16,12 @@ class RunLogFile final : public RunLog {
   RunLogFile& operator=(const RunLogFile&) = delete;
 
   // The log at the path the user gave (relative to the current folder), replacing a file there.
+  // Only a plain file of one link, reached through no link, is replaced: anything else is a log
+  // that cannot be written, and stays as it was.
   bool Create(const std::wstring& path);
-  // A new log in %TEMP% named after the local time. Never an existing file or link: the folder
-  // may be shared with other accounts, and the wizard runs elevated.
+  // A new log in the system's temporary folder named after the local time. Never an existing file
+  // or link: the folder may be shared with other accounts, and the wizard runs elevated. A file
+  // that turns out not to be in that very folder is deleted, and there is no log.
   bool CreateInTemp();
 
   bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
@@ -28,7 +31,9 @@ class RunLogFile final : public RunLog {
   void Write(const std::wstring& event) override;
 
  private:
-  bool Open(const std::wstring& path, DWORD disposition, DWORD flags);
+  // OPEN_EXISTING: the file there, or a new one when there is none, cut once it is checked.
+  // CREATE_NEW: a new file only.
+  bool Open(const std::wstring& path, DWORD disposition);
 
   HANDLE file_ = INVALID_HANDLE_VALUE;
   std::wstring path_;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "wizard/logic/wizard_texts.h"
+
 namespace {
 
 constexpr int kWaitAttempts = 20;
@@ -19,6 +21,7 @@ using CreateBoundaryDescriptorFn = HANDLE(WINAPI*)(LPCWSTR, ULONG);
 using AddSidToBoundaryDescriptorFn = BOOL(WINAPI*)(HANDLE*, PSID);
 using CreatePrivateNamespaceFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPVOID, LPCWSTR);
 using OpenPrivateNamespaceFn = HANDLE(WINAPI*)(LPVOID, LPCWSTR);
+using AddIntegrityLabelFn = BOOL(WINAPI*)(HANDLE*, PSID);
 
 template <typename Fn>
 Fn KernelFunction(const char* name) {
@@ -37,7 +40,8 @@ std::wstring OpenWizardNamespace() {
   const auto addSid = KernelFunction<AddSidToBoundaryDescriptorFn>("AddSIDToBoundaryDescriptor");
   const auto createNamespace = KernelFunction<CreatePrivateNamespaceFn>("CreatePrivateNamespaceW");
   const auto openNamespace = KernelFunction<OpenPrivateNamespaceFn>("OpenPrivateNamespaceW");
-  if (!createBoundary || !addSid || !createNamespace || !openNamespace) return L"";
+  const auto addIntegrityLabel = KernelFunction<AddIntegrityLabelFn>("AddIntegrityLabelToBoundaryDescriptor");
+  if (!createBoundary || !addSid || !createNamespace || !openNamespace || !addIntegrityLabel) return L"";
 
   HANDLE boundary = createBoundary(kBoundaryName, 0);
   if (boundary == nullptr) return L"";
@@ -45,6 +49,13 @@ std::wstring OpenWizardNamespace() {
   DWORD sidBytes = sizeof(administrators);
   if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sidBytes) ||
       !addSid(&boundary, administrators)) {
+    return L"";
+  }
+  // Only processes of high integrity (elevated) are inside the boundary.
+  BYTE highIntegrity[SECURITY_MAX_SID_SIZE];
+  sidBytes = sizeof(highIntegrity);
+  if (!CreateWellKnownSid(WinHighLabelSid, nullptr, highIntegrity, &sidBytes) ||
+      !addIntegrityLabel(&boundary, highIntegrity)) {
     return L"";
   }
   // Administrators and the system only.
@@ -80,12 +91,53 @@ uint32_t* PublishedDialogSlot() {
   return slot;
 }
 
+// The file name of a program path, its 8.3 short form made long where it has one.
+std::wstring FileNameOf(const std::wstring& path) {
+  wchar_t longPath[MAX_PATH * 2] = {};
+  const DWORD length = GetLongPathNameW(path.c_str(), longPath, MAX_PATH * 2);
+  const std::wstring full = length > 0 && length < MAX_PATH * 2 ? std::wstring(longPath, length) : path;
+  return full.substr(full.find_last_of(L"\\/") + 1);
+}
+
+bool SameNameWithoutCase(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+// Whether the process runs a program file of the wizard's own file name.
+bool RunsTheWizard(DWORD pid) {
+  wchar_t own[MAX_PATH * 2] = {};
+  const DWORD ownLength = GetModuleFileNameW(nullptr, own, MAX_PATH * 2);
+  if (ownLength == 0 || ownLength >= MAX_PATH * 2) return false;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (process == nullptr) return false;
+  wchar_t image[MAX_PATH * 2] = {};
+  DWORD imageLength = MAX_PATH * 2;
+  const bool known = QueryFullProcessImageNameW(process, 0, image, &imageLength) != 0;
+  CloseHandle(process);
+  return known && SameNameWithoutCase(FileNameOf(std::wstring(image, imageLength)), FileNameOf(own));
+}
+
+// The shared section and the published slot can be written by other programs: a window is taken
+// for the running wizard's only when it is a dialog with the wizard's title, of a process running a
+// program of the wizard's own file name.
+bool IsWizardDialog(HWND window) {
+  if (window == nullptr || IsWindow(window) != 1) return false;
+  wchar_t className[16] = {};
+  if (GetClassNameW(window, className, 16) == 0 || std::wstring(className) != L"#32770") return false;
+  wchar_t title[64] = {};
+  GetWindowTextW(window, title, 64);
+  if (std::wstring(title) != wizard_text::kTitle) return false;
+  DWORD pid = 0;
+  return GetWindowThreadProcessId(window, &pid) != 0 && RunsTheWizard(pid);
+}
+
 HWND RunningDialog(const volatile HWND& sameImageDialog) {
   const HWND same = sameImageDialog;
-  if (same != nullptr && IsWindow(same) == 1) return same;
+  if (IsWizardDialog(same)) return same;
   const uint32_t* slot = PublishedDialogSlot();
   const HWND published = slot != nullptr ? reinterpret_cast<HWND>(static_cast<uintptr_t>(*slot)) : nullptr;
-  return published != nullptr && IsWindow(published) == 1 ? published : nullptr;
+  return IsWizardDialog(published) ? published : nullptr;
 }
 
 bool BringForward(HWND dialog) {

@@ -22,8 +22,9 @@ class InstallReporter {
   virtual bool ItemFailed(const std::wstring& title, EntryAction action) = 0;
   // A package container cannot be opened. True: go on with the next container; false stops the run.
   virtual bool ContainerFailed(const std::wstring& path) = 0;
-  // Once, after the last container, only when the run was not stopped.
-  virtual void RunFinished() = 0;
+  // Once, after the last container, only when the run was not stopped, with the number of entries
+  // installed whose registration with the host failed.
+  virtual void RunFinished(unsigned unregistered) = 0;
 
  protected:
   ~InstallReporter() = default;

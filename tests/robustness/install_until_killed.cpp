@@ -44,7 +44,7 @@ class GoOnReporter final : public InstallReporter {
   void ItemSucceeded(const std::wstring&, EntryAction) override {}
   bool ItemFailed(const std::wstring&, EntryAction) override { return true; }
   bool ContainerFailed(const std::wstring&) override { return true; }
-  void RunFinished() override {}
+  void RunFinished(unsigned) override {}
 };
 
 }  // namespace

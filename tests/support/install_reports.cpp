@@ -66,7 +66,9 @@ bool RecordingReporter::ContainerFailed(const std::wstring& path) {
   log.push_back("unpack_fail " + Narrow(path));
   return goOnAfterFailedContainer;
 }
-void RecordingReporter::RunFinished() { log.push_back("finish"); }
+void RecordingReporter::RunFinished(unsigned unregistered) {
+  log.push_back(unregistered == 0 ? "finish" : "finish " + std::to_string(unregistered));
+}
 
 ProtocolWindow::ProtocolWindow() {
   WNDCLASSW wc = {};

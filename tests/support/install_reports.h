@@ -28,7 +28,7 @@ class RecordingReporter final : public InstallReporter {
   void ItemSucceeded(const std::wstring& title, EntryAction action) override;
   bool ItemFailed(const std::wstring& title, EntryAction action) override;
   bool ContainerFailed(const std::wstring& path) override;
-  void RunFinished() override;
+  void RunFinished(unsigned unregistered) override;
 
   std::vector<std::string> log;
   bool goOnAfterFailedItem = true;

@@ -113,6 +113,7 @@ class FakeEnvironment : public WizardEnvironment {
     ++plannedCountCalls;
     return plannedItems;
   }
+  bool HasContainer() override { return true; }
   void GetPlanSummary(std::wstring& summary) override { summary = planSummary; }
   uint32_t GetPlannedBlockTotal() override { return blockTotal; }
   bool StartWorker() override {

@@ -223,11 +223,12 @@ TEST_F(SilentInstallTest, InstallsUpgradesAndSkipsWithoutEverShowingAWindow) {
 
 // With /START the run ends as a ticked "完成(&C)" would; a log without a path goes to %TEMP%.
 TEST_F(SilentInstallTest, StartHandsOffToTheHostAndLogGoesToTemp) {
-  wchar_t saved[MAX_PATH] = {};
-  GetEnvironmentVariableW(L"TEMP", saved, MAX_PATH);
-  SetEnvironmentVariableW(L"TEMP", logs.path().c_str());
+  wchar_t saved[2][MAX_PATH] = {};
+  const wchar_t* names[] = {L"TMP", L"TEMP"};  // the system's temporary folder, in its order
+  for (int i = 0; i < 2; ++i) GetEnvironmentVariableW(names[i], saved[i], MAX_PATH);
+  for (const wchar_t* name : names) SetEnvironmentVariableW(name, logs.path().c_str());
   const bool started = run.Start(wizard.Exe(), L"/S /START /LOG");
-  SetEnvironmentVariableW(L"TEMP", saved);
+  for (int i = 0; i < 2; ++i) SetEnvironmentVariableW(names[i], saved[i][0] != 0 ? saved[i] : nullptr);
   ASSERT_TRUE(started);
   ASSERT_TRUE(run.WaitForExit());
   EXPECT_EQ(run.exitCode, 0u);
@@ -289,6 +290,14 @@ TEST_F(UnattendedTest, DamagedPackageEndsWithFourAndTouchesNothing) {
   EXPECT_TRUE(Logged(L"启动检查失败"));
   EXPECT_TRUE(Logged(L"结果：退出代码 4"));
   EXPECT_FALSE(Exists(Installed(L"a.dic")));
+}
+
+TEST_F(UnattendedTest, FolderWithoutAContainerEndsWithFour) {
+  ASSERT_TRUE(RunSilently(L"/S"));
+  EXPECT_EQ(run.exitCode, 4u) << Narrow(Log());
+  EXPECT_FALSE(run.windowShown);
+  EXPECT_TRUE(Logged(L"启动检查失败：向导所在的文件夹中没有词典包（*.dir）。"));
+  EXPECT_TRUE(Logged(L"结果：退出代码 4"));
 }
 
 TEST_F(UnattendedTest, FailedEntryEndsWithFiveAfterTheOthersInstalled) {
@@ -400,6 +409,29 @@ TEST_F(UnattendedTest, UnwritableLogStopsNothing) {
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(shown.WaitForExit());
   EXPECT_EQ(shown.exitCode, 2u) << "Esc, as always";
+}
+
+// A link at the log's path, planted by someone who cannot write the file it leads to: the elevated
+// wizard writes no log there, and the linked file stays as it was.
+TEST_F(UnattendedTest, LogAtALinkLeavesTheLinkedFileUnchanged) {
+  RemoveHostKey();  // quick runs: each ends at the host check with 3
+  using MakeLink = bool (*)(const std::wstring& target, const std::wstring& link);
+  const std::pair<const char*, MakeLink> links[] = {
+      {"symbolic link", testsupport::MakeUnixSymlink},
+      {"hard link", [](const std::wstring& target, const std::wstring& link) {
+         return CreateHardLinkW(link.c_str(), target.c_str(), nullptr) != 0;
+       }}};
+  for (const auto& [kind, make] : links) {
+    Scratch place{L"linked"};
+    ASSERT_TRUE(WriteBytes(place / L"target.txt", "precious"));
+    ASSERT_TRUE(make(place / L"target.txt", place / L"run.log")) << kind;
+    WatchedRun silent;
+    ASSERT_TRUE(silent.Start(wizard.Exe(), L"/S " + Quoted(L"/LOG=" + (place / L"run.log"))));
+    ASSERT_TRUE(silent.WaitForExit());
+    EXPECT_EQ(silent.exitCode, 3u) << kind;
+    EXPECT_FALSE(silent.windowShown) << kind;
+    EXPECT_EQ(Bytes(place / L"target.txt"), "precious") << kind;
+  }
 }
 
 // --- Switch spellings ---

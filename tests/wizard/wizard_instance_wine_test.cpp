@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <cwchar>
 
 #include "tests/support/fake_host.h"
@@ -73,6 +74,57 @@ TEST_F(SingleInstanceTest, SecondStartDuringTheFirstsStartUpCheckWaitsThenRuns) 
   ASSERT_NE(secondBox, nullptr) << "the second start takes over once the first has ended";
   PostMessageW(secondBox, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(second.ExitCodeWithin(kExitWait), 2u);
+}
+
+// Any program can map the wizard's file and write a window of its own into the shared section,
+// even a dialog with the wizard's title. A second start during the first's start-up check shows
+// nothing of it and waits; once the first has ended, it runs.
+TEST_F(SingleInstanceTest, ForeignWindowInTheSharedSectionIsNotBroughtForward) {
+  FakeHost host;
+  ASSERT_TRUE(testsupport::WriteFileBytes(wizard / L"broken.dir", "no container"));
+  HWND foreign = CreateWindowExW(0, L"#32770", L"Lumidex本地词典包安装向导", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(foreign, nullptr);
+  // Mapped as an image, so its shared section is the one every start of this file shares.
+  HMODULE image = LoadLibraryExW(wizard.Exe().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(image, nullptr);
+  auto* base = reinterpret_cast<BYTE*>(reinterpret_cast<uintptr_t>(image) & ~static_cast<uintptr_t>(3));
+  const auto* nt =
+      reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  HWND* slot = nullptr;
+  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
+    const IMAGE_SECTION_HEADER& section = IMAGE_FIRST_SECTION(nt)[i];
+    if (std::strncmp(reinterpret_cast<const char*>(section.Name), "Shared_S", 8) == 0)
+      slot = reinterpret_cast<HWND*>(base + section.VirtualAddress);
+  }
+  ASSERT_NE(slot, nullptr);
+  DWORD was = 0;
+  ASSERT_TRUE(VirtualProtect(slot, sizeof(HWND), PAGE_READWRITE, &was));
+
+  WizardRun first;
+  ASSERT_TRUE(first.Start(wizard.Exe()));
+  HWND box = first.WaitForMessageBox(nullptr);
+  ASSERT_NE(box, nullptr);
+  *slot = foreign;
+  WizardRun second;
+  ASSERT_TRUE(second.Start(wizard.Exe()));
+  // This thread answers the foreign window's messages meanwhile, so that showing it cannot block.
+  const auto shownOrEnded = [&] {
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+    return IsWindowVisible(foreign) || !second.Running();
+  };
+  EXPECT_FALSE(WaitUntil(shownOrEnded, 3000)) << "the foreign window was shown, or the second start ended";
+
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(first.ExitCodeWithin(kExitWait), 2u);
+  HWND secondBox = second.WaitForMessageBox(nullptr, 10000);
+  ASSERT_NE(secondBox, nullptr) << "the second start takes over once the first has ended";
+  PostMessageW(secondBox, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(second.ExitCodeWithin(kExitWait), 2u);
+  EXPECT_FALSE(IsWindowVisible(foreign));
+  *slot = nullptr;
+  FreeLibrary(image);
+  DestroyWindow(foreign);
 }
 
 TEST_F(SingleInstanceTest, StartAfterTheFirstHasEndedRunsTheWizard) {

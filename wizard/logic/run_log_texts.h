@@ -20,6 +20,7 @@ constexpr const wchar_t* kHostMissing = L"启动检查：未找到 Lumidex 2.0�
 constexpr const wchar_t* kPlanned = L"启动检查：计划安装或升级 %s 个词典。";
 constexpr const wchar_t* kUpToDate = L"启动检查：无需安装，已安装的词典同样新或更新。";
 constexpr const wchar_t* kStartupFailed = L"启动检查失败：词典包损坏或被拒绝。";
+constexpr const wchar_t* kNoContainer = L"启动检查失败：向导所在的文件夹中没有词典包（*.dir）。";
 
 // The plan: one line per container, one per entry.
 constexpr const wchar_t* kContainer = L"词典包：";
@@ -37,11 +38,14 @@ constexpr const wchar_t* kDateUnreadable = L"无法读取";
 // The run and its end.
 constexpr const wchar_t* kRunFinished = L"安装结束：成功 %s 个";
 constexpr const wchar_t* kRunFailures = L"，失败 %s 个";
+constexpr const wchar_t* kRunUnregistered = L"，其中 %s 个未能登记到 Lumidex 的配置";
 constexpr const wchar_t* kStartsHost = L"，启动 Lumidex";
 constexpr const wchar_t* kLeavesHost = L"，不启动 Lumidex";
 constexpr const wchar_t* kHandOff = L"交接：启用本包的词典并启动 Lumidex。";
 constexpr const wchar_t* kHandOffDone = L"交接：Lumidex 的托盘窗口已出现，已请它显示词典管理器。";
 constexpr const wchar_t* kHandOffNoTray = L"交接：未等到 Lumidex 的托盘窗口，未请它显示词典管理器。";
+constexpr const wchar_t* kEndedFromOutside = L"消息循环被向导以外的原因结束（退出代码 %s）。";
+constexpr const wchar_t* kCodeOutsideTable = L"退出代码 %s 不在无人值守的退出代码表中。";
 constexpr const wchar_t* kResult = L"结果：退出代码 %s";
 
 }  // namespace log_text

@@ -18,7 +18,7 @@ constexpr UnattendedExitMeaning kMeanings[] = {
     {UnattendedExit::BadCommandLine, L"命令行参数有误，未做任何更改"},
     {UnattendedExit::HostMissing, L"未找到 Lumidex 2.0，或其安装不完整，未做任何更改"},
     {UnattendedExit::StartupCheckFailed, L"启动检查失败（词典包损坏或被拒绝），未做任何更改"},
-    {UnattendedExit::NotAllInstalled, L"至少一个词典或词典包未能安装，或安装未能完成（其余已安装）"},
+    {UnattendedExit::NotAllInstalled, L"至少一个词典或词典包未能安装或未能登记，或安装未能完成（其余已安装）"},
     {UnattendedExit::AnotherWizardRuns, L"另一个安装向导正在运行，未做任何更改"},
 };
 

@@ -9,6 +9,8 @@ class WizardEnvironment {
  public:
   virtual bool IsHostInstalled() = 0;
   virtual int GetPlannedItemCount() = 0;  // below 0 when the inventory cannot be built
+  // Whether the wizard's folder holds any package container, readable or not (after the count).
+  virtual bool HasContainer() = 0;
   virtual void GetPlanSummary(std::wstring& summary) = 0;
   virtual uint32_t GetPlannedBlockTotal() = 0;
   // Starts the installation worker; false when no thread could be started.

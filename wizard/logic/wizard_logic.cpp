@@ -19,6 +19,11 @@ void WizardLogic::CheckEnvironment() {
     Log(FormatText(log_text::kPlanned, std::to_wstring(planned).c_str()));
     if (planned == 1) singleItem_ = true;
     ShowWelcomePage();
+  } else if (planned == 0 && Unattended() && !environment_.HasContainer()) {
+    // Nothing to install because nothing is there: a script pointed at the wrong folder, which
+    // must not read as success. The run ends before any page (exit code 4).
+    Log(log_text::kNoContainer);
+    Quit(2);
   } else if (planned == 0) {
     Log(log_text::kUpToDate);
     ShowUpToDatePage();
@@ -35,7 +40,20 @@ void WizardLogic::Log(const std::wstring& event) {
 }
 
 void WizardLogic::Quit(int interactiveCode) {
-  surface_.Quit(Unattended() ? static_cast<int>(UnattendedExitAt(state_, failed_)) : interactiveCode);
+  quitCode_ = Unattended() ? UnattendedExitNow() : interactiveCode;
+  quit_ = true;
+  surface_.Quit(quitCode_);
+}
+
+bool WizardLogic::QuitCode(int& code) const {
+  if (!quit_) return false;
+  code = quitCode_;
+  return true;
+}
+
+int WizardLogic::UnattendedExitNow() const {
+  // An entry that could not be registered counts as failed: the host does not know it.
+  return static_cast<int>(UnattendedExitAt(state_, failed_ + unregistered_));
 }
 
 void WizardLogic::ShowPage(WizardState page, const std::wstring& argument) {
@@ -136,8 +154,10 @@ intptr_t WizardLogic::OnWorkerReport(unsigned message, const wchar_t* text, intp
       surface_.SetProgressPos(0);
       return 1;
     case WM_INSTALL_FINISH: {
+      unregistered_ = action > 0 ? static_cast<unsigned>(action) : 0;
       std::wstring event = FormatText(log_text::kRunFinished, std::to_wstring(succeeded_).c_str());
       if (failed_ > 0) event += FormatText(log_text::kRunFailures, std::to_wstring(failed_).c_str());
+      if (unregistered_ > 0) event += FormatText(log_text::kRunUnregistered, std::to_wstring(unregistered_).c_str());
       Log(event);
       surface_.SetProgressPos(environment_.GetPlannedBlockTotal());
       // An unattended run's click on the finished page is posted, so the hand-off runs after

@@ -48,6 +48,11 @@ class WizardLogic {
   // The worker ended without WM_INSTALL_FINISH.
   void OnInstallAborted();
 
+  // The exit code this logic ended the wizard with; false while it has not ended it.
+  bool QuitCode(int& code) const;
+  // The exit code of an unattended run that ends now, on the page it has reached.
+  int UnattendedExitNow() const;
+
  private:
   bool Unattended() const { return mode_ != RunMode::Interactive; }
   void Log(const std::wstring& event);
@@ -70,5 +75,8 @@ class WizardLogic {
   RunMode mode_ = RunMode::Interactive;
   // The worker's reports of this run, for the log and an unattended run's exit code.
   unsigned succeeded_ = 0;
-  unsigned failed_ = 0;  // entries and containers
+  unsigned failed_ = 0;        // entries and containers
+  unsigned unregistered_ = 0;  // entries installed whose registration failed
+  bool quit_ = false;
+  int quitCode_ = 0;
 };
