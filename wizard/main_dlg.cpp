@@ -137,9 +137,9 @@ bool CMainDlg::StartWorker() {
   m_threadParam.hWnd = m_hWnd;
   m_threadParam.engine = &m_engine;
   DWORD threadId = 0;
-  m_hThread = CreateThread(nullptr, 0, InstallThreadProc, &m_threadParam, 0, &threadId);
-  if (m_hThread == nullptr) return false;
-  CloseHandle(m_hThread);  // never joined: the worker reports by messages
+  const HANDLE thread = CreateThread(nullptr, 0, InstallThreadProc, &m_threadParam, 0, &threadId);
+  if (thread == nullptr) return false;
+  CloseHandle(thread);  // never joined: the worker reports by messages
   return true;
 }
 

@@ -100,7 +100,6 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   HWND m_hClose = nullptr;
   InstallEngine m_engine;
   InstallThreadParam m_threadParam;
-  HANDLE m_hThread = nullptr;
   RunMode m_mode;
   RunLog* m_log;
 

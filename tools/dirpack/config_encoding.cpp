@@ -29,8 +29,3 @@ ConfigEncoding ClassifyConfigBytes(const std::string& bytes) {
   if (Utf8ToUnits(bytes, units)) return ConfigEncoding::Utf8;
   return IsAnsiText(bytes) ? ConfigEncoding::Ansi : ConfigEncoding::Undefined;
 }
-
-bool IsFaithfullyRead(ConfigEncoding encoding) {
-  return encoding == ConfigEncoding::Ascii || encoding == ConfigEncoding::Utf16LittleEndian ||
-         encoding == ConfigEncoding::Ansi;
-}

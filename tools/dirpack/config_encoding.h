@@ -17,6 +17,3 @@ enum class ConfigEncoding {
 };
 
 ConfigEncoding ClassifyConfigBytes(const std::string& bytes);
-
-// Whether the wizard reads a file so saved as its publisher wrote it.
-bool IsFaithfullyRead(ConfigEncoding encoding);

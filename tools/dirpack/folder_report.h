@@ -18,7 +18,6 @@ class FolderReport {
   void Add(Severity severity, const std::string& file, const std::string& code, const std::string& message);
 
   // Errors first, then warnings, each in the order found.
-  const std::vector<Finding>& Findings() const { return m_findings; }
   size_t Count(Severity severity) const;
   // 2 when there is an error, 1 when there are only warnings, 0 when the folder is clean.
   int ExitStatus() const;

@@ -18,7 +18,6 @@ class CDialogImpl {
     return CreateDialogParamW(g_module.GetModuleInstance(), MAKEINTRESOURCEW(T::IDD), parent, DialogProc,
                               reinterpret_cast<LPARAM>(static_cast<T*>(this)));
   }
-  BOOL DestroyWindow() { return ::DestroyWindow(m_hWnd); }
   BOOL ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
 
  protected:
