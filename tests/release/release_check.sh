@@ -87,12 +87,14 @@ done
 # same way, to show that the search finds what is there.
 for file in "$work"/dist-a/*.{exe,dll} "$work"/dist-b/*.{exe,dll}; do
   for folder in "$work" "$src" second-copy pakorra-release.; do
-    if grep -qaF -- "$folder" "$file" || strings -a -e l "$file" | grep -qF -- "$folder"; then
+    # grep reads to the end (no -q): with pipefail, strings cut off by an early exit would fail
+    # the pipeline whatever grep found.
+    if grep -qaF -- "$folder" "$file" || strings -a -e l "$file" | grep -F -- "$folder" >/dev/null; then
       fail "$file holds \"$folder\""
     fi
   done
 done
-strings -a -e l "$work/dist-b/pakorra.exe" | grep -qxF -- "$url" || fail "pakorra.exe does not hold its download page $url"
+strings -a -e l "$work/dist-b/pakorra.exe" | grep -xF -- "$url" >/dev/null || fail "pakorra.exe does not hold its download page $url"
 
 rm -rf "$signed_out"
 mkdir -p "$signed_out"
