@@ -52,7 +52,7 @@ bool ReadDescription(std::shared_ptr<ByteSource>& held, std::optional<ProfileTex
   PinnedFile pinned;
   std::wstring why;
   if (!PinPackageFile(kPackageConfigFileName, pinned, why)) {
-    if (why != L"missing") TraceDiagnostic(std::wstring(L"ReadDescription-1: dictconfig.ini not used: ") + why);
+    if (why != kPinMissing) TraceDiagnostic(std::wstring(L"ReadDescription-1: dictconfig.ini not used: ") + why);
     return false;
   }
   std::string bytes;
@@ -71,7 +71,7 @@ std::shared_ptr<ByteSource> HoldImage(const std::wstring& id) {
   PinnedFile pinned;
   std::wstring why;
   if (!PinPackageFile(name, pinned, why)) {
-    if (why != L"missing") TraceDiagnostic(L"HoldPackageFiles-1: image not used: " + name + L": " + why);
+    if (why != kPinMissing) TraceDiagnostic(L"HoldPackageFiles-1: image not used: " + name + L": " + why);
     return nullptr;
   }
   if (!IsBitmap(*pinned.source)) {

@@ -41,7 +41,7 @@ std::wstring OpenFailure(DWORD error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-      return L"missing";
+      return kPinMissing;
     case ERROR_SHARING_VIOLATION:
       return L"held open for writing by another program";
     default:

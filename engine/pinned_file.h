@@ -34,6 +34,9 @@ std::wstring PinRefusal(const OpenedFileFacts& facts);
 // the system cannot tell stays empty or zero, which PinRefusal refuses.
 OpenedFileFacts FactsOfOpenedFile(HANDLE handle, const std::wstring& expectedPath);
 
+// The refusal PinFile gives when nothing answers to the name: no refusal of the file, just none.
+constexpr wchar_t kPinMissing[] = L"missing";
+
 // Opens `relative` (a file name, or a folder name, a backslash and a file name) in `folder` and
 // checks it as above. False with `why` saying what was wrong (missing, held open for writing by
 // another program, a link, elsewhere); out is untouched then.

@@ -41,7 +41,7 @@ bool Refuse(const std::wstring& diagnostic) {
 bool PinAndCheck(const std::wstring& folder, const std::wstring& path) {
   std::wstring why;
   if (!PinFile(folder, kProbeFileName + 1, pinned, why)) {
-    if (why == L"missing") return false;
+    if (why == kPinMissing) return false;
     return Refuse(L"BindVersionProbe-1: not pinned, " + why + L": " + path);
   }
   PublisherRefusal refusal;
