@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/file_steps.h"
 #include "engine/format/entry_name.h"
 #include "engine/format/package_layout.h"
 #include "engine/host_paths.h"
-#include "engine/target_file.h"
+#include "engine/install_files.h"
 #include "engine/testing_seams.h"
 
 namespace {
@@ -112,7 +111,7 @@ bool PrepareDictImage(const PackageEntry& entry, std::wstring& prepared) {
   if (entry.id.empty() || !entry.image) return false;
   std::wstring destination;
   if (!GetHostImagePath(entry.id + kDictImageExtension, destination)) return false;
-  const std::wstring fresh = destination + kNewFileSuffix;
+  const std::wstring fresh = NewFilePathOf(destination);
   TargetFile file;
   if (!file.Create(fresh)) return false;
   const bool copied = CopyInto(*entry.image, file);
@@ -128,8 +127,7 @@ bool PlaceDictImage(const std::wstring& prepared) {
   const size_t suffix = std::char_traits<wchar_t>::length(kNewFileSuffix);
   if (prepared.size() <= suffix) return false;
   const std::wstring destination = prepared.substr(0, prepared.size() - suffix);
-  if (GetFileAttributesW(destination.c_str()) != INVALID_FILE_ATTRIBUTES) MakeWritable(destination);
-  if (ReplaceFileDurably(prepared, destination)) return true;
+  if (PlaceOver(prepared, destination)) return true;
   DeleteFileAtPath(prepared);
   return false;
 }

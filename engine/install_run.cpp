@@ -7,13 +7,11 @@
 
 #include "engine/diagnostics.h"
 #include "engine/dict_registration.h"
-#include "engine/file_steps.h"
 #include "engine/folder_listing.h"
 #include "engine/format/package_reader.h"
 #include "engine/host_paths.h"
+#include "engine/install_files.h"
 #include "engine/plan/install_plan.h"
-#include "engine/replace_file.h"
-#include "engine/target_file.h"
 
 namespace {
 
@@ -97,7 +95,7 @@ void RepairInterruptedRun() {
       }
       return true;
     });
-    for (const std::wstring& path : images) ReplaceFile(path, ReplaceMode::Delete);
+    for (const std::wstring& path : images) DeleteFileAtPath(path);
   }
 
   std::wstring dir;
@@ -115,7 +113,7 @@ void RepairInterruptedRun() {
     return true;
   });
   // A new file that did not take its target's name is an unfinished copy.
-  for (const std::wstring& name : newFiles) ReplaceFile(dir + L"\\" + name, ReplaceMode::Delete);
+  for (const std::wstring& name : newFiles) DeleteFileAtPath(dir + L"\\" + name);
   for (const std::wstring& name : backups) {
     const std::wstring own = name.substr(0, name.size() - backupSuffix.size());
     // A backup is never deleted here: beside a file of its own name it may be the only intact
@@ -124,7 +122,7 @@ void RepairInterruptedRun() {
     if (names.count(LowerAsciiLetters(own)) != 0) continue;
     // The run ended between the two renames. The rename refuses a name taken meanwhile, or one
     // the file system resolves to another file; the backup then stays.
-    MoveFileDurably(dir + L"\\" + name, dir + L"\\" + own);
+    Place(dir + L"\\" + name, dir + L"\\" + own);
   }
 }
 
@@ -189,15 +187,15 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
   if (state == PathState::File && backupState == PathState::Missing) {
     // The new data are on the disk: only now is the installed file moved aside.
     const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (!ReplaceFile(target, ReplaceMode::Backup)) {
+    if (!MoveAside(target)) {
       TraceDiagnostic(L"InstallEntry-8: move aside fail: " + target);
       return false;
     }
     footprint.movedAside = true;
     footprint.movedAttributes = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes;
   }
-  const bool placed = state == PathState::File && !footprint.movedAside ? ReplaceInstalledFile(newFile, target)
-                                                                         : MoveFileDurably(newFile, target);
+  const bool placed =
+      state == PathState::File && !footprint.movedAside ? PlaceOverInstalled(newFile, target) : Place(newFile, target);
   if (!placed) {
     TraceDiagnostic(L"InstallEntry-9: place fail: " + target);
     return false;
@@ -209,7 +207,7 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
   // The new file is complete under its name: the old copy is no longer needed. A backup that
   // cannot be deleted now stays beside the new file, which the next start-up check then upgrades
   // again rather than trust.
-  if (backupState == PathState::File || footprint.movedAside) ReplaceFile(backup, ReplaceMode::Delete);
+  if (backupState == PathState::File || footprint.movedAside) DeleteFileAtPath(backup);
   reporter.ItemSucceeded(entry.title, entry.action);
   return true;
 }
@@ -217,13 +215,13 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
 bool RollBackEntry(InstallReporter& reporter, const PackageEntry& entry, const EntryFootprint& footprint) {
   if (footprint.movedAside && !footprint.placed) {
     // One rename puts the old file back, whatever stands at the target's name.
-    if (ReplaceFile(entry.targetPath, ReplaceMode::Restore) && footprint.movedAttributes != 0) {
+    if (PutBack(entry.targetPath) && footprint.movedAttributes != 0) {
       // The file lost its read-only attribute on the way out; it gets it back.
       SetFileAttributesAt(entry.targetPath, footprint.movedAttributes);
     }
   }
-  if (footprint.newFileMade && !footprint.placed) ReplaceFile(NewFilePathOf(entry.targetPath), ReplaceMode::Delete);
-  if (footprint.imagePrepared && !footprint.placed) ReplaceFile(footprint.preparedImage, ReplaceMode::Delete);
+  if (footprint.newFileMade && !footprint.placed) DeleteFileAtPath(NewFilePathOf(entry.targetPath));
+  if (footprint.imagePrepared && !footprint.placed) DeleteFileAtPath(footprint.preparedImage);
   // The dictionary keeps the section it had.
   if (footprint.registered && !footprint.placed) RestoreDictSection(footprint.section);
   return reporter.ItemFailed(entry.title, entry.action);

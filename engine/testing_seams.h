@@ -24,9 +24,9 @@ enum class TargetFault { None, Write, Close };
 void InjectTargetFaultForTesting(TargetFault fault, uint64_t afterBytes);
 
 // Every file-system step of the installation run and of its repair of an interrupted run, in the
-// order they happen, each reported just before it is made (file_steps.h). A test can record the
+// order they happen, each reported just before it is made (install_files.h). A test can record the
 // order, or end the process at any step to see what is left on disk.
-enum class FileStep { Create, Write, Flush, Close, SetAttributes, Move, Delete, Copy, ProfileWrite };
+enum class FileStep { Create, Write, Flush, Close, SetAttributes, Move, Delete, ProfileWrite };
 using FileStepObserver = void (*)(FileStep step, const std::wstring& path, const std::wstring& other, void* context);
 void ObserveFileStepsForTesting(FileStepObserver observer, void* context);
 

@@ -11,12 +11,11 @@
 #include "engine/format/package_reader.h"
 #include "engine/host_paths.h"
 #include "engine/install_engine.h"
+#include "engine/install_files.h"
 #include "engine/inventory.h"
 #include "engine/pinned_file.h"
 #include "engine/plan/install_messages.h"
 #include "engine/plan/inventory_records.h"
-#include "engine/replace_file.h"
-#include "engine/target_file.h"
 #include "engine/testing_seams.h"
 #include "tests/support/child_process.h"
 #include "tests/support/container_bytes.h"
@@ -76,16 +75,8 @@ struct Planned {
 };
 
 // The host's service, holding one file open without delete sharing.
-bool StartHoldingService(ChildProcess& service, const FakeHost& host, const std::wstring& held, bool ignoreStop) {
-  std::vector<std::wstring> options = {L"--hold", held};
-  if (ignoreStop) options.push_back(L"--ignore-stop");
-  return testsupport::StartService(service, host.ServiceExe(), options);
-}
-
-DWORD ExitCodeOf(const ChildProcess& child) {
-  DWORD code = STILL_ACTIVE;
-  child.WaitForExit(10000, code);
-  return code;
+bool StartHoldingService(ChildProcess& service, const FakeHost& host, const std::wstring& held) {
+  return testsupport::StartService(service, host.ServiceExe(), {L"--hold", held});
 }
 
 // A wizard folder for the containers (the module folder points there) and an installed host.
@@ -296,34 +287,28 @@ TEST_F(InstallRunTest, ImpossibleBackupLeavesTheInstalledFileUntouched) {
   EXPECT_TRUE(Backups().empty());
 }
 
-TEST_F(InstallRunTest, FileHeldByTheServiceIsReleasedThroughTheRepairTool) {
-  Installed(L"svc", "old service-held", true);
-  ChildProcess service;
-  ASSERT_TRUE(StartHoldingService(service, host, Target(L"svc"), false));
-  ASSERT_FALSE(MoveFileW(Target(L"svc").c_str(), (Target(L"svc") + L".probe").c_str())) << "held: no rename";
+// The installed file held open by the host's service: the rename that gives up its name fails
+// until the repair tool has stopped the service, and is then made again. Without a backup beside
+// it the file is moved aside; with one, the new file is placed over it.
+TEST_F(InstallRunTest, FileHeldByTheServiceIsRenamedOnceTheServiceIsStopped) {
+  for (const bool backupBeside : {false, true}) {
+    SCOPED_TRACE(backupBeside ? "placed over" : "moved aside");
+    Installed(L"svc", "old service-held", true);
+    if (backupBeside) {
+      ASSERT_TRUE(WriteFileBytes(BackupPathOf(Target(L"svc")), "an older copy"));
+    }
+    ChildProcess service;
+    ASSERT_TRUE(StartHoldingService(service, host, Target(L"svc")));
+    ASSERT_FALSE(MoveFileW(Target(L"svc").c_str(), (Target(L"svc") + L".probe").c_str())) << "held: no rename";
 
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"svc", Pattern(5000, 9), EntryAction::Upgrade, L"S"}})};
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 3, true), {"finish"}}));
-  EXPECT_EQ(ExitCodeOf(service), 0u) << "the service stopped on the repair tool's request";
-  EXPECT_TRUE(HoldsBytes(Target(L"svc"), Pattern(5000, 9)));
-  EXPECT_FALSE(IsReadOnly(Target(L"svc")));
-  EXPECT_TRUE(Backups().empty());
-}
-
-TEST_F(InstallRunTest, ServiceThatIgnoresTheRepairToolIsTerminated) {
-  Installed(L"svc", "old service-held");
-  ChildProcess service;
-  ASSERT_TRUE(StartHoldingService(service, host, Target(L"svc"), true));
-
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"svc", Pattern(100, 9), EntryAction::Upgrade, L"S"}})};
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 1, true), {"finish"}}));
-  EXPECT_EQ(ExitCodeOf(service), 4u) << "terminated";
-  EXPECT_TRUE(HoldsBytes(Target(L"svc"), Pattern(100, 9)));
-  EXPECT_TRUE(Backups().empty());
+    std::vector<PackageFile> files{Package(L"p.dir", {{L"svc", Pattern(5000, 9), EntryAction::Upgrade, L"S"}})};
+    RecordingReporter reporter;
+    EXPECT_TRUE(InstallAll(files, reporter));
+    EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 3, true), {"finish"}}));
+    EXPECT_TRUE(HoldsBytes(Target(L"svc"), Pattern(5000, 9)));
+    EXPECT_FALSE(IsReadOnly(Target(L"svc")));
+    EXPECT_TRUE(Backups().empty());
+  }
 }
 
 // The container was replaced after the inventory by one with fewer entries: the entry cannot be
@@ -515,39 +500,21 @@ TEST_F(InstallRunTest, SuccessRegistersTheDictionaryAndAFailureLeavesTheImageFol
   EXPECT_EQ(FileBytes(host.ImageDir() + L"\\bad.bmp"), "the host's own image");
 }
 
-// --- ReplaceFile on its own ----------------------------------------------------------------
+// --- The file steps the run cannot show on their own ------------------------------------------
 
-TEST_F(InstallRunTest, ReplaceFileModes) {
-  const std::wstring path = Target(L"m");
-  const std::wstring backup = BackupPathOf(path);
-  EXPECT_EQ(backup, dataDir + L"\\m.dic._zev_av_");
+// Moving aside never replaces a file at the backup name, which may be the only intact copy;
+// putting back replaces whatever stands at the dictionary's name in one rename.
+TEST_F(InstallRunTest, MoveAsideKeepsAnExistingBackupAndPutBackReplacesTheName) {
+  const std::wstring path = Target(L"m"), backup = BackupPathOf(path);
+  Installed(L"m", "installed");
+  ASSERT_TRUE(WriteFileBytes(backup, "intact copy"));
+  EXPECT_FALSE(MoveAside(path));
+  EXPECT_EQ(FileBytes(backup), "intact copy");
+  EXPECT_EQ(FileBytes(path), "installed");
 
-  Installed(L"m", "one", true);
-  ASSERT_TRUE(ReplaceFile(path, ReplaceMode::Backup));
-  EXPECT_FALSE(FileExists(path));
-  EXPECT_EQ(FileBytes(backup), "one");
-  EXPECT_FALSE(IsReadOnly(backup));
-
-  // A second backup never replaces the first, and leaves the file as it was.
-  Installed(L"m", "two", true);
-  EXPECT_FALSE(ReplaceFile(path, ReplaceMode::Backup));
-  EXPECT_EQ(FileBytes(backup), "one");
-  EXPECT_EQ(FileBytes(path), "two");
-  EXPECT_TRUE(IsReadOnly(path));
-
-  ASSERT_TRUE(ReplaceFile(path, ReplaceMode::Restore));
-  EXPECT_EQ(FileBytes(path), "one");
+  EXPECT_TRUE(PutBack(path));
+  EXPECT_EQ(FileBytes(path), "intact copy");
   EXPECT_FALSE(FileExists(backup));
-
-  // Without a backup, Restore must not delete the file it would have nothing to replace with.
-  EXPECT_FALSE(ReplaceFile(path, ReplaceMode::Restore));
-  EXPECT_EQ(FileBytes(path), "one");
-
-  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_TRUE(ReplaceFile(path, ReplaceMode::Delete));
-  EXPECT_FALSE(FileExists(path));
-  EXPECT_FALSE(ReplaceFile(path, ReplaceMode::Delete));
-  EXPECT_FALSE(ReplaceFile(L"", ReplaceMode::Backup));
 }
 
 // --- Crash safety: the order of the steps, names that resolve to other files ------------------

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/install_files.h"
 #include "engine/plan/install_plan.h"
-#include "engine/replace_file.h"
 #include "tests/support/child_process.h"
 #include "tests/support/container_bytes.h"
 #include "tests/support/data_patterns.h"
