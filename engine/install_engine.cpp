@@ -3,7 +3,6 @@
 #include "engine/diagnostics.h"
 #include "engine/dict_registration.h"
 #include "engine/host_handoff.h"
-#include "engine/host_plan.h"
 #include "engine/install_run.h"
 #include "engine/inventory.h"
 #include "engine/plan/install_plan.h"

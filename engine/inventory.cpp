@@ -11,8 +11,8 @@
 #include "engine/format/package_reader.h"
 #include "engine/format/profile_text.h"
 #include "engine/host_paths.h"
-#include "engine/host_plan.h"
 #include "engine/pinned_file.h"
+#include "engine/plan/install_plan.h"
 #include "engine/probe_binding.h"
 
 namespace {
@@ -21,6 +21,17 @@ namespace {
 constexpr uint64_t kMostDescriptionBytes = 16 * 1024 * 1024;
 
 bool IsPlanned(const PackageEntry& entry) { return entry.action != EntryAction::Skip; }
+
+// What the plan asks of the real host: its dictionary data folder and the bound version probe.
+class HostPlanServices final : public PlanHost {
+ public:
+  bool GetDictDataDir(std::wstring& dir) override { return ::GetDictDataDir(dir, true); }
+  bool ProbeAvailable() override { return BindVersionProbe(); }
+  bool StringToDate(wchar_t* text, DictDate* date) override { return GetProbeBinding().string_to_date(text, date); }
+  int CompareDate(const DictDate* first, const DictDate* second) override {
+    return GetProbeBinding().compare_date(first, second);
+  }
+};
 
 // The whole of a held file, read from its start.
 bool ReadAll(ByteSource& source, uint64_t most, std::string& bytes) {
@@ -71,11 +82,11 @@ std::shared_ptr<ByteSource> HoldImage(const std::wstring& id) {
   PinnedFile pinned;
   std::wstring why;
   if (!PinPackageFile(name, pinned, why)) {
-    if (why != kPinMissing) TraceDiagnostic(L"HoldPackageFiles-1: image not used: " + name + L": " + why);
+    if (why != kPinMissing) TraceDiagnostic(L"HoldImage-1: image not used: " + name + L": " + why);
     return nullptr;
   }
   if (!IsBitmap(*pinned.source)) {
-    TraceDiagnostic(L"HoldPackageFiles-2: image not used: " + name + L": not a BMP file");
+    TraceDiagnostic(L"HoldImage-2: image not used: " + name + L": not a BMP file");
     return nullptr;
   }
   return std::move(pinned.source);
@@ -85,29 +96,29 @@ bool BuildLists(std::vector<PackageFile>& packageFiles, std::vector<InstalledDic
                 std::shared_ptr<ByteSource>& heldDescription) {
   std::wstring corePath;
   if (!GetDBCorePath(corePath)) {
-    TraceDiagnostic(L"InitFileLists-1: get dbcore path fail" + corePath);
+    TraceDiagnostic(L"BuildLists-1: get dbcore path fail" + corePath);
     return false;
   }
   if (!InitDBCore(corePath.c_str())) {
     // A vintora.dll that is not the publisher's, or not plainly the file beside the wizard, fails
     // the check as a damaged package does.
     if (ProbeLibraryRefused()) {
-      TraceDiagnostic(L"InitFileLists-7: version probe library refused");
+      TraceDiagnostic(L"BuildLists-6: version probe library refused");
       return false;
     }
     // Without the core every installed file keeps a zero date; the lists are built all the same.
-    TraceDiagnostic(L"InitFileLists-2: init dbcore fail" + corePath);
+    TraceDiagnostic(L"BuildLists-2: init dbcore fail" + corePath);
   }
   if (!ReadPackageFiles(packageFiles)) {
-    TraceDiagnostic(L"InitFileLists-3: read dir fail");
+    TraceDiagnostic(L"BuildLists-3: read dir fail");
     return false;
   }
   if (!ReadInstalledDicts(installedDicts)) {
-    TraceDiagnostic(L"InitFileLists-4: read loc .dic fail");
+    TraceDiagnostic(L"BuildLists-4: read loc .dic fail");
     return false;
   }
   if (!AnalyseInHost(packageFiles, installedDicts)) {
-    TraceDiagnostic(L"InitFileLists-5: Analyse fail");
+    TraceDiagnostic(L"BuildLists-5: Analyse fail");
     return false;
   }
   HoldPackageFiles(packageFiles, heldDescription);
@@ -137,6 +148,11 @@ InstalledDict InstalledRecord(const std::wstring& name, const std::wstring& path
 
 }  // namespace
 
+bool AnalyseInHost(std::vector<PackageFile>& files, const std::vector<InstalledDict>& installed) {
+  HostPlanServices services;
+  return AnalysePlan(files, installed, services);
+}
+
 void HoldPackageFiles(std::vector<PackageFile>& packageFiles, std::shared_ptr<ByteSource>& heldDescription) {
   std::optional<ProfileText> description;
   ReadDescription(heldDescription, description);
@@ -164,7 +180,7 @@ bool BuildInventory(std::vector<PackageFile>& packageFiles, std::vector<Installe
     return BuildLists(packageFiles, installedDicts, heldDescription);
   } catch (const std::bad_alloc&) {
     // A package too large for this process's memory fails the check like a damaged one.
-    TraceDiagnostic(L"InitFileLists-6: out of memory");
+    TraceDiagnostic(L"BuildInventory-1: out of memory");
     return false;
   }
 }
@@ -172,7 +188,7 @@ bool BuildInventory(std::vector<PackageFile>& packageFiles, std::vector<Installe
 bool ReadPackageFiles(std::vector<PackageFile>& list) {
   std::wstring folder;
   if (!GetModuleDir(folder)) {
-    TraceDiagnostic(L"ReadDirFilesInfo-1: get mod path fail:" + folder);
+    TraceDiagnostic(L"ReadPackageFiles-1: get mod path fail:" + folder);
     return false;
   }
   ClearPackageFiles(list);
@@ -188,7 +204,7 @@ bool ReadPackageFiles(std::vector<PackageFile>& list) {
     if (PinPackageFile(listed.name, pinned, why)) {
       file.data = std::move(pinned.source);
     } else {
-      TraceDiagnostic(L"ReadDirFilesInfo-2: container refused: " + listed.fullPath + L": " + why);
+      TraceDiagnostic(L"ReadPackageFiles-2: container refused: " + listed.fullPath + L": " + why);
     }
     list.push_back(std::move(file));
     ok = ReadPackageFile(list.back());
@@ -200,7 +216,7 @@ bool ReadPackageFiles(std::vector<PackageFile>& list) {
 bool ReadPackageFile(PackageFile& file) {
   CPackageReader reader;
   if (!reader.OpenSource(file.data) || !HasPlainFileNames(reader)) {
-    TraceDiagnostic(L"ReadDFFileInfo-1: init fail:" + file.path);
+    TraceDiagnostic(L"ReadPackageFile-1: init fail:" + file.path);
     reader.Close();
     file.entries.reset();
     file.data.reset();  // nothing will be read from it
@@ -232,7 +248,7 @@ bool ReadPackageFile(PackageFile& file) {
 bool ReadInstalledDicts(std::vector<InstalledDict>& list) {
   std::wstring folder;
   if (!GetDictDataDir(folder, false)) {
-    TraceDiagnostic(L"ReadLocalDictFilesInfo-1: fail: " + folder);
+    TraceDiagnostic(L"ReadInstalledDicts-1: fail: " + folder);
     return false;
   }
   list.clear();
@@ -279,7 +295,7 @@ bool ReadInstalledDicts(std::vector<InstalledDict>& list) {
   for (InstalledDict& dict : list) {
     const std::wstring& dated = dict.backupPath.empty() ? dict.path : dict.backupPath;
     if (!bound || !GetProbeBinding().get_dict_datetime(dated.c_str(), &dict.date)) {
-      TraceDiagnostic(L"ReadLocalDictFilesInfo-2: GetDictDateTime: " + dated);
+      TraceDiagnostic(L"ReadInstalledDicts-2: GetDictDateTime: " + dated);
     }
   }
   return true;

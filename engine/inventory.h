@@ -1,6 +1,6 @@
 // The inventory: the package containers beside the wizard with their entry tables, and the
-// dictionary files installed in the host with their date stamps; then the plan made on both.
-// Failing steps compose their diagnostics ("InitFileLists-3: read dir fail").
+// dictionary files installed in the host with their date stamps; then the plan made on both, against
+// the real host. Failing steps compose their diagnostics ("BuildLists-3: read dir fail").
 #pragma once
 
 #include <memory>
@@ -13,6 +13,10 @@
 // PackageEntry). The package's dictconfig.ini stays held in heldDescription.
 bool BuildInventory(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts,
                     std::shared_ptr<ByteSource>& heldDescription);
+
+// The plan (engine/plan/install_plan.h) made against the real host: its dictionary data folder and
+// the bound version probe. Sets every entry's action and target path. Always true.
+bool AnalyseInHost(std::vector<PackageFile>& files, const std::vector<InstalledDict>& installed);
 
 // The "*.dir" files beside the wizard, each held open (pinned_file.h) and read with
 // ReadPackageFile. Ends at the first container that is refused or cannot be read; the records
