@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/diagnostics.h"
+#include "engine/module_function.h"
 #include "engine/pinned_file.h"
 #include "engine/publisher_signature.h"
 
@@ -17,11 +18,6 @@ ProbeBinding binding = {false, nullptr, nullptr, nullptr, nullptr, nullptr};
 PinnedFile pinned;
 // Set when the file beside the wizard was refused; it is never looked at again.
 bool refused = false;
-
-template <typename Fn>
-Fn Lookup(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 void Unbind() {
   if (binding.module != nullptr) FreeLibrary(binding.module);
@@ -42,12 +38,12 @@ bool PinAndCheck(const std::wstring& folder, const std::wstring& path) {
   std::wstring why;
   if (!PinFile(folder, kProbeFileName + 1, pinned, why)) {
     if (why == kPinMissing) return false;
-    return Refuse(L"BindVersionProbe-1: not pinned, " + why + L": " + path);
+    return Refuse(L"PinAndCheck-1: not pinned, " + why + L": " + path);
   }
   PublisherRefusal refusal;
   if (!LibraryFromWizardsPublisher(pinned.handle, path, refusal)) {
     pinned = PinnedFile{};
-    return Refuse(L"BindVersionProbe-2: " + refusal.reason + L": " + refusal.file);
+    return Refuse(L"PinAndCheck-2: " + refusal.reason + L": " + refusal.file);
   }
   return true;
 }
@@ -85,10 +81,10 @@ bool BindVersionProbe() {
     return false;
   }
   // In this order; the first missing one undoes the whole binding.
-  if ((binding.init_dbcore = Lookup<InitDbcoreFn>(binding.module, "init_dbcore")) == nullptr ||
-      (binding.get_dict_datetime = Lookup<GetDictDatetimeFn>(binding.module, "get_dict_datetime")) == nullptr ||
-      (binding.compare_date = Lookup<CompareDateFn>(binding.module, "compare_date")) == nullptr ||
-      (binding.string_to_date = Lookup<StringToDateFn>(binding.module, "string_to_date")) == nullptr) {
+  if ((binding.init_dbcore = ModuleFunction<InitDbcoreFn>(binding.module, "init_dbcore")) == nullptr ||
+      (binding.get_dict_datetime = ModuleFunction<GetDictDatetimeFn>(binding.module, "get_dict_datetime")) == nullptr ||
+      (binding.compare_date = ModuleFunction<CompareDateFn>(binding.module, "compare_date")) == nullptr ||
+      (binding.string_to_date = ModuleFunction<StringToDateFn>(binding.module, "string_to_date")) == nullptr) {
     Unbind();
     return false;
   }

@@ -8,6 +8,8 @@
 #include <cwchar>
 #include <vector>
 
+#include "engine/module_function.h"
+
 namespace {
 
 using WinVerifyTrustFn = LONG(WINAPI*)(HWND, GUID*, LPVOID);
@@ -20,20 +22,15 @@ struct TrustFunctions {
   ProviderSignerFn signer = nullptr;
 };
 
-template <typename Fn>
-Fn Lookup(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 // wintrust.dll from the system folder, with its own dependencies from there too; loaded once and
 // kept for the process. False when it or one of the three functions is missing.
 bool LoadTrustFunctions(TrustFunctions& out) {
   static const HMODULE module = LoadLibraryExW(L"wintrust.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (module == nullptr) return false;
   TrustFunctions found;
-  found.verify = Lookup<WinVerifyTrustFn>(module, "WinVerifyTrust");
-  found.providerData = Lookup<ProviderDataFn>(module, "WTHelperProvDataFromStateData");
-  found.signer = Lookup<ProviderSignerFn>(module, "WTHelperGetProvSignerFromChain");
+  found.verify = ModuleFunction<WinVerifyTrustFn>(module, "WinVerifyTrust");
+  found.providerData = ModuleFunction<ProviderDataFn>(module, "WTHelperProvDataFromStateData");
+  found.signer = ModuleFunction<ProviderSignerFn>(module, "WTHelperGetProvSignerFromChain");
   if (found.verify == nullptr || found.providerData == nullptr || found.signer == nullptr) return false;
   out = found;
   return true;
@@ -124,9 +121,9 @@ bool HoldsTheRunningProgram(HANDLE file) {
   const IMAGE_DATA_DIRECTORY& aTable = a.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
   const IMAGE_DATA_DIRECTORY& bTable = b.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
   return headers.Signature == mapped.Signature &&
-         std::memcmp(&headers.FileHeader, &mapped.FileHeader, sizeof(IMAGE_FILE_HEADER)) == 0 &&
-         a.Magic == b.Magic && a.AddressOfEntryPoint == b.AddressOfEntryPoint && a.SizeOfImage == b.SizeOfImage &&
-         a.CheckSum == b.CheckSum && aTable.VirtualAddress == bTable.VirtualAddress && aTable.Size == bTable.Size;
+         std::memcmp(&headers.FileHeader, &mapped.FileHeader, sizeof(IMAGE_FILE_HEADER)) == 0 && a.Magic == b.Magic &&
+         a.AddressOfEntryPoint == b.AddressOfEntryPoint && a.SizeOfImage == b.SizeOfImage && a.CheckSum == b.CheckSum &&
+         aTable.VirtualAddress == bTable.VirtualAddress && aTable.Size == bTable.Size;
 }
 
 bool Refuse(PublisherRefusal& refusal, const std::wstring& reason, const std::wstring& file) {

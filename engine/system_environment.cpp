@@ -4,6 +4,8 @@
 
 #include <map>
 
+#include "engine/module_function.h"
+
 namespace {
 
 using CreateEnvironmentBlockFn = BOOL(WINAPI*)(void** environment, HANDLE token, BOOL inherit);
@@ -52,10 +54,8 @@ bool ReadSystemVariables(Variables& variables) {
 
   HMODULE userenv = LoadLibraryExW(L"userenv.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (userenv == nullptr) return false;
-  auto create = reinterpret_cast<CreateEnvironmentBlockFn>(
-      reinterpret_cast<void*>(GetProcAddress(userenv, "CreateEnvironmentBlock")));
-  auto destroy = reinterpret_cast<DestroyEnvironmentBlockFn>(
-      reinterpret_cast<void*>(GetProcAddress(userenv, "DestroyEnvironmentBlock")));
+  const auto create = ModuleFunction<CreateEnvironmentBlockFn>(userenv, "CreateEnvironmentBlock");
+  const auto destroy = ModuleFunction<DestroyEnvironmentBlockFn>(userenv, "DestroyEnvironmentBlock");
   void* block = nullptr;
   const bool made = create != nullptr && destroy != nullptr && create(&block, nullptr, FALSE) && block != nullptr;
   if (made) {

@@ -1,5 +1,6 @@
 #include "wizard/run_log_file.h"
 
+#include "engine/module_function.h"
 #include "engine/pinned_file.h"
 #include "wizard/logic/run_log_format.h"
 
@@ -25,10 +26,7 @@ using GetTempPath2Fn = DWORD(WINAPI*)(DWORD, LPWSTR);
 // the system has it, gives SYSTEM a folder of its own rather than one an environment names.
 std::wstring TempFolder() {
   wchar_t folder[MAX_PATH + 1] = {};
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  const auto tempPath2 =
-      kernel ? reinterpret_cast<GetTempPath2Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetTempPath2W")))
-             : nullptr;
+  const auto tempPath2 = ModuleFunction<GetTempPath2Fn>(L"kernel32.dll", "GetTempPath2W");
   const DWORD length = tempPath2 ? tempPath2(MAX_PATH + 1, folder) : GetTempPathW(MAX_PATH + 1, folder);
   if (length == 0 || length > MAX_PATH) return {};
   std::wstring text(folder, length);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/module_function.h"
 #include "wizard/logic/wizard_texts.h"
 
 namespace {
@@ -23,24 +24,19 @@ using CreatePrivateNamespaceFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPVOID, 
 using OpenPrivateNamespaceFn = HANDLE(WINAPI*)(LPVOID, LPCWSTR);
 using AddIntegrityLabelFn = BOOL(WINAPI*)(HANDLE*, PSID);
 
-template <typename Fn>
-Fn KernelFunction(const char* name) {
-  // Looked up rather than imported: the wizard must start where these are missing.
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  return kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, name))) : nullptr;
-}
-
 // The private namespace, created by the first wizard or opened by later ones. Only processes
 // whose token holds the Administrators group can create or open it, and its handle stays open
 // for the life of the process. Empty when the system cannot provide one (some compatibility
 // layers have the functions but no implementation: the boundary descriptor then comes back null,
 // and nothing further is called).
 std::wstring OpenWizardNamespace() {
-  const auto createBoundary = KernelFunction<CreateBoundaryDescriptorFn>("CreateBoundaryDescriptorW");
-  const auto addSid = KernelFunction<AddSidToBoundaryDescriptorFn>("AddSIDToBoundaryDescriptor");
-  const auto createNamespace = KernelFunction<CreatePrivateNamespaceFn>("CreatePrivateNamespaceW");
-  const auto openNamespace = KernelFunction<OpenPrivateNamespaceFn>("OpenPrivateNamespaceW");
-  const auto addIntegrityLabel = KernelFunction<AddIntegrityLabelFn>("AddIntegrityLabelToBoundaryDescriptor");
+  // Looked up rather than imported: the wizard must start where these are missing.
+  const auto createBoundary = ModuleFunction<CreateBoundaryDescriptorFn>(L"kernel32.dll", "CreateBoundaryDescriptorW");
+  const auto addSid = ModuleFunction<AddSidToBoundaryDescriptorFn>(L"kernel32.dll", "AddSIDToBoundaryDescriptor");
+  const auto createNamespace = ModuleFunction<CreatePrivateNamespaceFn>(L"kernel32.dll", "CreatePrivateNamespaceW");
+  const auto openNamespace = ModuleFunction<OpenPrivateNamespaceFn>(L"kernel32.dll", "OpenPrivateNamespaceW");
+  const auto addIntegrityLabel =
+      ModuleFunction<AddIntegrityLabelFn>(L"kernel32.dll", "AddIntegrityLabelToBoundaryDescriptor");
   if (!createBoundary || !addSid || !createNamespace || !openNamespace || !addIntegrityLabel) return L"";
 
   HANDLE boundary = createBoundary(kBoundaryName, 0);

@@ -1,10 +1,11 @@
 #include "wizard/window_dpi.h"
 
+#include "engine/module_function.h"
+
 UINT GetWindowDpi(HWND window) {
   // Looked up at run time: older systems lack it, and the wizard must start there too.
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  static const auto getDpiForWindow = ModuleFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
   if (getDpiForWindow != nullptr) {
     const UINT dpi = getDpiForWindow(window);
     if (dpi != 0) return dpi;
