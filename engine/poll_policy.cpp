@@ -4,11 +4,8 @@
 
 namespace {
 
-constexpr unsigned kPauseMs = 500;
-constexpr int kAttempts = 20;
-
 // Written by tests before the waits they exercise; read by the waiting thread only.
-PollPolicy policy = {kPauseMs, kAttempts};
+PollPolicy policy = {kPollPauseMs, kPollAttempts};
 
 }  // namespace
 

@@ -2,10 +2,15 @@
 // fixed number of times. Kept in one place so that tests run the same waits with a shorter pause.
 #pragma once
 
+// Every bounded wait pauses this long between looks, this many times: none lasts longer than
+// about 10 seconds.
+constexpr unsigned kPollPauseMs = 500;
+constexpr int kPollAttempts = 20;
+
 struct PollPolicy {
   unsigned pauseMs;  // sleep before each new search
   int attempts;      // searches before the wait gives up
 };
 
-// 500 ms and 20 attempts: no wait lasts longer than about 10 seconds.
+// kPollPauseMs and kPollAttempts, unless a test has set a shorter pause.
 const PollPolicy& GetPollPolicy();

@@ -6,12 +6,10 @@
 #include <string>
 
 #include "engine/module_function.h"
+#include "engine/poll_policy.h"
 #include "wizard/logic/wizard_texts.h"
 
 namespace {
-
-constexpr int kWaitAttempts = 20;
-constexpr DWORD kWaitPauseMs = 500;
 
 constexpr const wchar_t* kBoundaryName = L"Pakorra.Wizard";
 constexpr const wchar_t* kNamespaceAlias = L"Pakorra";
@@ -161,13 +159,13 @@ WizardTurn TakeWizardTurn(const volatile HWND& sameImageDialog) {
   if (Acquired(WaitForSingleObject(claim, 0))) return WizardTurn::Ours;
 
   // A second start: the first wizard may still be in its start-up check, before its dialog exists.
-  for (int attempt = 0; attempt < kWaitAttempts; ++attempt) {
+  for (int attempt = 0; attempt < kPollAttempts; ++attempt) {
     if (BringForward(RunningDialog(sameImageDialog))) {
       CloseHandle(claim);
       return WizardTurn::BroughtForward;
     }
     // The first wizard ended meanwhile: this one is the wizard now.
-    if (Acquired(WaitForSingleObject(claim, kWaitPauseMs))) return WizardTurn::Ours;
+    if (Acquired(WaitForSingleObject(claim, kPollPauseMs))) return WizardTurn::Ours;
   }
   CloseHandle(claim);
   return WizardTurn::OtherStillBusy;
@@ -181,7 +179,7 @@ bool TakeWizardTurnQuietly() {
   HANDLE claim = OpenClaim();
   // Without a claim nothing can tell whether another wizard runs, as for an interactive start.
   if (claim == nullptr) return true;
-  if (Acquired(WaitForSingleObject(claim, kWaitAttempts * kWaitPauseMs))) return true;
+  if (Acquired(WaitForSingleObject(claim, kPollAttempts * kPollPauseMs))) return true;
   CloseHandle(claim);
   return false;
 }
