@@ -168,6 +168,9 @@ TEST_F(RepairTool, ServiceStopsOnTheToolsRequest) {
   EXPECT_EQ(ExitCodeOf(service), kStoppedOnRequestExitCode);
   EXPECT_TRUE(testsupport::WaitForLog(host.RepairLogPath(), "run -S\r\n", kExitTimeoutMs));
   EXPECT_TRUE(testsupport::WaitForLog(host.RepairLogPath(), "stop requested from " + std::to_string(service.id()), 0));
+  testsupport::StartRecord repair;
+  ASSERT_TRUE(testsupport::WaitForStartRecord(host.RepairLogPath(), repair, kExitTimeoutMs));
+  EXPECT_EQ(repair.folder, host.dir()) << "the repair tool works in the host's folder";
 }
 
 TEST_F(RepairTool, IgnoredRequestFailsAfterThePolls) {
@@ -233,19 +236,6 @@ TEST_F(DictService, WithoutRepairToolTheServiceIsTerminated) {
   ASSERT_TRUE(StartService(service, host.ServiceExe()));
   EXPECT_TRUE(StopDictService());
   EXPECT_EQ(ExitCodeOf(service), kTerminatedExitCode);
-}
-
-TEST_F(DictService, HeldDictionaryCanBeMovedOnceStopped) {
-  FakeHost host;
-  const std::wstring dict = host.DataDir() + L"\\news.dic";
-  const std::wstring aside = dict + L"._zev_av_";
-  ASSERT_TRUE(testsupport::WriteFileBytes(dict, "dictionary"));
-  ChildProcess service;
-  ASSERT_TRUE(StartService(service, host.ServiceExe(), {L"--hold", dict}));
-  ASSERT_FALSE(MoveFileW(dict.c_str(), aside.c_str())) << "the running service must keep its file from moving";
-
-  EXPECT_TRUE(StopDictService());
-  EXPECT_TRUE(MoveFileW(dict.c_str(), aside.c_str()));
 }
 
 TEST_F(DictService, SurvivingServiceFails) {
