@@ -74,11 +74,6 @@ struct Planned {
   std::wstring title;
 };
 
-// The host's service, holding one file open without delete sharing.
-bool StartHoldingService(ChildProcess& service, const FakeHost& host, const std::wstring& held) {
-  return testsupport::StartService(service, host.ServiceExe(), {L"--hold", held});
-}
-
 // A wizard folder for the containers (the module folder points there) and an installed host.
 class InstallRunTest : public ::testing::Test {
  protected:
@@ -208,15 +203,35 @@ TEST_F(InstallRunTest, EmptyEntrySendsOneStepAndLeavesAnEmptyFile) {
 
 // --- Upgrades and their backups ------------------------------------------------------------
 
+// A read-only installed file is upgraded and left writable, also when the host's service holds it
+// open: the rename that gives up its name then fails until the repair tool has stopped the
+// service, and is made again. Without a backup beside it the file is moved aside; with one, the
+// new file is placed over it.
 TEST_F(InstallRunTest, ReadOnlyTargetIsUpgradedAndLeftWritable) {
-  Installed(L"ro", "old read-only", true);
-  std::vector<PackageFile> files{Package(L"p.dir", {{L"ro", Pattern(3000, 7), EntryAction::Upgrade, L"R"}})};
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"R", EntryAction::Upgrade, 2, true), {"finish"}}));
-  EXPECT_TRUE(HoldsBytes(Target(L"ro"), Pattern(3000, 7)));
-  EXPECT_FALSE(IsReadOnly(Target(L"ro")));
-  EXPECT_TRUE(Backups().empty());
+  const struct {
+    const char* name;
+    bool heldByTheService;
+    bool backupBeside;
+  } cases[] = {{"not held", false, false}, {"held, moved aside", true, false}, {"held, placed over", true, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Installed(L"ro", "old read-only", true);
+    if (c.backupBeside) {
+      ASSERT_TRUE(WriteFileBytes(BackupPathOf(Target(L"ro")), "an older copy"));
+    }
+    ChildProcess service;
+    if (c.heldByTheService) {
+      ASSERT_TRUE(testsupport::StartService(service, host.ServiceExe(), {L"--hold", Target(L"ro")}));
+      ASSERT_FALSE(MoveFileW(Target(L"ro").c_str(), (Target(L"ro") + L".probe").c_str())) << "held: no rename";
+    }
+    std::vector<PackageFile> files{Package(L"p.dir", {{L"ro", Pattern(5000, 9), EntryAction::Upgrade, L"R"}})};
+    RecordingReporter reporter;
+    EXPECT_TRUE(InstallAll(files, reporter));
+    EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"R", EntryAction::Upgrade, 3, true), {"finish"}}));
+    EXPECT_TRUE(HoldsBytes(Target(L"ro"), Pattern(5000, 9)));
+    EXPECT_FALSE(IsReadOnly(Target(L"ro")));
+    EXPECT_TRUE(Backups().empty());
+  }
 }
 
 TEST_F(InstallRunTest, FailedReadAfterBackupPutsTheInstalledFileBack) {
@@ -285,30 +300,6 @@ TEST_F(InstallRunTest, ImpossibleBackupLeavesTheInstalledFileUntouched) {
   EXPECT_TRUE(IsReadOnly(Target(L"held"))) << "its attributes are given back too";
   EXPECT_TRUE(HoldsBytes(Target(L"next"), Pattern(10, 2)));
   EXPECT_TRUE(Backups().empty());
-}
-
-// The installed file held open by the host's service: the rename that gives up its name fails
-// until the repair tool has stopped the service, and is then made again. Without a backup beside
-// it the file is moved aside; with one, the new file is placed over it.
-TEST_F(InstallRunTest, FileHeldByTheServiceIsRenamedOnceTheServiceIsStopped) {
-  for (const bool backupBeside : {false, true}) {
-    SCOPED_TRACE(backupBeside ? "placed over" : "moved aside");
-    Installed(L"svc", "old service-held", true);
-    if (backupBeside) {
-      ASSERT_TRUE(WriteFileBytes(BackupPathOf(Target(L"svc")), "an older copy"));
-    }
-    ChildProcess service;
-    ASSERT_TRUE(StartHoldingService(service, host, Target(L"svc")));
-    ASSERT_FALSE(MoveFileW(Target(L"svc").c_str(), (Target(L"svc") + L".probe").c_str())) << "held: no rename";
-
-    std::vector<PackageFile> files{Package(L"p.dir", {{L"svc", Pattern(5000, 9), EntryAction::Upgrade, L"S"}})};
-    RecordingReporter reporter;
-    EXPECT_TRUE(InstallAll(files, reporter));
-    EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 3, true), {"finish"}}));
-    EXPECT_TRUE(HoldsBytes(Target(L"svc"), Pattern(5000, 9)));
-    EXPECT_FALSE(IsReadOnly(Target(L"svc")));
-    EXPECT_TRUE(Backups().empty());
-  }
 }
 
 // The container was replaced after the inventory by one with fewer entries: the entry cannot be
