@@ -1,6 +1,6 @@
 // The engine side of the hand-off against the simulated host under Wine: its service stopped
-// (process_control_test covers how), the configuration switched on, the host program started through the
-// shell, its tray window awaited and the broadcast received by it.
+// (process_control_test covers how), the configuration switched on, the host program started
+// through the shell, its tray window awaited and the broadcast received by it.
 #include "engine/host_handoff.h"
 
 #include <gtest/gtest.h>
