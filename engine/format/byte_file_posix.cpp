@@ -5,34 +5,9 @@
 #include <string>
 
 #include "engine/format/byte_file.h"
+#include "engine/format/utf8_text.h"
 
 namespace {
-
-// wchar_t holds whole code points here; a surrogate or out-of-range value cannot name a file.
-bool WideToUtf8(const wchar_t* text, std::string& out) {
-  std::string result;
-  for (; *text != 0; ++text) {
-    const uint32_t c = static_cast<uint32_t>(*text);
-    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return false;
-    if (c < 0x80) {
-      result.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      result.push_back(static_cast<char>(0xC0 | c >> 6));
-      result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      result.push_back(static_cast<char>(0xE0 | c >> 12));
-      result.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      result.push_back(static_cast<char>(0xF0 | c >> 18));
-      result.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  out = std::move(result);
-  return true;
-}
 
 uint64_t readCalls = 0;
 
@@ -79,7 +54,8 @@ class StdioByteFile : public ByteSource {
 
 std::unique_ptr<ByteSource> OpenByteFile(const wchar_t* path) {
   std::string narrow;
-  if (path == nullptr || !WideToUtf8(path, narrow)) return nullptr;
+  // wchar_t holds whole code points here; a surrogate or out-of-range value cannot name a file.
+  if (path == nullptr || !PathToUtf8(path, narrow)) return nullptr;
   FILE* file = std::fopen(narrow.c_str(), "rb");
   if (file == nullptr) return nullptr;
   struct stat info;

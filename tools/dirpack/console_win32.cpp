@@ -8,7 +8,7 @@
 // clang-format on
 
 #include "tools/dirpack/console.h"
-#include "tools/dirpack/text_encoding.h"
+#include "engine/format/utf8_text.h"
 
 namespace {
 

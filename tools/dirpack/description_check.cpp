@@ -10,7 +10,7 @@
 #include "tools/dirpack/package_folder.h"
 #include "tools/dirpack/profile_file.h"
 #include "engine/format/profile_text.h"
-#include "tools/dirpack/text_encoding.h"
+#include "engine/format/utf8_text.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "tools/dirpack/package_extract.h"
 #include "tools/dirpack/package_listing.h"
 #include "tools/dirpack/package_writer.h"
-#include "tools/dirpack/text_encoding.h"
+#include "engine/format/utf8_text.h"
 
 namespace {
 

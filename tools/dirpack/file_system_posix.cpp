@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "tools/dirpack/file_system.h"
-#include "tools/dirpack/text_encoding.h"
+#include "engine/format/utf8_text.h"
 
 bool OutputFile::Create(const std::wstring& finalPath) {
   Discard();

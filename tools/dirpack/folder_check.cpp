@@ -13,7 +13,7 @@
 #include "tools/dirpack/package_check.h"
 #include "tools/dirpack/package_folder.h"
 #include "tools/dirpack/program_machine.h"
-#include "tools/dirpack/text_encoding.h"
+#include "engine/format/utf8_text.h"
 
 namespace {
 

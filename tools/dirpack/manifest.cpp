@@ -5,7 +5,7 @@
 
 #include "engine/format/byte_file.h"
 #include "tools/dirpack/file_system.h"
-#include "tools/dirpack/text_encoding.h"
+#include "engine/format/utf8_text.h"
 
 namespace {
 

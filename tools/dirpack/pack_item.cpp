@@ -4,7 +4,7 @@
 
 #include "engine/format/entry_name.h"
 #include "engine/format/package_format.h"
-#include "tools/dirpack/text_encoding.h"
+#include "engine/format/utf8_text.h"
 
 namespace {
 

@@ -8,11 +8,9 @@
 #include "engine/format/entry_name.h"
 #include "engine/format/package_format.h"
 #include "engine/format/package_reader.h"
-#include "tools/dirpack/text_encoding.h"
+#include "engine/format/utf8_text.h"
 
 namespace {
-
-constexpr uint32_t kReadChunkBytes = 2048;  // the installer's chunk
 
 std::string Hex(uint32_t value) {
   char text[16];
@@ -20,20 +18,26 @@ std::string Hex(uint32_t value) {
   return text;
 }
 
-// Why the header cannot open, in the reader's order of checks; empty when it can.
-std::string HeaderProblem(const std::wstring& path) {
-  std::unique_ptr<ByteSource> file = OpenByteFile(path.c_str());
-  uint64_t size = 0;
-  if (!file || !file->Size(size)) return "cannot open the file";
-  uint8_t bytes[kPackageHeaderBytes];
-  uint32_t got = 0;
-  if (!file->Read(bytes, sizeof(bytes), got)) return "cannot read the file";
-  if (got < sizeof(bytes)) return "the file has " + std::to_string(got) + " bytes, fewer than its 32-byte header";
-  PackageHeader header;
-  DecodePackageHeader(bytes, header);
-  switch (CheckPackageHeader(header, size)) {
+// Why the reader could not open the container, in its order of checks.
+std::string OpenProblem(const CPackageReader& reader) {
+  const PackageHeader& header = reader.Header();
+  const uint64_t size = reader.FileSize();
+  switch (reader.LastOpenFault()) {
+    case CPackageReader::OpenFault::None:
+    case CPackageReader::OpenFault::CannotOpen:
+      return "cannot open the file";
+    case CPackageReader::OpenFault::CannotRead:
+      return "cannot read the file";
+    case CPackageReader::OpenFault::ShortHeader:
+      return "the file has " + std::to_string(size) + " bytes, fewer than its 32-byte header";
+    case CPackageReader::OpenFault::TableUnreadable:
+      return "the entry table cannot be read";
+    case CPackageReader::OpenFault::BadHeader:
+      break;
+  }
+  switch (reader.LastHeaderFault()) {
     case HeaderFault::None:
-      return "";
+      break;
     case HeaderFault::BadMagic:
       return "not a package container: magic " + Hex(header.magic) + ", expected \"93vn\" (" + Hex(kPackageMagic) + ")";
     case HeaderFault::NoFormatWord:
@@ -96,10 +100,10 @@ void ReadThrough(CPackageReader& reader, uint32_t index, const std::string& labe
     problems.push_back(label + ": cannot position at its data");
     return;
   }
-  char buffer[kReadChunkBytes];
+  char buffer[kBlockBytes];
   uint64_t delivered = 0;
   for (;;) {
-    uint32_t length = kReadChunkBytes;
+    uint32_t length = kBlockBytes;
     const int result = reader.ReadChunk(index, buffer, length);
     if (result < 0) {
       problems.push_back(label + ": reading its data failed after " + std::to_string(delivered) + " bytes");
@@ -131,8 +135,7 @@ std::string EntryLabel(const CPackageReader& reader, uint32_t index) {
 
 bool OpenPackage(CPackageReader& reader, const std::wstring& path, std::string& why) {
   if (reader.Open(path.c_str())) return true;
-  why = HeaderProblem(path);
-  if (why.empty()) why = "the entry table cannot be read";
+  why = OpenProblem(reader);
   return false;
 }
 

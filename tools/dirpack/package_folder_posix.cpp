@@ -9,7 +9,7 @@
 #include "engine/format/package_layout.h"
 #include "tools/dirpack/file_system.h"
 #include "tools/dirpack/package_folder.h"
-#include "tools/dirpack/text_encoding.h"
+#include "engine/format/utf8_text.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "engine/format/package_format.h"
 #include "engine/format/package_reader.h"
 #include "tools/dirpack/package_check.h"
-#include "tools/dirpack/text_encoding.h"
+#include "engine/format/utf8_text.h"
 
 namespace {
 
