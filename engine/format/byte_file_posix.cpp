@@ -1,6 +1,10 @@
-// File access for the native builds: stdio with 64-bit positions on the UTF-8 form of the path.
+// File access for the native builds: stdio with 64-bit positions, and file descriptors for
+// writing, on the UTF-8 form of the path.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -50,6 +54,42 @@ class StdioByteFile : public ByteSource {
   FILE* file_;
 };
 
+class PosixNewFile : public NewByteFile {
+ public:
+  explicit PosixNewFile(int fd) : fd_(fd) {}
+  ~PosixNewFile() override { Close(); }
+  PosixNewFile(const PosixNewFile&) = delete;
+  PosixNewFile& operator=(const PosixNewFile&) = delete;
+
+  bool Write(const void* data, size_t size) override {
+    if (fd_ < 0) return false;
+    const char* at = static_cast<const char*>(data);
+    while (size > 0) {
+      const ssize_t n = write(fd_, at, size);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      at += n;
+      size -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+  bool FlushAndClose() override {
+    if (fd_ < 0) return false;
+    const bool synced = fsync(fd_) == 0;
+    return Close() && synced;
+  }
+
+ private:
+  bool Close() {
+    if (fd_ < 0) return true;
+    const bool closed = close(fd_) == 0;
+    fd_ = -1;
+    return closed;
+  }
+
+  int fd_;
+};
+
 }  // namespace
 
 std::unique_ptr<ByteSource> OpenByteFile(const wchar_t* path) {
@@ -67,3 +107,25 @@ std::unique_ptr<ByteSource> OpenByteFile(const wchar_t* path) {
 }
 
 uint64_t FileReadCalls() { return readCalls; }
+
+NewFileResult CreateNewByteFile(const std::wstring& path, std::unique_ptr<NewByteFile>& file) {
+  std::string narrow;
+  if (!PathToUtf8(path, narrow)) return NewFileResult::Failed;
+  const int fd = open(narrow.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return errno == EEXIST ? NewFileResult::NameTaken : NewFileResult::Failed;
+  file = std::make_unique<PosixNewFile>(fd);
+  return NewFileResult::Created;
+}
+
+bool RenameByteFileOver(const std::wstring& from, const std::wstring& to) {
+  std::string narrowFrom, narrowTo;
+  return PathToUtf8(from, narrowFrom) && PathToUtf8(to, narrowTo) &&
+         std::rename(narrowFrom.c_str(), narrowTo.c_str()) == 0;
+}
+
+bool DeleteByteFile(const std::wstring& path) {
+  std::string narrow;
+  return PathToUtf8(path, narrow) && unlink(narrow.c_str()) == 0;
+}
+
+uint32_t CurrentProcessNumber() { return static_cast<uint32_t>(getpid()); }

@@ -3,14 +3,14 @@
 #include <set>
 
 #include "engine/format/package_layout.h"
+#include "engine/format/profile_text.h"
+#include "engine/format/utf8_text.h"
 #include "tools/dirpack/bitmap_check.h"
 #include "tools/dirpack/config_encoding.h"
 #include "tools/dirpack/file_bytes.h"
 #include "tools/dirpack/file_system.h"
 #include "tools/dirpack/package_folder.h"
 #include "tools/dirpack/profile_file.h"
-#include "engine/format/profile_text.h"
-#include "engine/format/utf8_text.h"
 
 namespace {
 

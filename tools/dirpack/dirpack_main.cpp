@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/format/utf8_text.h"
 #include "pakorra_version.h"
 #include "tools/dirpack/console.h"
 #include "tools/dirpack/folder_check.h"
@@ -13,7 +14,6 @@
 #include "tools/dirpack/package_extract.h"
 #include "tools/dirpack/package_listing.h"
 #include "tools/dirpack/package_writer.h"
-#include "engine/format/utf8_text.h"
 
 namespace {
 

@@ -4,16 +4,16 @@
 #include <map>
 
 #include "engine/format/entry_name.h"
-#include "engine/plan/inventory_records.h"
 #include "engine/format/package_format.h"
 #include "engine/format/package_reader.h"
+#include "engine/format/utf8_text.h"
+#include "engine/plan/inventory_records.h"
 #include "probe/date_text.h"
 #include "tools/dirpack/description_check.h"
 #include "tools/dirpack/file_system.h"
 #include "tools/dirpack/package_check.h"
 #include "tools/dirpack/package_folder.h"
 #include "tools/dirpack/program_machine.h"
-#include "engine/format/utf8_text.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <map>
 
 #include "engine/format/byte_file.h"
-#include "tools/dirpack/file_system.h"
 #include "engine/format/utf8_text.h"
+#include "tools/dirpack/file_system.h"
 
 namespace {
 

@@ -4,9 +4,10 @@
 
 #include "engine/format/package_format.h"
 #include "engine/format/package_reader.h"
-#include "tools/dirpack/file_system.h"
-#include "tools/dirpack/package_check.h"
 #include "engine/format/utf8_text.h"
+#include "tools/dirpack/file_system.h"
+#include "tools/dirpack/output_file.h"
+#include "tools/dirpack/package_check.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Without the profile functions: the file's bytes read once and interpreted by their rules.
+#include "engine/format/profile_text.h"
 #include "tools/dirpack/file_bytes.h"
 #include "tools/dirpack/profile_file.h"
-#include "engine/format/profile_text.h"
 
 bool ProfileFile::Open(const std::wstring& path) {
   std::string bytes;
