@@ -6,9 +6,9 @@
 
 #include "engine/format/utf8_text.h"
 #include "pakorra_version.h"
+#include "tools/dirpack/check/folder_check.h"
+#include "tools/dirpack/check/folder_report.h"
 #include "tools/dirpack/console.h"
-#include "tools/dirpack/folder_check.h"
-#include "tools/dirpack/folder_report.h"
 #include "tools/dirpack/manifest.h"
 #include "tools/dirpack/package_check.h"
 #include "tools/dirpack/package_extract.h"

@@ -1,4 +1,4 @@
-#include "tools/dirpack/config_encoding.h"
+#include "tools/dirpack/check/config_encoding.h"
 
 #include "engine/format/ansi_code_page.h"
 #include "engine/format/utf8_text.h"

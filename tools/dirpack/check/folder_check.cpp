@@ -1,4 +1,4 @@
-#include "tools/dirpack/folder_check.h"
+#include "tools/dirpack/check/folder_check.h"
 
 #include <cstdio>
 #include <map>
@@ -9,11 +9,11 @@
 #include "engine/format/utf8_text.h"
 #include "engine/plan/inventory_records.h"
 #include "probe/date_text.h"
-#include "tools/dirpack/description_check.h"
+#include "tools/dirpack/check/description_check.h"
+#include "tools/dirpack/check/package_folder.h"
+#include "tools/dirpack/check/program_machine.h"
 #include "tools/dirpack/file_system.h"
 #include "tools/dirpack/package_check.h"
-#include "tools/dirpack/package_folder.h"
-#include "tools/dirpack/program_machine.h"
 
 namespace {
 
