@@ -1,14 +1,11 @@
 #include "tools/dirpack/package_check.h"
 
 #include <cstdio>
-#include <map>
-#include <memory>
 
-#include "engine/format/byte_file.h"
-#include "engine/format/entry_name.h"
 #include "engine/format/package_format.h"
 #include "engine/format/package_reader.h"
 #include "engine/format/utf8_text.h"
+#include "tools/dirpack/entry_problems.h"
 
 namespace {
 
@@ -73,9 +70,9 @@ void CheckFieldEnds(const PackageTableEntry& entry, const std::string& label, st
 void CheckNames(const PackageTableEntry& entry, const std::string& label, PackageReport& report) {
   const std::wstring id = FieldText(entry.id, kEntryIdUnits);
   const std::wstring ext = FieldText(entry.ext, kEntryExtUnits);
-  if (!IsPlainDictFileId(id))
-    report.problems.push_back(label + ": id \"" + DisplayUnits(id) + "\" is not a plain file name");
-  if (!IsPlainDictFileExt(ext)) {
+  const RefusedNames refused = EntryProblems::NamesRefused(id, ext);
+  if (refused.id) report.problems.push_back(label + ": id \"" + DisplayUnits(id) + "\" is not a plain file name");
+  if (refused.ext) {
     report.problems.push_back(label + ": ext \"" + DisplayUnits(ext) + "\" is not a plain extension");
   }
   if (!UnitsAreWellFormed(id + ext)) report.warnings.push_back(label + ": its name holds a lone UTF-16 surrogate");
@@ -117,14 +114,6 @@ void ReadThrough(CPackageReader& reader, uint32_t index, const std::string& labe
   }
 }
 
-std::wstring NameKey(const PackageTableEntry& entry) {
-  std::wstring key = FieldText(entry.id, kEntryIdUnits) + FieldText(entry.ext, kEntryExtUnits);
-  for (wchar_t& c : key) {
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  }
-  return key;
-}
-
 }  // namespace
 
 std::string EntryLabel(const CPackageReader& reader, uint32_t index) {
@@ -159,14 +148,16 @@ bool CheckPackage(const std::wstring& path, bool readData, PackageReport& report
                               ", inside the header and table, which end at " + std::to_string(tableEnd));
   }
 
-  std::map<std::wstring, uint32_t> names;
+  EntryProblems entries;
   for (uint32_t i = 0; i < report.entryCount; ++i) {
     const PackageTableEntry& entry = reader.Entry(i);
     const std::string label = EntryLabel(reader, i);
     CheckFieldEnds(entry, label, report.problems);
     CheckNames(entry, label, report);
-    const auto [at, added] = names.emplace(NameKey(entry), i);
-    if (!added) report.warnings.push_back(label + ": installs the same file as entry " + std::to_string(at->second));
+    size_t earlier = 0;
+    if (!entries.NoteFile(FieldText(entry.id, kEntryIdUnits), FieldText(entry.ext, kEntryExtUnits), i, earlier)) {
+      report.warnings.push_back(label + ": installs the same file as entry " + std::to_string(earlier));
+    }
     if (RangeInsideFile(header, entry, report.fileSize, label, report.problems) && readData) {
       ReadThrough(reader, i, label, report.problems);
     }
