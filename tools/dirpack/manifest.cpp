@@ -111,8 +111,7 @@ class ManifestParser {
   bool m_open = false;
 };
 
-}  // namespace
-
+// The manifest's text read; name is used in messages.
 bool ParseManifest(const std::string& text, const std::wstring& folder, const std::string& name,
                    std::vector<PackItem>& items, std::vector<std::string>& problems) {
   const size_t before = problems.size();
@@ -137,6 +136,8 @@ bool ParseManifest(const std::string& text, const std::wstring& folder, const st
   items.insert(items.end(), parser.Items().begin(), parser.Items().end());
   return true;
 }
+
+}  // namespace
 
 bool ReadManifest(const std::wstring& path, std::vector<PackItem>& items, std::vector<std::string>& problems) {
   const std::string name = PathToUtf8(path);
