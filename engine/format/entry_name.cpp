@@ -36,7 +36,7 @@ bool IsForbiddenChar(wchar_t c) {
 bool IsDeviceName(const std::wstring& name) {
   std::wstring base = name.substr(0, name.find(L'.'));
   while (!base.empty() && base.back() == L' ') base.pop_back();
-  base = LowerLetters(base);
+  base = LowerAsciiLetters(base);
   static const wchar_t* const kDevices[] = {L"con", L"prn", L"aux", L"nul", L"conin$", L"conout$", L"clock$"};
   for (const wchar_t* device : kDevices) {
     if (base == device) return true;
@@ -81,7 +81,7 @@ bool IsPlainDictFileId(const std::wstring& id) {
 
 bool IsPlainDictFileExt(const std::wstring& ext) {
   if (ext.size() < 2 || ext[0] != L'.' || ext[1] == L'.') return false;
-  const std::wstring lower = LowerLetters(ext);
+  const std::wstring lower = LowerAsciiLetters(ext);
   for (const std::wstring reserved : {kBackupSuffix, kNewFileSuffix}) {
     if (lower.size() >= reserved.size() &&
         lower.compare(lower.size() - reserved.size(), reserved.size(), reserved) == 0)
