@@ -348,11 +348,8 @@ TEST_F(DirpackCreate, TextsUpToTheirFieldsFitAndOneMoreIsRefused) {
 }
 
 TEST_F(DirpackCreate, UnsafeNamesAndDuplicatesAreRefusedAndNothingIsWritten) {
-  const std::vector<std::vector<std::string>> entries = {
-      {"../evil", ".dic"}, {"a\\b", ".dic"},  {"c:x", ".dic"},   {"CON", ".dic"}, {"nul.txt", ".dic"},
-      {"com1", ".dip"},    {"name.", ".dic"}, {"name ", ".dic"}, {"a|b", ".dic"}, {"..", ".dic"},
-      {"ok", "dic"},       {"ok", ".d/c"},    {"ok", "."},       {"ok", ".dic."}, {"ok", "..dic"},
-  };
+  // One of each kind; the names test walks every rule.
+  const std::vector<std::vector<std::string>> entries = {{"../evil", ".dic"}, {"CON", ".dic"}, {"ok", ".d/c"}};
   for (const std::vector<std::string>& entry : entries) {
     const RunResult run = RunDirpack({"create", out, "-e", scratch / "xinci8.dic", entry[0], entry[1], "d", "t"});
     EXPECT_EQ(run.status, 1) << entry[0] << entry[1] << "\n" << Describe(run);
