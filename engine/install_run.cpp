@@ -137,7 +137,7 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
   }
 
   // The entry only ever touches the file its own key names.
-  const PathState state = InspectPath(target, entry.id + entry.ext);
+  const PathState state = InspectPath(target, EntryFileKey(entry.id, entry.ext));
   if (state == PathState::Other) {
     TraceDiagnostic(L"InstallEntry-2: target not its own file: " + target);
     return false;

@@ -5,6 +5,7 @@
 
 #include "engine/diagnostics.h"
 #include "engine/folder_listing.h"
+#include "engine/format/bitmap_header.h"
 #include "engine/format/entry_name.h"
 #include "engine/format/package_format.h"
 #include "engine/format/package_layout.h"
@@ -44,19 +45,6 @@ bool ReadAll(ByteSource& source, uint64_t most, std::string& bytes) {
   return true;
 }
 
-// A BMP file starts with "BM" and its header's size field, four bytes little-endian after them,
-// is the file's own size.
-bool IsBitmap(ByteSource& source) {
-  uint64_t size = 0;
-  uint8_t head[6] = {};
-  uint32_t got = 0;
-  if (!source.Size(size) || !source.Seek(0) || !source.Read(head, sizeof(head), got) || got != sizeof(head)) {
-    return false;
-  }
-  const uint32_t declared = head[2] | head[3] << 8 | head[4] << 16 | static_cast<uint32_t>(head[5]) << 24;
-  return head[0] == 'B' && head[1] == 'M' && declared == size;
-}
-
 // dictconfig.ini, read once through its held handle. False when the package has none that may be
 // used; a refused one is told by a diagnostic.
 bool ReadDescription(std::shared_ptr<ByteSource>& held, std::optional<ProfileText>& description) {
@@ -85,7 +73,7 @@ std::shared_ptr<ByteSource> HoldImage(const std::wstring& id) {
     if (why != kPinMissing) TraceDiagnostic(L"HoldImage-1: image not used: " + name + L": " + why);
     return nullptr;
   }
-  if (!IsBitmap(*pinned.source)) {
+  if (!IsCopiedBitmap(*pinned.source)) {
     TraceDiagnostic(L"HoldImage-2: image not used: " + name + L": not a BMP file");
     return nullptr;
   }

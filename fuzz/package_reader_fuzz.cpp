@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CPackageReader reader;
   if (!reader.OpenMemory(data, size)) return 0;
-  uint8_t buffer[2048];
+  uint8_t buffer[kBlockBytes];
   const uint32_t count = reader.EntryCount();
   for (uint32_t i = 0; i < count && i < 64; ++i) {
     (void)reader.Entry(i);

@@ -1,5 +1,6 @@
 #include "wizard/run_log_file.h"
 
+#include "engine/format/utf8_text.h"
 #include "engine/module_function.h"
 #include "engine/pinned_file.h"
 #include "wizard/logic/run_log_format.h"
@@ -60,16 +61,6 @@ bool IsPlainFileAt(HANDLE file, const std::wstring& fullPath) {
 bool WriteAll(HANDLE file, const std::string& bytes) {
   DWORD written = 0;
   return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
-}
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return {};
-  std::string out(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), bytes, nullptr, nullptr);
-  return out;
 }
 
 }  // namespace
@@ -134,7 +125,7 @@ bool RunLogFile::CreateInTemp() {
 
 void RunLogFile::Write(const std::wstring& event) {
   if (!IsOpen()) return;
-  const std::string line = Utf8(FormatLogLine(LocalNow(), event));
+  const std::string line = UnitsToUtf8(FormatLogLine(LocalNow(), event));
   EnterCriticalSection(&lock_);
   WriteAll(file_, line);
   LeaveCriticalSection(&lock_);

@@ -1,12 +1,14 @@
-// Where the container reader's bytes come from: a file opened by its wide path (Win32 or stdio,
-// one implementation per build) or a block of memory (fuzzers and tests). The reader's logic is
-// the same for every source.
+// Files as bytes, on the platform's wide paths (Win32 or POSIX, one implementation per build).
+// Reading: where the container reader's bytes come from, a file or a block of memory (fuzzers and
+// tests); the reader's logic is the same for every source. Writing: a new file, written, flushed
+// and renamed over its final name.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 
 class ByteSource {
  public:
@@ -62,3 +64,26 @@ class MemoryByteSource : public ByteSource {
   uint64_t size_;
   uint64_t position_ = 0;
 };
+
+// A file created new and written from its start. Going without FlushAndClose closes it unflushed.
+class NewByteFile {
+ public:
+  virtual ~NewByteFile() = default;
+  // Writes every byte, or fails.
+  virtual bool Write(const void* data, size_t size) = 0;
+  // Has the system put the data on the disk, then closes the file; false when either failed. The
+  // file is closed either way.
+  virtual bool FlushAndClose() = 0;
+};
+
+enum class NewFileResult { Created, NameTaken, Failed };
+
+// Creates the file for writing, shared with no one; NameTaken when something has the name already.
+NewFileResult CreateNewByteFile(const std::wstring& path, std::unique_ptr<NewByteFile>& file);
+
+// Renames `from` to `to` in one step, replacing a file there (Windows: write-through).
+bool RenameByteFileOver(const std::wstring& from, const std::wstring& to);
+bool DeleteByteFile(const std::wstring& path);
+
+// This process's number, which keeps its temporary names apart from other processes' ones.
+uint32_t CurrentProcessNumber();

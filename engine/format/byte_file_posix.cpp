@@ -1,38 +1,17 @@
-// File access for the native builds: stdio with 64-bit positions on the UTF-8 form of the path.
+// File access for the native builds: stdio with 64-bit positions, and file descriptors for
+// writing, on the UTF-8 form of the path.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
 #include "engine/format/byte_file.h"
+#include "engine/format/utf8_text.h"
 
 namespace {
-
-// wchar_t holds whole code points here; a surrogate or out-of-range value cannot name a file.
-bool WideToUtf8(const wchar_t* text, std::string& out) {
-  std::string result;
-  for (; *text != 0; ++text) {
-    const uint32_t c = static_cast<uint32_t>(*text);
-    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return false;
-    if (c < 0x80) {
-      result.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      result.push_back(static_cast<char>(0xC0 | c >> 6));
-      result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      result.push_back(static_cast<char>(0xE0 | c >> 12));
-      result.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      result.push_back(static_cast<char>(0xF0 | c >> 18));
-      result.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  out = std::move(result);
-  return true;
-}
 
 uint64_t readCalls = 0;
 
@@ -75,11 +54,48 @@ class StdioByteFile : public ByteSource {
   FILE* file_;
 };
 
+class PosixNewFile : public NewByteFile {
+ public:
+  explicit PosixNewFile(int fd) : fd_(fd) {}
+  ~PosixNewFile() override { Close(); }
+  PosixNewFile(const PosixNewFile&) = delete;
+  PosixNewFile& operator=(const PosixNewFile&) = delete;
+
+  bool Write(const void* data, size_t size) override {
+    if (fd_ < 0) return false;
+    const char* at = static_cast<const char*>(data);
+    while (size > 0) {
+      const ssize_t n = write(fd_, at, size);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      at += n;
+      size -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+  bool FlushAndClose() override {
+    if (fd_ < 0) return false;
+    const bool synced = fsync(fd_) == 0;
+    return Close() && synced;
+  }
+
+ private:
+  bool Close() {
+    if (fd_ < 0) return true;
+    const bool closed = close(fd_) == 0;
+    fd_ = -1;
+    return closed;
+  }
+
+  int fd_;
+};
+
 }  // namespace
 
 std::unique_ptr<ByteSource> OpenByteFile(const wchar_t* path) {
   std::string narrow;
-  if (path == nullptr || !WideToUtf8(path, narrow)) return nullptr;
+  // wchar_t holds whole code points here; a surrogate or out-of-range value cannot name a file.
+  if (path == nullptr || !PathToUtf8(path, narrow)) return nullptr;
   FILE* file = std::fopen(narrow.c_str(), "rb");
   if (file == nullptr) return nullptr;
   struct stat info;
@@ -91,3 +107,25 @@ std::unique_ptr<ByteSource> OpenByteFile(const wchar_t* path) {
 }
 
 uint64_t FileReadCalls() { return readCalls; }
+
+NewFileResult CreateNewByteFile(const std::wstring& path, std::unique_ptr<NewByteFile>& file) {
+  std::string narrow;
+  if (!PathToUtf8(path, narrow)) return NewFileResult::Failed;
+  const int fd = open(narrow.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return errno == EEXIST ? NewFileResult::NameTaken : NewFileResult::Failed;
+  file = std::make_unique<PosixNewFile>(fd);
+  return NewFileResult::Created;
+}
+
+bool RenameByteFileOver(const std::wstring& from, const std::wstring& to) {
+  std::string narrowFrom, narrowTo;
+  return PathToUtf8(from, narrowFrom) && PathToUtf8(to, narrowTo) &&
+         std::rename(narrowFrom.c_str(), narrowTo.c_str()) == 0;
+}
+
+bool DeleteByteFile(const std::wstring& path) {
+  std::string narrow;
+  return PathToUtf8(path, narrow) && unlink(narrow.c_str()) == 0;
+}
+
+uint32_t CurrentProcessNumber() { return static_cast<uint32_t>(getpid()); }

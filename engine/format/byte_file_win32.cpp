@@ -101,6 +101,42 @@ class Win32ByteFile : public ByteSource {
   uint64_t aheadStart_ = 0;
 };
 
+class Win32NewFile : public NewByteFile {
+ public:
+  explicit Win32NewFile(HANDLE file) : file_(file) {}
+  ~Win32NewFile() override { Close(); }
+  Win32NewFile(const Win32NewFile&) = delete;
+  Win32NewFile& operator=(const Win32NewFile&) = delete;
+
+  bool Write(const void* data, size_t size) override {
+    if (file_ == INVALID_HANDLE_VALUE) return false;
+    const char* at = static_cast<const char*>(data);
+    while (size > 0) {
+      const DWORD part = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+      DWORD written = 0;
+      if (!WriteFile(file_, at, part, &written, nullptr) || written == 0) return false;
+      at += written;
+      size -= written;
+    }
+    return true;
+  }
+  bool FlushAndClose() override {
+    if (file_ == INVALID_HANDLE_VALUE) return false;
+    const bool flushed = FlushFileBuffers(file_) != FALSE;
+    return Close() && flushed;
+  }
+
+ private:
+  bool Close() {
+    if (file_ == INVALID_HANDLE_VALUE) return true;
+    const bool closed = CloseHandle(file_) != FALSE;
+    file_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+  HANDLE file_;
+};
+
 }  // namespace
 
 std::unique_ptr<ByteSource> OpenByteFile(const wchar_t* path) {
@@ -121,3 +157,22 @@ std::unique_ptr<ByteSource> ByteSourceOnHandle(void* handle) {
 }
 
 uint64_t FileReadCalls() { return readCalls; }
+
+NewFileResult CreateNewByteFile(const std::wstring& path, std::unique_ptr<NewByteFile>& file) {
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NewFileResult::NameTaken
+                                                                       : NewFileResult::Failed;
+  }
+  file = std::make_unique<Win32NewFile>(handle);
+  return NewFileResult::Created;
+}
+
+bool RenameByteFileOver(const std::wstring& from, const std::wstring& to) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool DeleteByteFile(const std::wstring& path) { return DeleteFileW(path.c_str()) != FALSE; }
+
+uint32_t CurrentProcessNumber() { return GetCurrentProcessId(); }

@@ -5,7 +5,13 @@
 
 namespace {
 
-wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+template <typename Text>
+Text LowerLetters(Text text) {
+  for (auto& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<typename Text::value_type>(c - 'A' + 'a');
+  }
+  return text;
+}
 
 bool IsForbiddenChar(wchar_t c) {
   if (c < 0x20 || c == 0x7F) return true;
@@ -30,7 +36,7 @@ bool IsForbiddenChar(wchar_t c) {
 bool IsDeviceName(const std::wstring& name) {
   std::wstring base = name.substr(0, name.find(L'.'));
   while (!base.empty() && base.back() == L' ') base.pop_back();
-  for (wchar_t& c : base) c = AsciiLower(c);
+  base = LowerAsciiLetters(base);
   static const wchar_t* const kDevices[] = {L"con", L"prn", L"aux", L"nul", L"conin$", L"conout$", L"clock$"};
   for (const wchar_t* device : kDevices) {
     if (base == device) return true;
@@ -75,8 +81,7 @@ bool IsPlainDictFileId(const std::wstring& id) {
 
 bool IsPlainDictFileExt(const std::wstring& ext) {
   if (ext.size() < 2 || ext[0] != L'.' || ext[1] == L'.') return false;
-  std::wstring lower = ext;
-  for (wchar_t& c : lower) c = AsciiLower(c);
+  const std::wstring lower = LowerAsciiLetters(ext);
   for (const std::wstring reserved : {kBackupSuffix, kNewFileSuffix}) {
     if (lower.size() >= reserved.size() &&
         lower.compare(lower.size() - reserved.size(), reserved.size(), reserved) == 0)
@@ -97,10 +102,12 @@ bool HasPlainFileNames(const CPackageReader& reader) {
   return true;
 }
 
-std::wstring LowerAsciiLetters(const std::wstring& text) {
-  std::wstring lower(text);
-  for (wchar_t& c : lower) {
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  }
-  return lower;
+std::wstring LowerAsciiLetters(const std::wstring& text) { return LowerLetters(text); }
+
+std::string LowerAsciiLetters(const std::string& text) { return LowerLetters(text); }
+
+std::wstring EntryFileKey(const std::wstring& id, const std::wstring& ext) { return LowerLetters(id + ext); }
+
+std::wstring EntryFileKey(const PackageTableEntry& record) {
+  return EntryFileKey(FieldText(record.id, kEntryIdUnits), FieldText(record.ext, kEntryExtUnits));
 }

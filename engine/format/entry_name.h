@@ -10,8 +10,17 @@
 class CPackageReader;
 
 // Maps A-Z to a-z and keeps every other character (not the C library's locale-dependent towlower):
-// how the wizard compares the file names and ids it installs.
+// the one case fold of the wizard and dirpack, for the file names and ids they install, the
+// switches of the command line, the names in a profile file and the keys of dirpack's manifest.
 std::wstring LowerAsciiLetters(const std::wstring& text);
+// The same for UTF-8 text, whose bytes of other characters never fall in A-Z.
+std::string LowerAsciiLetters(const std::string& text);
+
+// The key of the file an entry installs: its id and extension joined, letters A-Z lowered. Two
+// entries install one file, and an entry replaces an installed file of that name, exactly when the
+// keys are equal.
+std::wstring EntryFileKey(const std::wstring& id, const std::wstring& ext);
+std::wstring EntryFileKey(const PackageTableEntry& record);
 
 // Suffixes the installation run reserves beside an installed file: its backup during an upgrade
 // and the new copy before it takes the file's name. No entry may produce a file name ending in one.

@@ -3,6 +3,7 @@
 bool CPackageReader::Open(const wchar_t* path) {
   Close();
   m_table.clear();
+  m_openFault = OpenFault::CannotOpen;
   if (path == nullptr || *path == 0) return false;
   return Load(OpenByteFile(path));
 }
@@ -10,6 +11,7 @@ bool CPackageReader::Open(const wchar_t* path) {
 bool CPackageReader::OpenMemory(const uint8_t* data, size_t size) {
   Close();
   m_table.clear();
+  m_openFault = OpenFault::CannotOpen;
   if (data == nullptr && size != 0) return false;
   static const uint8_t kNothing = 0;
   return Load(std::make_unique<MemoryByteSource>(data != nullptr ? data : &kNothing, size));
@@ -18,6 +20,7 @@ bool CPackageReader::OpenMemory(const uint8_t* data, size_t size) {
 bool CPackageReader::OpenSource(std::shared_ptr<ByteSource> source) {
   Close();
   m_table.clear();
+  m_openFault = OpenFault::CannotOpen;
   if (!source || !source->Seek(0)) return false;
   return Load(std::move(source));
 }
@@ -25,35 +28,43 @@ bool CPackageReader::OpenSource(std::shared_ptr<ByteSource> source) {
 // Every failure drops the source and the records read so far, so a failed Open leaves the reader
 // closed with an empty table.
 bool CPackageReader::Load(std::shared_ptr<ByteSource> source) {
+  m_openFault = OpenFault::CannotOpen;
+  m_headerFault = HeaderFault::None;
   uint64_t fileSize = 0;
-  if (!source || !source->Size(fileSize) || !LoadTable(*source, fileSize)) {
+  if (!source || !source->Size(fileSize)) return false;
+  m_fileSize = fileSize;
+  m_openFault = LoadTable(*source, fileSize);
+  if (m_openFault != OpenFault::None) {
     m_table.clear();
     return false;
   }
   m_file = std::move(source);
-  m_fileSize = fileSize;
   return true;
 }
 
-bool CPackageReader::LoadTable(ByteSource& source, uint64_t fileSize) {
+CPackageReader::OpenFault CPackageReader::LoadTable(ByteSource& source, uint64_t fileSize) {
   uint8_t headerBytes[kPackageHeaderBytes];
   uint32_t got = 0;
-  if (!source.Read(headerBytes, sizeof(headerBytes), got) || got != sizeof(headerBytes)) return false;
+  if (!source.Read(headerBytes, sizeof(headerBytes), got)) return OpenFault::CannotRead;
+  if (got != sizeof(headerBytes)) return OpenFault::ShortHeader;
   DecodePackageHeader(headerBytes, m_header);
   // Magic, format words, record size, and a table that fits in the file: checked before the
   // table is allocated, so a hostile count costs nothing.
-  if (CheckPackageHeader(m_header, fileSize) != HeaderFault::None) return false;
+  m_headerFault = CheckPackageHeader(m_header, fileSize);
+  if (m_headerFault != HeaderFault::None) return OpenFault::BadHeader;
 
   m_table.clear();
   m_table.reserve(m_header.entry_count);
   for (uint32_t i = 0; i < m_header.entry_count; ++i) {
     uint8_t entryBytes[kPackageEntryBytes];
-    if (!source.Read(entryBytes, sizeof(entryBytes), got) || got != sizeof(entryBytes)) return false;
+    if (!source.Read(entryBytes, sizeof(entryBytes), got) || got != sizeof(entryBytes)) {
+      return OpenFault::TableUnreadable;
+    }
     PackageTableEntry entry;
     DecodePackageTableEntry(entryBytes, entry);
     m_table.push_back(entry);
   }
-  return true;
+  return OpenFault::None;
 }
 
 uint32_t CPackageReader::EntryCount() const { return static_cast<uint32_t>(m_table.size()); }

@@ -12,6 +12,10 @@
 #include "engine/format/byte_file.h"
 #include "engine/format/package_format.h"
 
+// The installer reads an entry's data this many bytes at a time: each chunk is one step of its
+// progress, and the plan counts its total in the same blocks.
+constexpr uint32_t kBlockBytes = 2048;
+
 class CPackageReader {
  public:
   CPackageReader() = default;
@@ -27,9 +31,16 @@ class CPackageReader {
   // reader shares it and reads from its start.
   bool OpenSource(std::shared_ptr<ByteSource> source);
 
-  // The header as read, reserved words included, and the container's length when it was opened.
+  // The header as read, reserved words included, and the container's length when it was opened;
+  // after a failed Open, as far as they were read.
   const PackageHeader& Header() const { return m_header; }
   uint64_t FileSize() const { return m_fileSize; }
+
+  // Why the last Open failed, in the order the reader checks; None after one that succeeded.
+  enum class OpenFault { None, CannotOpen, CannotRead, ShortHeader, BadHeader, TableUnreadable };
+  OpenFault LastOpenFault() const { return m_openFault; }
+  // BadHeader: what is wrong with Header() for a file of FileSize() bytes.
+  HeaderFault LastHeaderFault() const { return m_headerFault; }
 
   uint32_t EntryCount() const;
   // An index not below EntryCount() answers an all-zero record.
@@ -46,10 +57,12 @@ class CPackageReader {
 
  private:
   bool Load(std::shared_ptr<ByteSource> source);
-  bool LoadTable(ByteSource& source, uint64_t fileSize);
+  OpenFault LoadTable(ByteSource& source, uint64_t fileSize);
 
   std::shared_ptr<ByteSource> m_file;
   PackageHeader m_header{};
   std::vector<PackageTableEntry> m_table;
   uint64_t m_fileSize = 0;
+  OpenFault m_openFault = OpenFault::None;
+  HeaderFault m_headerFault = HeaderFault::None;
 };

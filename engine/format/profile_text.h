@@ -1,7 +1,7 @@
 // A private-profile (INI) file read from its bytes in memory as the system's profile functions read
 // it: the wizard reads the package's dictconfig.ini once, through the handle it holds, and
-// dirpack's folder check reads it the same way where there are no profile functions. The rules,
-// held against the real functions by the tests under Wine:
+// dirpack's folder check reads it the same way on every platform. The rules, held against the real
+// functions by the tests under Wine:
 // - After a UTF-16LE byte-order mark the file is UTF-16LE; anything else is bytes in the ANSI
 //   code page. A UTF-8 byte-order mark is not recognised: Windows reads it as two ANSI
 //   characters in front of the first line, which spoils a section header on that line.

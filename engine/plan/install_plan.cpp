@@ -28,11 +28,10 @@ bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDic
 
   std::wstring dataDir;
   bool haveDataDir = false;
-  std::wstring key;  // reused, so looking an entry up allocates nothing
   for (PackageFile& file : files) {
     if (!file.entries) continue;
     for (PackageEntry& entry : *file.entries) {
-      key.assign(entry.id).append(entry.ext);
+      const std::wstring key = EntryFileKey(entry.id, entry.ext);
       const auto found = byFileName.find(key);
       if (found == byFileName.end()) {
         // Asked once per plan: the first call creates the folder when it is missing, and the

@@ -7,11 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/format/package_reader.h"  // kBlockBytes, the unit of the run
 #include "engine/plan/inventory_records.h"
-
-// The unit of the run: entry data are copied in chunks of this many bytes, one progress step
-// each, and the plan counts its total in the same blocks.
-constexpr uint32_t kBlockBytes = 2048;
 
 // Blocks of an entry of `size` bytes, a partial block counting whole (0 for an empty entry).
 constexpr uint32_t BlocksOf(uint32_t size) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/format/byte_file.h"
-#include "engine/format/entry_name.h"  // LowerAsciiLetters, the fold every name key uses
+#include "engine/format/entry_name.h"  // LowerAsciiLetters and EntryFileKey, the fold every name key uses
 #include "probe/dict_date.h"
 
 // What the installation run does with a package entry. The numbers travel as a message parameter.
@@ -46,7 +46,7 @@ struct InstalledDict {
   uint32_t size = 0;
   std::wstring stem;
   std::wstring ext;       // ".dic" or ".dip"
-  std::wstring fileName;  // lower-cased (A-Z only): the key a package entry's id + ext is matched against
+  std::wstring fileName;  // lower-cased (A-Z only): matched against a package entry's EntryFileKey
   std::wstring path;      // case kept
   // A backup an interrupted run left beside the file or in its place (path + kBackupSuffix);
   // empty when there is none. The file's date is read from it: a file beside its backup may be

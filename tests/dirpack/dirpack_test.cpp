@@ -149,41 +149,20 @@ const Damage kDamages[] = {
     {"empty file", [] { return std::string(); }, false, "fewer than its 32-byte header"},
     {"short header", [] { return Valid().substr(0, 31); }, false, "fewer than its 32-byte header"},
     {"bad magic", [] { return WithHeaderWord(0, 0x6E763338); }, false, "magic"},
-    {"byte-swapped magic", [] { return WithHeaderWord(0, 0x3933766E); }, false, "magic"},
-    {"format words both 0", [] { return WithHeaderWord(12, 0).replace(8, 4, std::string(4, '\0')); }, false,
-     "format words 0 and 0"},
     {"format words 2 and 7", [] { return WithHeaderWord(12, 7).replace(8, 4, std::string("\x02\0\0\0", 4)); }, false,
      "format words 2 and 7"},
     {"entry size 185", [] { return WithHeaderWord(20, 185); }, false, "185 bytes"},
-    {"entry size 183", [] { return WithHeaderWord(20, 183); }, false, "183 bytes"},
     {"entry count 0xFFFFFFFF", [] { return WithHeaderWord(24, 0xFFFFFFFF); }, false, "4294967295 entries"},
-    {"count wrapping 32 bits", [] { return WithHeaderWord(24, 23342215); }, false, "23342215 entries"},
     {"truncated table", [] { return Valid().substr(0, TableEntryAt(2) + 100); }, false, "needs 584 bytes"},
     {"range past the end", [] { return Valid().substr(0, Valid().size() - 1); }, true, "beyond the file"},
     {"size past the end", [] { return WithHeaderWord(TableEntryAt(1) + testsupport::kEntrySizeField, 0x7FFFFFFF); },
      true, "beyond the file"},
-    {"data offset overflowing 32 bits", [] { return WithHeaderWord(28, 0xFFFFFF00); }, true, "beyond the file"},
-    {"offset overflowing 32 bits",
-     [] {
-       std::string bytes = Valid();
-       PutU32At(bytes, TableEntryAt(1), 0xFFFFFFF0);
-       return bytes;
-     },
-     true, "beyond the file"},
     {"data area over the table", [] { return WithHeaderWord(28, kPackageHeaderBytes); }, true,
      "inside the header and table"},
     {"id climbing out", [] { return WithId(u"..\\evil"); }, true, "not a plain file name"},
-    {"id with a slash", [] { return WithId(u"sub/evil"); }, true, "not a plain file name"},
-    {"id with a drive", [] { return WithId(u"C:evil"); }, true, "not a plain file name"},
     {"id naming a device", [] { return WithId(u"con"); }, true, "not a plain file name"},
-    {"id naming a port", [] { return WithId(u"LPT1"); }, true, "not a plain file name"},
-    {"id with a trailing dot", [] { return WithId(u"name."); }, true, "not a plain file name"},
-    {"id with a trailing space", [] { return WithId(u"name "); }, true, "not a plain file name"},
     {"id with a control character", [] { return WithId(u"a\u0001b"); }, true, "\\x01"},
-    {"id with a wildcard", [] { return WithId(u"a*"); }, true, "not a plain file name"},
     {"empty id", [] { return WithId(u""); }, true, "not a plain file name"},
-    {"ext without a dot", [] { return WithExt(u"dic"); }, true, "not a plain extension"},
-    {"ext with a separator", [] { return WithExt(u".d\\c"); }, true, "not a plain extension"},
     {"ext climbing out", [] { return WithExt(u"./../x"); }, true, "not a plain extension"},
     {"id field without its NUL",
      [] {
@@ -369,11 +348,8 @@ TEST_F(DirpackCreate, TextsUpToTheirFieldsFitAndOneMoreIsRefused) {
 }
 
 TEST_F(DirpackCreate, UnsafeNamesAndDuplicatesAreRefusedAndNothingIsWritten) {
-  const std::vector<std::vector<std::string>> entries = {
-      {"../evil", ".dic"}, {"a\\b", ".dic"},  {"c:x", ".dic"},   {"CON", ".dic"}, {"nul.txt", ".dic"},
-      {"com1", ".dip"},    {"name.", ".dic"}, {"name ", ".dic"}, {"a|b", ".dic"}, {"..", ".dic"},
-      {"ok", "dic"},       {"ok", ".d/c"},    {"ok", "."},       {"ok", ".dic."}, {"ok", "..dic"},
-  };
+  // One of each kind; the names test walks every rule.
+  const std::vector<std::vector<std::string>> entries = {{"../evil", ".dic"}, {"CON", ".dic"}, {"ok", ".d/c"}};
   for (const std::vector<std::string>& entry : entries) {
     const RunResult run = RunDirpack({"create", out, "-e", scratch / "xinci8.dic", entry[0], entry[1], "d", "t"});
     EXPECT_EQ(run.status, 1) << entry[0] << entry[1] << "\n" << Describe(run);
@@ -446,14 +422,6 @@ TEST(DirpackCommandLine, WrongUsageExitsWithTwo) {
     const RunResult run = RunDirpack(args);
     EXPECT_EQ(run.status, 2) << testing::PrintToString(args) << Describe(run);
     EXPECT_NE(run.err.find("usage:"), std::string::npos) << Describe(run);
-  }
-}
-
-TEST(DirpackCommandLine, HelpDescribesTheManifest) {
-  const RunResult run = RunDirpack({"--help"});
-  EXPECT_EQ(run.status, 0) << Describe(run);
-  for (const char* text : {"[entry]", "file", "title", "-m MANIFEST", "-e FILE ID EXT DATE TITLE", "Exit status"}) {
-    EXPECT_NE(run.out.find(text), std::string::npos) << text;
   }
 }
 

@@ -1,5 +1,7 @@
 #include "tests/dirpack/text_bytes.h"
 
+#include "engine/format/utf8_text.h"
+
 namespace dirpacktest {
 
 std::string Utf16LeWithMark(const std::u16string& text) {
@@ -11,21 +13,6 @@ std::string Utf16LeWithMark(const std::u16string& text) {
   return bytes;
 }
 
-std::string Utf8Bytes(const std::u16string& text) {
-  std::string out;
-  for (char16_t c : text) {
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | c >> 6));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xE0 | c >> 12));
-      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
+std::string Utf8Bytes(const std::u16string& text) { return UnitsToUtf8(std::wstring(text.begin(), text.end())); }
 
 }  // namespace dirpacktest

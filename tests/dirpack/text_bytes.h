@@ -8,7 +8,6 @@ namespace dirpacktest {
 
 std::string Utf16LeWithMark(const std::u16string& text);
 
-// Characters of the Basic Multilingual Plane only, which is all the tests write.
 std::string Utf8Bytes(const std::u16string& text);
 
 }  // namespace dirpacktest

@@ -7,8 +7,8 @@
 #include <shellapi.h>
 // clang-format on
 
+#include "engine/format/utf8_text.h"
 #include "tools/dirpack/console.h"
-#include "tools/dirpack/text_encoding.h"
 
 namespace {
 

@@ -4,16 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "engine/format/utf8_text.h"
 #include "pakorra_version.h"
+#include "tools/dirpack/check/folder_check.h"
+#include "tools/dirpack/check/folder_report.h"
 #include "tools/dirpack/console.h"
-#include "tools/dirpack/folder_check.h"
-#include "tools/dirpack/folder_report.h"
 #include "tools/dirpack/manifest.h"
 #include "tools/dirpack/package_check.h"
 #include "tools/dirpack/package_extract.h"
 #include "tools/dirpack/package_listing.h"
 #include "tools/dirpack/package_writer.h"
-#include "tools/dirpack/text_encoding.h"
 
 namespace {
 
@@ -62,8 +62,8 @@ const char kHelp[] =
     "extract  writes each entry's data to FOLDER/ID+EXT, creating FOLDER when missing.\n"
     "         Refuses a container verify finds invalid, before writing anything.\n"
     "check    reads a finished package folder as the installer will: the containers (*.dir),\n"
-    "         dictconfig.ini (through the profile functions on Windows, by their rules\n"
-    "         elsewhere), dict_image\\<id>.bmp, pakorra.exe and vintora.dll. One line per\n"
+    "         dictconfig.ini (by the profile functions' rules, as the installer reads it),\n"
+    "         dict_image\\<id>.bmp, pakorra.exe and vintora.dll. One line per\n"
     "         finding, errors first, then a summary (\"FOLDER: clean\" or \"FOLDER: N errors,\n"
     "         M warnings\"):\n"
     "           error: FILE: what is wrong — what to do\n"

@@ -4,8 +4,9 @@
 #include <map>
 
 #include "engine/format/byte_file.h"
+#include "engine/format/entry_name.h"
+#include "engine/format/utf8_text.h"
 #include "tools/dirpack/file_system.h"
-#include "tools/dirpack/text_encoding.h"
 
 namespace {
 
@@ -19,13 +20,6 @@ std::string Trim(const std::string& text) {
   const size_t first = text.find_first_not_of(space);
   if (first == std::string::npos) return "";
   return text.substr(first, text.find_last_not_of(space) - first + 1);
-}
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
 }
 
 bool IsKnownKey(const std::string& key) {
@@ -49,7 +43,8 @@ class ManifestParser {
     const std::string line = Trim(raw);
     if (line.empty() || line[0] == '#' || line[0] == ';') return;
     if (line[0] == '[') {
-      if (LowerAscii(line) != "[entry]") return Problem(number, "unknown section " + line + "; only [entry] is used");
+      if (LowerAsciiLetters(line) != "[entry]")
+        return Problem(number, "unknown section " + line + "; only [entry] is used");
       Close();
       m_block = Block{};
       m_block.line = number;
@@ -58,7 +53,7 @@ class ManifestParser {
     }
     const size_t equals = line.find('=');
     if (equals == std::string::npos) return Problem(number, "expected \"key = value\"");
-    const std::string key = LowerAscii(Trim(line.substr(0, equals)));
+    const std::string key = LowerAsciiLetters(Trim(line.substr(0, equals)));
     const std::string value = Trim(line.substr(equals + 1));
     if (!m_open) return Problem(number, "\"" + key + "\" before the first [entry]");
     if (!IsKnownKey(key)) return Problem(number, "unknown key \"" + key + "\" (file, id, ext, date, title)");
@@ -116,8 +111,7 @@ class ManifestParser {
   bool m_open = false;
 };
 
-}  // namespace
-
+// The manifest's text read; name is used in messages.
 bool ParseManifest(const std::string& text, const std::wstring& folder, const std::string& name,
                    std::vector<PackItem>& items, std::vector<std::string>& problems) {
   const size_t before = problems.size();
@@ -142,6 +136,8 @@ bool ParseManifest(const std::string& text, const std::wstring& folder, const st
   items.insert(items.end(), parser.Items().begin(), parser.Items().end());
   return true;
 }
+
+}  // namespace
 
 bool ReadManifest(const std::wstring& path, std::vector<PackItem>& items, std::vector<std::string>& problems) {
   const std::string name = PathToUtf8(path);

@@ -19,7 +19,3 @@
 // Appends the manifest's entries to items. False, with every problem found (each naming its
 // line), when the manifest cannot be read or an entry is incomplete; texts are judged later.
 bool ReadManifest(const std::wstring& path, std::vector<PackItem>& items, std::vector<std::string>& problems);
-
-// The same for manifest text already in memory; name is used in messages.
-bool ParseManifest(const std::string& text, const std::wstring& folder, const std::string& name,
-                   std::vector<PackItem>& items, std::vector<std::string>& problems);

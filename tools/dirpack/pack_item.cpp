@@ -1,10 +1,8 @@
 #include "tools/dirpack/pack_item.h"
 
-#include <map>
-
-#include "engine/format/entry_name.h"
 #include "engine/format/package_format.h"
-#include "tools/dirpack/text_encoding.h"
+#include "engine/format/utf8_text.h"
+#include "tools/dirpack/entry_problems.h"
 
 namespace {
 
@@ -28,14 +26,6 @@ void CheckText(const std::string& name, const std::wstring& units, size_t fieldU
     problems.push_back(name + " \"" + DisplayUnits(units) + "\" holds a control character");
 }
 
-std::wstring NameKey(const std::wstring& id, const std::wstring& ext) {
-  std::wstring key = id + ext;
-  for (wchar_t& c : key) {
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  }
-  return key;
-}
-
 }  // namespace
 
 std::vector<std::string> PackItemProblems(const PackItem& item) {
@@ -44,12 +34,13 @@ std::vector<std::string> PackItemProblems(const PackItem& item) {
   CheckText("ext", item.ext, kEntryExtUnits, problems);
   CheckText("date", item.date, kEntryDateUnits, problems);
   CheckText("title", item.title, kEntryTitleUnits, problems);
-  if (!item.id.empty() && !IsPlainDictFileId(item.id)) {
+  const RefusedNames refused = EntryProblems::NamesRefused(item.id, item.ext);
+  if (!item.id.empty() && refused.id) {
     problems.push_back("id \"" + DisplayUnits(item.id) +
                        "\" is not a plain file name (no path, \"..\", device name, trailing dot or space, "
                        "or any of <>:\"/\\|?*)");
   }
-  if (!item.ext.empty() && !IsPlainDictFileExt(item.ext)) {
+  if (!item.ext.empty() && refused.ext) {
     problems.push_back("ext \"" + DisplayUnits(item.ext) + "\" is not a plain extension such as \".dic\"");
   }
   return problems;
@@ -57,12 +48,12 @@ std::vector<std::string> PackItemProblems(const PackItem& item) {
 
 std::vector<std::string> DuplicateNameProblems(const std::vector<PackItem>& items) {
   std::vector<std::string> problems;
-  std::map<std::wstring, const PackItem*> seen;
-  for (const PackItem& item : items) {
-    const auto [at, added] = seen.emplace(NameKey(item.id, item.ext), &item);
-    if (!added) {
-      problems.push_back(item.origin + ": \"" + DisplayUnits(item.id + item.ext) + "\" is already given by " +
-                         at->second->origin);
+  EntryProblems entries;
+  for (size_t i = 0; i < items.size(); ++i) {
+    size_t earlier = 0;
+    if (!entries.NoteFile(items[i].id, items[i].ext, i, earlier)) {
+      problems.push_back(items[i].origin + ": \"" + DisplayUnits(items[i].id + items[i].ext) +
+                         "\" is already given by " + items[earlier].origin);
     }
   }
   return problems;

@@ -1,18 +1,13 @@
 #include "tools/dirpack/package_check.h"
 
 #include <cstdio>
-#include <map>
-#include <memory>
 
-#include "engine/format/byte_file.h"
-#include "engine/format/entry_name.h"
 #include "engine/format/package_format.h"
 #include "engine/format/package_reader.h"
-#include "tools/dirpack/text_encoding.h"
+#include "engine/format/utf8_text.h"
+#include "tools/dirpack/entry_problems.h"
 
 namespace {
-
-constexpr uint32_t kReadChunkBytes = 2048;  // the installer's chunk
 
 std::string Hex(uint32_t value) {
   char text[16];
@@ -20,20 +15,26 @@ std::string Hex(uint32_t value) {
   return text;
 }
 
-// Why the header cannot open, in the reader's order of checks; empty when it can.
-std::string HeaderProblem(const std::wstring& path) {
-  std::unique_ptr<ByteSource> file = OpenByteFile(path.c_str());
-  uint64_t size = 0;
-  if (!file || !file->Size(size)) return "cannot open the file";
-  uint8_t bytes[kPackageHeaderBytes];
-  uint32_t got = 0;
-  if (!file->Read(bytes, sizeof(bytes), got)) return "cannot read the file";
-  if (got < sizeof(bytes)) return "the file has " + std::to_string(got) + " bytes, fewer than its 32-byte header";
-  PackageHeader header;
-  DecodePackageHeader(bytes, header);
-  switch (CheckPackageHeader(header, size)) {
+// Why the reader could not open the container, in its order of checks.
+std::string OpenProblem(const CPackageReader& reader) {
+  const PackageHeader& header = reader.Header();
+  const uint64_t size = reader.FileSize();
+  switch (reader.LastOpenFault()) {
+    case CPackageReader::OpenFault::None:
+    case CPackageReader::OpenFault::CannotOpen:
+      return "cannot open the file";
+    case CPackageReader::OpenFault::CannotRead:
+      return "cannot read the file";
+    case CPackageReader::OpenFault::ShortHeader:
+      return "the file has " + std::to_string(size) + " bytes, fewer than its 32-byte header";
+    case CPackageReader::OpenFault::TableUnreadable:
+      return "the entry table cannot be read";
+    case CPackageReader::OpenFault::BadHeader:
+      break;
+  }
+  switch (reader.LastHeaderFault()) {
     case HeaderFault::None:
-      return "";
+      break;
     case HeaderFault::BadMagic:
       return "not a package container: magic " + Hex(header.magic) + ", expected \"93vn\" (" + Hex(kPackageMagic) + ")";
     case HeaderFault::NoFormatWord:
@@ -69,9 +70,9 @@ void CheckFieldEnds(const PackageTableEntry& entry, const std::string& label, st
 void CheckNames(const PackageTableEntry& entry, const std::string& label, PackageReport& report) {
   const std::wstring id = FieldText(entry.id, kEntryIdUnits);
   const std::wstring ext = FieldText(entry.ext, kEntryExtUnits);
-  if (!IsPlainDictFileId(id))
-    report.problems.push_back(label + ": id \"" + DisplayUnits(id) + "\" is not a plain file name");
-  if (!IsPlainDictFileExt(ext)) {
+  const RefusedNames refused = EntryProblems::NamesRefused(id, ext);
+  if (refused.id) report.problems.push_back(label + ": id \"" + DisplayUnits(id) + "\" is not a plain file name");
+  if (refused.ext) {
     report.problems.push_back(label + ": ext \"" + DisplayUnits(ext) + "\" is not a plain extension");
   }
   if (!UnitsAreWellFormed(id + ext)) report.warnings.push_back(label + ": its name holds a lone UTF-16 surrogate");
@@ -96,10 +97,10 @@ void ReadThrough(CPackageReader& reader, uint32_t index, const std::string& labe
     problems.push_back(label + ": cannot position at its data");
     return;
   }
-  char buffer[kReadChunkBytes];
+  char buffer[kBlockBytes];
   uint64_t delivered = 0;
   for (;;) {
-    uint32_t length = kReadChunkBytes;
+    uint32_t length = kBlockBytes;
     const int result = reader.ReadChunk(index, buffer, length);
     if (result < 0) {
       problems.push_back(label + ": reading its data failed after " + std::to_string(delivered) + " bytes");
@@ -113,14 +114,6 @@ void ReadThrough(CPackageReader& reader, uint32_t index, const std::string& labe
   }
 }
 
-std::wstring NameKey(const PackageTableEntry& entry) {
-  std::wstring key = FieldText(entry.id, kEntryIdUnits) + FieldText(entry.ext, kEntryExtUnits);
-  for (wchar_t& c : key) {
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  }
-  return key;
-}
-
 }  // namespace
 
 std::string EntryLabel(const CPackageReader& reader, uint32_t index) {
@@ -131,8 +124,7 @@ std::string EntryLabel(const CPackageReader& reader, uint32_t index) {
 
 bool OpenPackage(CPackageReader& reader, const std::wstring& path, std::string& why) {
   if (reader.Open(path.c_str())) return true;
-  why = HeaderProblem(path);
-  if (why.empty()) why = "the entry table cannot be read";
+  why = OpenProblem(reader);
   return false;
 }
 
@@ -156,14 +148,16 @@ bool CheckPackage(const std::wstring& path, bool readData, PackageReport& report
                               ", inside the header and table, which end at " + std::to_string(tableEnd));
   }
 
-  std::map<std::wstring, uint32_t> names;
+  EntryProblems entries;
   for (uint32_t i = 0; i < report.entryCount; ++i) {
     const PackageTableEntry& entry = reader.Entry(i);
     const std::string label = EntryLabel(reader, i);
     CheckFieldEnds(entry, label, report.problems);
     CheckNames(entry, label, report);
-    const auto [at, added] = names.emplace(NameKey(entry), i);
-    if (!added) report.warnings.push_back(label + ": installs the same file as entry " + std::to_string(at->second));
+    size_t earlier = 0;
+    if (!entries.NoteFile(FieldText(entry.id, kEntryIdUnits), FieldText(entry.ext, kEntryExtUnits), i, earlier)) {
+      report.warnings.push_back(label + ": installs the same file as entry " + std::to_string(earlier));
+    }
     if (RangeInsideFile(header, entry, report.fileSize, label, report.problems) && readData) {
       ReadThrough(reader, i, label, report.problems);
     }

@@ -1,12 +1,12 @@
 #include "tools/dirpack/package_extract.h"
 
-#include <map>
-
 #include "engine/format/package_format.h"
 #include "engine/format/package_reader.h"
+#include "engine/format/utf8_text.h"
+#include "tools/dirpack/entry_problems.h"
 #include "tools/dirpack/file_system.h"
+#include "tools/dirpack/output_file.h"
 #include "tools/dirpack/package_check.h"
-#include "tools/dirpack/text_encoding.h"
 
 namespace {
 
@@ -14,23 +14,20 @@ constexpr uint32_t kChunkBytes = 64 * 1024;
 
 // The entries' file names, or none when any cannot be used here or two name one file.
 bool PlanNames(const CPackageReader& reader, std::vector<std::wstring>& names, std::vector<std::string>& problems) {
-  std::map<std::wstring, uint32_t> seen;
+  EntryProblems entries;
   for (uint32_t i = 0; i < reader.EntryCount(); ++i) {
     const PackageTableEntry& entry = reader.Entry(i);
-    const std::wstring units = FieldText(entry.id, kEntryIdUnits) + FieldText(entry.ext, kEntryExtUnits);
+    const std::wstring id = FieldText(entry.id, kEntryIdUnits), ext = FieldText(entry.ext, kEntryExtUnits);
     std::wstring name;
-    if (!UnitsToPath(units, name)) {
+    if (!UnitsToPath(id + ext, name)) {
       problems.push_back(EntryLabel(reader, i) + ": its name cannot be spelled as a file name here");
       continue;
     }
-    // Case is compared loosely: Windows names differing only in case are one file.
-    std::wstring key = units;
-    for (wchar_t& c : key) {
-      if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    // Names differing only in the case of A-Z are one file to the wizard, and to Windows.
+    size_t earlier = 0;
+    if (!entries.NoteFile(id, ext, i, earlier)) {
+      problems.push_back(EntryLabel(reader, i) + ": names the same file as entry " + std::to_string(earlier));
     }
-    const auto [at, added] = seen.emplace(key, i);
-    if (!added)
-      problems.push_back(EntryLabel(reader, i) + ": names the same file as entry " + std::to_string(at->second));
     names.push_back(name);
   }
   return problems.empty();

@@ -5,8 +5,8 @@
 
 #include "engine/format/package_format.h"
 #include "engine/format/package_reader.h"
+#include "engine/format/utf8_text.h"
 #include "tools/dirpack/package_check.h"
-#include "tools/dirpack/text_encoding.h"
 
 namespace {
 

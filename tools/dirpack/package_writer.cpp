@@ -5,9 +5,9 @@
 
 #include "engine/format/byte_file.h"
 #include "engine/format/package_format.h"
-#include "tools/dirpack/file_system.h"
+#include "engine/format/utf8_text.h"
+#include "tools/dirpack/output_file.h"
 #include "tools/dirpack/package_check.h"
-#include "tools/dirpack/text_encoding.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "wizard/logic/command_line.h"
 
+#include "engine/format/entry_name.h"
 #include "wizard/logic/text_format.h"
 #include "wizard/logic/unattended.h"
 #include "wizard/logic/wizard_texts.h"
@@ -10,13 +11,7 @@ bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 // Letters A-Z compared without case; switch names are plain ASCII.
 bool SameName(const std::wstring& text, const wchar_t* name) {
-  size_t i = 0;
-  for (; i < text.size() && name[i] != L'\0'; ++i) {
-    wchar_t c = text[i];
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-    if (c != name[i]) return false;
-  }
-  return i == text.size() && name[i] == L'\0';
+  return LowerAsciiLetters(text) == LowerAsciiLetters(name);
 }
 
 enum class Switch { Help, Silent, Start, Log };

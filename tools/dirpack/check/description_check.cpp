@@ -1,16 +1,15 @@
-#include "tools/dirpack/description_check.h"
+#include "tools/dirpack/check/description_check.h"
 
 #include <set>
 
 #include "engine/format/package_layout.h"
-#include "tools/dirpack/bitmap_check.h"
-#include "tools/dirpack/config_encoding.h"
-#include "tools/dirpack/file_bytes.h"
-#include "tools/dirpack/file_system.h"
-#include "tools/dirpack/package_folder.h"
-#include "tools/dirpack/profile_file.h"
 #include "engine/format/profile_text.h"
-#include "tools/dirpack/text_encoding.h"
+#include "engine/format/utf8_text.h"
+#include "tools/dirpack/check/bitmap_check.h"
+#include "tools/dirpack/check/config_encoding.h"
+#include "tools/dirpack/check/file_bytes.h"
+#include "tools/dirpack/check/package_folder.h"
+#include "tools/dirpack/file_system.h"
 
 namespace {
 
@@ -52,8 +51,7 @@ void CheckConfig(const std::wstring& folder, const std::vector<PackagedDict>& di
     return;
   }
   std::string bytes;
-  ProfileFile profile;
-  if (item != FolderItem::File || !ReadWholeFile(path, bytes) || !profile.Open(path)) {
+  if (item != FolderItem::File || !ReadWholeFile(path, bytes)) {
     report.Add(Severity::Warning, file, "config-unreadable",
                "cannot be read as a file, so the host learns each dictionary's id and nothing else — replace it "
                "with a readable file");
@@ -61,6 +59,7 @@ void CheckConfig(const std::wstring& folder, const std::vector<PackagedDict>& di
   }
   const std::string encoding = EncodingProblem(ClassifyConfigBytes(bytes));
   if (!encoding.empty()) report.Add(Severity::Warning, file, "config-encoding", encoding);
+  const ProfileText profile(DecodeProfileBytes(bytes));
 
   // Names compared as the profile functions compare them; sets keep large packages quick.
   std::set<std::wstring> sectionKeys, idKeys;

@@ -1,7 +1,7 @@
-#include "tools/dirpack/config_encoding.h"
+#include "tools/dirpack/check/config_encoding.h"
 
 #include "engine/format/ansi_code_page.h"
-#include "tools/dirpack/text_encoding.h"
+#include "engine/format/utf8_text.h"
 
 namespace {
 

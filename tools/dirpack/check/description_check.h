@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/dirpack/folder_report.h"
+#include "tools/dirpack/check/folder_report.h"
 
 // A dictionary the containers install, by the id registration uses.
 struct PackagedDict {

@@ -1,4 +1,4 @@
-#include "tools/dirpack/file_bytes.h"
+#include "tools/dirpack/check/file_bytes.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "tools/dirpack/program_machine.h"
+#include "tools/dirpack/check/program_machine.h"
 
-#include "tools/dirpack/file_bytes.h"
+#include "tools/dirpack/check/file_bytes.h"
 
 namespace {
 

@@ -5,6 +5,6 @@
 
 #include <string>
 
-#include "tools/dirpack/folder_report.h"
+#include "tools/dirpack/check/folder_report.h"
 
 void CheckPackageFolder(const std::wstring& folder, FolderReport& report);

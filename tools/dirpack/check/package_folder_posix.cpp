@@ -5,11 +5,11 @@
 
 #include <algorithm>
 
-#include "engine/plan/inventory_records.h"
 #include "engine/format/package_layout.h"
+#include "engine/format/utf8_text.h"
+#include "engine/plan/inventory_records.h"
+#include "tools/dirpack/check/package_folder.h"
 #include "tools/dirpack/file_system.h"
-#include "tools/dirpack/package_folder.h"
-#include "tools/dirpack/text_encoding.h"
 
 namespace {
 

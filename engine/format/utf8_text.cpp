@@ -1,4 +1,4 @@
-#include "tools/dirpack/text_encoding.h"
+#include "engine/format/utf8_text.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -85,6 +85,25 @@ void ForEachPoint(const std::wstring& units, Visit visit) {
   }
 }
 
+// The path in UTF-8, what no UTF-8 can carry written as U+FFFD; false when there was any.
+bool EncodePath(const std::wstring& path, std::string& out) {
+  bool whole = true;
+  if constexpr (sizeof(wchar_t) == 2) {
+    ForEachPoint(path, [&](uint32_t c, bool lone) {
+      whole = whole && !lone;
+      EncodeUtf8(lone ? 0xFFFD : c, out);
+    });
+  } else {
+    for (wchar_t c : path) {
+      const uint32_t point = static_cast<uint32_t>(c);
+      const bool carried = point <= 0x10FFFF && !(point >= 0xD800 && point <= 0xDFFF);
+      whole = whole && carried;
+      EncodeUtf8(carried ? point : 0xFFFD, out);
+    }
+  }
+  return whole;
+}
+
 }  // namespace
 
 bool Utf8ToUnits(const std::string& utf8, std::wstring& units) {
@@ -119,17 +138,17 @@ bool Utf8ToPath(const std::string& utf8, std::wstring& path) {
   }
 }
 
+bool PathToUtf8(const std::wstring& path, std::string& utf8) {
+  std::string out;
+  if (!EncodePath(path, out)) return false;
+  utf8.swap(out);
+  return true;
+}
+
 std::string PathToUtf8(const std::wstring& path) {
-  if constexpr (sizeof(wchar_t) == 2) {
-    return UnitsToUtf8(path);
-  } else {
-    std::string out;
-    for (wchar_t c : path) {
-      const uint32_t point = static_cast<uint32_t>(c);
-      EncodeUtf8(point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF) ? 0xFFFD : point, out);
-    }
-    return out;
-  }
+  std::string out;
+  EncodePath(path, out);
+  return out;
 }
 
 bool UnitsToPath(const std::wstring& units, std::wstring& path) {

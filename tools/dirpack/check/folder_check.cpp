@@ -1,37 +1,40 @@
-#include "tools/dirpack/folder_check.h"
+#include "tools/dirpack/check/folder_check.h"
 
 #include <cstdio>
-#include <map>
 
 #include "engine/format/entry_name.h"
-#include "engine/plan/inventory_records.h"
 #include "engine/format/package_format.h"
 #include "engine/format/package_reader.h"
+#include "engine/format/utf8_text.h"
+#include "engine/plan/inventory_records.h"
 #include "probe/date_text.h"
-#include "tools/dirpack/description_check.h"
+#include "tools/dirpack/check/description_check.h"
+#include "tools/dirpack/check/package_folder.h"
+#include "tools/dirpack/check/program_machine.h"
+#include "tools/dirpack/entry_problems.h"
 #include "tools/dirpack/file_system.h"
 #include "tools/dirpack/package_check.h"
-#include "tools/dirpack/package_folder.h"
-#include "tools/dirpack/program_machine.h"
-#include "tools/dirpack/text_encoding.h"
 
 namespace {
 
 const char kRebuild[] = "rebuild it with dirpack create";
 const char kStops[] = "the wizard then stops at start-up with \"fail\" and installs nothing";
 
-struct FirstEntry {
-  std::wstring container;
-  std::string label;
+// The entries of every container, judged together: the wizard installs them all into one folder.
+struct PackageEntries {
+  struct First {
+    std::wstring container;
+    std::string label;
+  };
+  EntryProblems problems;
+  std::vector<First> firsts;  // by the positions noted in problems
 };
 
-std::string NameFault(const PackageTableEntry& record) {
-  const std::wstring id = FieldText(record.id, kEntryIdUnits);
-  const std::wstring ext = FieldText(record.ext, kEntryExtUnits);
+std::string NameFault(const std::wstring& id, const std::wstring& ext, const RefusedNames& refused) {
   std::string fault;
-  if (!IsPlainDictFileId(id)) fault = "id \"" + DisplayUnits(id) + "\"";
-  if (!IsPlainDictFileExt(ext)) fault += (fault.empty() ? "" : " and ") + ("extension \"" + DisplayUnits(ext) + "\"");
-  return fault.empty() ? "id and extension" : fault;
+  if (refused.id) fault = "id \"" + DisplayUnits(id) + "\"";
+  if (refused.ext) fault += (fault.empty() ? "" : " and ") + ("extension \"" + DisplayUnits(ext) + "\"");
+  return fault;
 }
 
 // The plan parses the date only when the dictionary is installed already; one that does not
@@ -50,7 +53,7 @@ void CheckDate(const PackageTableEntry& record, const std::string& file, const s
 }
 
 void CheckContainer(const std::wstring& folder, const std::wstring& name, std::vector<PackagedDict>& dicts,
-                    std::map<std::wstring, FirstEntry>& keys, FolderReport& report) {
+                    PackageEntries& entries, FolderReport& report) {
   const std::string file = PathToUtf8(name);
   const std::wstring path = JoinPath(folder, name);
   CPackageReader reader;
@@ -63,23 +66,25 @@ void CheckContainer(const std::wstring& folder, const std::wstring& name, std::v
   for (uint32_t i = 0; i < reader.EntryCount(); ++i) {
     const PackageTableEntry& record = reader.Entry(i);
     const std::string label = EntryLabel(reader, i);
-    if (!HasPlainFileNames(record)) {
+    const std::wstring id = FieldText(record.id, kEntryIdUnits), ext = FieldText(record.ext, kEntryExtUnits);
+    const RefusedNames refused = EntryProblems::NamesRefused(id, ext);
+    if (refused.Any()) {
       report.Add(Severity::Error, file, "name-refused",
-                 label + ": the wizard refuses its " + NameFault(record) +
+                 label + ": the wizard refuses its " + NameFault(id, ext, refused) +
                      " (not a plain file name) and with it the whole container; " + kStops +
                      " — choose a plain name (dirpack --help lists the rules) and " + kRebuild);
       continue;
     }
-    const std::wstring id = LowerAsciiLetters(FieldText(record.id, kEntryIdUnits));
-    dicts.push_back({id, label + " of " + file});
+    dicts.push_back({LowerAsciiLetters(id), label + " of " + file});
     CheckDate(record, file, label, report);
 
-    const std::wstring key = id + LowerAsciiLetters(FieldText(record.ext, kEntryExtUnits));
-    const auto [first, added] = keys.emplace(key, FirstEntry{name, label});
-    if (!added) {
+    size_t earlier = 0;
+    if (entries.problems.NoteFile(id, ext, entries.firsts.size(), earlier)) {
+      entries.firsts.push_back({name, label});
+    } else {
+      const PackageEntries::First& first = entries.firsts[earlier];
       const std::string other =
-          first->second.label +
-          (first->second.container == name ? std::string() : " of " + PathToUtf8(first->second.container));
+          first.label + (first.container == name ? std::string() : " of " + PathToUtf8(first.container));
       report.Add(Severity::Warning, file, "duplicate-key",
                  label + ": installs the same file as " + other +
                      ", so both get the same decision and the same target and the last one copied wins — keep the "
@@ -157,8 +162,8 @@ void CheckPackageFolder(const std::wstring& folder, FolderReport& report) {
                "files (made with dirpack create) in the folder");
   }
   std::vector<PackagedDict> dicts;
-  std::map<std::wstring, FirstEntry> keys;
-  for (const std::wstring& name : containers) CheckContainer(folder, name, dicts, keys, report);
+  PackageEntries entries;
+  for (const std::wstring& name : containers) CheckContainer(folder, name, dicts, entries, report);
   CheckPackageDescription(folder, dicts, report);
   for (const Deliverable& deliverable : kDeliverables) CheckDeliverable(folder, deliverable, report);
 }

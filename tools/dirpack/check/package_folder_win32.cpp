@@ -5,8 +5,8 @@
 
 #include "engine/folder_listing.h"
 #include "engine/format/package_layout.h"
+#include "tools/dirpack/check/package_folder.h"
 #include "tools/dirpack/file_system.h"
-#include "tools/dirpack/package_folder.h"
 
 std::vector<std::wstring> ListContainerNames(const std::wstring& folder) {
   std::vector<std::wstring> names;

@@ -1,9 +1,10 @@
-#include "tools/dirpack/bitmap_check.h"
+#include "tools/dirpack/check/bitmap_check.h"
 
 #include <cstdint>
 #include <cstdlib>
 
-#include "tools/dirpack/file_bytes.h"
+#include "engine/format/bitmap_header.h"
+#include "tools/dirpack/check/file_bytes.h"
 
 namespace {
 
@@ -21,7 +22,9 @@ bool IsKnownInfoHeader(uint32_t size) {
 
 // Why the header and data cannot make an image; empty when they can.
 std::string HeaderProblem(const std::string& head, uint64_t fileSize) {
-  if (head.size() < kFileHeaderBytes + kCoreHeaderBytes || head.compare(0, 2, "BM") != 0) {
+  uint32_t declared = 0;  // the size the header gives, which the wizard holds against the file's
+  if (head.size() < kFileHeaderBytes + kCoreHeaderBytes ||
+      !BitmapDeclaredSize(reinterpret_cast<const uint8_t*>(head.data()), declared)) {
     return "it does not begin with a BMP file header (\"BM\")";
   }
   const uint32_t dataAt = LittleEndianAt(head, 10, 4);
@@ -60,7 +63,6 @@ std::string HeaderProblem(const std::string& head, uint64_t fileSize) {
     }
   }
   // The wizard copies only an image whose header tells the file's own size.
-  const uint32_t declared = LittleEndianAt(head, 2, 4);
   if (declared != fileSize) {
     return "its header gives its size as " + std::to_string(declared) + " bytes, but the file holds " +
            std::to_string(fileSize);

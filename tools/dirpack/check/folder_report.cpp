@@ -1,4 +1,4 @@
-#include "tools/dirpack/folder_report.h"
+#include "tools/dirpack/check/folder_report.h"
 
 #include <algorithm>
 #include <cstdio>

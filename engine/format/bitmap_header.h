@@ -1,0 +1,19 @@
+// A dictionary's image as the wizard copies it: a BMP file, whose header begins with "BM" and the
+// file's own size in four little-endian bytes. An image whose header gives another size is not
+// copied; dirpack's folder check warns about it by the same rule.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/format/byte_file.h"
+
+// The bytes at the start of a BMP file that the rule reads.
+constexpr uint32_t kBitmapHeadBytes = 6;
+
+// The size the header declares, from the file's first kBitmapHeadBytes bytes; false when they do
+// not begin with "BM".
+bool BitmapDeclaredSize(const uint8_t* head, uint32_t& declared);
+
+// Whether the wizard copies the file as an image: "BM" and the file's own size. Reads from the
+// source's start.
+bool IsCopiedBitmap(ByteSource& source);

@@ -1,0 +1,16 @@
+#include "tools/dirpack/entry_problems.h"
+
+#include "engine/format/entry_name.h"
+
+RefusedNames EntryProblems::NamesRefused(const std::wstring& id, const std::wstring& ext) {
+  RefusedNames refused;
+  refused.id = !IsPlainDictFileId(id);
+  refused.ext = !IsPlainDictFileExt(ext);
+  return refused;
+}
+
+bool EntryProblems::NoteFile(const std::wstring& id, const std::wstring& ext, size_t position, size_t& earlier) {
+  const auto [first, added] = m_firstByFile.emplace(EntryFileKey(id, ext), position);
+  if (!added) earlier = first->second;
+  return added;
+}
