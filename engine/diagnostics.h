@@ -1,4 +1,4 @@
-// Diagnostics composed by failing engine steps ("BuildLists-3: read dir fail"). They go to the
+// Diagnostics composed by failing engine steps ("InitFileLists-3: read dir fail"). They go to the
 // debugger trace channel, and to the one sink the program may register (the wizard's log); the
 // engine knows nothing of what the sink does with them.
 #pragma once

@@ -9,13 +9,13 @@
 #include "engine/process_control.h"
 #include "engine/window_reporter.h"
 
-bool InstallEngine::InitFileLists() { return BuildInventory(packageFiles, installedDicts, heldDescription); }
+bool InstallEngine::InitFileLists() { return ::InitFileLists(packageFiles, installedDicts, heldDescription); }
 
-bool InstallEngine::ReadDirFilesInfo(std::vector<PackageFile>& list) { return ReadPackageFiles(list); }
+bool InstallEngine::ReadDirFilesInfo(std::vector<PackageFile>& list) { return ::ReadDirFilesInfo(list); }
 
-bool InstallEngine::ReadDFFileInfo(PackageFile& file) { return ReadPackageFile(file); }
+bool InstallEngine::ReadDFFileInfo(PackageFile& file) { return ::ReadDFFileInfo(file); }
 
-bool InstallEngine::ReadLocalDictFilesInfo(std::vector<InstalledDict>& list) { return ReadInstalledDicts(list); }
+bool InstallEngine::ReadLocalDictFilesInfo(std::vector<InstalledDict>& list) { return ::ReadLocalDictFilesInfo(list); }
 
 bool InstallEngine::Analyse(std::vector<PackageFile>& files, std::vector<InstalledDict>& installed) {
   return AnalyseInHost(files, installed);

@@ -80,39 +80,6 @@ std::shared_ptr<ByteSource> HoldImage(const std::wstring& id) {
   return std::move(pinned.source);
 }
 
-bool BuildLists(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts,
-                std::shared_ptr<ByteSource>& heldDescription) {
-  std::wstring corePath;
-  if (!GetDBCorePath(corePath)) {
-    TraceDiagnostic(L"BuildLists-1: get dbcore path fail" + corePath);
-    return false;
-  }
-  if (!InitDBCore(corePath.c_str())) {
-    // A vintora.dll that is not the publisher's, or not plainly the file beside the wizard, fails
-    // the check as a damaged package does.
-    if (ProbeLibraryRefused()) {
-      TraceDiagnostic(L"BuildLists-6: version probe library refused");
-      return false;
-    }
-    // Without the core every installed file keeps a zero date; the lists are built all the same.
-    TraceDiagnostic(L"BuildLists-2: init dbcore fail" + corePath);
-  }
-  if (!ReadPackageFiles(packageFiles)) {
-    TraceDiagnostic(L"BuildLists-3: read dir fail");
-    return false;
-  }
-  if (!ReadInstalledDicts(installedDicts)) {
-    TraceDiagnostic(L"BuildLists-4: read loc .dic fail");
-    return false;
-  }
-  if (!AnalyseInHost(packageFiles, installedDicts)) {
-    TraceDiagnostic(L"BuildLists-5: Analyse fail");
-    return false;
-  }
-  HoldPackageFiles(packageFiles, heldDescription);
-  return true;
-}
-
 // A lower-cased file name of an installed dictionary: ".dic" or ".dip" after its last dot.
 bool IsInstalledDictName(const std::wstring& lowered) {
   const size_t dot = lowered.rfind(L'.');
@@ -162,21 +129,49 @@ void HoldPackageFiles(std::vector<PackageFile>& packageFiles, std::shared_ptr<By
   }
 }
 
-bool BuildInventory(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts,
-                    std::shared_ptr<ByteSource>& heldDescription) {
+bool InitFileLists(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts,
+                   std::shared_ptr<ByteSource>& heldDescription) {
   try {
-    return BuildLists(packageFiles, installedDicts, heldDescription);
+    std::wstring corePath;
+    if (!GetDBCorePath(corePath)) {
+      TraceDiagnostic(L"InitFileLists-1: get dbcore path fail" + corePath);
+      return false;
+    }
+    if (!InitDBCore(corePath.c_str())) {
+      // A vintora.dll that is not the publisher's, or not plainly the file beside the wizard, fails
+      // the check as a damaged package does.
+      if (ProbeLibraryRefused()) {
+        TraceDiagnostic(L"InitFileLists-7: version probe library refused");
+        return false;
+      }
+      // Without the core every installed file keeps a zero date; the lists are built all the same.
+      TraceDiagnostic(L"InitFileLists-2: init dbcore fail" + corePath);
+    }
+    if (!ReadDirFilesInfo(packageFiles)) {
+      TraceDiagnostic(L"InitFileLists-3: read dir fail");
+      return false;
+    }
+    if (!ReadLocalDictFilesInfo(installedDicts)) {
+      TraceDiagnostic(L"InitFileLists-4: read loc .dic fail");
+      return false;
+    }
+    if (!AnalyseInHost(packageFiles, installedDicts)) {
+      TraceDiagnostic(L"InitFileLists-5: Analyse fail");
+      return false;
+    }
+    HoldPackageFiles(packageFiles, heldDescription);
+    return true;
   } catch (const std::bad_alloc&) {
     // A package too large for this process's memory fails the check like a damaged one.
-    TraceDiagnostic(L"BuildInventory-1: out of memory");
+    TraceDiagnostic(L"InitFileLists-6: out of memory");
     return false;
   }
 }
 
-bool ReadPackageFiles(std::vector<PackageFile>& list) {
+bool ReadDirFilesInfo(std::vector<PackageFile>& list) {
   std::wstring folder;
   if (!GetModuleDir(folder)) {
-    TraceDiagnostic(L"ReadPackageFiles-1: get mod path fail:" + folder);
+    TraceDiagnostic(L"ReadDirFilesInfo-1: get mod path fail:" + folder);
     return false;
   }
   ClearPackageFiles(list);
@@ -192,19 +187,19 @@ bool ReadPackageFiles(std::vector<PackageFile>& list) {
     if (PinPackageFile(listed.name, pinned, why)) {
       file.data = std::move(pinned.source);
     } else {
-      TraceDiagnostic(L"ReadPackageFiles-2: container refused: " + listed.fullPath + L": " + why);
+      TraceDiagnostic(L"ReadDirFilesInfo-2: container refused: " + listed.fullPath + L": " + why);
     }
     list.push_back(std::move(file));
-    ok = ReadPackageFile(list.back());
+    ok = ReadDFFileInfo(list.back());
     return ok;
   });
   return ok;
 }
 
-bool ReadPackageFile(PackageFile& file) {
+bool ReadDFFileInfo(PackageFile& file) {
   CPackageReader reader;
   if (!reader.OpenSource(file.data) || !HasPlainFileNames(reader)) {
-    TraceDiagnostic(L"ReadPackageFile-1: init fail:" + file.path);
+    TraceDiagnostic(L"ReadDFFileInfo-1: init fail:" + file.path);
     reader.Close();
     file.entries.reset();
     file.data.reset();  // nothing will be read from it
@@ -233,10 +228,10 @@ bool ReadPackageFile(PackageFile& file) {
   return true;
 }
 
-bool ReadInstalledDicts(std::vector<InstalledDict>& list) {
+bool ReadLocalDictFilesInfo(std::vector<InstalledDict>& list) {
   std::wstring folder;
   if (!GetDictDataDir(folder, false)) {
-    TraceDiagnostic(L"ReadInstalledDicts-1: fail: " + folder);
+    TraceDiagnostic(L"ReadLocalDictFilesInfo-1: fail: " + folder);
     return false;
   }
   list.clear();
@@ -283,7 +278,7 @@ bool ReadInstalledDicts(std::vector<InstalledDict>& list) {
   for (InstalledDict& dict : list) {
     const std::wstring& dated = dict.backupPath.empty() ? dict.path : dict.backupPath;
     if (!bound || !GetProbeBinding().get_dict_datetime(dated.c_str(), &dict.date)) {
-      TraceDiagnostic(L"ReadInstalledDicts-2: GetDictDateTime: " + dated);
+      TraceDiagnostic(L"ReadLocalDictFilesInfo-2: GetDictDateTime: " + dated);
     }
   }
   return true;

@@ -1,6 +1,6 @@
 // The inventory: the package containers beside the wizard with their entry tables, and the
 // dictionary files installed in the host with their date stamps; then the plan made on both, against
-// the real host. Failing steps compose their diagnostics ("BuildLists-3: read dir fail").
+// the real host. Failing steps compose their diagnostics ("InitFileLists-3: read dir fail").
 #pragma once
 
 #include <memory>
@@ -11,22 +11,22 @@
 // Both lists built from scratch (the core handed to the version probe first), then the plan; then
 // every planned entry is given its description and image from the wizard's folder (see
 // PackageEntry). The package's dictconfig.ini stays held in heldDescription.
-bool BuildInventory(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts,
-                    std::shared_ptr<ByteSource>& heldDescription);
+bool InitFileLists(std::vector<PackageFile>& packageFiles, std::vector<InstalledDict>& installedDicts,
+                   std::shared_ptr<ByteSource>& heldDescription);
 
 // The plan (engine/plan/install_plan.h) made against the real host: its dictionary data folder and
 // the bound version probe. Sets every entry's action and target path. Always true.
 bool AnalyseInHost(std::vector<PackageFile>& files, const std::vector<InstalledDict>& installed);
 
 // The "*.dir" files beside the wizard, each held open (pinned_file.h) and read with
-// ReadPackageFile. Ends at the first container that is refused or cannot be read; the records
+// ReadDFFileInfo. Ends at the first container that is refused or cannot be read; the records
 // appended so far stay, the failing one included.
-bool ReadPackageFiles(std::vector<PackageFile>& list);
+bool ReadDirFilesInfo(std::vector<PackageFile>& list);
 
 // One container's entry table, read from file.data, into file.entries (none for an empty table).
 // A container that is not held, cannot be read, or whose ids or extensions are not plain file
 // names, fails.
-bool ReadPackageFile(PackageFile& file);
+bool ReadDFFileInfo(PackageFile& file);
 
 // Gives every planned entry what registration and the image copy will need, from files of the
 // wizard's folder held open until the program ends: dictconfig.ini's values (read now, into
@@ -37,4 +37,4 @@ void HoldPackageFiles(std::vector<PackageFile>& packageFiles, std::shared_ptr<By
 // The installed ".dic" and ".dip" files with their date stamps read through the version probe
 // (zero when unreadable), and the backups an interrupted run left (see InstalledDict::backupPath).
 // A missing data folder lists nothing. Nothing on disk is changed.
-bool ReadInstalledDicts(std::vector<InstalledDict>& list);
+bool ReadLocalDictFilesInfo(std::vector<InstalledDict>& list);

@@ -31,23 +31,6 @@ bool Refuse(const std::wstring& diagnostic) {
   return false;
 }
 
-// Pins the library at `path` in `folder` (ending with its backslash, so that a drive's root stays
-// "C:\" rather than the drive's current folder) and checks who signed it. False when it is
-// missing (no refusal: the dates stay unknown) or refused, which is then recorded.
-bool PinAndCheck(const std::wstring& folder, const std::wstring& path) {
-  std::wstring why;
-  if (!PinFile(folder, kProbeFileName + 1, pinned, why)) {
-    if (why == kPinMissing) return false;
-    return Refuse(L"PinAndCheck-1: not pinned, " + why + L": " + path);
-  }
-  PublisherRefusal refusal;
-  if (!LibraryFromWizardsPublisher(pinned.handle, path, refusal)) {
-    pinned = PinnedFile{};
-    return Refuse(L"PinAndCheck-2: " + refusal.reason + L": " + refusal.file);
-  }
-  return true;
-}
-
 }  // namespace
 
 bool ProbePathBesideProgram(const wchar_t* programPath, DWORD length, wchar_t (&out)[kPathChars]) {
@@ -73,7 +56,19 @@ bool BindVersionProbe() {
   // The program's own folder, for pinning and loading alike (the package folder a test may set
   // for the engine is not where the program's library lies).
   const std::wstring file = path;
-  if (!PinAndCheck(file.substr(0, file.find_last_of(L'\\') + 1), file)) return false;
+  // Pinned in its folder, given with its backslash so that a drive's root stays "C:\" rather than
+  // the drive's current folder; then checked for who signed it. A missing library is no refusal:
+  // the dates stay unknown.
+  std::wstring why;
+  if (!PinFile(file.substr(0, file.find_last_of(L'\\') + 1), kProbeFileName + 1, pinned, why)) {
+    if (why == kPinMissing) return false;
+    return Refuse(L"BindVersionProbe-1: not pinned, " + why + L": " + file);
+  }
+  PublisherRefusal refusal;
+  if (!LibraryFromWizardsPublisher(pinned.handle, file, refusal)) {
+    pinned = PinnedFile{};
+    return Refuse(L"BindVersionProbe-2: " + refusal.reason + L": " + refusal.file);
+  }
 
   binding.module = LoadLibraryW(path);
   if (binding.module == nullptr) {

@@ -96,13 +96,13 @@ struct LibraryCase {
 TEST(SignedRelease, WizardTakesOnlyALibrarySignedByItsOwnCertificate) {
   const LibraryCase cases[] = {
       {"signed alike", L"vintora.dll", nullptr, nullptr, nullptr},
-      {"unsigned", L"vintora-unsigned.dll", nullptr, L"PinAndCheck-2: not signed: ", L"vintora.dll"},
-      {"another signer", L"vintora-other-signer.dll", nullptr, L"PinAndCheck-2: signed by another certificate: ",
+      {"unsigned", L"vintora-unsigned.dll", nullptr, L"BindVersionProbe-2: not signed: ", L"vintora.dll"},
+      {"another signer", L"vintora-other-signer.dll", nullptr, L"BindVersionProbe-2: signed by another certificate: ",
        L"vintora.dll"},
-      {"altered", L"vintora.dll", L"vintora.dll", L"PinAndCheck-2: signature does not hold (error 0x80096010): ",
+      {"altered", L"vintora.dll", L"vintora.dll", L"BindVersionProbe-2: signature does not hold (error 0x80096010): ",
        L"vintora.dll"},
       {"wizard altered", L"vintora.dll", L"pakorra.exe",
-       L"PinAndCheck-2: the wizard's own signature does not hold (error 0x80096010): ", L"pakorra.exe"},
+       L"BindVersionProbe-2: the wizard's own signature does not hold (error 0x80096010): ", L"pakorra.exe"},
   };
   for (const LibraryCase& c : cases) {
     SCOPED_TRACE(c.name);

@@ -286,7 +286,7 @@ TEST_F(UnattendedTest, DamagedPackageEndsWithFourAndTouchesNothing) {
   ASSERT_TRUE(RunSilently(L"/S"));
   EXPECT_EQ(run.exitCode, 4u);
   EXPECT_FALSE(run.windowShown) << "no \"fail\" box";
-  EXPECT_TRUE(Logged(L"诊断：ReadPackageFile-1: init fail:" + (wizard / L"broken.dir"))) << Narrow(Log());
+  EXPECT_TRUE(Logged(L"诊断：ReadDFFileInfo-1: init fail:" + (wizard / L"broken.dir"))) << Narrow(Log());
   EXPECT_TRUE(Logged(L"启动检查失败"));
   EXPECT_TRUE(Logged(L"结果：退出代码 4"));
   EXPECT_FALSE(Exists(Installed(L"a.dic")));
