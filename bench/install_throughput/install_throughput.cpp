@@ -26,7 +26,7 @@
 #include "engine/format/package_format.h"
 #include "engine/install_engine.h"
 #include "engine/pinned_file.h"
-#include "engine/plan/install_messages.h"
+#include "engine/install_messages.h"
 #include "engine/target_file.h"
 #include "tests/support/child_process.h"
 #include "tests/support/install_reports.h"

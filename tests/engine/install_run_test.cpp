@@ -13,7 +13,7 @@
 #include "engine/install_engine.h"
 #include "engine/inventory.h"
 #include "engine/pinned_file.h"
-#include "engine/plan/install_messages.h"
+#include "engine/install_messages.h"
 #include "engine/plan/inventory_records.h"
 #include "engine/replace_file.h"
 #include "engine/target_file.h"
