@@ -35,6 +35,11 @@ constexpr const wchar_t* kSkip = L"跳过 ";
 constexpr const wchar_t* kInstalledDate = L"已安装的日期 ";
 constexpr const wchar_t* kDateUnreadable = L"无法读取";
 
+// An unattended run's own clicks.
+constexpr const wchar_t* kUnattendedNext = L"无人值守：下一步";
+constexpr const wchar_t* kUnattendedFinish = L"无人值守：完成";
+constexpr const wchar_t* kUnattendedClose = L"无人值守：关闭";
+
 // The run and its end.
 constexpr const wchar_t* kRunFinished = L"安装结束：成功 %s 个";
 constexpr const wchar_t* kRunFailures = L"，失败 %s 个";
@@ -47,5 +52,7 @@ constexpr const wchar_t* kHandOffNoTray = L"交接：未等到 Lumidex 的托盘
 constexpr const wchar_t* kEndedFromOutside = L"消息循环被向导以外的原因结束（退出代码 %s）。";
 constexpr const wchar_t* kCodeOutsideTable = L"退出代码 %s 不在无人值守的退出代码表中。";
 constexpr const wchar_t* kResult = L"结果：退出代码 %s";
+// After an unattended run's exit code: its meaning (wizard_texts.h).
+constexpr const wchar_t* kResultMeaning = L"，%s";
 
 }  // namespace log_text
