@@ -5,12 +5,13 @@
 
 #include <string>
 
-#include "tests/support/expected_texts.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/window_picture.h"
 #include "tests/support/wizard_run.h"
 #include "tests/wizard/url_recorder.h"
 #include "wizard/download_page.h"
+#include "wizard/logic/text_format.h"
+#include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
 namespace wizardtest {
@@ -62,7 +63,7 @@ class HostMissingTest : public WizardPagesTest {
 TEST_F(HostMissingTest, PageOffersTheDownload) {
   HWND dialog = Start();
   ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(testsupport::WindowText(dialog), expected::kTitle);
+  EXPECT_EQ(testsupport::WindowText(dialog), wizard_text::kTitle);
   EXPECT_EQ(run.Page(), WizardPage::HostMissing);
   Picture(L"host_missing");
   run.Click(IDC_BTN_MAINDLG_CLOSE);
@@ -132,7 +133,10 @@ TEST_F(InstalledHostTest, WelcomePageSummarisesThePlan) {
   ASSERT_TRUE(wizard.AddPackage(L"a.dir", {PackageItem(L"new", L"新词典", "n"), PackageItem(L"old", L"旧词典", "o")}));
   ASSERT_NE(Start(), nullptr);
   EXPECT_EQ(run.Page(), WizardPage::Welcome);
-  EXPECT_EQ(run.TipText(), expected::WelcomeText(L"安装《新词典》升级《旧词典》"));
+  EXPECT_EQ(run.TipText(),
+            FormatText(wizard_text::kWelcomeFormat, (FormatText(wizard_text::kPlanSummaryInstall, L"新词典") +
+                                                     FormatText(wizard_text::kPlanSummaryUpgrade, L"旧词典"))
+                                                        .c_str()));
   Picture(L"welcome");
   run.Click(IDC_BTN_MAINDLG_CLOSE);
   EXPECT_EQ(run.ExitCodeWithin(kExitWait), 1u);
@@ -144,7 +148,7 @@ TEST_F(InstalledHostTest, FailedInventoryShowsFailAndEndsWithTwo) {
   ASSERT_TRUE(run.Start(wizard.Exe()));
   HWND box = run.WaitForMessageBox(nullptr);
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(testsupport::MessageBoxText(box), expected::kStartupFailed);
+  EXPECT_EQ(testsupport::MessageBoxText(box), wizard_text::kStartupFailed);
   Sleep(300);
   EXPECT_TRUE(testsupport::SaveScreenshot(box, L"startup_fail"));
   PostMessageW(box, WM_COMMAND, IDOK, 0);
