@@ -449,14 +449,6 @@ TEST(DirpackCommandLine, WrongUsageExitsWithTwo) {
   }
 }
 
-TEST(DirpackCommandLine, HelpDescribesTheManifest) {
-  const RunResult run = RunDirpack({"--help"});
-  EXPECT_EQ(run.status, 0) << Describe(run);
-  for (const char* text : {"[entry]", "file", "title", "-m MANIFEST", "-e FILE ID EXT DATE TITLE", "Exit status"}) {
-    EXPECT_NE(run.out.find(text), std::string::npos) << text;
-  }
-}
-
 TEST(DirpackCommandLine, VersionIsTheReleaseVersion) {
   const RunResult run = RunDirpack({"--version"});
   EXPECT_EQ(run.status, 0) << Describe(run);
