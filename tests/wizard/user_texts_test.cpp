@@ -3,7 +3,6 @@
 // wording shows here, and only here. Portable.
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <string>
 
 #include "wizard/logic/run_log_texts.h"
@@ -16,14 +15,9 @@ struct Golden {
   const wchar_t* spelled;
 };
 
-void ExpectSpelled(const Golden* rows, size_t count) {
-  for (size_t i = 0; i < count; ++i) {
-    EXPECT_EQ(std::wstring(rows[i].text), std::wstring(rows[i].spelled)) << "row " << i;
-  }
-}
-
-TEST(UserTexts, DialogTextsAreSpelledAsDesigned) {
+TEST(UserTexts, AreSpelledAsDesigned) {
   const Golden rows[] = {
+      // The dialog's.
       {wizard_text::kTitle, L"Lumidex本地词典包安装向导"},
       {wizard_text::kWelcomeFormat,
        L"词典安装向导将帮助您%s本地词典数据。\r\n\r\n点击“下一步”继续安装过程，点击“取消”退出词典安装向导。"},
@@ -67,12 +61,7 @@ TEST(UserTexts, DialogTextsAreSpelledAsDesigned) {
       {wizard_text::kExitNotAllInstalled, L"至少一个词典或词典包未能安装或未能登记，或安装未能完成（其余已安装）"},
       {wizard_text::kExitAnotherWizardRuns, L"另一个安装向导正在运行，未做任何更改"},
       {wizard_text::kLogUnwritable, L"无法写入日志文件“%s”。安装向导将继续运行，但不记录日志。"},
-  };
-  ExpectSpelled(rows, std::size(rows));
-}
-
-TEST(UserTexts, LogTextsAreSpelledAsDesigned) {
-  const Golden rows[] = {
+      // The log's.
       {log_text::kStarted, L"开始：命令行 %s"},
       {log_text::kLogFile, L"日志文件：%s"},
       {log_text::kBadCommandLine, L"命令行错误：%s"},
@@ -113,7 +102,7 @@ TEST(UserTexts, LogTextsAreSpelledAsDesigned) {
       {log_text::kCodeOutsideTable, L"退出代码 %s 不在无人值守的退出代码表中。"},
       {log_text::kResult, L"结果：退出代码 %s"},
   };
-  ExpectSpelled(rows, std::size(rows));
+  for (const Golden& row : rows) EXPECT_EQ(std::wstring(row.text), std::wstring(row.spelled));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Every text of the run's log (/LOG) that the wizard composes itself; the status lines are the
-// dialog's own (wizard_texts.h) and the diagnostics the engine's. A "%s" is replaced by one
+// Every text of the run's log (/LOG) that the wizard composes itself; the status lines and the
+// exit codes' meanings are the dialog's own (wizard_texts.h) and the diagnostics the engine's. A "%s" is replaced by one
 // argument (FormatText).
 #pragma once
 
