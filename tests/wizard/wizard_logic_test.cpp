@@ -432,7 +432,7 @@ TEST_F(WizardTest, ReportsOfOtherActionsGetNoLine) {
   EXPECT_FALSE(logic.ItemFailed(kTitle, A::Skip));
   EXPECT_TRUE(surface.listLines.empty());
   logic.RunFinished(0);
-  EXPECT_TRUE(log.Has(FormatText(log_text::kRunFinished, L"0")));
+  EXPECT_EQ(log.lines.back(), FormatText(log_text::kRunFinished, L"0")) << "neither a success nor a failure";
 }
 
 TEST_F(WizardTest, SingleItemLinesReplaceEachOther) {
