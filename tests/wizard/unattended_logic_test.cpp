@@ -85,9 +85,9 @@ TEST(RunLogFormatTest, TimeStampedOneLinePerEvent) {
   const LogTime t = {2024, 5, 1, 8, 3, 9, 7};
   EXPECT_EQ(FormatLogLine(t, L"状态：甲"), L"2024-05-01 08:03:09.007 状态：甲\r\n");
   EXPECT_EQ(FormatLogLine(t,
-                                L"a\r\nb\nc\x2028"
-                                L"d\x85"
-                                L"e"),
+                          L"a\r\nb\nc\x2028"
+                          L"d\x85"
+                          L"e"),
             L"2024-05-01 08:03:09.007 a  b c d e\r\n");
   EXPECT_EQ(DefaultLogFileName(t, 1), L"pakorra-20240501-080309.log");
   EXPECT_EQ(DefaultLogFileName(t, 2), L"pakorra-20240501-080309-2.log");
@@ -126,14 +126,21 @@ TEST(PlanDescriptionTest, EveryContainerAndEntryWithDecisionTargetAndDates) {
 
   std::vector<std::wstring> lines;
   DescribePlan(files, installed, lines);
-  EXPECT_EQ(lines, (std::vector<std::wstring>{
-                       L"词典包：C:\\pkg\\main.dir，4 个词典",
-                       L"词典：new.dic《《new》》，日期 2009-11-13，安装到 C:\\h\\new.dic",
-                       L"词典：old.dic《《old》》，日期 2009-11-13，升级 C:\\h\\Old.dic（已安装的日期 2008-01-02）",
-                       L"词典：same.dic《《same》》，日期 （无），跳过 C:\\h\\same.dic（已安装的日期 2010-11-13-4）",
-                       L"词典：lost.dic《《lost》》，日期 2009-11-13，升级 C:\\h\\lost.dic（已安装的日期 无法读取）",
-                       L"词典包：C:\\pkg\\empty.dir，没有词典",
-                   }));
+  // An entry's line, by its id, date and decision on its target.
+  const auto entry = [](const std::wstring& id, const wchar_t* date, const wchar_t* decision, const wchar_t* target) {
+    return FormatText(log_text::kEntry, {id + L".dic", L"《" + id + L"》", date, FormatText(decision, target)});
+  };
+  const auto installedOn = [](const wchar_t* date) { return FormatText(log_text::kInstalledDate, date); };
+  EXPECT_EQ(lines,
+            (std::vector<std::wstring>{
+                FormatText(log_text::kContainer, {L"C:\\pkg\\main.dir", FormatText(log_text::kContainerEntries, L"4")}),
+                entry(L"new", L"2009-11-13", log_text::kInstallTo, L"C:\\h\\new.dic"),
+                entry(L"old", L"2009-11-13", log_text::kUpgrade, L"C:\\h\\Old.dic") + installedOn(L"2008-01-02"),
+                entry(L"same", log_text::kNoDate, log_text::kSkip, L"C:\\h\\same.dic") + installedOn(L"2010-11-13-4"),
+                entry(L"lost", L"2009-11-13", log_text::kUpgrade, L"C:\\h\\lost.dic") +
+                    installedOn(log_text::kDateUnreadable),
+                FormatText(log_text::kContainer, {L"C:\\pkg\\empty.dir", log_text::kContainerEmpty}),
+            }));
 }
 
 // --- The logic, unattended ---

@@ -156,6 +156,11 @@ class UnattendedTest : public ::testing::Test {
   std::wstring Log() const { return ReadLog(LogPath()); }
   bool Logged(const std::wstring& text) const { return Log().find(text) != std::wstring::npos; }
   std::wstring Installed(const std::wstring& name) const { return host.DataDir() + L"\\" + name; }
+  // The log's plan line of an entry dated 2009-11-13 whose target is its file in the data folder.
+  std::wstring EntryLogged(const std::wstring& id, const wchar_t* title, const wchar_t* decision) const {
+    const std::wstring file = id + L".dic";
+    return FormatText(log_text::kEntry, {file, title, L"2009-11-13", FormatText(decision, Installed(file).c_str())});
+  }
   std::wstring Config(const wchar_t* section, const wchar_t* key) const {
     wchar_t value[128] = {};
     GetPrivateProfileStringW(section, key, L"<none>", value, 128, host.ConfigPath().c_str());
@@ -208,11 +213,11 @@ TEST_F(SilentInstallTest, InstallsUpgradesAndSkipsWithoutEverShowingAWindow) {
   EXPECT_TRUE(bom);
   for (const std::wstring& line : std::vector<std::wstring>{
            FormatText(log_text::kHostFound, (host.dir() + L"\\Lumidex.exe").c_str()),
-           L"词典包：" + wizard.dir() + L"\\main.dir，3 个词典",
-           L"词典：new.dic《新词典》，日期 2009-11-13，安装到 " + Installed(L"new.dic") + L"\r\n",
-           L"词典：old.dic《旧词典》，日期 2009-11-13，升级 " + Installed(L"old.dic") + L"（已安装的日期 2008-01-01）",
-           L"词典：same.dic《同词典》，日期 2009-11-13，跳过 " + Installed(L"same.dic") +
-               L"（已安装的日期 2010-01-01）",
+           FormatText(log_text::kContainer,
+                      {wizard.dir() + L"\\main.dir", FormatText(log_text::kContainerEntries, L"3")}),
+           EntryLogged(L"new", L"新词典", log_text::kInstallTo) + L"\r\n",
+           EntryLogged(L"old", L"旧词典", log_text::kUpgrade) + FormatText(log_text::kInstalledDate, L"2008-01-01"),
+           EntryLogged(L"same", L"同词典", log_text::kSkip) + FormatText(log_text::kInstalledDate, L"2010-01-01"),
            FormatText(log_text::kPlanned, L"2"), log_text::kUnattendedNext,
            StatusLogged(wizard_text::kInstallStarting, L"新词典"),
            StatusLogged(wizard_text::kInstallSucceeded, L"新词典"),

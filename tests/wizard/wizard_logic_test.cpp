@@ -129,7 +129,7 @@ TEST(PlanSummary, HugePlanIsCutAtAWholePiece) {
 
 // Every text with a title, a path or the summary in it is filled this way; those may hold a "%"
 // of their own.
-TEST(TextFormat, FillsTheFirstPlaceholderLiterally) {
+TEST(TextFormat, FillsThePlaceholdersLiterally) {
   struct Case {
     const wchar_t* format;
     const wchar_t* argument;
@@ -144,6 +144,10 @@ TEST(TextFormat, FillsTheFirstPlaceholderLiterally) {
       {nullptr, L"甲", L""},
   };
   for (const Case& c : cases) EXPECT_EQ(FormatText(c.format, c.argument), c.text);
+  // Several arguments fill the placeholders in turn; one's own "%s" is never filled by the next.
+  EXPECT_EQ(FormatText(L"%s《%s》，%s", {L"a%s", L"%s", L"c"}), L"a%s《%s》，c");
+  EXPECT_EQ(FormatText(L"%s与%s", {L"甲"}), L"甲与%s");
+  EXPECT_EQ(FormatText(L"无", {L"甲", L"乙"}), L"无");
   const std::wstring longTitle(5000, L'词');
   EXPECT_EQ(FormatText(L"《%s》", longTitle.c_str()), L"《" + longTitle + L"》");
 }

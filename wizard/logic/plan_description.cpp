@@ -22,22 +22,13 @@ std::wstring EntryDateText(const std::wstring& date) {
 }
 
 std::wstring DescribeEntry(const PackageEntry& entry, const InstalledDict* installedCopy) {
-  std::wstring line = std::wstring(log_text::kEntry) + entry.id + entry.ext + L"《" + entry.title + L"》，" +
-                      log_text::kEntryDate + EntryDateText(entry.date) + L"，";
-  switch (entry.action) {
-    case EntryAction::Install:
-      line += log_text::kInstallTo;
-      break;
-    case EntryAction::Upgrade:
-      line += log_text::kUpgrade;
-      break;
-    case EntryAction::Skip:
-      line += log_text::kSkip;
-      break;
-  }
-  line += entry.targetPath;
+  const wchar_t* decision = entry.action == EntryAction::Install   ? log_text::kInstallTo
+                            : entry.action == EntryAction::Upgrade ? log_text::kUpgrade
+                                                                   : log_text::kSkip;
+  std::wstring line = FormatText(log_text::kEntry, {entry.id + entry.ext, entry.title, EntryDateText(entry.date),
+                                                    FormatText(decision, entry.targetPath.c_str())});
   if (installedCopy != nullptr) {
-    line += std::wstring(L"（") + log_text::kInstalledDate + DescribeDictDate(installedCopy->date) + L"）";
+    line += FormatText(log_text::kInstalledDate, DescribeDictDate(installedCopy->date).c_str());
   }
   return line;
 }
@@ -78,10 +69,10 @@ void DescribePlan(const std::vector<PackageFile>& files, const std::vector<Insta
   for (const InstalledDict& dict : installed) byPath.emplace(dict.path, &dict);
 
   for (const PackageFile& file : files) {
-    std::wstring line = std::wstring(log_text::kContainer) + file.path + L"，";
-    line += file.entries ? std::to_wstring(file.entries->size()) + log_text::kContainerEntries
-                         : std::wstring(log_text::kContainerEmpty);
-    lines.push_back(line);
+    const std::wstring count =
+        file.entries ? FormatText(log_text::kContainerEntries, std::to_wstring(file.entries->size()).c_str())
+                     : log_text::kContainerEmpty;
+    lines.push_back(FormatText(log_text::kContainer, {file.path, count}));
     if (!file.entries) continue;
     for (const PackageEntry& entry : *file.entries) {
       const InstalledDict* copy = nullptr;

@@ -22,17 +22,18 @@ constexpr const wchar_t* kUpToDate = L"启动检查：无需安装，已安装�
 constexpr const wchar_t* kStartupFailed = L"启动检查失败：词典包损坏或被拒绝。";
 constexpr const wchar_t* kNoContainer = L"启动检查失败：向导所在的文件夹中没有词典包（*.dir）。";
 
-// The plan: one line per container, one per entry.
-constexpr const wchar_t* kContainer = L"词典包：";
-constexpr const wchar_t* kContainerEntries = L" 个词典";
+// The plan: one line per container (its path, then its entry count or kContainerEmpty), one per
+// entry (its file name, title, date and the decision with its target), the installed copy's date
+// after it where there is one.
+constexpr const wchar_t* kContainer = L"词典包：%s，%s";
+constexpr const wchar_t* kContainerEntries = L"%s 个词典";
 constexpr const wchar_t* kContainerEmpty = L"没有词典";
-constexpr const wchar_t* kEntry = L"词典：";
-constexpr const wchar_t* kEntryDate = L"日期 ";
+constexpr const wchar_t* kEntry = L"词典：%s《%s》，日期 %s，%s";
 constexpr const wchar_t* kNoDate = L"（无）";
-constexpr const wchar_t* kInstallTo = L"安装到 ";
-constexpr const wchar_t* kUpgrade = L"升级 ";
-constexpr const wchar_t* kSkip = L"跳过 ";
-constexpr const wchar_t* kInstalledDate = L"已安装的日期 ";
+constexpr const wchar_t* kInstallTo = L"安装到 %s";
+constexpr const wchar_t* kUpgrade = L"升级 %s";
+constexpr const wchar_t* kSkip = L"跳过 %s";
+constexpr const wchar_t* kInstalledDate = L"（已安装的日期 %s）";
 constexpr const wchar_t* kDateUnreadable = L"无法读取";
 
 // An unattended run's own clicks.
