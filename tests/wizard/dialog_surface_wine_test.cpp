@@ -1,6 +1,6 @@
 // The control surface on a real dialog made from the program's own template, in this process,
 // so that what is private to the dialog's process (its system menu, its message queue) can be
-// looked at too.
+// looked at too; and the template's styles that decide how the dialog behaves.
 #include <windows.h>
 
 #include "wizard/dialog_surface.h"

@@ -1,6 +1,7 @@
 // The user's texts, spelled out once: the dialog's (wizard_texts.h) and the log's
 // (run_log_texts.h). Every other test reads them through the program's constants, so a change of
-// wording shows here, and only here. Portable.
+// wording shows here, and only here. The download page is a build setting, checked where it is
+// configured (download_url_setting_test.sh). Portable.
 #include <gtest/gtest.h>
 
 #include <string>
