@@ -16,8 +16,8 @@
 #include "tests/support/files.h"
 #include "tests/support/wizard_run.h"
 #include "tests/wizard/url_recorder.h"
-#include "wizard/res/resource.h"
 #include "wizard/logic/wizard_texts.h"
+#include "wizard/res/resource.h"
 
 namespace {
 

@@ -22,8 +22,8 @@
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 #include "tests/support/wizard_run.h"
-#include "wizard/res/resource.h"
 #include "wizard/logic/wizard_texts.h"
+#include "wizard/res/resource.h"
 
 namespace testsupport {
 namespace {

@@ -83,8 +83,8 @@ TEST_F(SingleInstanceTest, SecondStartDuringTheFirstsStartUpCheckWaitsThenRuns) 
 TEST_F(SingleInstanceTest, ForeignWindowInTheSharedSectionIsNotBroughtForward) {
   FakeHost host;
   ASSERT_TRUE(testsupport::WriteFileBytes(wizard / L"broken.dir", "no container"));
-  HWND foreign = CreateWindowExW(0, L"#32770", wizard_text::kTitle, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                                 nullptr, nullptr, nullptr, nullptr);
+  HWND foreign = CreateWindowExW(0, L"#32770", wizard_text::kTitle, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
   ASSERT_NE(foreign, nullptr);
   // Mapped as an image, so its shared section is the one every start of this file shares.
   HMODULE image = LoadLibraryExW(wizard.Exe().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);

@@ -1,6 +1,6 @@
 // Every text of the run's log (/LOG) that the wizard composes itself; the status lines and the
-// exit codes' meanings are the dialog's own (wizard_texts.h) and the diagnostics the engine's. A "%s" is replaced by one
-// argument (FormatText).
+// exit codes' meanings are the dialog's own (wizard_texts.h) and the diagnostics the engine's.
+// Each "%s" is replaced by an argument, in turn (FormatText).
 #pragma once
 
 namespace log_text {
