@@ -31,8 +31,6 @@ int InstallEngine::GetPlannedItemCount() { return EnsureLists() ? CountPlannedIt
 
 uint32_t InstallEngine::GetPlannedBlockTotal() { return EnsureLists() ? CountPlannedBlocks(packageFiles) : 0; }
 
-void InstallEngine::GetPlanSummary(std::wstring& summary) { ComposePlanSummary(packageFiles, summary); }
-
 bool InstallEngine::RunInstall(HWND dialog) {
   if (dialog == nullptr || !IsWindow(dialog) || !EnsureLists()) return false;
   WindowReporter reporter(dialog);

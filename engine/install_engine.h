@@ -32,7 +32,6 @@ class InstallEngine {
   bool Analyse(std::vector<PackageFile>& files, std::vector<InstalledDict>& installed);
   int GetPlannedItemCount();        // -1 when the inventory cannot be built
   uint32_t GetPlannedBlockTotal();  // 0 when the inventory cannot be built
-  void GetPlanSummary(std::wstring& summary);
 
   // Installation run, on the worker thread, reporting to the dialog window.
   bool RunInstall(HWND dialog);

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "engine/dict_registration.h"
-#include "engine/plan/install_reporter.h"
+#include "engine/install_reporter.h"
 #include "engine/plan/inventory_records.h"
 
 class CPackageReader;

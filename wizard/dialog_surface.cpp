@@ -14,25 +14,8 @@ int ProgressValue(uint32_t value) { return value > 0x7FFFFFFFu ? 0x7FFFFFFF : st
 
 }  // namespace
 
-HWND DialogSurface::Handle(WizardControl control) const {
-  switch (control) {
-    case WizardControl::TipInfo:
-      return tipInfo_;
-    case WizardControl::Progress:
-      return progress_;
-    case WizardControl::Next:
-      return next_;
-    case WizardControl::Download:
-      return download_;
-    case WizardControl::Close:
-      return close_;
-    case WizardControl::StatusList:
-      return statusList_;
-    case WizardControl::RunHost:
-      return runHost_;
-  }
-  return nullptr;
-}
+// The control ids are the WizardControl values.
+HWND DialogSurface::Handle(WizardControl control) const { return GetDlgItem(dialog_, static_cast<int>(control)); }
 
 void DialogSurface::SetText(WizardControl control, const std::wstring& text) {
   SetWindowTextW(Handle(control), text.c_str());
@@ -67,35 +50,36 @@ void DialogSurface::RestoreTipGrowth(UINT dpi) {
 }
 
 bool DialogSurface::MoveTipBottom(int pixels) {
+  const HWND tip = Handle(WizardControl::TipInfo);
   RECT rect;
-  if (!GetWindowRect(tipInfo_, &rect)) return false;
+  if (!GetWindowRect(tip, &rect)) return false;
   rect.bottom += pixels;
   POINT topLeft = {rect.left, rect.top};
   POINT bottomRight = {rect.right, rect.bottom};
   if (ScreenToClient(dialog_, &topLeft)) ScreenToClient(dialog_, &bottomRight);
-  return MoveWindow(tipInfo_, topLeft.x, topLeft.y, bottomRight.x - topLeft.x, bottomRight.y - topLeft.y, TRUE) !=
-         FALSE;
+  return MoveWindow(tip, topLeft.x, topLeft.y, bottomRight.x - topLeft.x, bottomRight.y - topLeft.y, TRUE) != FALSE;
 }
 
 void DialogSurface::AddListLine(const std::wstring& text) {
-  SendMessageW(statusList_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageW(Handle(WizardControl::StatusList), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void DialogSurface::RevealLastListLine() {
-  const LRESULT count = SendMessageW(statusList_, LB_GETCOUNT, 0, 0);
-  if (count > 0) SendMessageW(statusList_, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
+  const HWND list = Handle(WizardControl::StatusList);
+  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  if (count > 0) SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
 }
 
 void DialogSurface::SetProgressRange(uint32_t total) {
   // The 32-bit range: the 16-bit message would cut a total above 65535 blocks.
-  SendMessageW(progress_, PBM_SETRANGE32, 0, ProgressValue(total));
+  SendMessageW(Handle(WizardControl::Progress), PBM_SETRANGE32, 0, ProgressValue(total));
 }
 
 void DialogSurface::SetProgressPos(uint32_t pos) {
-  SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(ProgressValue(pos)), 0);
+  SendMessageW(Handle(WizardControl::Progress), PBM_SETPOS, static_cast<WPARAM>(ProgressValue(pos)), 0);
 }
 
-void DialogSurface::StepProgress() { SendMessageW(progress_, PBM_DELTAPOS, 1, 0); }
+void DialogSurface::StepProgress() { SendMessageW(Handle(WizardControl::Progress), PBM_DELTAPOS, 1, 0); }
 
 void DialogSurface::ShowMessageBox(const std::wstring& text, const wchar_t* caption) {
   // Nobody could close it: the log holds the text already.

@@ -7,18 +7,9 @@
 
 class DialogSurface final : public WizardSurface {
  public:
-  // The handles are the dialog's own members, bound during its initialisation; the surface
-  // reads them at each call.
-  DialogSurface(const HWND& dialog, const HWND& tipInfo, const HWND& statusList, const HWND& progress,
-                const HWND& runHost, const HWND& next, const HWND& download, const HWND& close)
-      : dialog_(dialog),
-        tipInfo_(tipInfo),
-        statusList_(statusList),
-        progress_(progress),
-        runHost_(runHost),
-        next_(next),
-        download_(download),
-        close_(close) {}
+  // The dialog's own window handle, set while it is created and cleared when it is destroyed; the
+  // surface reads it at each call and finds each control by its id.
+  explicit DialogSurface(const HWND& dialog) : dialog_(dialog) {}
 
   void SetText(WizardControl control, const std::wstring& text) override;
   void Show(WizardControl control) override;
@@ -49,13 +40,6 @@ class DialogSurface final : public WizardSurface {
   bool MoveTipBottom(int pixels);
 
   const HWND& dialog_;
-  const HWND& tipInfo_;
-  const HWND& statusList_;
-  const HWND& progress_;
-  const HWND& runHost_;
-  const HWND& next_;
-  const HWND& download_;
-  const HWND& close_;
 
   UINT tipDpi_ = 0;    // the DPI the tip's growth is sized for; 0 until it first grows or shrinks
   int tipSteps_ = 0;   // grows less shrinks

@@ -165,7 +165,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   }
   std::wstring outcome = std::to_wstring(result);
   const bool ownCode = options.silent || options.problem != CommandLineProblem::None;
-  if (ownCode && DescribeUnattendedExit(result, meaning)) outcome += std::wstring(L"，") + meaning;
+  if (ownCode && DescribeUnattendedExit(result, meaning)) outcome += FormatText(log_text::kResultMeaning, meaning);
   log.Write(FormatText(log_text::kResult, outcome.c_str()));
   // The worker, if one ran, has long reported its end: nothing composes diagnostics any more.
   SetDiagnosticSink(nullptr, nullptr);

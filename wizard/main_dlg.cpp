@@ -13,24 +13,11 @@
 
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) { return IsDialogMessageW(m_hWnd, msg); }
 
-BOOL CMainDlg::OnIdle() { return FALSE; }
-
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   CenterOnWorkArea();
   SetIcons();
 
-  if (CMessageLoop* loop = g_module.GetMessageLoop()) {
-    loop->AddMessageFilter(this);
-    loop->AddIdleHandler(this);
-  }
-
-  m_hTipInfo = GetDlgItem(m_hWnd, IDC_STC_MAINDLG_TIPINFO);
-  m_hStatusList = GetDlgItem(m_hWnd, IDC_LST_MAINDLG_STATUS);
-  m_hProgress = GetDlgItem(m_hWnd, IDC_PRG_MAINDLG_PROGRESS);
-  m_hRunHost = GetDlgItem(m_hWnd, IDC_CHK_MAINDLG_RUNHOST);
-  m_hNext = GetDlgItem(m_hWnd, IDC_BTN_MAINDLG_NEXT);
-  m_hDownload = GetDlgItem(m_hWnd, IDC_BTN_MAINDLG_DOWNLOAD);
-  m_hClose = GetDlgItem(m_hWnd, IDC_BTN_MAINDLG_CLOSE);
+  if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->AddMessageFilter(this);
 
   SetWindowTextW(m_hWnd, wizard_text::kTitle);
   m_logic.CheckEnvironment();
@@ -38,20 +25,45 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-  if (CMessageLoop* loop = g_module.GetMessageLoop()) {
-    loop->RemoveMessageFilter(this);
-    loop->RemoveIdleHandler(this);
-  }
+  if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->RemoveMessageFilter(this);
   return 0;
 }
 
 LRESULT CMainDlg::OnWorkerReport(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
-  // Sent by the worker thread, which waits for this answer.
-  return m_logic.OnWorkerReport(message, reinterpret_cast<const wchar_t*>(wParam), static_cast<intptr_t>(lParam));
-}
-
-LRESULT CMainDlg::OnInstallAborted(UINT, WPARAM, LPARAM, BOOL&) {
-  m_logic.OnInstallAborted();
+  // Sent by the worker thread, which waits for the answer (1 lets it go on); its text is read
+  // only during the send. WM_INSTALL_ABORTED alone is posted and has no answer.
+  const auto text = [wParam] {
+    const wchar_t* sent = reinterpret_cast<const wchar_t*>(wParam);
+    return std::wstring(sent != nullptr ? sent : L"");
+  };
+  EntryAction action = EntryAction::Skip;
+  switch (message) {
+    case WM_INSTALL_START:
+      m_logic.RunStarted();
+      return 1;
+    case WM_INSTALL_STEP:
+      m_logic.Step();
+      return 1;
+    case WM_ITEM_START:
+      if (!ReportedAction(lParam, action)) return 0;
+      m_logic.ItemStarted(text(), action);
+      return 1;
+    case WM_ITEM_SUCCESS:
+      if (!ReportedAction(lParam, action)) return 0;
+      m_logic.ItemSucceeded(text(), action);
+      return 1;
+    case WM_ITEM_FAIL:
+      if (!ReportedAction(lParam, action)) return 0;
+      return m_logic.ItemFailed(text(), action) ? 1 : 0;
+    case WM_UNPACK_FAIL:
+      return m_logic.UnpackFailed(text()) ? 1 : 0;
+    case WM_INSTALL_FINISH:
+      m_logic.RunFinished(lParam > 0 ? static_cast<unsigned>(lParam) : 0);
+      return 1;
+    case WM_INSTALL_ABORTED:
+      m_logic.RunAborted();
+      return 0;
+  }
   return 0;
 }
 
@@ -130,7 +142,7 @@ int CMainDlg::GetPlannedItemCount() {
 
 bool CMainDlg::HasContainer() { return !m_engine.packageFiles.empty(); }
 
-void CMainDlg::GetPlanSummary(std::wstring& summary) { m_engine.GetPlanSummary(summary); }
+void CMainDlg::GetPlanSummary(std::wstring& summary) { ComposePlanSummary(m_engine.packageFiles, summary); }
 uint32_t CMainDlg::GetPlannedBlockTotal() { return m_engine.GetPlannedBlockTotal(); }
 
 bool CMainDlg::StartWorker() {

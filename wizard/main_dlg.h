@@ -6,11 +6,10 @@
 #include <windows.h>
 
 #include "engine/install_engine.h"
-#include "engine/plan/install_messages.h"
+#include "engine/install_messages.h"
 #include "wizard/dialog_surface.h"
 #include "wizard/framework/dialog_impl.h"
 #include "wizard/framework/message_loop.h"
-#include "wizard/framework/update_ui.h"
 #include "wizard/install_worker.h"
 #include "wizard/logic/run_log.h"
 #include "wizard/logic/unattended.h"
@@ -21,9 +20,7 @@
 #include "wizard/res/resource.h"
 
 class CMainDlg : public CDialogImpl<CMainDlg>,
-                 public CUpdateUI<CMainDlg>,
                  public CMessageFilter,
-                 public CIdleHandler,
                  private WizardEnvironment,
                  private WizardAutomation {
  public:
@@ -42,8 +39,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   BEGIN_MSG_MAP(CMainDlg)
     MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
-    MESSAGE_RANGE_HANDLER(WM_INSTALL_START, WM_UNPACK_FAIL, OnWorkerReport)
-    MESSAGE_HANDLER(WM_INSTALL_ABORTED, OnInstallAborted)
+    MESSAGE_RANGE_HANDLER(WM_INSTALL_START, WM_INSTALL_ABORTED, OnWorkerReport)
     MESSAGE_HANDLER(WM_COMMAND, OnCommand)
     MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
     MESSAGE_HANDLER(WM_DPI_LAYOUT_DONE, OnDpiLayoutDone)
@@ -51,7 +47,6 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   // clang-format on
 
   BOOL PreTranslateMessage(MSG* msg) override;
-  BOOL OnIdle() override;
 
   // Enables the package's dictionaries, starts the host and asks it for its dictionary manager.
   // True when the host's tray window was found.
@@ -65,8 +60,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
  private:
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+  // Every message of the worker (engine/install_messages.h), decoded into the logic's calls.
   LRESULT OnWorkerReport(UINT message, WPARAM wParam, LPARAM lParam, BOOL&);
-  LRESULT OnInstallAborted(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled);
   LRESULT OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnDpiLayoutDone(UINT, WPARAM wParam, LPARAM, BOOL&);
@@ -91,18 +86,11 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
 
   WizardState m_nState = WizardState::Initial;
   bool m_bSingleItem = false;
-  HWND m_hTipInfo = nullptr;
-  HWND m_hStatusList = nullptr;
-  HWND m_hProgress = nullptr;
-  HWND m_hRunHost = nullptr;
-  HWND m_hNext = nullptr;
-  HWND m_hDownload = nullptr;
-  HWND m_hClose = nullptr;
   InstallEngine m_engine;
   InstallThreadParam m_threadParam;
   RunMode m_mode;
   RunLog* m_log;
 
-  DialogSurface m_surface{m_hWnd, m_hTipInfo, m_hStatusList, m_hProgress, m_hRunHost, m_hNext, m_hDownload, m_hClose};
+  DialogSurface m_surface{m_hWnd};
   WizardLogic m_logic{m_nState, m_bSingleItem, m_surface, *this, *this, m_log, m_mode};
 };

@@ -73,20 +73,3 @@ uint32_t CountPlannedBlocks(const std::vector<PackageFile>& files) {
   });
   return total;
 }
-
-void ComposePlanSummary(const std::vector<PackageFile>& files, std::wstring& summary) {
-  summary.clear();
-  bool cut = false;
-  ForEachEntry(files, [&](const PackageEntry& entry) {
-    if (cut || !IsPlanned(entry)) return;
-    const wchar_t* opening = entry.action == EntryAction::Install ? L"安装《" : L"升级《";
-    if (summary.size() + 4 + entry.title.size() > kPlanSummaryMaxChars) {
-      summary += L"……";
-      cut = true;
-      return;
-    }
-    summary += opening;
-    summary += entry.title;
-    summary += L"》";
-  });
-}

@@ -37,10 +37,3 @@ bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDic
 int CountPlannedItems(const std::vector<PackageFile>& files);
 // Planned entries' sizes in blocks (BlocksOf), summed in unsigned 32-bit arithmetic.
 uint32_t CountPlannedBlocks(const std::vector<PackageFile>& files);
-// The welcome text shows the summary whole only up to this length; a package planning more is
-// summed up by its first pieces and "……", so no package can make the text grow without bound.
-constexpr size_t kPlanSummaryMaxChars = 1024;
-
-// "安装《A》升级《B》" for the welcome text; Skip entries add nothing. Pieces that would take the
-// summary past kPlanSummaryMaxChars are left out and "……" ends it instead.
-void ComposePlanSummary(const std::vector<PackageFile>& files, std::wstring& summary);

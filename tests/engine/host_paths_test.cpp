@@ -145,23 +145,6 @@ TEST(HostInstalled, ExpandableLocationUsesOnlyTheSystemsVariables) {
   }
 }
 
-TEST(HostPaths, BuiltByPlainConcatenation) {
-  FakeHost host{FolderOnly()};
-  const std::wstring loc = host.dir();
-  HostRegistry reg(loc.c_str(), L"Lumidex.exe");
-  std::wstring path;
-  ASSERT_TRUE(GetDictDataDir(path, false));
-  EXPECT_EQ(path, loc + L"\\plugin\\localquery\\dictdata");
-  ASSERT_TRUE(GetLocalQueryCfgPath(path));
-  EXPECT_EQ(path, loc + L"\\plugin\\localquery\\localquerydictcfg.ini");
-  ASSERT_TRUE(GetHostImagePath(L"news.bmp", path));
-  EXPECT_EQ(path, loc + L"\\plugin\\image\\news.bmp");
-  ASSERT_TRUE(GetRepairToolPath(path));
-  EXPECT_EQ(path, loc + L"\\ZRDRepair.exe");
-  ASSERT_TRUE(GetHostExePath(path));
-  EXPECT_EQ(path, loc + L"\\Lumidex.exe");
-}
-
 TEST(HostPaths, TrailingBackslashIsKept) {
   FakeHost host{FolderOnly()};
   const std::wstring loc = host.dir() + L"\\";

@@ -137,41 +137,9 @@ TEST(PlanQueries, EmptyPlan) {
   std::vector<PackageFile> none;
   std::vector<PackageFile> noEntries(2);
   for (const auto* files : {&none, &noEntries}) {
-    std::wstring summary = L"stale";
-    ComposePlanSummary(*files, summary);
-    EXPECT_EQ(summary, L"");
     EXPECT_EQ(CountPlannedItems(*files), 0);
     EXPECT_EQ(CountPlannedBlocks(*files), 0u);
   }
-}
-
-TEST(PlanQueries, SummaryNamesPlannedEntriesInOrder) {
-  auto files = OneFile({Entry(L"a", L".dic", L"", 1, L"新词典"), Entry(L"s", L".dic", L"", 1, L"跳过"),
-                        Entry(L"b", L".dic", L"", 1, L"Old One")});
-  auto& e = *files[0].entries;
-  e[0].action = EntryAction::Install;
-  e[1].action = EntryAction::Skip;
-  e[2].action = EntryAction::Upgrade;
-  std::wstring summary;
-  ComposePlanSummary(files, summary);
-  EXPECT_EQ(summary, L"安装《新词典》升级《Old One》");
-}
-
-// However many entries a package plans, the welcome text's summary stays short: whole pieces up to
-// the limit, then "……".
-TEST(PlanQueries, SummaryOfAHugePlanIsCutAtAWholePiece) {
-  std::vector<PackageEntry> entries;
-  for (int i = 0; i < 5000; ++i) {
-    entries.push_back(Entry(L"d" + std::to_wstring(i), L".dic", L"1.1.1", 1, L"Title" + std::to_wstring(i)));
-    entries.back().action = EntryAction::Install;
-  }
-  std::vector<PackageFile> files = OneFile(entries);
-  std::wstring summary;
-  ComposePlanSummary(files, summary);
-  EXPECT_LE(summary.size(), kPlanSummaryMaxChars + 2);
-  ASSERT_GE(summary.size(), 3u);
-  EXPECT_EQ(summary.substr(summary.size() - 3), L"》……");
-  EXPECT_EQ(summary.compare(0, 10, L"安装《Title0》"), 0);
 }
 
 }  // namespace

@@ -82,9 +82,8 @@ TEST_F(InventoryTest, ContainersAreListedWithTheirEntries) {
   EXPECT_EQ(e[0].action, EntryAction::Install);
   EXPECT_EQ(e[0].targetPath, dataDir + L"\\news.dic");
   EXPECT_EQ(engine.GetPlannedBlockTotal(), 2u);
-  std::wstring summary;
-  engine.GetPlanSummary(summary);
-  EXPECT_EQ(summary, L"安装《新闻词典》安装《科学》");
+  EXPECT_EQ(e[1].title, L"科学");
+  EXPECT_EQ(e[1].action, EntryAction::Install);
   EXPECT_NE(GetFileAttributesW(dataDir.c_str()), INVALID_FILE_ATTRIBUTES) << "planned installs create the data folder";
 }
 
@@ -196,9 +195,6 @@ TEST_F(InventoryTest, DatesFromTheHostCoreDecideUpgrades) {
   EXPECT_EQ(e[2].action, EntryAction::Skip) << "no downgrade";
   EXPECT_EQ(e[3].action, EntryAction::Upgrade) << "later only in the fourth number";
   EXPECT_EQ(e[4].action, EntryAction::Upgrade) << "an unreadable installed stamp counts as older";
-  std::wstring summary;
-  engine.GetPlanSummary(summary);
-  EXPECT_EQ(summary, L"升级《T》升级《T》升级《T》");
 }
 
 // What an interrupted run left is dated as the intact copy it holds: a file beside its backup may

@@ -12,11 +12,11 @@
 #include "probe/vintora_exports.h"
 #include "tests/support/child_process.h"
 #include "tests/support/container_bytes.h"
-#include "tests/support/expected_texts.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 #include "tests/support/wizard_run.h"
 #include "tests/wizard/url_recorder.h"
+#include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
 namespace {
@@ -54,7 +54,7 @@ TEST(SignedRelease, WizardShowsTheMissingHostPageAndOpensItsDownloadPage) {
   testsupport::WizardRun run;
   ASSERT_NE(run.StartAndWait(exe), nullptr) << "no wizard dialog " << run.StartFailure();
   EXPECT_EQ(run.Page(), testsupport::WizardPage::HostMissing);
-  EXPECT_EQ(testsupport::WindowText(run.Control(IDC_BTN_MAINDLG_DOWNLOAD)), expected::kDownload);
+  EXPECT_EQ(testsupport::WindowText(run.Control(IDC_BTN_MAINDLG_DOWNLOAD)), wizard_text::kDownload);
 
   run.Click(IDC_BTN_MAINDLG_DOWNLOAD);
   EXPECT_EQ(run.ExitCodeWithin(20000), 1u);

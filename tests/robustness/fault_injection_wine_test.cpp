@@ -16,21 +16,16 @@
 #include "tests/support/child_process.h"
 #include "tests/support/container_bytes.h"
 #include "tests/support/data_patterns.h"
-#include "tests/support/expected_texts.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/wait.h"
 #include "tests/support/wizard_run.h"
+#include "wizard/logic/text_format.h"
+#include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
 namespace wizardtest {
 namespace {
 
-using expected::Installed;
-using expected::InstallFailed;
-using expected::Installing;
-using expected::Upgraded;
-using expected::UpgradeFailed;
-using expected::Upgrading;
 using testsupport::DictionaryFile;
 using testsupport::FileBytes;
 using testsupport::FileExists;
@@ -94,8 +89,10 @@ TEST_F(FaultInjectionTest, DiskFullDuringTheCopyKeepsTheOldDictionaryAndClaimsNo
 
   ASSERT_TRUE(StartOnWelcome(run));
   ASSERT_TRUE(NextToFinishedPage(run));
-  EXPECT_EQ(run.StatusLines(), (std::vector<std::wstring>{Upgrading(L"旧典"), UpgradeFailed(L"旧典"),
-                                                          Installing(L"新典"), InstallFailed(L"新典")}));
+  EXPECT_EQ(run.StatusLines(),
+            (std::vector<std::wstring>{
+                FormatText(wizard_text::kUpgradeStarting, L"旧典"), FormatText(wizard_text::kUpgradeFailed, L"旧典"),
+                FormatText(wizard_text::kInstallStarting, L"新典"), FormatText(wizard_text::kInstallFailed, L"新典")}));
   EXPECT_EQ(FileBytes(fullHost.DataDir() + L"\\old.dic"), old) << "the old dictionary must survive a full disk";
   EXPECT_FALSE(FileExists(BackupPathOf(fullHost.DataDir() + L"\\old.dic")));
   EXPECT_FALSE(FileExists(fullHost.DataDir() + L"\\fresh.dic")) << "a partial new dictionary was left";
@@ -121,8 +118,10 @@ TEST_F(FaultInjectionTest, ContainerCannotBeCutShortAfterTheInventory) {
   EXPECT_FALSE(DeleteFileW((wizard / L"main.dir").c_str()));
 
   ASSERT_TRUE(NextToFinishedPage(run));
-  EXPECT_EQ(run.StatusLines(), (std::vector<std::wstring>{Upgrading(L"旧典"), Upgraded(L"旧典"), Installing(L"新典"),
-                                                          Installed(L"新典")}));
+  EXPECT_EQ(run.StatusLines(), (std::vector<std::wstring>{FormatText(wizard_text::kUpgradeStarting, L"旧典"),
+                                                          FormatText(wizard_text::kUpgradeSucceeded, L"旧典"),
+                                                          FormatText(wizard_text::kInstallStarting, L"新典"),
+                                                          FormatText(wizard_text::kInstallSucceeded, L"新典")}));
   EXPECT_EQ(FileBytes(Data(L"old.dic")), upgrade);
   EXPECT_EQ(FileBytes(Data(L"fresh.dic")), fresh);
   EXPECT_FALSE(FileExists(BackupPathOf(Data(L"old.dic"))));
@@ -145,8 +144,10 @@ TEST_F(FaultInjectionTest, TargetHeldByAnotherProgramIsLeftAsItWas) {
 
   ASSERT_TRUE(StartOnWelcome(run));
   ASSERT_TRUE(NextToFinishedPage(run));
-  EXPECT_EQ(run.StatusLines(), (std::vector<std::wstring>{Upgrading(L"被占"), UpgradeFailed(L"被占"),
-                                                          Installing(L"新典"), Installed(L"新典")}));
+  EXPECT_EQ(run.StatusLines(), (std::vector<std::wstring>{FormatText(wizard_text::kUpgradeStarting, L"被占"),
+                                                          FormatText(wizard_text::kUpgradeFailed, L"被占"),
+                                                          FormatText(wizard_text::kInstallStarting, L"新典"),
+                                                          FormatText(wizard_text::kInstallSucceeded, L"新典")}));
   holder.Terminate();
   EXPECT_EQ(FileBytes(Data(L"held.dic")), old);
   EXPECT_FALSE(FileExists(BackupPathOf(Data(L"held.dic"))));
@@ -167,8 +168,10 @@ TEST_F(FaultInjectionTest, DataFolderRemovedAfterThePlanFailsEveryEntry) {
   ASSERT_TRUE(testsupport::RemoveTree(host.DataDir()));
 
   ASSERT_TRUE(NextToFinishedPage(run));
-  EXPECT_EQ(run.StatusLines(), (std::vector<std::wstring>{Upgrading(L"旧典"), UpgradeFailed(L"旧典"),
-                                                          Installing(L"新典"), InstallFailed(L"新典")}));
+  EXPECT_EQ(run.StatusLines(),
+            (std::vector<std::wstring>{
+                FormatText(wizard_text::kUpgradeStarting, L"旧典"), FormatText(wizard_text::kUpgradeFailed, L"旧典"),
+                FormatText(wizard_text::kInstallStarting, L"新典"), FormatText(wizard_text::kInstallFailed, L"新典")}));
   EXPECT_EQ(GetFileAttributesW(host.DataDir().c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(IniValue(host.ConfigPath(), L"fresh", L"id"), testsupport::kNoIniValue);
   EXPECT_EQ(FinishWithoutHandOff(run), 2u);
@@ -187,8 +190,10 @@ TEST_F(FaultInjectionTest, ReadOnlyConfigurationIsMadeWritableAndRegistered) {
 
   ASSERT_TRUE(StartOnWelcome(run));
   ASSERT_TRUE(NextToFinishedPage(run));
-  EXPECT_EQ(run.StatusLines(), (std::vector<std::wstring>{Installing(L"新典"), Installed(L"新典"), Installing(L"另典"),
-                                                          Installed(L"另典")}));
+  EXPECT_EQ(run.StatusLines(), (std::vector<std::wstring>{FormatText(wizard_text::kInstallStarting, L"新典"),
+                                                          FormatText(wizard_text::kInstallSucceeded, L"新典"),
+                                                          FormatText(wizard_text::kInstallStarting, L"另典"),
+                                                          FormatText(wizard_text::kInstallSucceeded, L"另典")}));
   EXPECT_EQ(FileBytes(Data(L"fresh.dic")), fresh);
   const DWORD attributes = GetFileAttributesW(host.ConfigPath().c_str());
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
@@ -223,7 +228,7 @@ TEST_F(FaultInjectionTest, KilledInTheMiddleOfAnUpgradeAndStartedAgain) {
   WizardRun again;
   ASSERT_TRUE(StartOnWelcome(again)) << "the interrupted upgrade must be planned again";
   ASSERT_TRUE(NextToFinishedPage(again));
-  EXPECT_EQ(again.TipText(), Upgraded(L"大典"));
+  EXPECT_EQ(again.TipText(), FormatText(wizard_text::kUpgradeSucceeded, L"大典"));
   EXPECT_TRUE(FileBytes(Data(L"big.dic")) == upgrade) << "the dictionary is not the package's version";
   EXPECT_FALSE(FileExists(BackupPathOf(Data(L"big.dic"))));
   EXPECT_FALSE(FileExists(Data(L"big.dic._zev_nw_")));

@@ -19,10 +19,10 @@
 #include "engine/pinned_file.h"
 #include "tests/support/container_bytes.h"
 #include "tests/support/data_patterns.h"
-#include "tests/support/expected_texts.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 #include "tests/support/wizard_run.h"
+#include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
 namespace testsupport {
@@ -41,7 +41,7 @@ constexpr const wchar_t* kDependency = L"pkcoredep.dll";
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   DWORD code = 12345;
   if (!run.WaitForExit(kExitWait, code)) return ::testing::AssertionFailure() << "did not end";
-  if (text != expected::kStartupFailed) return ::testing::AssertionFailure() << "box says " << Narrow(text);
+  if (text != wizard_text::kStartupFailed) return ::testing::AssertionFailure() << "box says " << Narrow(text);
   if (code != 2) return ::testing::AssertionFailure() << "exit code " << code;
   return ::testing::AssertionSuccess();
 }

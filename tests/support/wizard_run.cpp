@@ -3,8 +3,8 @@
 // After windows.h:
 #include <commctrl.h>
 
-#include "tests/support/expected_texts.h"
 #include "tests/support/wait.h"
+#include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
 namespace testsupport {
@@ -76,9 +76,8 @@ DWORD WizardRun::ExitCodeWithin(DWORD timeoutMs) const {
 }
 
 HWND WizardRun::WaitForDialog(DWORD timeoutMs) {
-  WaitUntil(
-      [&] { return (dialog_ = FindProcessWindow(pid(), expected::kTitle.c_str(), kDialogClass, nullptr)) != nullptr; },
-      timeoutMs);
+  WaitUntil([&] { return (dialog_ = FindProcessWindow(pid(), wizard_text::kTitle, kDialogClass, nullptr)) != nullptr; },
+            timeoutMs);
   return dialog_;
 }
 
@@ -93,13 +92,13 @@ WizardPage WizardRun::Page() const {
   const auto enabled = [&](int id) { return IsWindowEnabled(Control(id)) != FALSE; };
   if (dialog_ == nullptr || !IsWindow(dialog_)) return WizardPage::Unknown;
   const std::wstring close = WindowText(Control(IDC_BTN_MAINDLG_CLOSE));
-  if (visible(IDC_BTN_MAINDLG_DOWNLOAD) && close == expected::kClose) return WizardPage::HostMissing;
-  if (visible(IDC_BTN_MAINDLG_NEXT) && enabled(IDC_BTN_MAINDLG_NEXT) && close == expected::kCancel) {
+  if (visible(IDC_BTN_MAINDLG_DOWNLOAD) && close == wizard_text::kClose) return WizardPage::HostMissing;
+  if (visible(IDC_BTN_MAINDLG_NEXT) && enabled(IDC_BTN_MAINDLG_NEXT) && close == wizard_text::kCancel) {
     return WizardPage::Welcome;
   }
   if (!enabled(IDC_BTN_MAINDLG_CLOSE)) return WizardPage::Running;
-  if (visible(IDC_CHK_MAINDLG_RUNHOST) && close == expected::kFinish) return WizardPage::Finished;
-  if (close == expected::kClose && !visible(IDC_BTN_MAINDLG_NEXT)) {
+  if (visible(IDC_CHK_MAINDLG_RUNHOST) && close == wizard_text::kFinish) return WizardPage::Finished;
+  if (close == wizard_text::kClose && !visible(IDC_BTN_MAINDLG_NEXT)) {
     return visible(IDC_PRG_MAINDLG_PROGRESS) ? WizardPage::Incomplete : WizardPage::UpToDate;
   }
   return WizardPage::Unknown;

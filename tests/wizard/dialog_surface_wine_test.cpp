@@ -1,6 +1,6 @@
 // The control surface on a real dialog made from the program's own template, in this process,
 // so that what is private to the dialog's process (its system menu, its message queue) can be
-// looked at too.
+// looked at too; and the template's styles that decide how the dialog behaves.
 #include <windows.h>
 
 #include "wizard/dialog_surface.h"
@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 
 #include "tests/support/files.h"
 #include "wizard/res/resource.h"
@@ -33,12 +32,6 @@ class DialogSurfaceTest : public ::testing::Test {
     ASSERT_NE(image_, nullptr);
     dialog = CreateDialogParamW(image_, MAKEINTRESOURCEW(IDD_MAINDLG), nullptr, PlainDialogProc, 0);
     ASSERT_NE(dialog, nullptr);
-    const std::pair<HWND*, int> controls[] = {
-        {&tipInfo, IDC_STC_MAINDLG_TIPINFO},   {&statusList, IDC_LST_MAINDLG_STATUS},
-        {&progress, IDC_PRG_MAINDLG_PROGRESS}, {&runHost, IDC_CHK_MAINDLG_RUNHOST},
-        {&next, IDC_BTN_MAINDLG_NEXT},         {&download, IDC_BTN_MAINDLG_DOWNLOAD},
-        {&close, IDC_BTN_MAINDLG_CLOSE}};
-    for (const auto& [handle, id] : controls) *handle = GetDlgItem(dialog, id);
   }
   void TearDown() override {
     if (IsWindow(dialog)) DestroyWindow(dialog);
@@ -47,7 +40,12 @@ class DialogSurfaceTest : public ::testing::Test {
     }
   }
 
+  // A control of the dialog, by its template id.
+  HWND Control(int id) const { return GetDlgItem(dialog, id); }
+  LONG Style(HWND window) const { return GetWindowLongW(window, GWL_STYLE); }
+
   RECT TipRect() {
+    const HWND tipInfo = Control(IDC_STC_MAINDLG_TIPINFO);
     RECT rect = {};
     GetWindowRect(tipInfo, &rect);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
@@ -56,16 +54,45 @@ class DialogSurfaceTest : public ::testing::Test {
   bool SystemCloseGreyed() {
     return (GetMenuState(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED) != 0;
   }
-  LRESULT Progress(UINT message, WPARAM wParam = 0) { return SendMessageW(progress, message, wParam, 0); }
+  LRESULT Progress(UINT message, WPARAM wParam = 0) {
+    return SendMessageW(Control(IDC_PRG_MAINDLG_PROGRESS), message, wParam, 0);
+  }
 
   static HMODULE image_;
   HWND dialog = nullptr;
-  HWND tipInfo = nullptr, statusList = nullptr, progress = nullptr, runHost = nullptr, next = nullptr,
-       download = nullptr, close = nullptr;
-  DialogSurface surface{dialog, tipInfo, statusList, progress, runHost, next, download, close};
+  DialogSurface surface{dialog};
 };
 
 HMODULE DialogSurfaceTest::image_ = nullptr;
+
+// --- What the template fixes for the dialog's behaviour ---
+
+// Hidden until the start-up check has chosen a page (an unattended run never shows it); a fixed
+// frame with a system menu, whose Close item the running page greys.
+TEST_F(DialogSurfaceTest, DialogStartsHiddenWithAFixedFrameAndASystemMenu) {
+  EXPECT_FALSE(IsWindowVisible(dialog));
+  EXPECT_EQ(Style(dialog) & (WS_CAPTION | WS_SYSMENU), WS_CAPTION | WS_SYSMENU);
+  EXPECT_EQ(Style(dialog) & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+}
+
+// Enter on a control that is not a push button must reach the dialog as IDOK, never as a click.
+TEST_F(DialogSurfaceTest, NoButtonIsTheDefaultOne) {
+  for (int id : {IDC_BTN_MAINDLG_NEXT, IDC_BTN_MAINDLG_DOWNLOAD, IDC_BTN_MAINDLG_CLOSE}) {
+    EXPECT_EQ(Style(Control(id)) & BS_TYPEMASK, BS_PUSHBUTTON) << id;
+  }
+}
+
+// The user un-ticks the hand-off box by clicking it; the Finish button then reads it.
+TEST_F(DialogSurfaceTest, RunHostBoxTicksItselfWhenClicked) {
+  const HWND runHost = Control(IDC_CHK_MAINDLG_RUNHOST);
+  surface.Tick(WizardControl::RunHost);
+  SendMessageW(runHost, BM_CLICK, 0, 0);
+  EXPECT_FALSE(surface.IsTicked(WizardControl::RunHost));
+  SendMessageW(runHost, BM_CLICK, 0, 0);
+  EXPECT_TRUE(surface.IsTicked(WizardControl::RunHost));
+}
+
+// --- The surface ---
 
 TEST_F(DialogSurfaceTest, TipTextGrowsAndShrinksByThirtyPixelsKeepingItsPlace) {
   const RECT before = TipRect();
@@ -112,6 +139,7 @@ TEST_F(DialogSurfaceTest, StepsStopAtTheEnd) {
 }
 
 TEST_F(DialogSurfaceTest, ListKeepsOrderAndRevealsItsLastLine) {
+  const HWND statusList = Control(IDC_LST_MAINDLG_STATUS);
   for (int i = 0; i < 30; ++i) surface.AddListLine(L"第" + std::to_wstring(i) + L"行");
   EXPECT_EQ(SendMessageW(statusList, LB_GETCOUNT, 0, 0), 30);
   EXPECT_EQ(SendMessageW(statusList, LB_GETTOPINDEX, 0, 0), 0) << "adding lines does not scroll";
@@ -128,10 +156,12 @@ TEST_F(DialogSurfaceTest, ListKeepsOrderAndRevealsItsLastLine) {
 }
 
 TEST_F(DialogSurfaceTest, TextsVisibilityEnablingAndTick) {
-  surface.SetText(WizardControl::Download, L"下载 Lumidex2.0 ");
+  const HWND next = Control(IDC_BTN_MAINDLG_NEXT);
+  const HWND close = Control(IDC_BTN_MAINDLG_CLOSE);
+  surface.SetText(WizardControl::Download, L"下载 “甲”");
   wchar_t text[64] = {};
-  GetWindowTextW(download, text, 64);
-  EXPECT_STREQ(text, L"下载 Lumidex2.0 ");
+  GetWindowTextW(Control(IDC_BTN_MAINDLG_DOWNLOAD), text, 64);
+  EXPECT_STREQ(text, L"下载 “甲”");
   surface.Hide(WizardControl::Next);
   EXPECT_FALSE(GetWindowLongW(next, GWL_STYLE) & WS_VISIBLE);
   surface.Show(WizardControl::Next);
@@ -143,7 +173,7 @@ TEST_F(DialogSurfaceTest, TextsVisibilityEnablingAndTick) {
   EXPECT_FALSE(surface.IsTicked(WizardControl::RunHost));
   surface.Tick(WizardControl::RunHost);
   EXPECT_TRUE(surface.IsTicked(WizardControl::RunHost));
-  SendMessageW(runHost, BM_SETCHECK, BST_UNCHECKED, 0);
+  SendMessageW(Control(IDC_CHK_MAINDLG_RUNHOST), BM_SETCHECK, BST_UNCHECKED, 0);
   EXPECT_FALSE(surface.IsTicked(WizardControl::RunHost));
 }
 

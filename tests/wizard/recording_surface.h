@@ -1,14 +1,23 @@
-// A control surface without a window for the wizard's logic tests: it keeps the controls' state
-// as the real dialog would show it, and notes the calls whose order matters (with the
-// environment's) in one log.
+// The wizard's logic without a window, for its tests: a control surface that keeps the controls'
+// state as the real dialog would show it, a scripted environment, a queue that stands for the
+// dialog's message queue and a log in memory. The calls whose order matters (the surface's and
+// the environment's) are noted in one list.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "wizard/logic/run_log.h"
+#include "wizard/logic/unattended.h"
+#include "wizard/logic/wizard_automation.h"
+#include "wizard/logic/wizard_commands.h"
 #include "wizard/logic/wizard_environment.h"
+#include "wizard/logic/wizard_logic.h"
 #include "wizard/logic/wizard_surface.h"
 
 namespace wizardtest {
@@ -143,6 +152,89 @@ class FakeEnvironment : public WizardEnvironment {
 
  private:
   std::vector<std::wstring>& log_;
+};
+
+// An unattended run's clicks wait here until the current message has been answered, as in the
+// dialog's message queue; the check box is the surface's.
+class QueuedAutomation : public WizardAutomation {
+ public:
+  explicit QueuedAutomation(RecordingSurface& surface) : surface_(surface) {}
+  void PostClick(WizardControl button) override { queue.push_back(button); }
+  void SetTicked(WizardControl box, bool ticked) override { surface_.controls[box].ticked = ticked; }
+
+  std::deque<WizardControl> queue;
+
+ private:
+  RecordingSurface& surface_;
+};
+
+class LogLines : public RunLog {
+ public:
+  void Write(const std::wstring& event) override { lines.push_back(event); }
+  bool Has(const std::wstring& text) const {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::wstring& l) { return l.find(text) != l.npos; });
+  }
+  std::vector<std::wstring> lines;
+};
+
+// One wizard: its logic on the recording surface and the scripted environment, with a log.
+struct Wizard {
+  explicit Wizard(RunMode runMode = RunMode::Interactive) : mode(runMode) {}
+
+  std::vector<std::wstring> calls;
+  RecordingSurface surface{calls};
+  FakeEnvironment environment{calls};
+  QueuedAutomation automation{surface};
+  LogLines log;
+  WizardState state = WizardState::Initial;
+  bool singleItem = false;
+  RunMode mode;
+  WizardLogic logic{state, singleItem, surface, environment, automation, &log, mode};
+
+  // Brings the wizard to a page the way the user would get there.
+  void Reach(WizardState target) {
+    using S = WizardState;
+    if (target == S::Initial) return;
+    if (target == S::HostMissing) environment.hostInstalled = false;
+    if (target == S::UpToDate) environment.plannedItems = 0;
+    logic.CheckEnvironment();
+    if (target == S::Running || target == S::Finished || target == S::Incomplete) Click(WizardControl::Next);
+    if (target == S::Finished) {
+      logic.RunStarted();
+      logic.RunFinished(0);
+    }
+    if (target == S::Incomplete) logic.RunAborted();
+  }
+
+  intptr_t Command(int id, int notification, bool* handled = nullptr) {
+    intptr_t result = -77;
+    const bool wasHandled = logic.OnCommand(id, notification, result);
+    if (handled) *handled = wasHandled;
+    return result;
+  }
+  intptr_t Click(WizardControl button) { return Command(static_cast<int>(button), kButtonClicked); }
+  // Runs the queued clicks as the message loop would, each through the command table.
+  void DeliverClicks() {
+    while (!automation.queue.empty()) {
+      const WizardControl button = automation.queue.front();
+      automation.queue.pop_front();
+      Click(button);
+    }
+  }
+
+  std::set<WizardControl> Visible() const {
+    std::set<WizardControl> visible;
+    for (const auto& [control, s] : surface.controls)
+      if (s.visible) visible.insert(control);
+    return visible;
+  }
+  const std::wstring& Text(WizardControl c) { return surface.controls[c].text; }
+  bool Enabled(WizardControl c) { return surface.controls[c].enabled; }
+  // Whether the calls hold `first`, and `then` after it.
+  bool InOrder(const std::wstring& first, const std::wstring& then) const {
+    const auto at = std::find(calls.begin(), calls.end(), first);
+    return at != calls.end() && std::find(at, calls.end(), then) != calls.end();
+  }
 };
 
 }  // namespace wizardtest

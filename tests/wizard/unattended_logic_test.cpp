@@ -10,29 +10,17 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/plan/install_messages.h"
 #include "tests/wizard/recording_surface.h"
 #include "wizard/logic/command_line.h"
 #include "wizard/logic/plan_description.h"
 #include "wizard/logic/run_log_format.h"
+#include "wizard/logic/run_log_texts.h"
+#include "wizard/logic/text_format.h"
 #include "wizard/logic/unattended.h"
 #include "wizard/logic/wizard_logic.h"
+#include "wizard/logic/wizard_texts.h"
 
 namespace {
-
-// --- The existing recording surface and fake environment, reached only through these ---
-
-struct Recorded {
-  std::vector<std::wstring> calls;
-  wizardtest::RecordingSurface surface{calls};
-  wizardtest::FakeEnvironment environment{calls};
-};
-void FailWorkerStart(Recorded& r) { r.environment.workerStartSucceeds = false; }
-int HandOffs(const Recorded& r) { return r.environment.handOffs; }
-int BoxCount(const Recorded& r) { return static_cast<int>(r.surface.boxes.size()); }
-const std::vector<int>& QuitCodes(const Recorded& r) { return r.surface.quitCodes; }
-bool RunHostTicked(Recorded& r) { return r.surface.IsTicked(WizardControl::RunHost); }
-void SetTickedOn(Recorded& r, WizardControl box, bool ticked) { r.surface.controls[box].ticked = ticked; }
 
 // --- Command line ---
 
@@ -91,18 +79,6 @@ TEST(CommandLineTest, SwitchesAndProblems) {
   EXPECT_TRUE(ReadCommandLine(L"p /S -? /X").help);
 }
 
-// The switches in the box are the unattended Wine test's; here, that no exit code goes undocumented.
-TEST(CommandLineTest, HelpDescribesEveryExitCode) {
-  const std::wstring help = ComposeCommandLineHelp();
-  for (int code : {0, 2, 3, 4, 5, 6}) {
-    const wchar_t* meaning = nullptr;
-    ASSERT_TRUE(DescribeUnattendedExit(code, meaning)) << code;
-    EXPECT_NE(help.find(L"\r\n" + std::to_wstring(code) + L"\t" + meaning), std::wstring::npos) << code;
-  }
-  const wchar_t* meaning = nullptr;
-  EXPECT_FALSE(DescribeUnattendedExit(1, meaning));
-}
-
 // --- The log's lines and name ---
 
 TEST(RunLogFormatTest, TimeStampedOneLinePerEvent) {
@@ -150,110 +126,75 @@ TEST(PlanDescriptionTest, EveryContainerAndEntryWithDecisionTargetAndDates) {
 
   std::vector<std::wstring> lines;
   DescribePlan(files, installed, lines);
-  EXPECT_EQ(lines, (std::vector<std::wstring>{
-                       L"词典包：C:\\pkg\\main.dir，4 个词典",
-                       L"词典：new.dic《《new》》，日期 2009-11-13，安装到 C:\\h\\new.dic",
-                       L"词典：old.dic《《old》》，日期 2009-11-13，升级 C:\\h\\Old.dic（已安装的日期 2008-01-02）",
-                       L"词典：same.dic《《same》》，日期 （无），跳过 C:\\h\\same.dic（已安装的日期 2010-11-13-4）",
-                       L"词典：lost.dic《《lost》》，日期 2009-11-13，升级 C:\\h\\lost.dic（已安装的日期 无法读取）",
-                       L"词典包：C:\\pkg\\empty.dir，没有词典",
-                   }));
+  // An entry's line, by its id, date and decision on its target.
+  const auto entry = [](const std::wstring& id, const wchar_t* date, const wchar_t* decision, const wchar_t* target) {
+    return FormatText(log_text::kEntry, {id + L".dic", L"《" + id + L"》", date, FormatText(decision, target)});
+  };
+  const auto installedOn = [](const wchar_t* date) { return FormatText(log_text::kInstalledDate, date); };
+  EXPECT_EQ(lines,
+            (std::vector<std::wstring>{
+                FormatText(log_text::kContainer, {L"C:\\pkg\\main.dir", FormatText(log_text::kContainerEntries, L"4")}),
+                entry(L"new", L"2009-11-13", log_text::kInstallTo, L"C:\\h\\new.dic"),
+                entry(L"old", L"2009-11-13", log_text::kUpgrade, L"C:\\h\\Old.dic") + installedOn(L"2008-01-02"),
+                entry(L"same", log_text::kNoDate, log_text::kSkip, L"C:\\h\\same.dic") + installedOn(L"2010-11-13-4"),
+                entry(L"lost", L"2009-11-13", log_text::kUpgrade, L"C:\\h\\lost.dic") +
+                    installedOn(log_text::kDateUnreadable),
+                FormatText(log_text::kContainer, {L"C:\\pkg\\empty.dir", log_text::kContainerEmpty}),
+            }));
 }
 
 // --- The logic, unattended ---
 
-// The dialog's message queue: clicks wait here until the current message has been answered.
-// The check box is the recorded surface's.
-class QueuedAutomation : public WizardAutomation {
- public:
-  explicit QueuedAutomation(Recorded& recorded) : recorded_(recorded) {}
-  void PostClick(WizardControl button) override { queue.push_back(static_cast<int>(button)); }
-  void SetTicked(WizardControl box, bool ticked) override { SetTickedOn(recorded_, box, ticked); }
-  std::deque<int> queue;
+std::wstring Status(const std::wstring& line) { return FormatText(log_text::kStatus, line.c_str()); }
 
- private:
-  Recorded& recorded_;
-};
+using wizardtest::Wizard;
+using S = WizardState;
 
-class LogLines : public RunLog {
- public:
-  void Write(const std::wstring& event) override { lines.push_back(event); }
-  bool Has(const std::wstring& text) const {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::wstring& l) { return l.find(text) != l.npos; });
-  }
-  std::vector<std::wstring> lines;
-};
-
-class UnattendedTest : public ::testing::Test {
- protected:
-  void Start(RunMode mode) {
-    logic = std::make_unique<WizardLogic>(state, singleItem, recorded.surface, recorded.environment, automation, &log,
-                                          mode);
-    logic->CheckEnvironment();
-  }
-  // Runs the queued clicks as the message loop would, each through the command table.
-  void DeliverClicks() {
-    while (!automation.queue.empty()) {
-      const int id = automation.queue.front();
-      automation.queue.pop_front();
-      intptr_t result = 0;
-      logic->OnCommand(id, 0 /* BN_CLICKED */, result);
-    }
-  }
-  intptr_t Report(unsigned message, const wchar_t* title = nullptr, intptr_t action = 0) {
-    return logic->OnWorkerReport(message, title, action);
-  }
-
-  Recorded recorded;
-  QueuedAutomation automation{recorded};
-  LogLines log;
-  WizardState state = WizardState::Initial;
-  bool singleItem = false;
-  std::unique_ptr<WizardLogic> logic;
-};
-
-TEST_F(UnattendedTest, WholeRunWithAFailureEndsWithFiveWithoutBoxOrHost) {
-  Start(RunMode::Silent);
-  EXPECT_EQ(state, WizardState::Welcome);
-  EXPECT_EQ(automation.queue, std::deque<int>{static_cast<int>(WizardControl::Next)}) << "queued, not run inside";
-  DeliverClicks();
-  EXPECT_EQ(state, WizardState::Running);
-  EXPECT_EQ(Report(WM_INSTALL_START), 1);
-  EXPECT_EQ(Report(WM_ITEM_START, L"甲", 1), 1);
-  EXPECT_EQ(Report(WM_ITEM_FAIL, L"甲", 1), 1) << "go on";
-  EXPECT_EQ(Report(WM_UNPACK_FAIL, L"C:\\pkg\\b.dir"), 1) << "go on, at once";
-  EXPECT_EQ(Report(WM_INSTALL_FINISH), 1);
-  EXPECT_EQ(state, WizardState::Finished);
-  EXPECT_TRUE(QuitCodes(recorded).empty()) << "the click on 完成 waits until the worker has its answer";
-  EXPECT_FALSE(RunHostTicked(recorded)) << "without /START the box is cleared before the click";
-  DeliverClicks();
-  EXPECT_EQ(QuitCodes(recorded), std::vector<int>{5});
-  EXPECT_EQ(HandOffs(recorded), 0);
-  EXPECT_EQ(BoxCount(recorded), 0);
-  EXPECT_TRUE(log.Has(L"状态：安装《甲》失败!"));
-  EXPECT_TRUE(log.Has(L"状态：“C:\\pkg\\b.dir” 解压缩失败"));
-  EXPECT_TRUE(log.Has(L"安装结束：成功 0 个，失败 2 个"));
-  EXPECT_TRUE(log.Has(L"无人值守：完成，不启动 Lumidex"));
+TEST(UnattendedTest, WholeRunWithAFailureEndsWithFiveWithoutBoxOrHost) {
+  Wizard wizard(RunMode::Silent);
+  wizard.logic.CheckEnvironment();
+  EXPECT_EQ(wizard.state, S::Welcome);
+  EXPECT_EQ(wizard.automation.queue, std::deque<WizardControl>{WizardControl::Next}) << "queued, not run inside";
+  wizard.DeliverClicks();
+  EXPECT_EQ(wizard.state, S::Running);
+  wizard.logic.RunStarted();
+  wizard.logic.ItemStarted(L"甲", EntryAction::Install);
+  EXPECT_TRUE(wizard.logic.ItemFailed(L"甲", EntryAction::Install)) << "go on";
+  EXPECT_TRUE(wizard.logic.UnpackFailed(L"C:\\pkg\\b.dir")) << "go on, at once";
+  wizard.logic.RunFinished(0);
+  EXPECT_EQ(wizard.state, S::Finished);
+  EXPECT_TRUE(wizard.surface.quitCodes.empty()) << "the click on Finish waits until the worker has its answer";
+  EXPECT_FALSE(wizard.surface.IsTicked(WizardControl::RunHost)) << "without /START the box is cleared before the click";
+  wizard.DeliverClicks();
+  EXPECT_EQ(wizard.surface.quitCodes, std::vector<int>{5});
+  EXPECT_EQ(wizard.environment.handOffs, 0);
+  EXPECT_TRUE(wizard.surface.boxes.empty());
+  EXPECT_TRUE(wizard.log.Has(Status(FormatText(wizard_text::kInstallFailed, L"甲"))));
+  EXPECT_TRUE(wizard.log.Has(Status(FormatText(wizard_text::kUnpackFailed, L"C:\\pkg\\b.dir"))));
+  EXPECT_TRUE(wizard.log.Has(FormatText(log_text::kRunFinished, L"0") + FormatText(log_text::kRunFailures, L"2")));
+  EXPECT_TRUE(wizard.log.Has(std::wstring(log_text::kUnattendedFinish) + log_text::kLeavesHost));
 }
 
-TEST_F(UnattendedTest, WorkerThatCannotStartEndsWithFive) {
-  FailWorkerStart(recorded);
-  Start(RunMode::SilentStartHost);
-  DeliverClicks();
-  EXPECT_EQ(QuitCodes(recorded), std::vector<int>{5});
-  EXPECT_EQ(HandOffs(recorded), 0);
+TEST(UnattendedTest, WorkerThatCannotStartEndsWithFive) {
+  Wizard wizard(RunMode::SilentStartHost);
+  wizard.environment.workerStartSucceeds = false;
+  wizard.logic.CheckEnvironment();
+  wizard.DeliverClicks();
+  EXPECT_EQ(wizard.surface.quitCodes, std::vector<int>{5});
+  EXPECT_EQ(wizard.environment.handOffs, 0);
 }
 
-TEST_F(UnattendedTest, RunThatEndsWithoutItsEndReportEndsWithFive) {
-  Start(RunMode::SilentStartHost);
-  DeliverClicks();
-  Report(WM_ITEM_START, L"甲", 1);
-  logic->OnInstallAborted();
-  EXPECT_EQ(state, WizardState::Incomplete);
-  DeliverClicks();
-  EXPECT_EQ(QuitCodes(recorded), std::vector<int>{5});
-  EXPECT_EQ(HandOffs(recorded), 0) << "no hand-off after an incomplete run";
-  EXPECT_TRUE(log.Has(L"状态：安装未能完成。"));
+TEST(UnattendedTest, RunThatEndsWithoutItsEndReportEndsWithFive) {
+  Wizard wizard(RunMode::SilentStartHost);
+  wizard.logic.CheckEnvironment();
+  wizard.DeliverClicks();
+  wizard.logic.ItemStarted(L"甲", EntryAction::Install);
+  wizard.logic.RunAborted();
+  EXPECT_EQ(wizard.state, S::Incomplete);
+  wizard.DeliverClicks();
+  EXPECT_EQ(wizard.surface.quitCodes, std::vector<int>{5});
+  EXPECT_EQ(wizard.environment.handOffs, 0) << "no hand-off after an incomplete run";
+  EXPECT_TRUE(wizard.log.Has(Status(wizard_text::kRunIncomplete)));
 }
 
 }  // namespace

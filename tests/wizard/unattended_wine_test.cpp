@@ -15,6 +15,9 @@
 #include "tests/support/files.h"
 #include "tests/support/wait.h"
 #include "tests/support/wizard_run.h"
+#include "wizard/logic/run_log_texts.h"
+#include "wizard/logic/text_format.h"
+#include "wizard/logic/wizard_texts.h"
 
 namespace {
 
@@ -36,10 +39,21 @@ std::wstring BoxText(HWND box) { return testsupport::MessageBoxText(box); }
 bool WaitUntil(const std::function<bool()>& condition, DWORD ms) { return testsupport::WaitUntil(condition, ms); }
 std::string Narrow(const std::wstring& text) { return testsupport::Narrow(text); }
 
+// --- The log's lines ---
+
+// A status line as the log holds it.
+std::wstring StatusLogged(const wchar_t* format, const wchar_t* title) {
+  return FormatText(log_text::kStatus, FormatText(format, title).c_str());
+}
+// The log's last line for an unattended run's exit code and its meaning.
+std::wstring ResultLogged(int code, const wchar_t* meaning) {
+  const std::wstring outcome = std::to_wstring(code) + FormatText(log_text::kResultMeaning, meaning);
+  return FormatText(log_text::kResult, outcome.c_str());
+}
+
 // --- Watching a wizard that nobody may see ---
 
 constexpr DWORD kRunWait = 120000;
-constexpr const wchar_t* kTitle = L"Lumidex本地词典包安装向导";
 
 struct Look {
   DWORD pid;
@@ -142,6 +156,11 @@ class UnattendedTest : public ::testing::Test {
   std::wstring Log() const { return ReadLog(LogPath()); }
   bool Logged(const std::wstring& text) const { return Log().find(text) != std::wstring::npos; }
   std::wstring Installed(const std::wstring& name) const { return host.DataDir() + L"\\" + name; }
+  // The log's plan line of an entry dated 2009-11-13 whose target is its file in the data folder.
+  std::wstring EntryLogged(const std::wstring& id, const wchar_t* title, const wchar_t* decision) const {
+    const std::wstring file = id + L".dic";
+    return FormatText(log_text::kEntry, {file, title, L"2009-11-13", FormatText(decision, Installed(file).c_str())});
+  }
   std::wstring Config(const wchar_t* section, const wchar_t* key) const {
     wchar_t value[128] = {};
     GetPrivateProfileStringW(section, key, L"<none>", value, 128, host.ConfigPath().c_str());
@@ -193,15 +212,18 @@ TEST_F(SilentInstallTest, InstallsUpgradesAndSkipsWithoutEverShowingAWindow) {
   const std::wstring log = ReadLog(LogPath(), &bom);
   EXPECT_TRUE(bom);
   for (const std::wstring& line : std::vector<std::wstring>{
-           L"宿主程序：已找到 " + host.dir() + L"\\Lumidex.exe", L"词典包：" + wizard.dir() + L"\\main.dir，3 个词典",
-           L"词典：new.dic《新词典》，日期 2009-11-13，安装到 " + Installed(L"new.dic") + L"\r\n",
-           L"词典：old.dic《旧词典》，日期 2009-11-13，升级 " + Installed(L"old.dic") + L"（已安装的日期 2008-01-01）",
-           L"词典：same.dic《同词典》，日期 2009-11-13，跳过 " + Installed(L"same.dic") +
-               L"（已安装的日期 2010-01-01）",
-           L"启动检查：计划安装或升级 2 个词典。", L"无人值守：下一步", L"状态：正在为您安装《新词典》，请稍候 ...",
-           L"状态：已为您成功安装《新词典》。", L"状态：已为您成功升级《旧词典》到最新的版本。",
-           L"安装结束：成功 2 个\r\n", L"无人值守：完成，不启动 Lumidex",
-           L"结果：退出代码 0，所有计划的词典都已安装，或无需安装\r\n"}) {
+           FormatText(log_text::kHostFound, (host.dir() + L"\\Lumidex.exe").c_str()),
+           FormatText(log_text::kContainer,
+                      {wizard.dir() + L"\\main.dir", FormatText(log_text::kContainerEntries, L"3")}),
+           EntryLogged(L"new", L"新词典", log_text::kInstallTo) + L"\r\n",
+           EntryLogged(L"old", L"旧词典", log_text::kUpgrade) + FormatText(log_text::kInstalledDate, L"2008-01-01"),
+           EntryLogged(L"same", L"同词典", log_text::kSkip) + FormatText(log_text::kInstalledDate, L"2010-01-01"),
+           FormatText(log_text::kPlanned, L"2"), log_text::kUnattendedNext,
+           StatusLogged(wizard_text::kInstallStarting, L"新词典"),
+           StatusLogged(wizard_text::kInstallSucceeded, L"新词典"),
+           StatusLogged(wizard_text::kUpgradeSucceeded, L"旧词典"), FormatText(log_text::kRunFinished, L"2") + L"\r\n",
+           std::wstring(log_text::kUnattendedFinish) + log_text::kLeavesHost,
+           ResultLogged(0, wizard_text::kExitInstalled) + L"\r\n"}) {
     EXPECT_NE(log.find(line), std::wstring::npos) << Narrow(line) << "\n" << Narrow(log);
   }
   // One time-stamped line per event.
@@ -252,8 +274,9 @@ TEST_F(SilentInstallTest, StartHandsOffToTheHostAndLogGoesToTemp) {
   FindClose(search);
   EXPECT_EQ(name.size(), std::wstring(L"pakorra-20240501-080000.log").size()) << Narrow(name);
   const std::wstring log = ReadLog(logs / name);
-  for (const std::wstring& line : {L"日志文件：" + (logs / name), std::wstring(L"无人值守：完成，启动 Lumidex"),
-                                   std::wstring(L"交接：Lumidex 的托盘窗口已出现，已请它显示词典管理器。")}) {
+  for (const std::wstring& line :
+       {FormatText(log_text::kLogFile, (logs / name).c_str()),
+        std::wstring(log_text::kUnattendedFinish) + log_text::kStartsHost, std::wstring(log_text::kHandOffDone)}) {
     EXPECT_NE(log.find(line), std::wstring::npos) << Narrow(line) << "\n" << Narrow(log);
   }
 }
@@ -267,7 +290,7 @@ TEST_F(UnattendedTest, HostMissingOrIncompleteEndsWithThree) {
   EXPECT_EQ(run.exitCode, 3u);
   EXPECT_FALSE(run.windowShown);
   EXPECT_TRUE(Logged(L"诊断：IsHostInstalled-1: read Location fail")) << Narrow(Log());
-  EXPECT_TRUE(Logged(L"结果：退出代码 3，未找到 Lumidex 2.0"));
+  EXPECT_TRUE(Logged(ResultLogged(3, wizard_text::kExitHostMissing)));
 
   Host incomplete;
   ASSERT_TRUE(DeleteFileW((incomplete.dir() + L"\\Lumidex.exe").c_str()));
@@ -287,8 +310,8 @@ TEST_F(UnattendedTest, DamagedPackageEndsWithFourAndTouchesNothing) {
   EXPECT_EQ(run.exitCode, 4u);
   EXPECT_FALSE(run.windowShown) << "no \"fail\" box";
   EXPECT_TRUE(Logged(L"诊断：ReadDFFileInfo-1: init fail:" + (wizard / L"broken.dir"))) << Narrow(Log());
-  EXPECT_TRUE(Logged(L"启动检查失败"));
-  EXPECT_TRUE(Logged(L"结果：退出代码 4"));
+  EXPECT_TRUE(Logged(log_text::kStartupFailed));
+  EXPECT_TRUE(Logged(ResultLogged(4, wizard_text::kExitStartupCheckFailed)));
   EXPECT_FALSE(Exists(Installed(L"a.dic")));
 }
 
@@ -296,8 +319,8 @@ TEST_F(UnattendedTest, FolderWithoutAContainerEndsWithFour) {
   ASSERT_TRUE(RunSilently(L"/S"));
   EXPECT_EQ(run.exitCode, 4u) << Narrow(Log());
   EXPECT_FALSE(run.windowShown);
-  EXPECT_TRUE(Logged(L"启动检查失败：向导所在的文件夹中没有词典包（*.dir）。"));
-  EXPECT_TRUE(Logged(L"结果：退出代码 4"));
+  EXPECT_TRUE(Logged(log_text::kNoContainer));
+  EXPECT_TRUE(Logged(ResultLogged(4, wizard_text::kExitStartupCheckFailed)));
 }
 
 TEST_F(UnattendedTest, FailedEntryEndsWithFiveAfterTheOthersInstalled) {
@@ -309,9 +332,9 @@ TEST_F(UnattendedTest, FailedEntryEndsWithFiveAfterTheOthersInstalled) {
   EXPECT_FALSE(run.windowShown);
   EXPECT_EQ(Bytes(Installed(L"good.dic")), "g");
   EXPECT_TRUE(Logged(L"诊断：InstallEntry-2: target not its own file: " + Installed(L"bad.dic"))) << Narrow(Log());
-  EXPECT_TRUE(Logged(L"状态：安装《坏词典》失败!"));
-  EXPECT_TRUE(Logged(L"安装结束：成功 1 个，失败 1 个"));
-  EXPECT_TRUE(Logged(L"结果：退出代码 5"));
+  EXPECT_TRUE(Logged(StatusLogged(wizard_text::kInstallFailed, L"坏词典")));
+  EXPECT_TRUE(Logged(FormatText(log_text::kRunFinished, L"1") + FormatText(log_text::kRunFailures, L"1")));
+  EXPECT_TRUE(Logged(ResultLogged(5, wizard_text::kExitNotAllInstalled)));
 }
 
 TEST_F(UnattendedTest, AnotherWizardMeansSixAndNothingIsBroughtForward) {
@@ -329,8 +352,8 @@ TEST_F(UnattendedTest, AnotherWizardMeansSixAndNothingIsBroughtForward) {
   EXPECT_EQ(run.exitCode, 6u);
   EXPECT_FALSE(run.windowShown);
   EXPECT_TRUE(IsIconic(dialog)) << "the running wizard was brought forward";
-  EXPECT_TRUE(Logged(L"另一个安装向导正在运行。")) << Narrow(Log());
-  EXPECT_TRUE(Logged(L"结果：退出代码 6"));
+  EXPECT_TRUE(Logged(log_text::kOtherWizardBusy)) << Narrow(Log());
+  EXPECT_TRUE(Logged(ResultLogged(6, wizard_text::kExitAnotherWizardRuns)));
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   DWORD code = 0;
   EXPECT_TRUE(first.WaitForExit(20000, code));
@@ -358,7 +381,7 @@ TEST_F(UnattendedTest, UnattendedDialogStaysHiddenWhenAUserStartsTheWizard) {
   ASSERT_TRUE(WaitUntil(
       [&] {
         run.LookOnce();
-        return Logged(L"状态：正在为您安装《大词典》");
+        return Logged(StatusLogged(wizard_text::kInstallStarting, L"大词典"));
       },
       60000));
   Interactive second;
@@ -403,7 +426,7 @@ TEST_F(UnattendedTest, UnwritableLogStopsNothing) {
   ASSERT_TRUE(WaitUntil(
       [&] {
         dialog = VisibleWindowOf(shown.pid(), L"#32770");
-        return dialog != nullptr && dialog != box && testsupport::WindowText(dialog) == kTitle;
+        return dialog != nullptr && dialog != box && testsupport::WindowText(dialog) == wizard_text::kTitle;
       },
       30000));
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -448,14 +471,16 @@ TEST_F(UnattendedTest, SwitchesInAnySpelling) {
     ASSERT_TRUE(silent.WaitForExit());
     EXPECT_EQ(silent.exitCode, 3u) << Narrow(lines[i]);
     EXPECT_FALSE(silent.windowShown) << Narrow(lines[i]);
-    EXPECT_NE(ReadLog(spaced / names[i]).find(L"结果：退出代码 3"), std::wstring::npos) << Narrow(lines[i]);
+    EXPECT_NE(ReadLog(spaced / names[i]).find(ResultLogged(3, wizard_text::kExitHostMissing)), std::wstring::npos)
+        << Narrow(lines[i]);
   }
 
   // Unattended, an unknown switch ends with 2, its reason in the log and no box.
   ASSERT_TRUE(RunSilently(L"/S /QUIET"));
   EXPECT_EQ(run.exitCode, 2u);
   EXPECT_FALSE(run.windowShown);
-  EXPECT_TRUE(Logged(L"命令行错误：无法识别的命令行参数“/QUIET”。")) << Narrow(Log());
+  EXPECT_TRUE(Logged(FormatText(log_text::kBadCommandLine, FormatText(wizard_text::kUnknownSwitch, L"/QUIET").c_str())))
+      << Narrow(Log());
 }
 
 // Interactively, /? and a switch that cannot be taken answer with a box listing the switches.
@@ -463,17 +488,19 @@ TEST_F(UnattendedTest, HelpAndUnknownSwitchAnswerWithABox) {
   RemoveHostKey();
   struct Case {
     const wchar_t* args;
-    const wchar_t* names;  // what the box must name besides the switches
+    std::wstring names;  // what the box must name besides the help
     DWORD exitCode;
   };
-  for (const Case& c : {Case{L"/?", L"退出代码", 0}, Case{L"-x", L"“-x”", 2}, Case{L"/START", L"“/START”", 2}}) {
+  const std::wstring lastExitCode = std::wstring(L"\r\n6\t") + wizard_text::kExitAnotherWizardRuns;
+  for (const Case& c : {Case{L"/?", lastExitCode, 0}, Case{L"-x", FormatText(wizard_text::kUnknownSwitch, L"-x"), 2},
+                        Case{L"/START", FormatText(wizard_text::kStartWithoutSilent, L"/START"), 2}}) {
     WatchedRun shown;
     ASSERT_TRUE(shown.Start(wizard.Exe(), c.args));
     HWND box = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (box = VisibleWindowOf(shown.pid(), L"#32770")) != nullptr; }, 30000))
         << Narrow(c.args);
     const std::wstring text = BoxText(box);
-    for (const wchar_t* part : {c.names, L"/S\t", L"/START\t", L"/LOG[=", L"6\t"}) {
+    for (const std::wstring& part : {c.names, std::wstring(wizard_text::kSwitchHelp), lastExitCode}) {
       EXPECT_NE(text.find(part), std::wstring::npos) << Narrow(c.args) << ": " << Narrow(part);
     }
     PostMessageW(box, WM_COMMAND, IDOK, 0);

@@ -16,6 +16,7 @@
 #include "tests/support/wait.h"
 #include "tests/support/window_picture.h"
 #include "tests/support/wizard_run.h"
+#include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
 namespace wizardtest {
@@ -148,7 +149,7 @@ TEST_F(WizardDpiTest, MovedToAnotherDpiItTakesTheSuggestedPlaceAndTheTipKeepsIts
   EXPECT_EQ(TipTop(run.dialog()), top);
 
   run.Click(IDC_BTN_MAINDLG_NEXT);  // shrinks it by what it has grown at this DPI
-  EXPECT_TRUE(WaitUntil([&] { return WindowText(run.Control(IDC_BTN_MAINDLG_CLOSE)) == L"完成(&C)"; }, 30000));
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(run.Control(IDC_BTN_MAINDLG_CLOSE)) == wizard_text::kFinish; }, 30000));
   EXPECT_EQ(ControlHeight(tip), laidOut);
   run.Key(VK_ESCAPE);  // ends without starting the host
   EXPECT_EQ(run.ExitCodeWithin(20000), 2u);

@@ -10,6 +10,7 @@
 #include "tests/support/fake_host.h"
 #include "tests/support/wait.h"
 #include "tests/support/wizard_run.h"
+#include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
 namespace wizardtest {
@@ -82,8 +83,8 @@ TEST_F(SingleInstanceTest, SecondStartDuringTheFirstsStartUpCheckWaitsThenRuns) 
 TEST_F(SingleInstanceTest, ForeignWindowInTheSharedSectionIsNotBroughtForward) {
   FakeHost host;
   ASSERT_TRUE(testsupport::WriteFileBytes(wizard / L"broken.dir", "no container"));
-  HWND foreign = CreateWindowExW(0, L"#32770", L"Lumidex本地词典包安装向导", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                                 nullptr, nullptr, nullptr, nullptr);
+  HWND foreign = CreateWindowExW(0, L"#32770", wizard_text::kTitle, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
   ASSERT_NE(foreign, nullptr);
   // Mapped as an image, so its shared section is the one every start of this file shares.
   HMODULE image = LoadLibraryExW(wizard.Exe().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);

@@ -5,80 +5,37 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
 
-#include "engine/plan/install_messages.h"
+#include "engine/install_messages.h"
 #include "engine/plan/inventory_records.h"
-#include "tests/support/expected_texts.h"
 #include "tests/wizard/recording_surface.h"
+#include "wizard/logic/plan_description.h"
+#include "wizard/logic/run_log_texts.h"
+#include "wizard/logic/text_format.h"
 #include "wizard/logic/wizard_commands.h"
+#include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
 namespace {
 
-using wizardtest::FakeEnvironment;
-using wizardtest::RecordingSurface;
+using wizardtest::Wizard;
 using C = WizardControl;
 using S = WizardState;
+using A = EntryAction;
+namespace text = wizard_text;
 
 constexpr int kNext = IDC_BTN_MAINDLG_NEXT;
 constexpr int kDownload = IDC_BTN_MAINDLG_DOWNLOAD;
 constexpr int kClose = IDC_BTN_MAINDLG_CLOSE;
-constexpr intptr_t kInstall = static_cast<intptr_t>(EntryAction::Install);
-constexpr intptr_t kUpgrade = static_cast<intptr_t>(EntryAction::Upgrade);
 
 const S kEveryPage[] = {S::Initial, S::Welcome, S::Running, S::Finished, S::UpToDate, S::HostMissing, S::Incomplete};
-
-// One wizard: its logic on a recording surface and a scripted environment.
-struct Wizard {
-  std::vector<std::wstring> log;
-  RecordingSurface surface{log};
-  FakeEnvironment environment{log};
-  WizardState state = S::Initial;
-  bool singleItem = false;
-  WizardLogic logic{state, singleItem, surface, environment};
-
-  // Brings the wizard to a page the way the user would get there.
-  void Reach(WizardState target) {
-    if (target == S::Initial) return;
-    if (target == S::HostMissing) environment.hostInstalled = false;
-    if (target == S::UpToDate) environment.plannedItems = 0;
-    logic.CheckEnvironment();
-    if (target == S::Running || target == S::Finished || target == S::Incomplete) Click(kNext);
-    if (target == S::Finished) {
-      logic.OnWorkerReport(WM_INSTALL_START, nullptr, 0);
-      logic.OnWorkerReport(WM_INSTALL_FINISH, nullptr, 0);
-    }
-    if (target == S::Incomplete) logic.OnInstallAborted();
-  }
-
-  intptr_t Command(int id, int notification, bool* handled = nullptr) {
-    intptr_t result = -77;
-    const bool wasHandled = logic.OnCommand(id, notification, result);
-    if (handled) *handled = wasHandled;
-    return result;
-  }
-  intptr_t Click(int id) { return Command(id, kButtonClicked); }
-
-  std::set<C> Visible() const {
-    std::set<C> visible;
-    for (const auto& [control, s] : surface.controls)
-      if (s.visible) visible.insert(control);
-    return visible;
-  }
-  const std::wstring& Text(C c) { return surface.controls[c].text; }
-  bool Enabled(C c) { return surface.controls[c].enabled; }
-  // Whether the log holds `first`, and `then` after it.
-  bool InOrder(const std::wstring& first, const std::wstring& then) const {
-    const auto at = std::find(log.begin(), log.end(), first);
-    return at != log.end() && std::find(at, log.end(), then) != log.end();
-  }
-};
 
 class WizardTest : public ::testing::Test, public Wizard {};
 
@@ -101,9 +58,9 @@ TEST_F(WizardTest, MissingHostShowsDownloadPageWithoutTakingStock) {
   EXPECT_EQ(state, S::HostMissing);
   EXPECT_EQ(environment.plannedCountCalls, 0);
   EXPECT_EQ(Visible(), (std::set<C>{C::TipInfo, C::Download, C::Close}));
-  EXPECT_EQ(Text(C::TipInfo), expected::kHostMissingText);
-  EXPECT_EQ(Text(C::Download), expected::kDownload);
-  EXPECT_EQ(Text(C::Close), expected::kClose);
+  EXPECT_EQ(Text(C::TipInfo), text::kHostMissing);
+  EXPECT_EQ(Text(C::Download), text::kDownload);
+  EXPECT_EQ(Text(C::Close), text::kClose);
   EXPECT_TRUE(surface.tipGrown);
   EXPECT_TRUE(surface.boxes.empty());
   EXPECT_TRUE(surface.quitCodes.empty());
@@ -113,8 +70,8 @@ TEST_F(WizardTest, NothingPlannedShowsUpToDatePageWithOnlyClose) {
   Reach(S::UpToDate);
   EXPECT_EQ(state, S::UpToDate);
   EXPECT_EQ(Visible(), (std::set<C>{C::TipInfo, C::Close}));
-  EXPECT_EQ(Text(C::TipInfo), expected::kUpToDateText);
-  EXPECT_EQ(Text(C::Close), expected::kClose);
+  EXPECT_EQ(Text(C::TipInfo), text::kUpToDate);
+  EXPECT_EQ(Text(C::Close), text::kClose);
   EXPECT_TRUE(surface.tipGrown);
 }
 
@@ -124,17 +81,75 @@ TEST_F(WizardTest, WelcomePageCarriesThePlanSummary) {
   EXPECT_EQ(state, S::Welcome);
   EXPECT_FALSE(singleItem);
   EXPECT_EQ(Visible(), (std::set<C>{C::TipInfo, C::Next, C::Close}));
-  EXPECT_EQ(Text(C::TipInfo), expected::WelcomeText(environment.planSummary));
-  EXPECT_EQ(Text(C::Next), expected::kNext);
-  EXPECT_EQ(Text(C::Close), expected::kCancel);
+  EXPECT_EQ(Text(C::TipInfo), FormatText(text::kWelcomeFormat, environment.planSummary.c_str()));
+  EXPECT_EQ(Text(C::Next), text::kNext);
+  EXPECT_EQ(Text(C::Close), text::kCancel);
   EXPECT_TRUE(Enabled(C::Next));
   EXPECT_TRUE(surface.tipGrown);
 }
 
-TEST_F(WizardTest, SummaryWithPercentSignsIsTakenLiterally) {
-  environment.planSummary = L"安装《%s %d %n》";
-  Reach(S::Welcome);
-  EXPECT_EQ(Text(C::TipInfo), expected::WelcomeText(environment.planSummary));
+// The welcome text's summary of a plan: its planned entries in order, Skip entries left out.
+std::vector<PackageFile> PlannedFiles(const std::vector<std::pair<std::wstring, EntryAction>>& entries) {
+  std::vector<PackageFile> files(2);  // the first without entries, as a container with none
+  files[1].entries.emplace();
+  for (const auto& [title, action] : entries) {
+    PackageEntry entry;
+    entry.title = title;
+    entry.action = action;
+    files[1].entries->push_back(entry);
+  }
+  return files;
+}
+
+TEST(PlanSummary, NamesPlannedEntriesInOrder) {
+  std::wstring summary = L"stale";
+  ComposePlanSummary(PlannedFiles({{L"新词典", A::Install}, {L"跳过", A::Skip}, {L"Old One", A::Upgrade}}), summary);
+  EXPECT_EQ(summary,
+            FormatText(text::kPlanSummaryInstall, L"新词典") + FormatText(text::kPlanSummaryUpgrade, L"Old One"));
+  ComposePlanSummary(PlannedFiles({{L"跳过", A::Skip}}), summary);
+  EXPECT_EQ(summary, L"");
+}
+
+// However many entries a package plans, the summary stays short: whole pieces up to the limit,
+// then the cut mark.
+TEST(PlanSummary, HugePlanIsCutAtAWholePiece) {
+  std::vector<std::pair<std::wstring, EntryAction>> entries;
+  for (int i = 0; i < 5000; ++i) entries.emplace_back(L"Title" + std::to_wstring(i), A::Install);
+  std::wstring summary;
+  ComposePlanSummary(PlannedFiles(entries), summary);
+  const std::wstring cut = text::kPlanSummaryCut;
+  const std::wstring first = FormatText(text::kPlanSummaryInstall, L"Title0");
+  EXPECT_LE(summary.size(), kPlanSummaryMaxChars + cut.size());
+  ASSERT_GT(summary.size(), kPlanSummaryMaxChars / 2) << "filled up to near the limit";
+  EXPECT_EQ(summary.compare(summary.size() - cut.size(), cut.size(), cut), 0);
+  EXPECT_EQ(summary.compare(0, first.size(), first), 0);
+  const std::wstring whole = summary.substr(0, summary.size() - cut.size());
+  EXPECT_EQ(whole.back(), FormatText(text::kPlanSummaryInstall, L"").back()) << "no piece is cut in two";
+}
+
+// Every text with a title, a path or the summary in it is filled this way; those may hold a "%"
+// of their own.
+TEST(TextFormat, FillsThePlaceholdersLiterally) {
+  struct Case {
+    const wchar_t* format;
+    const wchar_t* argument;
+    const wchar_t* text;
+  };
+  const Case cases[] = {
+      {L"安装《%s》", L"%s %d %n", L"安装《%s %d %n》"},
+      {L"安装《%s》", nullptr, L"安装《》"},
+      {L"“%s” 与 %s", L"甲", L"“甲” 与 %s"},
+      {L"没有占位", L"甲", L"没有占位"},
+      {L"%s", L"", L""},
+      {nullptr, L"甲", L""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatText(c.format, c.argument), c.text);
+  // Several arguments fill the placeholders in turn; one's own "%s" is never filled by the next.
+  EXPECT_EQ(FormatText(L"%s《%s》，%s", {L"a%s", L"%s", L"c"}), L"a%s《%s》，c");
+  EXPECT_EQ(FormatText(L"%s与%s", {L"甲"}), L"甲与%s");
+  EXPECT_EQ(FormatText(L"无", {L"甲", L"乙"}), L"无");
+  const std::wstring longTitle(5000, L'词');
+  EXPECT_EQ(FormatText(L"《%s》", longTitle.c_str()), L"《" + longTitle + L"》");
 }
 
 TEST_F(WizardTest, ExactlyOnePlannedEntryMeansSingleItemMode) {
@@ -153,10 +168,11 @@ TEST_F(WizardTest, FailedInventoryShowsFailBoxThenQuitsWithTwo) {
     wizard.environment.plannedItems = failure;
     wizard.logic.CheckEnvironment();
     ASSERT_EQ(wizard.surface.boxes.size(), 1u) << failure;
-    EXPECT_EQ(wizard.surface.boxes[0].text, expected::kStartupFailed);
+    EXPECT_EQ(wizard.surface.boxes[0].text, text::kStartupFailed);
     EXPECT_EQ(wizard.surface.boxes[0].caption, L"<default>");
     EXPECT_EQ(wizard.surface.quitCodes, std::vector<int>{2});
-    EXPECT_TRUE(wizard.InOrder(L"box: " + expected::kStartupFailed, L"quit")) << "the box first, then the end";
+    EXPECT_TRUE(wizard.InOrder(L"box: " + std::wstring(text::kStartupFailed), L"quit"))
+        << "the box first, then the end";
     EXPECT_EQ(wizard.state, S::Initial);
   }
 }
@@ -166,7 +182,7 @@ TEST_F(WizardTest, FailedInventoryShowsFailBoxThenQuitsWithTwo) {
 TEST_F(WizardTest, NextInMultiItemModeSwapsTipForListThenStartsWorker) {
   environment.blockTotal = 1234;
   Reach(S::Welcome);
-  EXPECT_EQ(Click(kNext), 0);
+  EXPECT_EQ(Click(C::Next), 0);
   EXPECT_EQ(state, S::Running);
   EXPECT_EQ(Visible(), (std::set<C>{C::StatusList, C::Progress, C::Next, C::Close}));
   EXPECT_FALSE(Enabled(C::Next));
@@ -199,13 +215,13 @@ TEST_F(WizardTest, ProgressRangeCarriesTotalsBeyondSixteenBits) {
 TEST_F(WizardTest, NextOutsideWelcomeDoesNothing) {
   OnEveryPageBut(S::Welcome, [](Wizard& wizard, WizardState page) {
     const int startsBefore = wizard.environment.workerStarts;
-    const size_t logBefore = wizard.log.size();
+    const size_t logBefore = wizard.calls.size();
     bool handled = false;
     EXPECT_EQ(wizard.Command(kNext, kButtonClicked, &handled), 0);
     EXPECT_TRUE(handled);
     EXPECT_EQ(wizard.state, page);
     EXPECT_EQ(wizard.environment.workerStarts, startsBefore);
-    EXPECT_EQ(wizard.log.size(), logBefore) << "state " << static_cast<int>(page);
+    EXPECT_EQ(wizard.calls.size(), logBefore) << "state " << static_cast<int>(page);
   });
 }
 
@@ -243,84 +259,89 @@ TEST_F(WizardTest, ButtonsAnswerOnlyClicks) {
 
 TEST_F(WizardTest, CommandResultsFollowTheTable) {
   Reach(S::Welcome);
-  EXPECT_EQ(Click(kDownload), 0);
+  EXPECT_EQ(Click(C::Download), 0);
   Reach(S::Welcome);
-  EXPECT_EQ(Click(kClose), 1);
+  EXPECT_EQ(Click(C::Close), 1);
   Reach(S::Welcome);
   EXPECT_EQ(Command(kIdOk, 0), 0);
   Reach(S::Welcome);
   EXPECT_EQ(Command(kIdCancel, 0), 1);
 }
 
-// --- Every command on every page, against the rules a user meets ---
+// --- The state table: what a command does on a page ---
 
+// What one command did on a fresh wizard brought to `page`.
 struct Outcome {
-  int quitCode = 0;  // 0: the wizard goes on
-  bool handOff = false;
-  bool download = false;
-  bool startsWorker = false;
+  std::vector<int> quitCodes;
+  int handOffs = 0;
+  int downloadPages = 0;
+  bool lastCallQuits = false;  // quitting is the last step
 };
 
-// Nothing closes the wizard while the worker runs; Next acts on the welcome page only; a run
-// that did not complete ends with 2 however it is closed; otherwise Esc and the close box end
-// with 2 and everything else with 1, the Finish button handing off (its box is ticked) and the
-// download button on the host-missing page opening the download page.
-Outcome Rule(WizardState page, int id) {
-  Outcome outcome;
-  if (page == S::Running) return outcome;
-  if (id == kNext) {
-    outcome.startsWorker = page == S::Welcome;
-    return outcome;
-  }
-  outcome.quitCode = page == S::Incomplete || id == kIdCancel ? 2 : 1;
-  outcome.handOff = page == S::Finished && id == kClose;
-  outcome.download = page == S::HostMissing && id == kDownload;
-  return outcome;
-}
-
-class StateTableTest : public ::testing::TestWithParam<std::tuple<WizardState, int>> {};
-
-TEST_P(StateTableTest, CommandOnPage) {
-  const auto [page, id] = GetParam();
-  const Outcome expected = Rule(page, id);
+Outcome After(WizardState page, int id) {
   Wizard wizard;
   wizard.Reach(page);
-  ASSERT_EQ(wizard.state, page);
-  const int startsBefore = wizard.environment.workerStarts;
   wizard.Command(id, id == kIdOk || id == kIdCancel ? 0x1234 : kButtonClicked);
-  if (expected.quitCode) {
-    EXPECT_EQ(wizard.surface.quitCodes, std::vector<int>{expected.quitCode});
-    EXPECT_EQ(wizard.log.back(), L"quit") << "quitting is the last step";
-    EXPECT_EQ(wizard.state, page);
-  } else {
-    EXPECT_TRUE(wizard.surface.quitCodes.empty());
-    EXPECT_EQ(wizard.state, expected.startsWorker ? S::Running : page);
+  EXPECT_EQ(wizard.state, page) << "a command that ends the wizard leaves its page as it is";
+  return {wizard.surface.quitCodes, wizard.environment.handOffs, wizard.environment.downloadPagesOpened,
+          !wizard.calls.empty() && wizard.calls.back() == L"quit"};
+}
+
+// The worker uses the engine the dialog owns: nothing may end the wizard while it runs.
+TEST(StateTable, NothingEndsTheWizardWhileTheWorkerRuns) {
+  for (int id : {kIdOk, kIdCancel, kNext, kDownload, kClose}) {
+    EXPECT_TRUE(After(S::Running, id).quitCodes.empty()) << id;
   }
-  EXPECT_EQ(wizard.environment.handOffs, expected.handOff ? 1 : 0);
-  EXPECT_EQ(wizard.environment.downloadPagesOpened, expected.download ? 1 : 0);
-  EXPECT_EQ(wizard.environment.workerStarts, startsBefore + (expected.startsWorker ? 1 : 0));
 }
 
-std::string CaseName(const ::testing::TestParamInfo<std::tuple<WizardState, int>>& info) {
-  static const char* const kPages[] = {"Initial",  "Welcome",     "Running",   "Finished",
-                                       "UpToDate", "HostMissing", "Incomplete"};
-  const auto [page, id] = info.param;
-  const char* command = id == kIdOk       ? "Ok"
-                        : id == kIdCancel ? "Cancel"
-                        : id == kNext     ? "Next"
-                        : id == kDownload ? "Download"
-                                          : "Close";
-  return std::string(kPages[static_cast<int>(page)]) + "_" + command;
+// Esc, the close box, Alt+F4 and the system menu's Close end the wizard with 2, on every page but
+// the running one, without handing off.
+TEST(StateTable, CancelEndsWithTwo) {
+  for (S page : {S::Initial, S::Welcome, S::Finished, S::UpToDate, S::HostMissing}) {
+    const Outcome outcome = After(page, kIdCancel);
+    EXPECT_EQ(outcome.quitCodes, std::vector<int>{2}) << static_cast<int>(page);
+    EXPECT_TRUE(outcome.lastCallQuits);
+    EXPECT_EQ(outcome.handOffs, 0);
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryPageAndCommand, StateTableTest,
-                         ::testing::Combine(::testing::ValuesIn(kEveryPage),
-                                            ::testing::Values(kIdOk, kIdCancel, kNext, kDownload, kClose)),
-                         CaseName);
+// Enter, the Cancel/Close button and a download button of a page that hides it end with 1.
+TEST(StateTable, EnterAndTheButtonsEndWithOne) {
+  for (S page : {S::Initial, S::Welcome, S::UpToDate}) {
+    for (int id : {kIdOk, kDownload, kClose}) {
+      const Outcome outcome = After(page, id);
+      EXPECT_EQ(outcome.quitCodes, std::vector<int>{1}) << static_cast<int>(page) << " " << id;
+      EXPECT_TRUE(outcome.lastCallQuits);
+      EXPECT_EQ(outcome.downloadPages, 0);
+    }
+  }
+}
+
+// Only the Finish button hands off (below); Enter on the finished page ends without it.
+TEST(StateTable, OnlyFinishHandsOff) {
+  for (int id : {kIdOk, kIdCancel, kDownload}) EXPECT_EQ(After(S::Finished, id).handOffs, 0) << id;
+  EXPECT_EQ(After(S::Finished, kIdOk).quitCodes, std::vector<int>{1});
+}
+
+// The download button opens the page only where the host is missing (below).
+TEST(StateTable, DownloadOpensThePageOnlyWhereTheHostIsMissing) {
+  EXPECT_EQ(After(S::HostMissing, kClose).downloadPages, 0);
+  EXPECT_EQ(After(S::Finished, kDownload).downloadPages, 0);
+}
+
+// A run that did not complete ends with 2 whichever way the wizard is closed, and never hands off.
+TEST(StateTable, AnIncompleteRunEndsWithTwoHoweverItIsClosed) {
+  for (int id : {kIdOk, kIdCancel, kDownload, kClose}) {
+    const Outcome outcome = After(S::Incomplete, id);
+    EXPECT_EQ(outcome.quitCodes, std::vector<int>{2}) << id;
+    EXPECT_EQ(outcome.handOffs, 0);
+  }
+  EXPECT_TRUE(After(S::Incomplete, kNext).quitCodes.empty());
+}
 
 TEST_F(WizardTest, FinishWithTickedBoxHidesDialogThenHandsOffThenQuits) {
   Reach(S::Finished);
-  EXPECT_EQ(Click(kClose), 1);
+  EXPECT_EQ(Click(C::Close), 1);
   EXPECT_TRUE(InOrder(L"hide dialog", L"hand-off"));
   EXPECT_TRUE(InOrder(L"hand-off", L"quit"));
   EXPECT_EQ(surface.quitCodes, std::vector<int>{1});
@@ -329,7 +350,7 @@ TEST_F(WizardTest, FinishWithTickedBoxHidesDialogThenHandsOffThenQuits) {
 TEST_F(WizardTest, FinishWithUntickedBoxEndsWithoutHandOff) {
   Reach(S::Finished);
   surface.controls[C::RunHost].ticked = false;  // the user un-ticked it
-  Click(kClose);
+  Click(C::Close);
   EXPECT_EQ(environment.handOffs, 0);
   EXPECT_TRUE(surface.dialogVisible);
   EXPECT_EQ(surface.quitCodes, std::vector<int>{1});
@@ -337,98 +358,115 @@ TEST_F(WizardTest, FinishWithUntickedBoxEndsWithoutHandOff) {
 
 TEST_F(WizardTest, DownloadOpensThePageBeforeQuitting) {
   Reach(S::HostMissing);
-  Click(kDownload);
+  Click(C::Download);
   EXPECT_TRUE(InOrder(L"open download page", L"quit"));
+  EXPECT_EQ(surface.quitCodes, std::vector<int>{1});
 }
 
 // --- The worker's reports ---
 
-struct ReportCase {
-  unsigned message;
-  intptr_t action;
-  std::wstring line;  // empty: no line, answer 0
+const std::wstring kTitle = L"新编双解";
+
+struct ItemCase {
+  const char* name;
+  void (*report)(WizardLogic&, const std::wstring&, EntryAction);
+  EntryAction action;
+  const wchar_t* format;
 };
 
-class WorkerReportTest : public ::testing::TestWithParam<std::tuple<ReportCase, bool>> {};
+void Started(WizardLogic& logic, const std::wstring& title, EntryAction action) { logic.ItemStarted(title, action); }
+void Succeeded(WizardLogic& logic, const std::wstring& title, EntryAction action) {
+  logic.ItemSucceeded(title, action);
+}
+void Failed(WizardLogic& logic, const std::wstring& title, EntryAction action) {
+  EXPECT_TRUE(logic.ItemFailed(title, action)) << "the run goes on";
+}
 
-TEST_P(WorkerReportTest, ItemReportWritesItsLineAndAnswers) {
+const ItemCase kItemCases[] = {
+    {"InstallStarted", Started, A::Install, text::kInstallStarting},
+    {"UpgradeStarted", Started, A::Upgrade, text::kUpgradeStarting},
+    {"InstallSucceeded", Succeeded, A::Install, text::kInstallSucceeded},
+    {"UpgradeSucceeded", Succeeded, A::Upgrade, text::kUpgradeSucceeded},
+    {"InstallFailed", Failed, A::Install, text::kInstallFailed},
+    {"UpgradeFailed", Failed, A::Upgrade, text::kUpgradeFailed},
+};
+
+class ItemReportTest : public ::testing::TestWithParam<std::tuple<ItemCase, bool>> {};
+
+TEST_P(ItemReportTest, WritesItsLineWhereTheModeShowsIt) {
   const auto [report, single] = GetParam();
   Wizard wizard;
   wizard.environment.plannedItems = single ? 1 : 3;
   wizard.Reach(S::Running);
   const std::wstring tipBefore = wizard.Text(C::TipInfo);
-  const intptr_t answer = wizard.logic.OnWorkerReport(report.message, L"新编双解", report.action);
-  if (report.line.empty()) {
-    EXPECT_EQ(answer, 0);
-    EXPECT_TRUE(wizard.surface.listLines.empty());
-    EXPECT_EQ(wizard.Text(C::TipInfo), tipBefore);
-    return;
-  }
-  EXPECT_EQ(answer, 1);
+  report.report(wizard.logic, kTitle, report.action);
+  const std::wstring line = FormatText(report.format, kTitle.c_str());
   if (single) {
-    EXPECT_EQ(wizard.Text(C::TipInfo), report.line);
+    EXPECT_EQ(wizard.Text(C::TipInfo), line);
     EXPECT_TRUE(wizard.surface.listLines.empty());
   } else {
-    EXPECT_EQ(wizard.surface.listLines, std::vector<std::wstring>{report.line});
+    EXPECT_EQ(wizard.surface.listLines, std::vector<std::wstring>{line});
     EXPECT_EQ(wizard.Text(C::TipInfo), tipBefore);
   }
   EXPECT_EQ(wizard.state, S::Running);
 }
 
-const std::wstring kTitle = L"新编双解";
+INSTANTIATE_TEST_SUITE_P(Lines, ItemReportTest, ::testing::Combine(::testing::ValuesIn(kItemCases), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<ItemCase, bool>>& info) {
+                           return std::string(std::get<0>(info.param).name) +
+                                  (std::get<1>(info.param) ? "_SingleItem" : "_MultiItem");
+                         });
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, WorkerReportTest,
-    ::testing::Combine(::testing::Values(ReportCase{WM_ITEM_START, kInstall, expected::Installing(kTitle)},
-                                         ReportCase{WM_ITEM_START, kUpgrade, expected::Upgrading(kTitle)},
-                                         ReportCase{WM_ITEM_SUCCESS, kInstall, expected::Installed(kTitle)},
-                                         ReportCase{WM_ITEM_SUCCESS, kUpgrade, expected::Upgraded(kTitle)},
-                                         ReportCase{WM_ITEM_FAIL, kInstall, expected::InstallFailed(kTitle)},
-                                         ReportCase{WM_ITEM_FAIL, kUpgrade, expected::UpgradeFailed(kTitle)},
-                                         // Actions the worker never sends: Skip, out of range.
-                                         ReportCase{WM_ITEM_START, static_cast<intptr_t>(EntryAction::Skip), {}},
-                                         ReportCase{WM_ITEM_SUCCESS, 3, {}}, ReportCase{WM_ITEM_FAIL, -1, {}},
-                                         ReportCase{WM_ITEM_START, INTPTR_MAX, {}}),
-                       ::testing::Bool()));
+// The worker reports Install and Upgrade entries only: the dialog refuses any other number
+// (answer 0), and a Skip entry gets no line and does not count.
+TEST_F(WizardTest, ReportsOfOtherActionsGetNoLine) {
+  EntryAction action = A::Skip;
+  for (intptr_t number : {intptr_t{0}, intptr_t{3}, intptr_t{-1}, INTPTR_MAX, INTPTR_MIN}) {
+    EXPECT_FALSE(ReportedAction(number, action)) << number;
+  }
+  if (sizeof(intptr_t) > 4) {
+    EXPECT_FALSE(ReportedAction(static_cast<intptr_t>((int64_t{1} << 32) + 1), action)) << "no number cut to Install";
+  }
+  ASSERT_TRUE(ReportedAction(2, action));
+  EXPECT_EQ(action, A::Upgrade);
+
+  Reach(S::Running);
+  logic.ItemStarted(kTitle, A::Skip);
+  logic.ItemSucceeded(kTitle, A::Skip);
+  EXPECT_FALSE(logic.ItemFailed(kTitle, A::Skip));
+  EXPECT_TRUE(surface.listLines.empty());
+  logic.RunFinished(0);
+  EXPECT_EQ(log.lines.back(), FormatText(log_text::kRunFinished, L"0")) << "neither a success nor a failure";
+}
 
 TEST_F(WizardTest, SingleItemLinesReplaceEachOther) {
   environment.plannedItems = 1;
   Reach(S::Running);
-  logic.OnWorkerReport(WM_ITEM_START, L"甲", kInstall);
-  logic.OnWorkerReport(WM_ITEM_SUCCESS, L"甲", kInstall);
-  EXPECT_EQ(Text(C::TipInfo), expected::Installed(L"甲"));
+  logic.ItemStarted(L"甲", A::Install);
+  logic.ItemSucceeded(L"甲", A::Install);
+  EXPECT_EQ(Text(C::TipInfo), FormatText(text::kInstallSucceeded, L"甲"));
   EXPECT_TRUE(surface.listLines.empty());
 }
 
 TEST_F(WizardTest, MultiItemLinesStayInOrder) {
   Reach(S::Running);
-  logic.OnWorkerReport(WM_ITEM_START, L"甲", kInstall);
-  logic.OnWorkerReport(WM_ITEM_SUCCESS, L"甲", kInstall);
-  logic.OnWorkerReport(WM_ITEM_START, L"乙", kUpgrade);
-  logic.OnWorkerReport(WM_ITEM_FAIL, L"乙", kUpgrade);
-  EXPECT_EQ(surface.listLines, (std::vector<std::wstring>{expected::Installing(L"甲"), expected::Installed(L"甲"),
-                                                          expected::Upgrading(L"乙"), expected::UpgradeFailed(L"乙")}));
-}
-
-TEST_F(WizardTest, AwkwardTitlesAreShownAsTheyAre) {
-  Reach(S::Running);
-  logic.OnWorkerReport(WM_ITEM_START, nullptr, kInstall);
-  logic.OnWorkerReport(WM_ITEM_START, L"", kUpgrade);
-  logic.OnWorkerReport(WM_ITEM_START, L"%s%s%d%n", kInstall);
-  const std::wstring longTitle(5000, L'词');
-  logic.OnWorkerReport(WM_ITEM_SUCCESS, longTitle.c_str(), kInstall);
-  EXPECT_EQ(surface.listLines,
-            (std::vector<std::wstring>{expected::Installing(L""), expected::Upgrading(L""),
-                                       expected::Installing(L"%s%s%d%n"), expected::Installed(longTitle)}));
+  logic.ItemStarted(L"甲", A::Install);
+  logic.ItemSucceeded(L"甲", A::Install);
+  logic.ItemStarted(L"乙", A::Upgrade);
+  logic.ItemFailed(L"乙", A::Upgrade);
+  EXPECT_EQ(
+      surface.listLines,
+      (std::vector<std::wstring>{FormatText(text::kInstallStarting, L"甲"), FormatText(text::kInstallSucceeded, L"甲"),
+                                 FormatText(text::kUpgradeStarting, L"乙"), FormatText(text::kUpgradeFailed, L"乙")}));
 }
 
 TEST_F(WizardTest, StartAndStepsMoveTheBar) {
   environment.blockTotal = 3;
   Reach(S::Running);
   surface.progressPos = 2;  // as if left over
-  EXPECT_EQ(logic.OnWorkerReport(WM_INSTALL_START, nullptr, 0), 1);
+  logic.RunStarted();
   EXPECT_EQ(surface.progressPos, 0u);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(logic.OnWorkerReport(WM_INSTALL_STEP, nullptr, 0), 1);
+  for (int i = 0; i < 5; ++i) logic.Step();
   EXPECT_EQ(surface.progressPos, 3u) << "steps beyond the maximum leave the bar full";
   EXPECT_EQ(state, S::Running);
 }
@@ -439,14 +477,14 @@ TEST_F(WizardTest, FinishFillsTheBarThenShowsFinishedPage) {
     wizard.environment.plannedItems = single ? 1 : 2;
     wizard.environment.blockTotal = 77;
     wizard.Reach(S::Running);
-    wizard.logic.OnWorkerReport(WM_INSTALL_START, nullptr, 0);
-    EXPECT_EQ(wizard.logic.OnWorkerReport(WM_INSTALL_FINISH, nullptr, 0), 1);
+    wizard.logic.RunStarted();
+    wizard.logic.RunFinished(0);
     EXPECT_EQ(wizard.state, S::Finished);
     EXPECT_EQ(wizard.surface.progressPos, 77u);
     EXPECT_EQ(wizard.Visible(), (std::set<C>{single ? C::TipInfo : C::StatusList, C::RunHost, C::Close}));
-    EXPECT_EQ(wizard.Text(C::RunHost), expected::kRunHost);
+    EXPECT_EQ(wizard.Text(C::RunHost), text::kRunHost);
     EXPECT_TRUE(wizard.surface.controls[C::RunHost].ticked);
-    EXPECT_EQ(wizard.Text(C::Close), expected::kFinish);
+    EXPECT_EQ(wizard.Text(C::Close), text::kFinish);
     EXPECT_TRUE(wizard.Enabled(C::Close));
     EXPECT_TRUE(wizard.Enabled(C::Next));
     EXPECT_TRUE(wizard.surface.systemCloseEnabled);
@@ -458,14 +496,14 @@ TEST_F(WizardTest, UnpackFailureGoesToTheListThenABoxInBothModes) {
     Wizard wizard;
     wizard.environment.plannedItems = single ? 1 : 4;
     wizard.Reach(S::Running);
-    wizard.logic.OnWorkerReport(WM_ITEM_START, L"甲", kInstall);
+    wizard.logic.ItemStarted(L"甲", A::Install);
     const std::wstring tipBefore = wizard.Text(C::TipInfo);
-    EXPECT_EQ(wizard.logic.OnWorkerReport(WM_UNPACK_FAIL, L"C:\\包\\a.dir", 0), 1);
-    const std::wstring line = expected::UnpackFailed(L"C:\\包\\a.dir");
+    EXPECT_TRUE(wizard.logic.UnpackFailed(L"C:\\包\\a.dir")) << "the run goes on";
+    const std::wstring line = FormatText(text::kUnpackFailed, L"C:\\包\\a.dir");
     EXPECT_EQ(wizard.surface.listLines.back(), line);
     ASSERT_EQ(wizard.surface.boxes.size(), 1u);
     EXPECT_EQ(wizard.surface.boxes[0].text, line);
-    EXPECT_EQ(wizard.surface.boxes[0].caption, expected::kErrorCaption);
+    EXPECT_EQ(wizard.surface.boxes[0].caption, text::kErrorCaption);
     EXPECT_TRUE(wizard.InOrder(L"list: " + line, L"box: " + line)) << "the line is in the list while the box is up";
     EXPECT_EQ(wizard.Text(C::TipInfo), tipBefore) << "single-item mode leaves the tip text";
     EXPECT_EQ(wizard.surface.controls[C::StatusList].visible, !single);
@@ -477,12 +515,12 @@ TEST_F(WizardTest, UnpackFailureGoesToTheListThenABoxInBothModes) {
 
 TEST_F(WizardTest, AbortedRunUnlocksCloseWithALastLine) {
   Reach(S::Running);
-  logic.OnWorkerReport(WM_ITEM_START, L"甲", kInstall);
-  logic.OnInstallAborted();
+  logic.ItemStarted(L"甲", A::Install);
+  logic.RunAborted();
   EXPECT_EQ(state, S::Incomplete);
-  EXPECT_EQ(surface.listLines.back(), expected::kRunIncomplete);
-  EXPECT_TRUE(InOrder(L"list: " + expected::kRunIncomplete, L"reveal last line"));
-  EXPECT_EQ(Text(C::Close), expected::kClose);
+  EXPECT_EQ(surface.listLines.back(), text::kRunIncomplete);
+  EXPECT_TRUE(InOrder(L"list: " + std::wstring(text::kRunIncomplete), L"reveal last line"));
+  EXPECT_EQ(Text(C::Close), text::kClose);
   EXPECT_TRUE(Enabled(C::Close));
   EXPECT_TRUE(surface.systemCloseEnabled);
   EXPECT_EQ(Visible(), (std::set<C>{C::StatusList, C::Progress, C::Close}));
@@ -491,8 +529,8 @@ TEST_F(WizardTest, AbortedRunUnlocksCloseWithALastLine) {
 TEST_F(WizardTest, AbortedSingleItemRunSaysSoInTheTipText) {
   environment.plannedItems = 1;
   Reach(S::Running);
-  logic.OnInstallAborted();
-  EXPECT_EQ(Text(C::TipInfo), expected::kRunIncomplete);
+  logic.RunAborted();
+  EXPECT_EQ(Text(C::TipInfo), text::kRunIncomplete);
   EXPECT_TRUE(surface.listLines.empty());
   EXPECT_EQ(Visible(), (std::set<C>{C::TipInfo, C::Progress, C::Close}));
 }
@@ -501,28 +539,21 @@ TEST_F(WizardTest, WorkerThatCannotStartLeavesTheWizardClosable) {
   environment.workerStartSucceeds = false;
   Reach(S::Running);
   EXPECT_EQ(state, S::Incomplete);
-  EXPECT_EQ(surface.listLines, std::vector<std::wstring>{expected::kRunIncomplete});
+  EXPECT_EQ(surface.listLines, std::vector<std::wstring>{text::kRunIncomplete});
   EXPECT_TRUE(Enabled(C::Close));
   EXPECT_TRUE(surface.systemCloseEnabled);
-  Click(kClose);
+  Click(C::Close);
   EXPECT_EQ(surface.quitCodes, std::vector<int>{2});
   EXPECT_EQ(environment.handOffs, 0);
 }
 
 TEST_F(WizardTest, AbortOutsideARunChangesNothing) {
   OnEveryPageBut(S::Running, [](Wizard& wizard, WizardState page) {
-    const size_t before = wizard.log.size();
-    wizard.logic.OnInstallAborted();
-    EXPECT_EQ(wizard.log.size(), before) << "state " << static_cast<int>(page);
+    const size_t before = wizard.calls.size();
+    wizard.logic.RunAborted();
+    EXPECT_EQ(wizard.calls.size(), before) << "state " << static_cast<int>(page);
     EXPECT_EQ(wizard.state, page);
   });
-}
-
-TEST_F(WizardTest, UnknownReportIsNotAnswered) {
-  Reach(S::Running);
-  EXPECT_EQ(logic.OnWorkerReport(WM_INSTALL_ABORTED, nullptr, 0), 0);
-  EXPECT_EQ(logic.OnWorkerReport(WM_INSTALL_START - 1, nullptr, 0), 0);
-  EXPECT_EQ(state, S::Running);
 }
 
 }  // namespace

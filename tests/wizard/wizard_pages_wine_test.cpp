@@ -1,16 +1,19 @@
 // The real wizard program under Wine: the page its start-up check chooses from a real host and
-// package, and each way of closing it with its exit code. What each page shows is checked by
-// the logic tests (wizard_logic_test); here a page is told apart by its controls.
+// package, each way of closing it with its exit code, and the dialog's answers to the worker. What each page shows is
+// checked by the logic tests (wizard_logic_test); here a page is told apart by its controls.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
-#include "tests/support/expected_texts.h"
+#include "engine/install_messages.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/window_picture.h"
 #include "tests/support/wizard_run.h"
 #include "tests/wizard/url_recorder.h"
 #include "wizard/download_page.h"
+#include "wizard/logic/text_format.h"
+#include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
 namespace wizardtest {
@@ -62,9 +65,31 @@ class HostMissingTest : public WizardPagesTest {
 TEST_F(HostMissingTest, PageOffersTheDownload) {
   HWND dialog = Start();
   ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(testsupport::WindowText(dialog), expected::kTitle);
+  EXPECT_EQ(testsupport::WindowText(dialog), wizard_text::kTitle);
   EXPECT_EQ(run.Page(), WizardPage::HostMissing);
   Picture(L"host_missing");
+  run.Click(IDC_BTN_MAINDLG_CLOSE);
+  EXPECT_EQ(run.ExitCodeWithin(kExitWait), 1u);
+}
+
+// An entry report answers 1 and writes its line only for Install and Upgrade, the actions the
+// worker reports; any other number is answered 0 without a line, whatever the page.
+TEST_F(HostMissingTest, EntryReportsOfOtherActionsAreRefused) {
+  HWND dialog = Start();
+  ASSERT_NE(dialog, nullptr);
+  const auto answer = [&](UINT message, LPARAM action) {
+    DWORD_PTR result = 7;
+    EXPECT_TRUE(SendMessageTimeoutW(dialog, message, 0, action, SMTO_ABORTIFHUNG, 5000, &result));
+    return result;
+  };
+  for (UINT message : {WM_ITEM_START, WM_ITEM_SUCCESS, WM_ITEM_FAIL}) {
+    for (LPARAM action : {static_cast<LPARAM>(EntryAction::Skip), LPARAM{3}, LPARAM{-1}}) {
+      EXPECT_EQ(answer(message, action), 0u) << message << " " << action;
+    }
+  }
+  EXPECT_TRUE(run.StatusLines().empty());
+  EXPECT_EQ(answer(WM_ITEM_START, static_cast<LPARAM>(EntryAction::Upgrade)), 1u);
+  EXPECT_EQ(run.StatusLines(), std::vector<std::wstring>{FormatText(wizard_text::kUpgradeStarting, L"")});
   run.Click(IDC_BTN_MAINDLG_CLOSE);
   EXPECT_EQ(run.ExitCodeWithin(kExitWait), 1u);
 }
@@ -132,7 +157,10 @@ TEST_F(InstalledHostTest, WelcomePageSummarisesThePlan) {
   ASSERT_TRUE(wizard.AddPackage(L"a.dir", {PackageItem(L"new", L"新词典", "n"), PackageItem(L"old", L"旧词典", "o")}));
   ASSERT_NE(Start(), nullptr);
   EXPECT_EQ(run.Page(), WizardPage::Welcome);
-  EXPECT_EQ(run.TipText(), expected::WelcomeText(L"安装《新词典》升级《旧词典》"));
+  EXPECT_EQ(run.TipText(),
+            FormatText(wizard_text::kWelcomeFormat, (FormatText(wizard_text::kPlanSummaryInstall, L"新词典") +
+                                                     FormatText(wizard_text::kPlanSummaryUpgrade, L"旧词典"))
+                                                        .c_str()));
   Picture(L"welcome");
   run.Click(IDC_BTN_MAINDLG_CLOSE);
   EXPECT_EQ(run.ExitCodeWithin(kExitWait), 1u);
@@ -144,7 +172,7 @@ TEST_F(InstalledHostTest, FailedInventoryShowsFailAndEndsWithTwo) {
   ASSERT_TRUE(run.Start(wizard.Exe()));
   HWND box = run.WaitForMessageBox(nullptr);
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(testsupport::MessageBoxText(box), expected::kStartupFailed);
+  EXPECT_EQ(testsupport::MessageBoxText(box), wizard_text::kStartupFailed);
   Sleep(300);
   EXPECT_TRUE(testsupport::SaveScreenshot(box, L"startup_fail"));
   PostMessageW(box, WM_COMMAND, IDOK, 0);

@@ -12,13 +12,14 @@
 #include <vector>
 
 #include "engine/format/package_format.h"
-#include "engine/plan/install_messages.h"
+#include "engine/install_messages.h"
 #include "engine/plan/install_plan.h"
-#include "tests/support/expected_texts.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/wait.h"
 #include "tests/support/window_picture.h"
 #include "tests/support/wizard_run.h"
+#include "wizard/logic/text_format.h"
+#include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
 namespace wizardtest {
@@ -76,11 +77,13 @@ TEST_F(WizardRunTest, WholeInstallOfAMultiEntryPackage) {
 
   run.Click(IDC_BTN_MAINDLG_NEXT);
   ASSERT_TRUE(WaitForFinishedPage());
-  EXPECT_EQ(run.StatusLines(),
-            (std::vector<std::wstring>{expected::Installing(L"新闻"), expected::Installed(L"新闻"),
-                                       expected::Installing(L"科学"), expected::Installed(L"科学"),
-                                       expected::Upgrading(L"旧典"), expected::Upgraded(L"旧典"),
-                                       expected::Installing(L"法律"), expected::Installed(L"法律")}));
+  EXPECT_EQ(
+      run.StatusLines(),
+      (std::vector<std::wstring>{
+          FormatText(wizard_text::kInstallStarting, L"新闻"), FormatText(wizard_text::kInstallSucceeded, L"新闻"),
+          FormatText(wizard_text::kInstallStarting, L"科学"), FormatText(wizard_text::kInstallSucceeded, L"科学"),
+          FormatText(wizard_text::kUpgradeStarting, L"旧典"), FormatText(wizard_text::kUpgradeSucceeded, L"旧典"),
+          FormatText(wizard_text::kInstallStarting, L"法律"), FormatText(wizard_text::kInstallSucceeded, L"法律")}));
   EXPECT_EQ(run.ProgressMax(), BlocksOf(5000) + BlocksOf(kBlockBytes) + BlocksOf(3000) + BlocksOf(1));
   EXPECT_EQ(run.ProgressPos(), run.ProgressMax());
   EXPECT_EQ(Installed(L"news.dic"), news);
@@ -103,7 +106,7 @@ TEST_F(WizardRunTest, SingleEntryShowsItsLinesInTheTipText) {
   ASSERT_NE(StartOnWelcome(), nullptr);
   run.Click(IDC_BTN_MAINDLG_NEXT);
   ASSERT_TRUE(WaitForFinishedPage());
-  EXPECT_EQ(run.TipText(), expected::Installed(L"单本"));
+  EXPECT_EQ(run.TipText(), FormatText(wizard_text::kInstallSucceeded, L"单本"));
   EXPECT_TRUE(run.StatusLines().empty());
   EXPECT_EQ(run.ProgressPos(), BlocksOf(solo.size()));
   EXPECT_EQ(Installed(L"solo.dic"), solo);
@@ -160,9 +163,10 @@ TEST_F(WizardRunTest, LargePackageRunsOnTheFullRangeAndCannotBeClosedMeanwhile) 
 
   ASSERT_TRUE(WaitForFinishedPage(kLargeRunWait));
   EXPECT_EQ(run.ProgressPos(), static_cast<LRESULT>(kBlocks + 1));
-  EXPECT_EQ(run.StatusLines(),
-            (std::vector<std::wstring>{expected::Installing(L"小词典"), expected::Installed(L"小词典"),
-                                       expected::Installing(L"大词典"), expected::Installed(L"大词典")}));
+  EXPECT_EQ(run.StatusLines(), (std::vector<std::wstring>{FormatText(wizard_text::kInstallStarting, L"小词典"),
+                                                          FormatText(wizard_text::kInstallSucceeded, L"小词典"),
+                                                          FormatText(wizard_text::kInstallStarting, L"大词典"),
+                                                          FormatText(wizard_text::kInstallSucceeded, L"大词典")}));
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   ASSERT_TRUE(GetFileAttributesExW((host.DataDir() + L"\\big.dic").c_str(), GetFileExInfoStandard, &data));
   EXPECT_EQ(data.nFileSizeLow, kBlocks * kBlockBytes);
@@ -186,9 +190,9 @@ TEST_F(UnreadablePackageTest, ReportedInTheListAndABoxThenTheRunGoesOn) {
   Spoil(L"b.dir");
   run.Click(IDC_BTN_MAINDLG_NEXT);
 
-  HWND box = run.WaitForMessageBox(expected::kErrorCaption.c_str());
+  HWND box = run.WaitForMessageBox(wizard_text::kErrorCaption);
   ASSERT_NE(box, nullptr);
-  const std::wstring line = expected::UnpackFailed(wizard / L"b.dir");
+  const std::wstring line = FormatText(wizard_text::kUnpackFailed, (wizard / L"b.dir").c_str());
   EXPECT_EQ(testsupport::MessageBoxText(box), line);
   TryToClose();
   Sleep(500);
@@ -199,7 +203,7 @@ TEST_F(UnreadablePackageTest, ReportedInTheListAndABoxThenTheRunGoesOn) {
   ASSERT_TRUE(WaitForFinishedPage());
   const std::vector<std::wstring> lines = run.StatusLines();
   EXPECT_EQ(lines.size(), 3u);
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), expected::Installed(L"甲")), 1);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), FormatText(wizard_text::kInstallSucceeded, L"甲")), 1);
   EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 1);
   EXPECT_EQ(Installed(L"alpha.dic"), "aaa");
   EXPECT_EQ(Installed(L"beta.dic"), "<missing>");
@@ -217,13 +221,13 @@ TEST_F(UnreadablePackageTest, IncompleteRunCanBeClosedAndEndsWithTwo) {
   Spoil(L"a.dir");
   Spoil(L"b.dir");
   run.Click(IDC_BTN_MAINDLG_NEXT);
-  ASSERT_NE(run.WaitForMessageBox(expected::kErrorCaption.c_str()), nullptr);
+  ASSERT_NE(run.WaitForMessageBox(wizard_text::kErrorCaption), nullptr);
 
   PostMessageW(dialog, WM_INSTALL_ABORTED, 0, 0);
   ASSERT_TRUE(run.WaitForPage(WizardPage::Incomplete, 10000));
   const std::vector<std::wstring> lines = run.StatusLines();
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back(), expected::kRunIncomplete);
+  EXPECT_EQ(lines.back(), wizard_text::kRunIncomplete);
 
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_BTN_MAINDLG_CLOSE, BN_CLICKED), 0);
   EXPECT_EQ(run.ExitCodeWithin(kExitWait), 2u);

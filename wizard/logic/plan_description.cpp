@@ -3,6 +3,8 @@
 #include <unordered_map>
 
 #include "wizard/logic/run_log_texts.h"
+#include "wizard/logic/text_format.h"
+#include "wizard/logic/wizard_texts.h"
 
 namespace {
 
@@ -20,27 +22,37 @@ std::wstring EntryDateText(const std::wstring& date) {
 }
 
 std::wstring DescribeEntry(const PackageEntry& entry, const InstalledDict* installedCopy) {
-  std::wstring line = std::wstring(log_text::kEntry) + entry.id + entry.ext + L"《" + entry.title + L"》，" +
-                      log_text::kEntryDate + EntryDateText(entry.date) + L"，";
-  switch (entry.action) {
-    case EntryAction::Install:
-      line += log_text::kInstallTo;
-      break;
-    case EntryAction::Upgrade:
-      line += log_text::kUpgrade;
-      break;
-    case EntryAction::Skip:
-      line += log_text::kSkip;
-      break;
-  }
-  line += entry.targetPath;
+  const wchar_t* decision = entry.action == EntryAction::Install   ? log_text::kInstallTo
+                            : entry.action == EntryAction::Upgrade ? log_text::kUpgrade
+                                                                   : log_text::kSkip;
+  std::wstring line = FormatText(log_text::kEntry, {entry.id + entry.ext, entry.title, EntryDateText(entry.date),
+                                                    FormatText(decision, entry.targetPath.c_str())});
   if (installedCopy != nullptr) {
-    line += std::wstring(L"（") + log_text::kInstalledDate + DescribeDictDate(installedCopy->date) + L"）";
+    line += FormatText(log_text::kInstalledDate, DescribeDictDate(installedCopy->date).c_str());
   }
   return line;
 }
 
 }  // namespace
+
+void ComposePlanSummary(const std::vector<PackageFile>& files, std::wstring& summary) {
+  summary.clear();
+  for (const PackageFile& file : files) {
+    if (!file.entries) continue;
+    for (const PackageEntry& entry : *file.entries) {
+      const wchar_t* format = entry.action == EntryAction::Install   ? wizard_text::kPlanSummaryInstall
+                              : entry.action == EntryAction::Upgrade ? wizard_text::kPlanSummaryUpgrade
+                                                                     : nullptr;
+      if (format == nullptr) continue;
+      const std::wstring piece = FormatText(format, entry.title.c_str());
+      if (summary.size() + piece.size() > kPlanSummaryMaxChars) {
+        summary += wizard_text::kPlanSummaryCut;
+        return;
+      }
+      summary += piece;
+    }
+  }
+}
 
 std::wstring DescribeDictDate(const DictDate& date) {
   if (date.year == 0 && date.month == 0 && date.day == 0 && date.fourth == 0) return log_text::kDateUnreadable;
@@ -57,10 +69,10 @@ void DescribePlan(const std::vector<PackageFile>& files, const std::vector<Insta
   for (const InstalledDict& dict : installed) byPath.emplace(dict.path, &dict);
 
   for (const PackageFile& file : files) {
-    std::wstring line = std::wstring(log_text::kContainer) + file.path + L"，";
-    line += file.entries ? std::to_wstring(file.entries->size()) + log_text::kContainerEntries
-                         : std::wstring(log_text::kContainerEmpty);
-    lines.push_back(line);
+    const std::wstring count =
+        file.entries ? FormatText(log_text::kContainerEntries, std::to_wstring(file.entries->size()).c_str())
+                     : log_text::kContainerEmpty;
+    lines.push_back(FormatText(log_text::kContainer, {file.path, count}));
     if (!file.entries) continue;
     for (const PackageEntry& entry : *file.entries) {
       const InstalledDict* copy = nullptr;

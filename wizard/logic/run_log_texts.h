@@ -1,6 +1,6 @@
-// Every text of the run's log (/LOG) that the wizard composes itself; the status lines are the
-// dialog's own (wizard_texts.h) and the diagnostics the engine's. A "%s" is replaced by one
-// argument (FormatText).
+// Every text of the run's log (/LOG) that the wizard composes itself; the status lines and the
+// exit codes' meanings are the dialog's own (wizard_texts.h) and the diagnostics the engine's.
+// Each "%s" is replaced by an argument, in turn (FormatText).
 #pragma once
 
 namespace log_text {
@@ -22,18 +22,24 @@ constexpr const wchar_t* kUpToDate = L"启动检查：无需安装，已安装�
 constexpr const wchar_t* kStartupFailed = L"启动检查失败：词典包损坏或被拒绝。";
 constexpr const wchar_t* kNoContainer = L"启动检查失败：向导所在的文件夹中没有词典包（*.dir）。";
 
-// The plan: one line per container, one per entry.
-constexpr const wchar_t* kContainer = L"词典包：";
-constexpr const wchar_t* kContainerEntries = L" 个词典";
+// The plan: one line per container (its path, then its entry count or kContainerEmpty), one per
+// entry (its file name, title, date and the decision with its target), the installed copy's date
+// after it where there is one.
+constexpr const wchar_t* kContainer = L"词典包：%s，%s";
+constexpr const wchar_t* kContainerEntries = L"%s 个词典";
 constexpr const wchar_t* kContainerEmpty = L"没有词典";
-constexpr const wchar_t* kEntry = L"词典：";
-constexpr const wchar_t* kEntryDate = L"日期 ";
+constexpr const wchar_t* kEntry = L"词典：%s《%s》，日期 %s，%s";
 constexpr const wchar_t* kNoDate = L"（无）";
-constexpr const wchar_t* kInstallTo = L"安装到 ";
-constexpr const wchar_t* kUpgrade = L"升级 ";
-constexpr const wchar_t* kSkip = L"跳过 ";
-constexpr const wchar_t* kInstalledDate = L"已安装的日期 ";
+constexpr const wchar_t* kInstallTo = L"安装到 %s";
+constexpr const wchar_t* kUpgrade = L"升级 %s";
+constexpr const wchar_t* kSkip = L"跳过 %s";
+constexpr const wchar_t* kInstalledDate = L"（已安装的日期 %s）";
 constexpr const wchar_t* kDateUnreadable = L"无法读取";
+
+// An unattended run's own clicks.
+constexpr const wchar_t* kUnattendedNext = L"无人值守：下一步";
+constexpr const wchar_t* kUnattendedFinish = L"无人值守：完成";
+constexpr const wchar_t* kUnattendedClose = L"无人值守：关闭";
 
 // The run and its end.
 constexpr const wchar_t* kRunFinished = L"安装结束：成功 %s 个";
@@ -47,5 +53,7 @@ constexpr const wchar_t* kHandOffNoTray = L"交接：未等到 Lumidex 的托盘
 constexpr const wchar_t* kEndedFromOutside = L"消息循环被向导以外的原因结束（退出代码 %s）。";
 constexpr const wchar_t* kCodeOutsideTable = L"退出代码 %s 不在无人值守的退出代码表中。";
 constexpr const wchar_t* kResult = L"结果：退出代码 %s";
+// After an unattended run's exit code: its meaning (wizard_texts.h).
+constexpr const wchar_t* kResultMeaning = L"，%s";
 
 }  // namespace log_text

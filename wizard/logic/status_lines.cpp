@@ -1,31 +1,29 @@
 #include "wizard/logic/status_lines.h"
 
-#include "engine/plan/install_messages.h"
-#include "engine/plan/inventory_records.h"
 #include "wizard/logic/wizard_texts.h"
 
 namespace {
 
 struct ItemLine {
-  unsigned message;
+  ItemReport report;
   EntryAction action;
   const wchar_t* format;
 };
 
 constexpr ItemLine kItemLines[] = {
-    {WM_ITEM_START, EntryAction::Install, wizard_text::kInstallStarting},
-    {WM_ITEM_START, EntryAction::Upgrade, wizard_text::kUpgradeStarting},
-    {WM_ITEM_SUCCESS, EntryAction::Install, wizard_text::kInstallSucceeded},
-    {WM_ITEM_SUCCESS, EntryAction::Upgrade, wizard_text::kUpgradeSucceeded},
-    {WM_ITEM_FAIL, EntryAction::Install, wizard_text::kInstallFailed},
-    {WM_ITEM_FAIL, EntryAction::Upgrade, wizard_text::kUpgradeFailed},
+    {ItemReport::Started, EntryAction::Install, wizard_text::kInstallStarting},
+    {ItemReport::Started, EntryAction::Upgrade, wizard_text::kUpgradeStarting},
+    {ItemReport::Succeeded, EntryAction::Install, wizard_text::kInstallSucceeded},
+    {ItemReport::Succeeded, EntryAction::Upgrade, wizard_text::kUpgradeSucceeded},
+    {ItemReport::Failed, EntryAction::Install, wizard_text::kInstallFailed},
+    {ItemReport::Failed, EntryAction::Upgrade, wizard_text::kUpgradeFailed},
 };
 
 }  // namespace
 
-bool FindItemLineFormat(unsigned message, intptr_t action, const wchar_t*& format) {
+bool FindItemLineFormat(ItemReport report, EntryAction action, const wchar_t*& format) {
   for (const ItemLine& line : kItemLines) {
-    if (line.message == message && static_cast<intptr_t>(line.action) == action) {
+    if (line.report == report && line.action == action) {
       format = line.format;
       return true;
     }

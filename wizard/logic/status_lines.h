@@ -1,8 +1,11 @@
-// The status line formats of the worker's item reports, as data. Portable.
+// The status line formats of the worker's entry reports, as data. Portable.
 #pragma once
 
-#include <cstdint>
+#include "engine/plan/inventory_records.h"
 
-// The format of the line for an item report (WM_ITEM_START, WM_ITEM_SUCCESS, WM_ITEM_FAIL) and
-// the entry's action; false for any other message or an action other than Install or Upgrade.
-bool FindItemLineFormat(unsigned message, intptr_t action, const wchar_t*& format);
+// The reports of an entry that each write a status line.
+enum class ItemReport : int { Started, Succeeded, Failed };
+
+// The format of the line for an entry report and the entry's action; false for Skip, which the
+// worker never reports.
+bool FindItemLineFormat(ItemReport report, EntryAction action, const wchar_t*& format);

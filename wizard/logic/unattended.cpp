@@ -2,24 +2,29 @@
 
 #include <iterator>
 
+#include "wizard/logic/run_log_texts.h"
+#include "wizard/logic/wizard_texts.h"
+
 namespace {
 
 using S = WizardState;
 using C = WizardControl;
 
 constexpr UnattendedStep kSteps[] = {
-    {S::Welcome, C::Next, false, L"无人值守：下一步"},   {S::Finished, C::Close, true, L"无人值守：完成"},
-    {S::UpToDate, C::Close, false, L"无人值守：关闭"},   {S::HostMissing, C::Close, false, L"无人值守：关闭"},
-    {S::Incomplete, C::Close, false, L"无人值守：关闭"},
+    {S::Welcome, C::Next, false, log_text::kUnattendedNext},
+    {S::Finished, C::Close, true, log_text::kUnattendedFinish},
+    {S::UpToDate, C::Close, false, log_text::kUnattendedClose},
+    {S::HostMissing, C::Close, false, log_text::kUnattendedClose},
+    {S::Incomplete, C::Close, false, log_text::kUnattendedClose},
 };
 
 constexpr UnattendedExitMeaning kMeanings[] = {
-    {UnattendedExit::Installed, L"所有计划的词典都已安装，或无需安装"},
-    {UnattendedExit::BadCommandLine, L"命令行参数有误，未做任何更改"},
-    {UnattendedExit::HostMissing, L"未找到 Lumidex 2.0，或其安装不完整，未做任何更改"},
-    {UnattendedExit::StartupCheckFailed, L"启动检查失败（词典包损坏或被拒绝），未做任何更改"},
-    {UnattendedExit::NotAllInstalled, L"至少一个词典或词典包未能安装或未能登记，或安装未能完成（其余已安装）"},
-    {UnattendedExit::AnotherWizardRuns, L"另一个安装向导正在运行，未做任何更改"},
+    {UnattendedExit::Installed, wizard_text::kExitInstalled},
+    {UnattendedExit::BadCommandLine, wizard_text::kExitBadCommandLine},
+    {UnattendedExit::HostMissing, wizard_text::kExitHostMissing},
+    {UnattendedExit::StartupCheckFailed, wizard_text::kExitStartupCheckFailed},
+    {UnattendedExit::NotAllInstalled, wizard_text::kExitNotAllInstalled},
+    {UnattendedExit::AnotherWizardRuns, wizard_text::kExitAnotherWizardRuns},
 };
 
 }  // namespace

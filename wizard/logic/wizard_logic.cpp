@@ -1,8 +1,6 @@
 #include "wizard/logic/wizard_logic.h"
 
-#include "engine/plan/install_messages.h"
 #include "wizard/logic/run_log_texts.h"
-#include "wizard/logic/status_lines.h"
 #include "wizard/logic/text_format.h"
 #include "wizard/logic/wizard_commands.h"
 #include "wizard/logic/wizard_pages.h"
@@ -66,15 +64,15 @@ void WizardLogic::ShowPage(WizardState page, const std::wstring& argument) {
 
 void WizardLogic::ProceedUnattended() {
   UnattendedStep step;
-  if (!Unattended() || automation_ == nullptr || !FindUnattendedStep(state_, step)) return;
+  if (!Unattended() || !FindUnattendedStep(state_, step)) return;
   std::wstring event = step.logText;
   if (step.setsRunHost) {
     const bool startHost = mode_ == RunMode::SilentStartHost;
-    automation_->SetTicked(WizardControl::RunHost, startHost);
+    automation_.SetTicked(WizardControl::RunHost, startHost);
     event += startHost ? log_text::kStartsHost : log_text::kLeavesHost;
   }
   Log(event);
-  automation_->PostClick(step.button);
+  automation_.PostClick(step.button);
 }
 
 void WizardLogic::ShowWelcomePage() {
@@ -148,53 +146,56 @@ void WizardLogic::AddStatusLine(const std::wstring& line) {
   }
 }
 
-intptr_t WizardLogic::OnWorkerReport(unsigned message, const wchar_t* text, intptr_t action) {
-  switch (message) {
-    case WM_INSTALL_START:
-      surface_.SetProgressPos(0);
-      return 1;
-    case WM_INSTALL_FINISH: {
-      unregistered_ = action > 0 ? static_cast<unsigned>(action) : 0;
-      std::wstring event = FormatText(log_text::kRunFinished, std::to_wstring(succeeded_).c_str());
-      if (failed_ > 0) event += FormatText(log_text::kRunFailures, std::to_wstring(failed_).c_str());
-      if (unregistered_ > 0) event += FormatText(log_text::kRunUnregistered, std::to_wstring(unregistered_).c_str());
-      Log(event);
-      surface_.SetProgressPos(environment_.GetPlannedBlockTotal());
-      // An unattended run's click on the finished page is posted, so the hand-off runs after
-      // this answer has let the worker go, never inside its report.
-      ShowFinishedPage();
-      return 1;
-    }
-    case WM_INSTALL_STEP:
-      surface_.StepProgress();
-      return 1;
-    case WM_ITEM_START:
-    case WM_ITEM_SUCCESS:
-    case WM_ITEM_FAIL: {
-      const wchar_t* format = nullptr;
-      if (!FindItemLineFormat(message, action, format)) return 0;
-      if (message == WM_ITEM_SUCCESS) ++succeeded_;
-      if (message == WM_ITEM_FAIL) ++failed_;
-      AddStatusLine(FormatText(format, text));
-      return 1;
-    }
-    case WM_UNPACK_FAIL: {
-      // Always to the list, even in single-item mode where the list stays hidden: there the
-      // message box alone shows it.
-      const std::wstring line = FormatText(wizard_text::kUnpackFailed, text);
-      ++failed_;
-      Log(FormatText(log_text::kStatus, line.c_str()));
-      surface_.AddListLine(line);
-      // Unattended, the worker goes on at once: its line in the log stands for the box.
-      if (!Unattended()) surface_.ShowMessageBox(line, wizard_text::kErrorCaption);
-      return 1;
-    }
-    default:
-      return 0;
-  }
+bool WizardLogic::AddItemLine(ItemReport report, const std::wstring& title, EntryAction action) {
+  const wchar_t* format = nullptr;
+  if (!FindItemLineFormat(report, action, format)) return false;
+  AddStatusLine(FormatText(format, title.c_str()));
+  return true;
 }
 
-void WizardLogic::OnInstallAborted() {
+void WizardLogic::RunStarted() { surface_.SetProgressPos(0); }
+
+void WizardLogic::ItemStarted(const std::wstring& title, EntryAction action) {
+  AddItemLine(ItemReport::Started, title, action);
+}
+
+void WizardLogic::Step() { surface_.StepProgress(); }
+
+void WizardLogic::ItemSucceeded(const std::wstring& title, EntryAction action) {
+  if (AddItemLine(ItemReport::Succeeded, title, action)) ++succeeded_;
+}
+
+bool WizardLogic::ItemFailed(const std::wstring& title, EntryAction action) {
+  if (!AddItemLine(ItemReport::Failed, title, action)) return false;
+  ++failed_;
+  return true;
+}
+
+bool WizardLogic::UnpackFailed(const std::wstring& path) {
+  // Always to the list, even in single-item mode where the list stays hidden: there the message
+  // box alone shows it.
+  const std::wstring line = FormatText(wizard_text::kUnpackFailed, path.c_str());
+  ++failed_;
+  Log(FormatText(log_text::kStatus, line.c_str()));
+  surface_.AddListLine(line);
+  // Unattended, the worker goes on at once: its line in the log stands for the box.
+  if (!Unattended()) surface_.ShowMessageBox(line, wizard_text::kErrorCaption);
+  return true;
+}
+
+void WizardLogic::RunFinished(unsigned unregistered) {
+  unregistered_ = unregistered;
+  std::wstring event = FormatText(log_text::kRunFinished, std::to_wstring(succeeded_).c_str());
+  if (failed_ > 0) event += FormatText(log_text::kRunFailures, std::to_wstring(failed_).c_str());
+  if (unregistered_ > 0) event += FormatText(log_text::kRunUnregistered, std::to_wstring(unregistered_).c_str());
+  Log(event);
+  surface_.SetProgressPos(environment_.GetPlannedBlockTotal());
+  // An unattended run's click on the finished page is posted, so the hand-off runs after the
+  // dialog's answer has let the worker go, never inside its report.
+  ShowFinishedPage();
+}
+
+void WizardLogic::RunAborted() {
   // Posted after the run; only a run still waiting for its end has anything to undo.
   if (state_ == WizardState::Running) ShowIncompletePage();
 }

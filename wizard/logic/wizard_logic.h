@@ -1,13 +1,16 @@
 // The wizard's decisions: the start-up check, the pages, the commands and the handling of the
-// worker's reports, run against a control surface. The dialog owns the state and the flag;
-// this object keeps references to them. Interactive by default; an unattended run (unattended.h)
-// clicks for itself through the automation, and either mode may keep a log. Portable.
+// worker's reports (which the dialog decodes from its window messages), run against a control
+// surface. The dialog owns the state and the flag; this object keeps references to them.
+// Interactive by default; an unattended run (unattended.h) clicks for itself through the
+// automation, and either mode may keep a log. Portable.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "engine/plan/inventory_records.h"
 #include "wizard/logic/run_log.h"
+#include "wizard/logic/status_lines.h"
 #include "wizard/logic/unattended.h"
 #include "wizard/logic/wizard_automation.h"
 #include "wizard/logic/wizard_environment.h"
@@ -16,8 +19,6 @@
 
 class WizardLogic {
  public:
-  WizardLogic(WizardState& state, bool& singleItem, WizardSurface& surface, WizardEnvironment& environment)
-      : state_(state), singleItem_(singleItem), surface_(surface), environment_(environment) {}
   // `log` may be null: no log. The automation is used only when the mode is not Interactive.
   WizardLogic(WizardState& state, bool& singleItem, WizardSurface& surface, WizardEnvironment& environment,
               WizardAutomation& automation, RunLog* log, RunMode mode)
@@ -25,7 +26,7 @@ class WizardLogic {
         singleItem_(singleItem),
         surface_(surface),
         environment_(environment),
-        automation_(&automation),
+        automation_(automation),
         log_(log),
         mode_(mode) {}
 
@@ -42,11 +43,21 @@ class WizardLogic {
   // A WM_COMMAND; false when the dialog leaves it to default processing.
   bool OnCommand(int controlId, int notification, intptr_t& result);
 
-  // A worker report, WM_INSTALL_START to WM_UNPACK_FAIL; returns the worker's answer. The text
-  // (wParam) is read only during the call.
-  intptr_t OnWorkerReport(unsigned message, const wchar_t* text, intptr_t action);
-  // The worker ended without WM_INSTALL_FINISH.
-  void OnInstallAborted();
+  // The worker's reports, in the order of a run (engine/install_reporter.h). Each is handled
+  // while the worker waits for the dialog's answer.
+  void RunStarted();
+  // An entry whose action is Install or Upgrade; a Skip entry is never reported and gets no line.
+  void ItemStarted(const std::wstring& title, EntryAction action);
+  void Step();
+  void ItemSucceeded(const std::wstring& title, EntryAction action);
+  // True: the worker goes on with the next entry.
+  bool ItemFailed(const std::wstring& title, EntryAction action);
+  // A package container that cannot be opened; true: the worker goes on with the next one.
+  bool UnpackFailed(const std::wstring& path);
+  // The end of a run that was not stopped, with the entries whose registration with the host failed.
+  void RunFinished(unsigned unregistered);
+  // The worker ended without RunFinished.
+  void RunAborted();
 
   // The exit code this logic ended the wizard with; false while it has not ended it.
   bool QuitCode(int& code) const;
@@ -64,15 +75,17 @@ class WizardLogic {
   void ShowIncompletePage();
   // The status line: the tip text in single-item mode, a new line of the status list otherwise.
   void AddStatusLine(const std::wstring& line);
+  // The status line of an entry report; false, and no line, for a Skip entry.
+  bool AddItemLine(ItemReport report, const std::wstring& title, EntryAction action);
   void HandOff();
 
   WizardState& state_;
   bool& singleItem_;
   WizardSurface& surface_;
   WizardEnvironment& environment_;
-  WizardAutomation* automation_ = nullptr;
-  RunLog* log_ = nullptr;
-  RunMode mode_ = RunMode::Interactive;
+  WizardAutomation& automation_;
+  RunLog* log_;
+  RunMode mode_;
   // The worker's reports of this run, for the log and an unattended run's exit code.
   unsigned succeeded_ = 0;
   unsigned failed_ = 0;        // entries and containers

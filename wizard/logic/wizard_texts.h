@@ -9,6 +9,11 @@ constexpr const wchar_t* kTitle = L"Lumidex本地词典包安装向导";
 
 constexpr const wchar_t* kWelcomeFormat =
     L"词典安装向导将帮助您%s本地词典数据。\r\n\r\n点击“下一步”继续安装过程，点击“取消”退出词典安装向导。";
+// The welcome text's plan summary: one piece per planned entry, %s its title; a summary cut short
+// ends with kPlanSummaryCut.
+constexpr const wchar_t* kPlanSummaryInstall = L"安装《%s》";
+constexpr const wchar_t* kPlanSummaryUpgrade = L"升级《%s》";
+constexpr const wchar_t* kPlanSummaryCut = L"……";
 constexpr const wchar_t* kUpToDate =
     L"您本地安装的词典数据版本高于本次安装向导提供的词典，您无需安装本安装向导提供的词典。";
 constexpr const wchar_t* kHostMissing =
@@ -48,6 +53,13 @@ constexpr const wchar_t* kSwitchHelp =
     L"/LOG[=路径]\t把运行过程写入 UTF-8 日志文件；不给路径时写入 %TEMP%\\pakorra-年月日-时分秒.log。\r\n"
     L"/?\t显示本说明。\r\n\r\n"
     L"静默安装的退出代码：";
+// The exit codes of an unattended run (unattended.h), in the help and the log's last line.
+constexpr const wchar_t* kExitInstalled = L"所有计划的词典都已安装，或无需安装";
+constexpr const wchar_t* kExitBadCommandLine = L"命令行参数有误，未做任何更改";
+constexpr const wchar_t* kExitHostMissing = L"未找到 Lumidex 2.0，或其安装不完整，未做任何更改";
+constexpr const wchar_t* kExitStartupCheckFailed = L"启动检查失败（词典包损坏或被拒绝），未做任何更改";
+constexpr const wchar_t* kExitNotAllInstalled = L"至少一个词典或词典包未能安装或未能登记，或安装未能完成（其余已安装）";
+constexpr const wchar_t* kExitAnotherWizardRuns = L"另一个安装向导正在运行，未做任何更改";
 // %s is the log's path.
 constexpr const wchar_t* kLogUnwritable = L"无法写入日志文件“%s”。安装向导将继续运行，但不记录日志。";
 

@@ -5,6 +5,10 @@
 // 2 Upgrade). Portable: no Win32 header needed.
 #pragma once
 
+#include <cstdint>
+
+#include "engine/plan/inventory_records.h"
+
 constexpr unsigned kWmUserBase = 0x0400;  // WM_USER
 
 // Sent once before anything else of a run. wParam 0, lParam 0. Answer ignored.
@@ -32,3 +36,14 @@ constexpr unsigned WM_UNPACK_FAIL = kWmUserBase + 2016;  // 3040
 // WM_INSTALL_FINISH (stopped by an answer, or the inventory could not be built) while the dialog
 // still exists, so that the dialog can leave its running state. wParam 0, lParam 0; no answer.
 constexpr unsigned WM_INSTALL_ABORTED = kWmUserBase + 2017;  // 3041
+
+// The action an entry report (WM_ITEM_START, WM_ITEM_SUCCESS, WM_ITEM_FAIL) carries in lParam;
+// false for any number but Install's and Upgrade's: the worker reports no other entry, and the
+// dialog answers such a report 0 without a line.
+constexpr bool ReportedAction(intptr_t lParam, EntryAction& action) {
+  if (lParam != static_cast<intptr_t>(EntryAction::Install) && lParam != static_cast<intptr_t>(EntryAction::Upgrade)) {
+    return false;
+  }
+  action = static_cast<EntryAction>(lParam);
+  return true;
+}
