@@ -134,27 +134,21 @@ bool RunChain(const std::wstring& file, const std::wstring& parameters, const st
 }  // namespace
 
 const wchar_t* ShellStepName(ShellStep step) {
-  switch (step) {
-    case ShellStep::None:
-      return L"none";
-    case ShellStep::ComInit:
-      return L"CoInitializeEx";
-    case ShellStep::ShellWindows:
-      return L"CoCreateInstance(ShellWindows)";
-    case ShellStep::FindDesktop:
-      return L"IShellWindows::FindWindowSW(SWC_DESKTOP)";
-    case ShellStep::TopLevelBrowser:
-      return L"QueryService(SID_STopLevelBrowser)";
-    case ShellStep::ActiveView:
-      return L"IShellBrowser::QueryActiveShellView";
-    case ShellStep::ViewDispatch:
-      return L"IShellView::GetItemObject(IShellFolderViewDual)";
-    case ShellStep::Application:
-      return L"IShellFolderViewDual::get_Application(IShellDispatch2)";
-    case ShellStep::Execute:
-      return L"IShellDispatch2::ShellExecute";
-  }
-  return L"?";
+  // In the order of ShellStep.
+  static constexpr const wchar_t* kNames[] = {
+      L"none",
+      L"CoInitializeEx",
+      L"CoCreateInstance(ShellWindows)",
+      L"IShellWindows::FindWindowSW(SWC_DESKTOP)",
+      L"QueryService(SID_STopLevelBrowser)",
+      L"IShellBrowser::QueryActiveShellView",
+      L"IShellView::GetItemObject(IShellFolderViewDual)",
+      L"IShellFolderViewDual::get_Application(IShellDispatch2)",
+      L"IShellDispatch2::ShellExecute",
+  };
+  static_assert(sizeof(kNames) / sizeof(kNames[0]) == static_cast<size_t>(ShellStep::Execute) + 1);
+  const auto index = static_cast<size_t>(step);
+  return index < sizeof(kNames) / sizeof(kNames[0]) ? kNames[index] : L"?";
 }
 
 bool OpenInDesktopShell(const std::wstring& file, const std::wstring& parameters, const std::wstring& folder,
