@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/format/entry_name.h"
 #include "tests/support/child_process.h"
 #include "tests/support/container_bytes.h"
 #include "tests/support/data_patterns.h"
@@ -97,7 +98,7 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
       if (dict.oldBytes.empty()) continue;
       const std::wstring path = host_.DataDir() + L"\\" + FileName(dict);
       if (&dict == &dicts_[0] && !leftover_.empty()) {
-        ASSERT_TRUE(WriteFileBytes(path + L"._zev_av_", dict.oldBytes));
+        ASSERT_TRUE(WriteFileBytes(path + kBackupSuffix, dict.oldBytes));
         ASSERT_TRUE(WriteFileBytes(path, leftover_));
       } else {
         ASSERT_TRUE(WriteFileBytes(path, dict.oldBytes));
@@ -135,7 +136,7 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
   ::testing::AssertionResult EveryDictionaryWhole(std::vector<std::wstring>& waitingAsBackup) const {
     std::vector<std::wstring> names = ListFolder(host_.DataDir());
     for (const Dictionary& dict : dicts_) {
-      const std::wstring own = FileName(dict), backup = own + L"._zev_av_", fresh = own + L"._zev_nw_";
+      const std::wstring own = FileName(dict), backup = own + kBackupSuffix, fresh = own + kNewFileSuffix;
       const std::string here = FileBytes(host_.DataDir() + L"\\" + own);
       const std::string aside = FileBytes(host_.DataDir() + L"\\" + backup);
       const bool hasOwn = FileExists(host_.DataDir() + L"\\" + own);
