@@ -34,8 +34,6 @@ constexpr DWORD kRunWait = 120000;
 
 class WizardRunTest : public ::testing::Test {
  protected:
-  void SetUp() override { testsupport::LetWineDrawWindowFrames(L"pakorra.exe"); }
-
   HWND StartOnWelcome() {
     HWND dialog = run.StartAndWait(wizard.Exe());
     EXPECT_EQ(run.Page(), WizardPage::Welcome) << run.StartFailure();
