@@ -395,7 +395,7 @@ TEST(PackageReaderRanges, RangesOverflowing32BitsNeverWrap) {
   for (const Case& c : {Case{0xFFFFFF00u, 0x100u, 16}, Case{216, 0xFFFFFF28u, 16}, Case{0xFFFFFFFFu, 1, 100},
                         Case{0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu}}) {
     std::string bytes = ContainerBytes({Item(u"a", 64)});
-    PutU32At(bytes, 28, c.dataOffset);
+    PutU32At(bytes, testsupport::kHeaderDataOffsetField, c.dataOffset);
     PutU32At(bytes, TableEntryAt(0), c.offset);
     PutU32At(bytes, TableEntryAt(0) + kEntrySizeField, c.size);
     CPackageReader reader;

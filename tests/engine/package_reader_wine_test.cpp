@@ -68,7 +68,7 @@ TEST_F(PackageReaderWineTest, ReadsEveryEntryFromAChinesePath) {
 
 TEST_F(PackageReaderWineTest, MissingFoldersAndDamagedFilesFail) {
   std::string hostile = ContainerBytes({Item(u"a", "abc")});
-  PutU32At(hostile, 24, 0xFFFFFFFF);  // the entry count
+  PutU32At(hostile, testsupport::kHeaderEntryCountField, 0xFFFFFFFF);
   const std::wstring hostilePath = scratch / L"\u574F.dir";
   ASSERT_TRUE(testsupport::WriteFileBytes(hostilePath, hostile));
   const std::wstring shortPath = scratch / L"\u77ED.dir";

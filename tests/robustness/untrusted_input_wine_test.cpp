@@ -111,10 +111,10 @@ TEST_P(HostileIdTest, RefusesThePackageAndLeavesEverySection) {
   EXPECT_TRUE(ListFolder(host.DataDir()).empty()) << "nothing installed";
 }
 
-INSTANTIATE_TEST_SUITE_P(Ids, HostileIdTest,
-                         ::testing::Values(L" news", L"news ", L"\u3000news", L"news\u3000", L"\u00A0news",
-                                           // Thai: code page 936 cannot hold it.
-                                           L"\u0E02\u0E48\u0E32\u0E27", L"\u0E02\u0E48\u0E32\u0E271"));
+// One id of each kind, through the real wizard and the real profile functions: a blank that the
+// profile functions would trim into [news], and a Thai id that code page 936 cannot hold. Every
+// other spelling of either kind is the name rule's (package_reader_names_test).
+INSTANTIATE_TEST_SUITE_P(Ids, HostileIdTest, ::testing::Values(L" news", L"\u0E02\u0E48\u0E32\u0E27"));
 
 // A container whose header claims more entries than the wizard takes, in a file that holds
 // them all: refused before a record is built.

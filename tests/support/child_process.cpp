@@ -9,6 +9,7 @@ namespace {
 
 constexpr int kStartAttempts = 3;
 constexpr DWORD kStartRetryPauseMs = 100;
+constexpr DWORD kWindowLookMs = 10;
 
 std::string Failure(const std::string& step, DWORD error) { return step + ": error " + std::to_string(error); }
 
@@ -68,7 +69,45 @@ class DebugMonitor {
   DWORD error_ = 0;
 };
 
+struct WindowSearch {
+  DWORD pid;
+  const wchar_t* className;
+  const wchar_t* title;
+  HWND exclude;
+  HWND found;
+};
+
+BOOL CALLBACK FindTopLevel(HWND window, LPARAM param) {
+  WindowSearch& search = *reinterpret_cast<WindowSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != search.pid || window == search.exclude || !IsWindowVisible(window)) return TRUE;
+  if (search.className) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (std::wstring(name) != search.className) return TRUE;
+  }
+  if (search.title && WindowText(window) != search.title) return TRUE;
+  search.found = window;
+  return FALSE;
+}
+
 }  // namespace
+
+std::wstring WindowText(HWND window) {
+  // WM_GETTEXT is carried across processes, so this reads what the window shows.
+  const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT got = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(got));
+  return text;
+}
+
+HWND FindProcessWindow(DWORD pid, const wchar_t* className, const wchar_t* title, HWND exclude) {
+  WindowSearch search = {pid, className, title, exclude, nullptr};
+  EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 
 std::wstring QuoteArgument(const std::wstring& argument) {
   std::wstring out = L"\"";
@@ -93,6 +132,8 @@ bool ChildProcess::Start(const std::wstring& program, const std::vector<std::wst
   Terminate();
   startFailure_.clear();
   outputs_.reset();
+  watchWindows_ = options.watchWindows;
+  windowShown_ = false;
   std::wstring commandLine = QuoteArgument(program);
   for (const std::wstring& argument : arguments) commandLine += L" " + QuoteArgument(argument);
 
@@ -120,6 +161,10 @@ bool ChildProcess::Start(const std::wstring& program, const std::vector<std::wst
     STARTUPINFOEXW startup = {};
     startup.StartupInfo.cb = sizeof(startup);
     startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    if (options.showCommand >= 0) {
+      startup.StartupInfo.dwFlags |= STARTF_USESHOWWINDOW;
+      startup.StartupInfo.wShowWindow = static_cast<WORD>(options.showCommand);
+    }
     startup.StartupInfo.hStdInput = handles[0];
     startup.StartupInfo.hStdOutput = handles[1];
     startup.StartupInfo.hStdError = handles[2];
@@ -156,8 +201,28 @@ bool ChildProcess::Start(const std::wstring& program, const std::vector<std::wst
 bool ChildProcess::Running() const { return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
 bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD& exitCode) const {
-  if (process_ == nullptr || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
+  if (process_ == nullptr) return false;
+  if (watchWindows_) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+      WindowShown();
+      if (WaitForSingleObject(process_, kWindowLookMs) == WAIT_OBJECT_0) break;
+      if (GetTickCount64() >= end) return false;
+    }
+  } else if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
+    return false;
+  }
   return GetExitCodeProcess(process_, &exitCode) != 0;
+}
+
+DWORD ChildProcess::ExitCodeWithin(DWORD timeoutMs) const {
+  DWORD code = STILL_ACTIVE;
+  return WaitForExit(timeoutMs, code) ? code : STILL_ACTIVE;
+}
+
+bool ChildProcess::WindowShown() const {
+  if (watchWindows_ && !windowShown_ && process_ != nullptr && FindProcessWindow(id_) != nullptr) windowShown_ = true;
+  return windowShown_;
 }
 
 void ChildProcess::Terminate(UINT exitCode) {

@@ -21,7 +21,20 @@ std::wstring QuoteArgument(const std::wstring& argument);
 struct ChildOptions {
   std::wstring currentDir;     // empty: this process's current folder
   bool captureOutput = false;  // standard output and error into files, read by Output() and Errors()
+  // The show command a shell gives (SW_SHOWNORMAL ...), which Windows may apply to the program's
+  // first ShowWindow call; -1: none.
+  int showCommand = -1;
+  // Every wait on the child also looks for a visible window of it every 10 ms, so that a window
+  // shown for a moment is seen; WindowShown() tells.
+  bool watchWindows = false;
 };
+
+// What a window shows as its text, also a window of another process.
+std::wstring WindowText(HWND window);
+// A visible top-level window of the process: of that class and with that title when they are
+// given, never `exclude`; null when there is none.
+HWND FindProcessWindow(DWORD pid, const wchar_t* className = nullptr, const wchar_t* title = nullptr,
+                       HWND exclude = nullptr);
 
 // One started program; still running when the object goes away, it is terminated.
 class ChildProcess {
@@ -39,7 +52,11 @@ class ChildProcess {
   bool Running() const;
   // The exit code once the process has ended within timeoutMs.
   bool WaitForExit(DWORD timeoutMs, DWORD& exitCode) const;
+  // The exit code once the process has ended within the time; STILL_ACTIVE (259) when it has not.
+  DWORD ExitCodeWithin(DWORD timeoutMs) const;
   void Terminate(UINT exitCode = 1);
+  // With watchWindows: whether a visible window of the child was seen by a wait or by this call.
+  bool WindowShown() const;
 
   // With captureOutput: what the child has written so far (bytes, as it wrote them).
   std::string Output() const;
@@ -50,6 +67,8 @@ class ChildProcess {
   DWORD id_ = 0;
   std::string startFailure_;
   std::unique_ptr<ScratchDir> outputs_;
+  bool watchWindows_ = false;
+  mutable bool windowShown_ = false;
 };
 
 // A program run to its end.

@@ -2,6 +2,7 @@
 // that tests can also make damaged ones. Portable.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -30,10 +31,13 @@ struct ContainerLayout {
 // The container's bytes: header, table, then every item's data in order.
 std::string ContainerBytes(const std::vector<ContainerItem>& items, const ContainerLayout& layout = {});
 
-// Where the table entry of item `index` begins, and its fields within it.
+// Where the header's words lie, where the table entry of item `index` begins, and its fields
+// within it: the product's on-disk records are laid out as the file is.
+constexpr size_t kHeaderEntryCountField = offsetof(PackageHeader, entry_count);
+constexpr size_t kHeaderDataOffsetField = offsetof(PackageHeader, data_offset);
 constexpr size_t TableEntryAt(size_t index) { return kPackageHeaderBytes + index * kPackageEntryBytes; }
-constexpr size_t kEntrySizeField = 4;
-constexpr size_t kEntryIdField = 8;
+constexpr size_t kEntrySizeField = offsetof(PackageTableEntry, size);
+constexpr size_t kEntryIdField = offsetof(PackageTableEntry, id);
 // Where the data of a container of `count` items begins when nothing lies between table and data.
 constexpr size_t DataAreaAt(size_t count) { return TableEntryAt(count); }
 

@@ -17,17 +17,6 @@ bool GdiDrawsHere() {
   return draws;
 }
 
-void LetWineDrawWindowFrames(const wchar_t* programFileName) {
-  HKEY key = nullptr;
-  const std::wstring path = std::wstring(L"Software\\Wine\\AppDefaults\\") + programFileName + L"\\X11 Driver";
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
-    return;
-  const wchar_t no[] = L"N";
-  RegSetValueExW(key, L"Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>(no), sizeof(no));
-  RegCloseKey(key);
-}
-
 bool SaveWindowPicture(HWND window, const std::wstring& path) {
   RECT rect = {};
   if (!GetWindowRect(window, &rect)) return false;

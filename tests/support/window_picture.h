@@ -12,10 +12,6 @@ namespace testsupport {
 // i686 tests have no pictures to take and no icon images to load.
 bool GdiDrawsHere();
 
-// Has Wine draw the frame (caption, icon, close box) of the windows of programs of this file
-// name started from now on: without a window manager on the test display nothing else would.
-void LetWineDrawWindowFrames(const wchar_t* programFileName);
-
 // Captures the screen area of the window into a PNG file.
 bool SaveWindowPicture(HWND window, const std::wstring& path);
 

@@ -8,40 +8,6 @@
 #include "wizard/res/resource.h"
 
 namespace testsupport {
-namespace {
-
-constexpr const wchar_t* kDialogClass = L"#32770";
-
-struct Search {
-  DWORD pid;
-  const wchar_t* title;      // null: any
-  const wchar_t* className;  // null: any
-  HWND exclude;
-  HWND found;
-};
-
-BOOL CALLBACK FindTopLevel(HWND window, LPARAM param) {
-  Search& search = *reinterpret_cast<Search*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  if (pid != search.pid || window == search.exclude || !IsWindowVisible(window)) return TRUE;
-  if (search.title && WindowText(window) != search.title) return TRUE;
-  if (search.className) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    if (std::wstring(name) != search.className) return TRUE;
-  }
-  search.found = window;
-  return FALSE;
-}
-
-HWND FindProcessWindow(DWORD pid, const wchar_t* title, const wchar_t* className, HWND exclude) {
-  Search search = {pid, title, className, exclude, nullptr};
-  EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-}  // namespace
 
 WizardFolder::WizardFolder() {
   for (const wchar_t* name : {L"pakorra.exe", L"vintora.dll"}) {
@@ -59,31 +25,26 @@ const char* PageName(WizardPage page) {
   return kNames[static_cast<int>(page)];
 }
 
-bool WizardRun::Start(const std::wstring& exe) {
+bool WizardRun::Start(const std::wstring& exe, const std::vector<std::wstring>& arguments) {
   dialog_ = nullptr;
   ChildOptions options;
   options.currentDir = exe.substr(0, exe.find_last_of(L'\\'));
-  return process_.Start(exe, {}, options);
+  return process_.Start(exe, arguments, options);
 }
 
 HWND WizardRun::StartAndWait(const std::wstring& exe, DWORD timeoutMs) {
   return Start(exe) ? WaitForDialog(timeoutMs) : nullptr;
 }
 
-DWORD WizardRun::ExitCodeWithin(DWORD timeoutMs) const {
-  DWORD code = STILL_ACTIVE;
-  return WaitForExit(timeoutMs, code) ? code : STILL_ACTIVE;
-}
-
 HWND WizardRun::WaitForDialog(DWORD timeoutMs) {
-  WaitUntil([&] { return (dialog_ = FindProcessWindow(pid(), wizard_text::kTitle, kDialogClass, nullptr)) != nullptr; },
+  WaitUntil([&] { return (dialog_ = FindProcessWindow(pid(), kDialogClass, wizard_text::kTitle)) != nullptr; },
             timeoutMs);
   return dialog_;
 }
 
 HWND WizardRun::WaitForMessageBox(const wchar_t* caption, DWORD timeoutMs) const {
   HWND box = nullptr;
-  WaitUntil([&] { return (box = FindProcessWindow(pid(), caption, kDialogClass, dialog_)) != nullptr; }, timeoutMs);
+  WaitUntil([&] { return (box = FindProcessWindow(pid(), kDialogClass, caption, dialog_)) != nullptr; }, timeoutMs);
   return box;
 }
 
@@ -124,15 +85,6 @@ void WizardRun::Key(WPARAM virtualKey) const {
 
 void WizardRun::CloseBox() const { PostMessageW(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
-std::wstring WindowText(HWND window) {
-  // WM_GETTEXT is carried across processes, so this reads what the control shows.
-  const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT got = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<size_t>(got));
-  return text;
-}
-
 std::vector<std::wstring> ListLines(HWND list) {
   std::vector<std::wstring> lines;
   const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
@@ -157,7 +109,5 @@ std::wstring MessageBoxText(HWND box) {
   }
   return longest;
 }
-
-bool ShowsAnyWindow(DWORD pid) { return FindProcessWindow(pid, nullptr, nullptr, nullptr) != nullptr; }
 
 }  // namespace testsupport

@@ -28,6 +28,9 @@ class WizardFolder {
   ScratchDir dir_{L"wizard"};
 };
 
+// The system's dialog class: the wizard's dialog and its message boxes.
+constexpr const wchar_t* kDialogClass = L"#32770";
+
 // The page a user sees, told from the controls alone (in the order of PageName's names).
 enum class WizardPage { Unknown, HostMissing, UpToDate, Welcome, Running, Finished, Incomplete };
 const char* PageName(WizardPage page);
@@ -36,14 +39,13 @@ const char* PageName(WizardPage page);
 // away if it is still running.
 class WizardRun {
  public:
-  bool Start(const std::wstring& exe);
+  bool Start(const std::wstring& exe, const std::vector<std::wstring>& arguments = {});
   // Start, then WaitForDialog: the dialog, or null when either failed.
   HWND StartAndWait(const std::wstring& exe, DWORD timeoutMs = 30000);
   const std::string& StartFailure() const { return process_.StartFailure(); }
   DWORD pid() const { return process_.id(); }
   bool WaitForExit(DWORD timeoutMs, DWORD& exitCode) const { return process_.WaitForExit(timeoutMs, exitCode); }
-  // The exit code once the process has ended within the time; STILL_ACTIVE (259) when it has not.
-  DWORD ExitCodeWithin(DWORD timeoutMs) const;
+  DWORD ExitCodeWithin(DWORD timeoutMs) const { return process_.ExitCodeWithin(timeoutMs); }
   bool Running() const { return process_.Running(); }
   void Kill() { process_.Terminate(77); }
 
@@ -71,11 +73,8 @@ class WizardRun {
   HWND dialog_ = nullptr;
 };
 
-std::wstring WindowText(HWND window);
 std::vector<std::wstring> ListLines(HWND list);
 // The text of a message box (its longest static text).
 std::wstring MessageBoxText(HWND box);
-// Whether a process shows any visible window of its own.
-bool ShowsAnyWindow(DWORD pid);
 
 }  // namespace testsupport

@@ -90,7 +90,6 @@ int TipTop(HWND dialog) {
 
 class WizardDpiTest : public ::testing::Test {
  protected:
-  void SetUp() override { testsupport::LetWineDrawWindowFrames(L"pakorra.exe"); }
   // Starts the wizard; the tip text's growth over its template height of 23 dialog units.
   int StartAndMeasureTipGrowth() {
     EXPECT_TRUE(run.Start(wizard.Exe()));

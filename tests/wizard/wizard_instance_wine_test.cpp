@@ -53,38 +53,45 @@ TEST_P(PutAwayTest, SecondStartShowsTheFirstDialogAndEndsWithZero) {
 INSTANTIATE_TEST_SUITE_P(HiddenOrMinimised, PutAwayTest, ::testing::Values(SW_HIDE, SW_MINIMIZE));
 
 // The first wizard is still in its start-up check (its "fail" box is up, its dialog not yet
-// published): the second start waits and shows nothing; once the first has ended, it runs as the
-// wizard itself (here its own start-up check fails the same way).
-TEST_F(SingleInstanceTest, SecondStartDuringTheFirstsStartUpCheckWaitsThenRuns) {
-  FakeHost host;
-  ASSERT_TRUE(testsupport::WriteFileBytes(wizard / L"broken.dir", "no container"));
-  WizardRun first;
-  ASSERT_TRUE(first.Start(wizard.Exe()));
-  HWND box = first.WaitForMessageBox(nullptr);
-  ASSERT_NE(box, nullptr);
+// published) while a second start waits; once the first has ended, the second runs as the wizard
+// itself (here its own start-up check fails the same way).
+class DuringTheStartUpCheckTest : public SingleInstanceTest {
+ protected:
+  // The host stays registered: the check gets as far as the broken package.
+  void SetUp() override { ASSERT_TRUE(testsupport::WriteFileBytes(wizard / L"broken.dir", "no container")); }
 
-  WizardRun second;
+  // The first start, held by its box.
+  bool StartFirst() { return first.Start(wizard.Exe()) && (box = first.WaitForMessageBox(nullptr)) != nullptr; }
+  // The first's box answered: the first ends with 2, then the second shows its own box.
+  void FirstEndsThenSecondRuns() {
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(first.ExitCodeWithin(kExitWait), 2u);
+    HWND secondBox = second.WaitForMessageBox(nullptr, 10000);
+    ASSERT_NE(secondBox, nullptr) << "the second start takes over once the first has ended";
+    PostMessageW(secondBox, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(second.ExitCodeWithin(kExitWait), 2u);
+  }
+
+  FakeHost host;
+  WizardRun first, second;
+  HWND box = nullptr;
+};
+
+TEST_F(DuringTheStartUpCheckTest, SecondStartWaitsShowingNothingThenRuns) {
+  ASSERT_TRUE(StartFirst());
   ASSERT_TRUE(second.Start(wizard.Exe()));
   Sleep(3000);
   EXPECT_TRUE(second.Running()) << "the second start waits for the first";
-  EXPECT_FALSE(testsupport::ShowsAnyWindow(second.pid())) << "the second start runs a wizard of its own";
-
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(first.ExitCodeWithin(kExitWait), 2u);
-  HWND secondBox = second.WaitForMessageBox(nullptr, 10000);
-  ASSERT_NE(secondBox, nullptr) << "the second start takes over once the first has ended";
-  PostMessageW(secondBox, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(second.ExitCodeWithin(kExitWait), 2u);
+  EXPECT_EQ(testsupport::FindProcessWindow(second.pid()), nullptr) << "the second start runs a wizard of its own";
+  FirstEndsThenSecondRuns();
 }
 
 // Any program can map the wizard's file and write a window of its own into the shared section,
 // even a dialog with the wizard's title. A second start during the first's start-up check shows
 // nothing of it and waits; once the first has ended, it runs.
-TEST_F(SingleInstanceTest, ForeignWindowInTheSharedSectionIsNotBroughtForward) {
-  FakeHost host;
-  ASSERT_TRUE(testsupport::WriteFileBytes(wizard / L"broken.dir", "no container"));
-  HWND foreign = CreateWindowExW(0, L"#32770", wizard_text::kTitle, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                                 nullptr, nullptr, nullptr);
+TEST_F(DuringTheStartUpCheckTest, ForeignWindowInTheSharedSectionIsNotBroughtForward) {
+  HWND foreign = CreateWindowExW(0, L"#32770", wizard_text::kTitle, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(foreign, nullptr);
   // Mapped as an image, so its shared section is the one every start of this file shares.
   HMODULE image = LoadLibraryExW(wizard.Exe().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
@@ -102,12 +109,8 @@ TEST_F(SingleInstanceTest, ForeignWindowInTheSharedSectionIsNotBroughtForward) {
   DWORD was = 0;
   ASSERT_TRUE(VirtualProtect(slot, sizeof(HWND), PAGE_READWRITE, &was));
 
-  WizardRun first;
-  ASSERT_TRUE(first.Start(wizard.Exe()));
-  HWND box = first.WaitForMessageBox(nullptr);
-  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(StartFirst());
   *slot = foreign;
-  WizardRun second;
   ASSERT_TRUE(second.Start(wizard.Exe()));
   // This thread answers the foreign window's messages meanwhile, so that showing it cannot block.
   const auto shownOrEnded = [&] {
@@ -115,13 +118,7 @@ TEST_F(SingleInstanceTest, ForeignWindowInTheSharedSectionIsNotBroughtForward) {
     return IsWindowVisible(foreign) || !second.Running();
   };
   EXPECT_FALSE(WaitUntil(shownOrEnded, 3000)) << "the foreign window was shown, or the second start ended";
-
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(first.ExitCodeWithin(kExitWait), 2u);
-  HWND secondBox = second.WaitForMessageBox(nullptr, 10000);
-  ASSERT_NE(secondBox, nullptr) << "the second start takes over once the first has ended";
-  PostMessageW(secondBox, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(second.ExitCodeWithin(kExitWait), 2u);
+  FirstEndsThenSecondRuns();
   EXPECT_FALSE(IsWindowVisible(foreign));
   *slot = nullptr;
   FreeLibrary(image);
@@ -157,7 +154,7 @@ TEST_F(SingleInstanceTest, CopyInAnotherFolderOrAnotherSpellingBringsTheFirstFor
     WizardRun second;
     ASSERT_TRUE(second.Start(exe)) << second.StartFailure();
     EXPECT_EQ(second.ExitCodeWithin(kExitWait), 0u) << testsupport::Narrow(exe);
-    EXPECT_FALSE(testsupport::ShowsAnyWindow(second.pid()));
+    EXPECT_EQ(testsupport::FindProcessWindow(second.pid()), nullptr);
     EXPECT_TRUE(testsupport::WaitUntil([&] { return !IsIconic(dialog) && IsWindowVisible(dialog); }, 5000));
   }
   first.Click(IDC_BTN_MAINDLG_CLOSE);

@@ -27,8 +27,6 @@ constexpr DWORD kExitWait = 20000;
 
 class WizardPagesTest : public ::testing::Test {
  protected:
-  void SetUp() override { testsupport::LetWineDrawWindowFrames(L"pakorra.exe"); }
-
   HWND Start() {
     HWND dialog = run.StartAndWait(wizard.Exe());
     EXPECT_NE(dialog, nullptr) << "no wizard dialog " << run.StartFailure();

@@ -59,8 +59,6 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const std::wstring exe = argv[1], folder = argv[2];
-  // Without a window manager (Xvfb) nothing would draw the wizard's caption: Wine draws it.
-  testsupport::LetWineDrawWindowFrames(L"pakorra.exe");
   WizardRun run;
   if (!run.Start(exe)) {
     Say("FAILED: the wizard could not be started (" + run.StartFailure() + ")");
