@@ -29,15 +29,7 @@ constexpr UnattendedExitMeaning kMeanings[] = {
 
 }  // namespace
 
-bool FindUnattendedStep(WizardState page, UnattendedStep& step) {
-  for (const UnattendedStep& candidate : kSteps) {
-    if (candidate.page == page) {
-      step = candidate;
-      return true;
-    }
-  }
-  return false;
-}
+bool FindUnattendedStep(WizardState page, UnattendedStep& step) { return FindRowOfPage(kSteps, page, step); }
 
 const UnattendedExitMeaning* UnattendedExitMeanings(size_t& count) {
   count = std::size(kMeanings);

@@ -87,15 +87,7 @@ constexpr PageLayout kPages[] = {
 
 }  // namespace
 
-bool FindPageLayout(WizardState page, PageLayout& layout) {
-  for (const PageLayout& candidate : kPages) {
-    if (candidate.page == page) {
-      layout = candidate;
-      return true;
-    }
-  }
-  return false;
-}
+bool FindPageLayout(WizardState page, PageLayout& layout) { return FindRowOfPage(kPages, page, layout); }
 
 void ApplyPage(const PageLayout& layout, bool singleItem, const std::wstring& argument, WizardSurface& surface) {
   for (size_t i = 0; i < layout.count; ++i) {

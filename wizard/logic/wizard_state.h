@@ -1,6 +1,7 @@
 // The wizard's pages as states of the dialog. Portable.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 enum class WizardState : int32_t {
@@ -14,3 +15,15 @@ enum class WizardState : int32_t {
   // dialog must not stay locked in Running, so it offers Close again.
   Incomplete = 6,
 };
+
+// The row of a table kept per page (each row has a `page` member); false when the page has none.
+template <typename Row, size_t N>
+bool FindRowOfPage(const Row (&rows)[N], WizardState page, Row& found) {
+  for (const Row& row : rows) {
+    if (row.page == page) {
+      found = row;
+      return true;
+    }
+  }
+  return false;
+}
