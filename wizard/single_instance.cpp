@@ -39,17 +39,14 @@ std::wstring OpenWizardNamespace() {
 
   HANDLE boundary = createBoundary(kBoundaryName, 0);
   if (boundary == nullptr) return L"";
-  BYTE administrators[SECURITY_MAX_SID_SIZE];
-  DWORD sidBytes = sizeof(administrators);
-  if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sidBytes) ||
-      !addSid(&boundary, administrators)) {
-    return L"";
-  }
-  // Only processes of high integrity (elevated) are inside the boundary.
-  BYTE highIntegrity[SECURITY_MAX_SID_SIZE];
-  sidBytes = sizeof(highIntegrity);
-  if (!CreateWellKnownSid(WinHighLabelSid, nullptr, highIntegrity, &sidBytes) ||
-      !addIntegrityLabel(&boundary, highIntegrity)) {
+  // Processes of the Administrators group, and only those of high integrity (elevated).
+  const auto wellKnownSid = [](WELL_KNOWN_SID_TYPE type, BYTE* sid) {
+    DWORD bytes = SECURITY_MAX_SID_SIZE;
+    return CreateWellKnownSid(type, nullptr, sid, &bytes) != FALSE;
+  };
+  BYTE administrators[SECURITY_MAX_SID_SIZE], highIntegrity[SECURITY_MAX_SID_SIZE];
+  if (!wellKnownSid(WinBuiltinAdministratorsSid, administrators) || !addSid(&boundary, administrators) ||
+      !wellKnownSid(WinHighLabelSid, highIntegrity) || !addIntegrityLabel(&boundary, highIntegrity)) {
     return L"";
   }
   // Administrators and the system only.
