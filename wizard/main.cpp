@@ -134,7 +134,6 @@ int RunWizard(HINSTANCE instance, int showCommand, const WizardOptions& options,
   InitCommonControlsAtRunTime(ICC_BAR_CLASSES);
   g_module.Init(instance);
   const int result = RunDialog(showCommand, mode, log);
-  g_module.Term();
   CoUninitialize();
   return result;
 }

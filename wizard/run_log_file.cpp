@@ -52,12 +52,6 @@ std::wstring ExpectedFinalPath(const std::wstring& fullPath) {
   return L"\\\\?\\" + file;
 }
 
-// Whether the file behind `file` is the plain file of one link that `fullPath` names, reached
-// through no link on the way.
-bool IsPlainFileAt(HANDLE file, const std::wstring& fullPath) {
-  return PinRefusal(FactsOfOpenedFile(file, ExpectedFinalPath(fullPath))).empty();
-}
-
 bool WriteAll(HANDLE file, const std::string& bytes) {
   DWORD written = 0;
   return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
@@ -87,7 +81,7 @@ bool RunLogFile::Open(const std::wstring& path, DWORD disposition) {
   if (file == INVALID_HANDLE_VALUE) return false;
   // A link, a file of several names or one that resolves elsewhere would let the elevated wizard
   // write into a file someone else chose: only the plain file asked for is cut and written.
-  if (!IsPlainFileAt(file, path_)) {
+  if (!PinRefusal(FactsOfOpenedFile(file, ExpectedFinalPath(path_))).empty()) {
     CloseHandle(file);
     if (made) DeleteFileW(path_.c_str());
     SetLastError(ERROR_ACCESS_DENIED);

@@ -17,10 +17,9 @@ constexpr const wchar_t* kNamespaceAlias = L"Pakorra";
 constexpr const wchar_t* kFallbackPrefix = L"Global\\Pakorra.Wizard";
 
 using CreateBoundaryDescriptorFn = HANDLE(WINAPI*)(LPCWSTR, ULONG);
-using AddSidToBoundaryDescriptorFn = BOOL(WINAPI*)(HANDLE*, PSID);
+using AddToBoundaryFn = BOOL(WINAPI*)(HANDLE*, PSID);  // a group's SID, or an integrity label
 using CreatePrivateNamespaceFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPVOID, LPCWSTR);
 using OpenPrivateNamespaceFn = HANDLE(WINAPI*)(LPVOID, LPCWSTR);
-using AddIntegrityLabelFn = BOOL(WINAPI*)(HANDLE*, PSID);
 
 // The private namespace, created by the first wizard or opened by later ones. Only processes
 // whose token holds the Administrators group can create or open it, and its handle stays open
@@ -30,26 +29,23 @@ using AddIntegrityLabelFn = BOOL(WINAPI*)(HANDLE*, PSID);
 std::wstring OpenWizardNamespace() {
   // Looked up rather than imported: the wizard must start where these are missing.
   const auto createBoundary = ModuleFunction<CreateBoundaryDescriptorFn>(L"kernel32.dll", "CreateBoundaryDescriptorW");
-  const auto addSid = ModuleFunction<AddSidToBoundaryDescriptorFn>(L"kernel32.dll", "AddSIDToBoundaryDescriptor");
+  const auto addSid = ModuleFunction<AddToBoundaryFn>(L"kernel32.dll", "AddSIDToBoundaryDescriptor");
   const auto createNamespace = ModuleFunction<CreatePrivateNamespaceFn>(L"kernel32.dll", "CreatePrivateNamespaceW");
   const auto openNamespace = ModuleFunction<OpenPrivateNamespaceFn>(L"kernel32.dll", "OpenPrivateNamespaceW");
   const auto addIntegrityLabel =
-      ModuleFunction<AddIntegrityLabelFn>(L"kernel32.dll", "AddIntegrityLabelToBoundaryDescriptor");
+      ModuleFunction<AddToBoundaryFn>(L"kernel32.dll", "AddIntegrityLabelToBoundaryDescriptor");
   if (!createBoundary || !addSid || !createNamespace || !openNamespace || !addIntegrityLabel) return L"";
 
   HANDLE boundary = createBoundary(kBoundaryName, 0);
   if (boundary == nullptr) return L"";
-  BYTE administrators[SECURITY_MAX_SID_SIZE];
-  DWORD sidBytes = sizeof(administrators);
-  if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sidBytes) ||
-      !addSid(&boundary, administrators)) {
-    return L"";
-  }
-  // Only processes of high integrity (elevated) are inside the boundary.
-  BYTE highIntegrity[SECURITY_MAX_SID_SIZE];
-  sidBytes = sizeof(highIntegrity);
-  if (!CreateWellKnownSid(WinHighLabelSid, nullptr, highIntegrity, &sidBytes) ||
-      !addIntegrityLabel(&boundary, highIntegrity)) {
+  // Processes of the Administrators group, and only those of high integrity (elevated).
+  const auto wellKnownSid = [](WELL_KNOWN_SID_TYPE type, BYTE* sid) {
+    DWORD bytes = SECURITY_MAX_SID_SIZE;
+    return CreateWellKnownSid(type, nullptr, sid, &bytes) != FALSE;
+  };
+  BYTE administrators[SECURITY_MAX_SID_SIZE], highIntegrity[SECURITY_MAX_SID_SIZE];
+  if (!wellKnownSid(WinBuiltinAdministratorsSid, administrators) || !addSid(&boundary, administrators) ||
+      !wellKnownSid(WinHighLabelSid, highIntegrity) || !addIntegrityLabel(&boundary, highIntegrity)) {
     return L"";
   }
   // Administrators and the system only.

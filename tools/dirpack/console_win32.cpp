@@ -16,14 +16,12 @@ void WriteText(DWORD which, const std::string& utf8) {
   HANDLE out = GetStdHandle(which);
   if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
   const std::string line = utf8 + "\n";
-  DWORD mode = 0;
+  DWORD mode = 0, written = 0;
   std::wstring wide;
   if (GetConsoleMode(out, &mode) && Utf8ToPath(line, wide)) {
-    DWORD written = 0;
     WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
     return;
   }
-  DWORD written = 0;
   WriteFile(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 

@@ -108,15 +108,14 @@ int Create(const std::vector<std::string>& args) {
   if (args.size() < 2) return Usage("create needs the output file");
   std::wstring out;
   if (!ToPath(args[1], out)) return Usage("the output path is not valid text");
+  if (args.size() == 2) return Usage("create needs -m MANIFEST or -e FILE ID EXT DATE TITLE");
   std::vector<PackItem> items;
   std::vector<std::string> problems;
-  bool sources = false;
   for (size_t i = 2; i < args.size();) {
     if (args[i] == "-m" && i + 1 < args.size()) {
       std::wstring manifest;
       if (!ToPath(args[i + 1], manifest)) return Usage("the manifest path is not valid text");
       ReadManifest(manifest, items, problems);
-      sources = true;
       i += 2;
     } else if (args[i] == "-e" && i + 5 < args.size()) {
       PackItem item;
@@ -127,13 +126,11 @@ int Create(const std::vector<std::string>& args) {
         return Usage("an -e argument is not valid text");
       }
       items.push_back(std::move(item));
-      sources = true;
       i += 6;
     } else {
       return Usage("unexpected \"" + args[i] + "\" (or an option lacking its values)");
     }
   }
-  if (!sources) return Usage("create needs -m MANIFEST or -e FILE ID EXT DATE TITLE");
   if (!problems.empty() || !WritePackage(out, items, problems)) {
     PrintError("dirpack: " + args[1] + " not written:");
     return Fail(problems, "  ");

@@ -10,7 +10,6 @@
 struct RefusedNames {
   bool id = false;   // not a plain id (IsPlainDictFileId)
   bool ext = false;  // not a plain extension (IsPlainDictFileExt)
-  bool Any() const { return id || ext; }
 };
 
 class EntryProblems {

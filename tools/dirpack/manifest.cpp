@@ -1,6 +1,8 @@
 #include "tools/dirpack/manifest.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <map>
 
 #include "engine/format/byte_file.h"
@@ -20,13 +22,6 @@ std::string Trim(const std::string& text) {
   const size_t first = text.find_first_not_of(space);
   if (first == std::string::npos) return "";
   return text.substr(first, text.find_last_not_of(space) - first + 1);
-}
-
-bool IsKnownKey(const std::string& key) {
-  for (const char* known : kKeys) {
-    if (key == known) return true;
-  }
-  return false;
 }
 
 struct Block {
@@ -56,7 +51,8 @@ class ManifestParser {
     const std::string key = LowerAsciiLetters(Trim(line.substr(0, equals)));
     const std::string value = Trim(line.substr(equals + 1));
     if (!m_open) return Problem(number, "\"" + key + "\" before the first [entry]");
-    if (!IsKnownKey(key)) return Problem(number, "unknown key \"" + key + "\" (file, id, ext, date, title)");
+    if (std::find(std::begin(kKeys), std::end(kKeys), key) == std::end(kKeys))
+      return Problem(number, "unknown key \"" + key + "\" (file, id, ext, date, title)");
     if (!m_block.values.emplace(key, std::make_pair(value, number)).second) {
       return Problem(number, "\"" + key + "\" given twice in one entry");
     }

@@ -1,17 +1,12 @@
 #include "tools/dirpack/pack_item.h"
 
+#include <algorithm>
+
 #include "engine/format/package_format.h"
 #include "engine/format/utf8_text.h"
 #include "tools/dirpack/entry_problems.h"
 
 namespace {
-
-bool HasControlCharacter(const std::wstring& units) {
-  for (wchar_t c : units) {
-    if (c < 0x20 || c == 0x7F) return true;
-  }
-  return false;
-}
 
 // A field keeps one unit for its ending NUL.
 void CheckText(const std::string& name, const std::wstring& units, size_t fieldUnits,
@@ -22,7 +17,7 @@ void CheckText(const std::string& name, const std::wstring& units, size_t fieldU
     problems.push_back(name + " \"" + DisplayUnits(units) + "\" has " + std::to_string(units.size()) +
                        " UTF-16 units; its field holds " + std::to_string(fieldUnits - 1));
   }
-  if (HasControlCharacter(units))
+  if (std::any_of(units.begin(), units.end(), [](wchar_t c) { return c < 0x20 || c == 0x7F; }))
     problems.push_back(name + " \"" + DisplayUnits(units) + "\" holds a control character");
 }
 

@@ -5,6 +5,7 @@
 #include "engine/format/package_format.h"
 #include "engine/format/package_reader.h"
 #include "engine/format/utf8_text.h"
+#include "tools/dirpack/add_problem.h"
 #include "tools/dirpack/entry_problems.h"
 
 namespace {
@@ -72,9 +73,7 @@ void CheckNames(const PackageTableEntry& entry, const std::string& label, Packag
   const std::wstring ext = FieldText(entry.ext, kEntryExtUnits);
   const RefusedNames refused = EntryProblems::NamesRefused(id, ext);
   if (refused.id) report.problems.push_back(label + ": id \"" + DisplayUnits(id) + "\" is not a plain file name");
-  if (refused.ext) {
-    report.problems.push_back(label + ": ext \"" + DisplayUnits(ext) + "\" is not a plain extension");
-  }
+  if (refused.ext) report.problems.push_back(label + ": ext \"" + DisplayUnits(ext) + "\" is not a plain extension");
   if (!UnitsAreWellFormed(id + ext)) report.warnings.push_back(label + ": its name holds a lone UTF-16 surrogate");
   if (FieldText(entry.date, kEntryDateUnits).empty()) report.warnings.push_back(label + ": its date is empty");
   if (FieldText(entry.title, kEntryTitleUnits).empty()) report.warnings.push_back(label + ": its title is empty");
@@ -131,10 +130,7 @@ bool OpenPackage(CPackageReader& reader, const std::wstring& path, std::string& 
 bool CheckPackage(const std::wstring& path, bool readData, PackageReport& report) {
   CPackageReader reader;
   std::string why;
-  if (!OpenPackage(reader, path, why)) {
-    report.problems.push_back(why);
-    return false;
-  }
+  if (!OpenPackage(reader, path, why)) return AddProblem(report.problems, why);
   const PackageHeader& header = reader.Header();
   report.entryCount = reader.EntryCount();
   report.fileSize = reader.FileSize();

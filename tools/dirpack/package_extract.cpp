@@ -3,6 +3,7 @@
 #include "engine/format/package_format.h"
 #include "engine/format/package_reader.h"
 #include "engine/format/utf8_text.h"
+#include "tools/dirpack/add_problem.h"
 #include "tools/dirpack/entry_problems.h"
 #include "tools/dirpack/file_system.h"
 #include "tools/dirpack/output_file.h"
@@ -36,31 +37,18 @@ bool PlanNames(const CPackageReader& reader, std::vector<std::wstring>& names, s
 bool ExtractEntry(CPackageReader& reader, uint32_t index, const std::wstring& path, std::vector<char>& buffer,
                   std::vector<std::string>& problems) {
   OutputFile out;
-  if (!out.Create(path)) {
-    problems.push_back("cannot create a file beside \"" + PathToUtf8(path) + "\"");
-    return false;
-  }
-  if (!reader.SeekToEntry(index)) {
-    problems.push_back(EntryLabel(reader, index) + ": cannot position at its data");
-    return false;
-  }
+  if (!out.Create(path)) return AddProblem(problems, "cannot create a file beside \"" + PathToUtf8(path) + "\"");
+  if (!reader.SeekToEntry(index))
+    return AddProblem(problems, EntryLabel(reader, index) + ": cannot position at its data");
   int result = 1;
   while (result == 1) {
     uint32_t length = kChunkBytes;
     result = reader.ReadChunk(index, buffer.data(), length);
-    if (result < 0) {
-      problems.push_back(EntryLabel(reader, index) + ": reading its data failed");
-      return false;
-    }
-    if (!out.Write(buffer.data(), length)) {
-      problems.push_back("cannot write \"" + PathToUtf8(out.TempPath()) + "\"");
-      return false;
-    }
+    if (result < 0) return AddProblem(problems, EntryLabel(reader, index) + ": reading its data failed");
+    if (!out.Write(buffer.data(), length))
+      return AddProblem(problems, "cannot write \"" + PathToUtf8(out.TempPath()) + "\"");
   }
-  if (!out.Finish() || !out.Publish()) {
-    problems.push_back("cannot write \"" + PathToUtf8(path) + "\"");
-    return false;
-  }
+  if (!out.Finish() || !out.Publish()) return AddProblem(problems, "cannot write \"" + PathToUtf8(path) + "\"");
   return true;
 }
 
@@ -75,16 +63,10 @@ bool ExtractPackage(const std::wstring& package, const std::wstring& folder, std
   }
   CPackageReader reader;
   std::string why;
-  if (!OpenPackage(reader, package, why)) {
-    problems.push_back(why);
-    return false;
-  }
+  if (!OpenPackage(reader, package, why)) return AddProblem(problems, why);
   std::vector<std::wstring> names;
   if (!PlanNames(reader, names, problems)) return false;
-  if (!MakeFolders(folder)) {
-    problems.push_back("cannot create the folder \"" + PathToUtf8(folder) + "\"");
-    return false;
-  }
+  if (!MakeFolders(folder)) return AddProblem(problems, "cannot create the folder \"" + PathToUtf8(folder) + "\"");
   std::vector<char> buffer(kChunkBytes);
   for (uint32_t i = 0; i < reader.EntryCount(); ++i) {
     const std::wstring path = JoinPath(folder, names[i]);

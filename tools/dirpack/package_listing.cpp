@@ -12,10 +12,8 @@ namespace {
 
 // Pads to a width in characters (not bytes), so columns of Chinese text line up by count.
 std::string Padded(const std::string& utf8, size_t width) {
-  size_t characters = 0;
-  for (char c : utf8) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++characters;
-  }
+  const size_t characters = static_cast<size_t>(
+      std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
   return characters >= width ? utf8 : utf8 + std::string(width - characters, ' ');
 }
 

@@ -6,6 +6,7 @@
 #include "engine/format/byte_file.h"
 #include "engine/format/package_format.h"
 #include "engine/format/utf8_text.h"
+#include "tools/dirpack/add_problem.h"
 #include "tools/dirpack/output_file.h"
 #include "tools/dirpack/package_check.h"
 
@@ -66,10 +67,8 @@ bool CopyData(const PackItem& item, uint32_t size, OutputFile& out, std::vector<
     const uint32_t want = remaining < kCopyBytes ? remaining : kCopyBytes;
     uint32_t got = 0;
     if (!source->Read(buffer.data(), want, got) || got == 0) break;
-    if (!out.Write(buffer.data(), got)) {
-      problems.push_back("cannot write \"" + PathToUtf8(out.TempPath()) + "\"");
-      return false;
-    }
+    if (!out.Write(buffer.data(), got))
+      return AddProblem(problems, "cannot write \"" + PathToUtf8(out.TempPath()) + "\"");
     remaining -= got;
   }
   uint32_t extra = 0;
@@ -97,10 +96,8 @@ bool WritePackage(const std::wstring& outPath, const std::vector<PackItem>& item
   header.data_offset = static_cast<uint32_t>(dataOffset);
 
   OutputFile out;
-  if (!out.Create(outPath)) {
-    problems.push_back("cannot create a file beside \"" + PathToUtf8(outPath) + "\" (does its folder exist?)");
-    return false;
-  }
+  if (!out.Create(outPath))
+    return AddProblem(problems, "cannot create a file beside \"" + PathToUtf8(outPath) + "\" (does its folder exist?)");
   std::vector<char> buffer(kCopyBytes);
   uint8_t headerBytes[kPackageHeaderBytes];
   EncodePackageHeader(header, headerBytes);
@@ -110,17 +107,11 @@ bool WritePackage(const std::wstring& outPath, const std::vector<PackItem>& item
     EncodePackageTableEntry(entry, entryBytes);
     written = written && out.Write(entryBytes, sizeof(entryBytes));
   }
-  if (!written) {
-    problems.push_back("cannot write \"" + PathToUtf8(out.TempPath()) + "\"");
-    return false;
-  }
+  if (!written) return AddProblem(problems, "cannot write \"" + PathToUtf8(out.TempPath()) + "\"");
   for (size_t i = 0; i < items.size(); ++i) {
     if (!CopyData(items[i], table[i].size, out, buffer, problems)) return false;
   }
-  if (!out.Finish()) {
-    problems.push_back("cannot write \"" + PathToUtf8(out.TempPath()) + "\"");
-    return false;
-  }
+  if (!out.Finish()) return AddProblem(problems, "cannot write \"" + PathToUtf8(out.TempPath()) + "\"");
 
   // What the reader and verify would say of the result, before it takes the final name.
   PackageReport report;
@@ -128,9 +119,7 @@ bool WritePackage(const std::wstring& outPath, const std::vector<PackItem>& item
     for (const std::string& problem : report.problems) problems.push_back("written container: " + problem);
     return false;
   }
-  if (!out.Publish()) {
-    problems.push_back("cannot rename the finished container to \"" + PathToUtf8(outPath) + "\"");
-    return false;
-  }
+  if (!out.Publish())
+    return AddProblem(problems, "cannot rename the finished container to \"" + PathToUtf8(outPath) + "\"");
   return true;
 }

@@ -2,16 +2,6 @@
 
 CAppModule g_module;
 
-bool CAppModule::Init(HINSTANCE instance) {
-  instance_ = instance;
-  return instance != nullptr;
-}
-
-void CAppModule::Term() {
-  loop_ = nullptr;
-  loopThread_ = 0;
-}
-
 bool CAppModule::AddMessageLoop(CMessageLoop* loop) {
   if (loop == nullptr || loop_ != nullptr) return false;
   loop_ = loop;

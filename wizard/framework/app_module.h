@@ -7,8 +7,7 @@
 
 class CAppModule {
  public:
-  bool Init(HINSTANCE instance);
-  void Term();
+  void Init(HINSTANCE instance) { instance_ = instance; }
   HINSTANCE GetModuleInstance() const { return instance_; }
 
   // One loop, registered for the thread that runs it.

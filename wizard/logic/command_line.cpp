@@ -1,5 +1,8 @@
 #include "wizard/logic/command_line.h"
 
+#include <iterator>
+#include <utility>
+
 #include "engine/format/entry_name.h"
 #include "wizard/logic/text_format.h"
 #include "wizard/logic/unattended.h"
@@ -9,24 +12,18 @@ namespace {
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
-// Letters A-Z compared without case; switch names are plain ASCII.
-bool SameName(const std::wstring& text, const wchar_t* name) {
-  return LowerAsciiLetters(text) == LowerAsciiLetters(name);
-}
-
-enum class Switch { Help, Silent, Start, Log };
-
+// Names upper case; each switch sets its flag.
 struct SwitchName {
-  const wchar_t* name;  // upper case
-  Switch which;
+  const wchar_t* name;
+  bool WizardOptions::*flag;
   bool takesValue;
 };
 
 constexpr SwitchName kSwitches[] = {
-    {L"?", Switch::Help, false},
-    {L"S", Switch::Silent, false},
-    {L"START", Switch::Start, false},
-    {L"LOG", Switch::Log, true},
+    {L"?", &WizardOptions::help, false},
+    {L"S", &WizardOptions::silent, false},
+    {L"START", &WizardOptions::startHost, false},
+    {L"LOG", &WizardOptions::log, true},
 };
 
 void NoteProblem(WizardOptions& options, CommandLineProblem problem, const std::wstring& argument) {
@@ -36,7 +33,7 @@ void NoteProblem(WizardOptions& options, CommandLineProblem problem, const std::
 }
 
 struct Reading {
-  bool seen[4] = {};
+  bool seen[std::size(kSwitches)] = {};
   std::wstring startArgument;  // /START as it was written
 };
 
@@ -49,39 +46,36 @@ void ReadArgument(const std::wstring& argument, Reading& reading, WizardOptions&
   const size_t equals = argument.find(L'=');
   const std::wstring name = argument.substr(1, equals == std::wstring::npos ? std::wstring::npos : equals - 1);
   const bool hasValue = equals != std::wstring::npos;
-  for (const SwitchName& known : kSwitches) {
-    if (!SameName(name, known.name)) continue;
+  for (size_t i = 0; i < std::size(kSwitches); ++i) {
+    const SwitchName& known = kSwitches[i];
+    // Letters A-Z compared without case; switch names are plain ASCII.
+    if (LowerAsciiLetters(name) != LowerAsciiLetters(known.name)) continue;
     if (hasValue && !known.takesValue) break;
-    bool& wasSeen = reading.seen[static_cast<int>(known.which)];
-    if (wasSeen) {
+    if (reading.seen[i]) {
       NoteProblem(options, CommandLineProblem::RepeatedSwitch, argument);
       return;
     }
-    wasSeen = true;
-    switch (known.which) {
-      case Switch::Help:
-        options.help = true;
-        break;
-      case Switch::Silent:
-        options.silent = true;
-        break;
-      case Switch::Start:
-        options.startHost = true;
-        reading.startArgument = argument;
-        break;
-      case Switch::Log:
-        if (hasValue && equals + 1 == argument.size()) {
-          NoteProblem(options, CommandLineProblem::LogPathMissing, argument);
-          return;
-        }
-        options.log = true;
-        if (hasValue) options.logPath = argument.substr(equals + 1);
-        break;
+    reading.seen[i] = true;
+    if (hasValue) {  // /LOG=PATH
+      if (equals + 1 == argument.size()) {
+        NoteProblem(options, CommandLineProblem::LogPathMissing, argument);
+        return;
+      }
+      options.logPath = argument.substr(equals + 1);
     }
+    options.*known.flag = true;
+    if (known.flag == &WizardOptions::startHost) reading.startArgument = argument;
     return;
   }
   NoteProblem(options, CommandLineProblem::UnknownSwitch, argument);
 }
+
+const std::pair<CommandLineProblem, const wchar_t*> kProblemTexts[] = {
+    {CommandLineProblem::UnknownSwitch, wizard_text::kUnknownSwitch},
+    {CommandLineProblem::RepeatedSwitch, wizard_text::kRepeatedSwitch},
+    {CommandLineProblem::StartWithoutSilent, wizard_text::kStartWithoutSilent},
+    {CommandLineProblem::LogPathMissing, wizard_text::kLogPathMissing},
+};
 
 }  // namespace
 
@@ -136,24 +130,10 @@ WizardOptions ReadCommandLine(const std::wstring& commandLine) {
 }
 
 std::wstring DescribeCommandLineProblem(const WizardOptions& options) {
-  const wchar_t* format = nullptr;
-  switch (options.problem) {
-    case CommandLineProblem::None:
-      return {};
-    case CommandLineProblem::UnknownSwitch:
-      format = wizard_text::kUnknownSwitch;
-      break;
-    case CommandLineProblem::RepeatedSwitch:
-      format = wizard_text::kRepeatedSwitch;
-      break;
-    case CommandLineProblem::StartWithoutSilent:
-      format = wizard_text::kStartWithoutSilent;
-      break;
-    case CommandLineProblem::LogPathMissing:
-      format = wizard_text::kLogPathMissing;
-      break;
+  for (const auto& [problem, format] : kProblemTexts) {
+    if (problem == options.problem) return FormatText(format, options.problemArgument.c_str());
   }
-  return FormatText(format, options.problemArgument.c_str());
+  return {};
 }
 
 std::wstring ComposeCommandLineHelp() {

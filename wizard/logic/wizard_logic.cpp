@@ -93,13 +93,9 @@ void WizardLogic::ShowIncompletePage() {
 }
 
 void WizardLogic::StartInstall() {
-  PageLayout layout;
-  if (!FindPageLayout(WizardState::Running, layout)) return;
-  ApplyPage(layout, singleItem_, {}, surface_);
+  ShowPage(WizardState::Running, {});
   surface_.SetProgressRange(environment_.GetPlannedBlockTotal());
-  const bool started = environment_.StartWorker();
-  state_ = WizardState::Running;
-  if (!started) ShowIncompletePage();
+  if (!environment_.StartWorker()) ShowIncompletePage();
 }
 
 bool WizardLogic::OnCommand(int controlId, int notification, intptr_t& result) {

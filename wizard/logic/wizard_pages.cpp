@@ -95,10 +95,8 @@ void ApplyPage(const PageLayout& layout, bool singleItem, const std::wstring& ar
     if (step.mode == PageMode::MultiItemOnly && singleItem) continue;
     switch (step.op) {
       case PageOp::GrowTip:
-        surface.ResizeTipInfo(true);
-        break;
       case PageOp::ShrinkTip:
-        surface.ResizeTipInfo(false);
+        surface.ResizeTipInfo(step.op == PageOp::GrowTip);
         break;
       case PageOp::SetText:
         surface.SetText(step.control, FormatText(step.text, argument.c_str()));
@@ -110,19 +108,15 @@ void ApplyPage(const PageLayout& layout, bool singleItem, const std::wstring& ar
         surface.Hide(step.control);
         break;
       case PageOp::Enable:
-        surface.Enable(step.control, true);
-        break;
       case PageOp::Disable:
-        surface.Enable(step.control, false);
+        surface.Enable(step.control, step.op == PageOp::Enable);
         break;
       case PageOp::Tick:
         surface.Tick(step.control);
         break;
       case PageOp::EnableSystemClose:
-        surface.EnableSystemClose(true);
-        break;
       case PageOp::GreySystemClose:
-        surface.EnableSystemClose(false);
+        surface.EnableSystemClose(step.op == PageOp::EnableSystemClose);
         break;
     }
   }

@@ -68,7 +68,7 @@ void CheckContainer(const std::wstring& folder, const std::wstring& name, std::v
     const std::string label = EntryLabel(reader, i);
     const std::wstring id = FieldText(record.id, kEntryIdUnits), ext = FieldText(record.ext, kEntryExtUnits);
     const RefusedNames refused = EntryProblems::NamesRefused(id, ext);
-    if (refused.Any()) {
+    if (refused.id || refused.ext) {
       report.Add(Severity::Error, file, "name-refused",
                  label + ": the wizard refuses its " + NameFault(id, ext, refused) +
                      " (not a plain file name) and with it the whole container; " + kStops +
