@@ -155,12 +155,9 @@ bool UnitsToPath(const std::wstring& units, std::wstring& path) {
 std::string DisplayUnits(const std::wstring& units) {
   std::string out;
   ForEachPoint(units, [&](uint32_t c, bool lone) {
-    char escape[12];
-    if (lone) {
-      std::snprintf(escape, sizeof(escape), "\\u%04X", static_cast<unsigned>(c));
-      out += escape;
-    } else if (c < 0x20 || c == 0x7F) {
-      std::snprintf(escape, sizeof(escape), "\\x%02X", static_cast<unsigned>(c));
+    if (lone || c < 0x20 || c == 0x7F) {
+      char escape[12];
+      std::snprintf(escape, sizeof(escape), lone ? "\\u%04X" : "\\x%02X", static_cast<unsigned>(c));
       out += escape;
     } else {
       EncodeUtf8(c, out);
