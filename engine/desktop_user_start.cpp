@@ -4,21 +4,9 @@
 // The shell headers build on windows.h.
 #include <shellapi.h>
 
-#include <cstdio>
-
 #include "engine/desktop_shell.h"
 #include "engine/diagnostics.h"
 #include "engine/window_station.h"
-
-namespace {
-
-std::wstring Hex(long value) {
-  wchar_t text[16] = {};
-  std::swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(value));
-  return text;
-}
-
-}  // namespace
 
 bool OpenDirectly(const std::wstring& file, const std::wstring& parameters, const std::wstring& folder) {
   SHELLEXECUTEINFOW info = {};
@@ -42,7 +30,7 @@ bool OpenAsDesktopUser(const std::wstring& file, const std::wstring& folder) {
   long hr = 0;
   if (OpenInDesktopShell(file, L"", folder, failedStep, hr)) return true;
   TraceDiagnostic(std::wstring(L"OpenAsDesktopUser-2: desktop shell failed at ") + ShellStepName(failedStep) + L" (" +
-                  Hex(hr) + L"), started directly: " + file);
+                  HexCode(hr) + L"), started directly: " + file);
   if (OpenDirectly(file, L"", folder)) return true;
   TraceDiagnostic(L"OpenAsDesktopUser-3: direct start failed (" + std::to_wstring(GetLastError()) + L"): " + file);
   return false;

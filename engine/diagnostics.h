@@ -7,6 +7,9 @@
 
 void TraceDiagnostic(const std::wstring& text);
 
+// A 32-bit code (an HRESULT, a trust answer) as diagnostics show it: "0x" and eight hex digits.
+std::wstring HexCode(long code);
+
 // Called for every diagnostic, on whichever thread composed it (the installation worker's too).
 using DiagnosticSink = void (*)(const std::wstring& text, void* context);
 

@@ -28,12 +28,10 @@ bool ObtainCached(std::wstring& cache, const wchar_t* valueName, std::wstring& o
   return true;
 }
 
-bool ObtainLocation(std::wstring& out) { return ObtainCached(cachedLocation, kHostLocationValue, out); }
-
-bool BuildFromLocation(const wchar_t* suffix, const std::wstring& name, std::wstring& out) {
+bool BuildFromLocation(const std::wstring& rest, std::wstring& out) {
   std::wstring location;
-  if (!ObtainLocation(location)) return false;
-  out = location + suffix + name;
+  if (!ObtainCached(cachedLocation, kHostLocationValue, location)) return false;
+  out = location + rest;
   return true;
 }
 
@@ -114,30 +112,32 @@ bool GetModuleDir(std::wstring& out) {
 
 bool GetDictDataDir(std::wstring& out, bool create) {
   std::wstring dir;
-  if (!BuildFromLocation(L"\\plugin\\localquery\\dictdata", L"", dir)) return false;
+  if (!BuildFromLocation(L"\\plugin\\localquery\\dictdata", dir)) return false;
   if (create && !PathFileExistsW(dir.c_str())) SHCreateDirectoryExW(nullptr, dir.c_str(), nullptr);
   out = dir;
   return true;
 }
 
 bool GetLocalQueryCfgPath(std::wstring& out) {
-  return BuildFromLocation(L"\\plugin\\localquery\\localquerydictcfg.ini", L"", out);
+  return BuildFromLocation(L"\\plugin\\localquery\\localquerydictcfg.ini", out);
 }
 
 bool GetHostImagePath(const std::wstring& fileName, std::wstring& out) {
-  return BuildFromLocation(L"\\plugin\\image\\", fileName, out);
+  return BuildFromLocation(L"\\plugin\\image\\" + fileName, out);
 }
 
-bool GetHostDir(std::wstring& out) { return BuildFromLocation(L"", L"", out); }
+bool GetHostDir(std::wstring& out) { return BuildFromLocation(L"", out); }
 
-bool GetRepairToolPath(std::wstring& out) { return BuildFromLocation(L"\\", L"ZRDRepair.exe", out); }
+bool GetRepairToolPath(std::wstring& out) { return BuildFromLocation(L"\\ZRDRepair.exe", out); }
 
-bool GetDBCorePath(std::wstring& out) { return BuildFromLocation(L"\\", L"LXDBCoreplus.dll", out); }
+bool GetDBCorePath(std::wstring& out) { return BuildFromLocation(L"\\LXDBCoreplus.dll", out); }
 
 bool GetHostExePath(std::wstring& out) {
   std::wstring location, exeName;
-  if (!ObtainLocation(location)) return false;
-  if (!ObtainCached(cachedExeName, kHostExeNameValue, exeName)) return false;
+  if (!ObtainCached(cachedLocation, kHostLocationValue, location) ||
+      !ObtainCached(cachedExeName, kHostExeNameValue, exeName)) {
+    return false;
+  }
   out = location + L"\\" + exeName;
   return true;
 }

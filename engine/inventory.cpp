@@ -34,17 +34,6 @@ class HostPlanServices final : public PlanHost {
   }
 };
 
-// The whole of a held file, read from its start.
-bool ReadAll(ByteSource& source, uint64_t most, std::string& bytes) {
-  uint64_t size = 0;
-  if (!source.Size(size) || size > most || !source.Seek(0)) return false;
-  std::string read(static_cast<size_t>(size), '\0');
-  uint32_t got = 0;
-  if (size > 0 && (!source.Read(&read[0], static_cast<uint32_t>(size), got) || got != size)) return false;
-  bytes = std::move(read);
-  return true;
-}
-
 // dictconfig.ini, read once through its held handle. False when the package has none that may be
 // used; a refused one is told by a diagnostic.
 bool ReadDescription(std::shared_ptr<ByteSource>& held, std::optional<ProfileText>& description) {
@@ -55,7 +44,7 @@ bool ReadDescription(std::shared_ptr<ByteSource>& held, std::optional<ProfileTex
     return false;
   }
   std::string bytes;
-  if (!ReadAll(*pinned.source, kMostDescriptionBytes, bytes)) {
+  if (!ReadWholeSource(*pinned.source, kMostDescriptionBytes, bytes)) {
     TraceDiagnostic(L"ReadDescription-2: dictconfig.ini not used: unreadable or too large");
     return false;
   }

@@ -5,9 +5,9 @@
 #include <wintrust.h>
 
 #include <cstring>
-#include <cwchar>
 #include <vector>
 
+#include "engine/diagnostics.h"
 #include "engine/module_function.h"
 
 namespace {
@@ -87,12 +87,6 @@ bool OnlyTheChainFails(LONG result) {
          result == CERT_E_CHAINING;
 }
 
-std::wstring ErrorText(LONG result) {
-  wchar_t text[32] = {};
-  swprintf(text, 32, L"error 0x%08lX", static_cast<unsigned long>(result));
-  return text;
-}
-
 const IMAGE_NT_HEADERS& RunningProgramHeaders() {
   const auto* base = reinterpret_cast<const BYTE*>(GetModuleHandleW(nullptr));
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
@@ -157,13 +151,13 @@ bool LibraryFromWizardsPublisher(HANDLE library, const std::wstring& libraryPath
   CloseHandle(self);
   if (!running) return Refuse(refusal, L"the wizard's file is not the running program", program);
   if ((own.result != ERROR_SUCCESS && !OnlyTheChainFails(own.result)) || own.signer.empty()) {
-    return Refuse(refusal, L"the wizard's own signature does not hold (" + ErrorText(own.result) + L")", program);
+    return Refuse(refusal, L"the wizard's own signature does not hold (error " + HexCode(own.result) + L")", program);
   }
 
   const Signature found = CheckSignature(trust, library, libraryPath);
   if (found.result == TRUST_E_NOSIGNATURE) return Refuse(refusal, L"not signed", libraryPath);
   if (found.result != ERROR_SUCCESS && found.result != own.result) {
-    return Refuse(refusal, L"signature does not hold (" + ErrorText(found.result) + L")", libraryPath);
+    return Refuse(refusal, L"signature does not hold (error " + HexCode(found.result) + L")", libraryPath);
   }
   if (found.signer != own.signer) return Refuse(refusal, L"signed by another certificate", libraryPath);
   return true;

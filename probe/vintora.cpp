@@ -5,6 +5,7 @@
 
 #include <type_traits>
 
+#include "engine/module_function.h"
 #include "probe/core_service.h"
 #include "probe/date_stamp.h"
 #include "probe/date_text.h"
@@ -61,14 +62,9 @@ bool __cdecl init_dbcore(const wchar_t* path) {
   if (path == nullptr) return false;
   // Every call replaces all three, with whatever this library offers (absent when not loaded).
   HMODULE core = LoadCore(path);
-  coreInitialize = nullptr;
-  coreUninitialize = nullptr;
-  coreGetService = nullptr;
-  if (core == nullptr) return false;
-  coreInitialize = reinterpret_cast<CoreInitializeFn>(reinterpret_cast<void*>(GetProcAddress(core, "Initialize")));
-  coreUninitialize =
-      reinterpret_cast<CoreUninitializeFn>(reinterpret_cast<void*>(GetProcAddress(core, "Uninitialize")));
-  coreGetService = reinterpret_cast<CoreGetServiceFn>(reinterpret_cast<void*>(GetProcAddress(core, "GetService")));
+  coreInitialize = ModuleFunction<CoreInitializeFn>(core, "Initialize");
+  coreUninitialize = ModuleFunction<CoreUninitializeFn>(core, "Uninitialize");
+  coreGetService = ModuleFunction<CoreGetServiceFn>(core, "GetService");
   return coreInitialize != nullptr && coreUninitialize != nullptr && coreGetService != nullptr;
 }
 

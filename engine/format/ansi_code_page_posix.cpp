@@ -8,53 +8,41 @@
 
 namespace {
 
-// Converts bytes between two encodings; false when any character does not convert.
-bool Convert(const char* to, const char* from, const std::string& in, std::string& out) {
+// Converts bytes between two encodings. A sequence that does not convert costs one input byte and
+// leaves `replacement` in the output. False when there was any, or when the C library lacks either
+// encoding.
+bool Convert(const char* to, const char* from, std::string in, const char* replacement, std::string& out) {
   iconv_t converter = iconv_open(to, from);
   if (converter == reinterpret_cast<iconv_t>(-1)) return false;
-  std::string input = in;
-  out.assign(input.size() * 4 + 16, '\0');
-  char* source = input.data();
-  size_t sourceLeft = input.size();
-  char* target = out.data();
-  size_t targetLeft = out.size();
-  const size_t done = iconv(converter, &source, &sourceLeft, &target, &targetLeft);
-  iconv_close(converter);
-  if (done == static_cast<size_t>(-1) || sourceLeft != 0) return false;
-  out.resize(out.size() - targetLeft);
-  return true;
-}
-
-constexpr wchar_t kReplacement = 0xFFFD;
-
-// Converts the whole text from code page 936; each undefined or cut-off sequence costs one byte
-// and one replacement character. False when there was any, or when the C library lacks the code
-// page.
-bool Decode(const std::string& bytes, std::wstring& units) {
-  iconv_t converter = iconv_open("UTF-16LE", "CP936");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return false;
-  bool defined = true;
-  std::string in = bytes;
-  char* from = in.empty() ? nullptr : &in[0];
+  bool whole = true;
+  char* source = in.data();
   size_t left = in.size();
-  char out[4096];
+  char buffer[4096];
   while (left > 0) {
-    char* to = out;
-    size_t room = sizeof(out);
-    const size_t result = iconv(converter, &from, &left, &to, &room);
-    const size_t produced = sizeof(out) - room;
-    for (size_t i = 0; i + 1 < produced; i += 2) {
-      units.push_back(
-          static_cast<wchar_t>(static_cast<unsigned char>(out[i]) | static_cast<unsigned char>(out[i + 1]) << 8));
-    }
+    char* target = buffer;
+    size_t room = sizeof(buffer);
+    const size_t result = iconv(converter, &source, &left, &target, &room);
+    out.append(buffer, sizeof(buffer) - room);
     if (result == static_cast<size_t>(-1) && errno != E2BIG) {
-      defined = false;
-      units.push_back(kReplacement);
-      ++from;
+      whole = false;
+      out += replacement;
+      ++source;
       --left;
     }
   }
   iconv_close(converter);
+  return whole;
+}
+
+// Converts the whole text from code page 936; each undefined or cut-off sequence costs one byte
+// and one replacement character (U+FFFD). False when there was any.
+bool Decode(const std::string& bytes, std::wstring& units) {
+  std::string utf16;
+  const bool defined = Convert("UTF-16LE", "CP936", bytes, "\xFD\xFF", utf16);
+  for (size_t i = 0; i + 1 < utf16.size(); i += 2) {
+    units.push_back(
+        static_cast<wchar_t>(static_cast<unsigned char>(utf16[i]) | static_cast<unsigned char>(utf16[i + 1]) << 8));
+  }
   return defined;
 }
 
@@ -80,5 +68,6 @@ bool SurvivesAnsiCodePage(const std::wstring& text) {
     utf16.push_back(static_cast<char>((unit >> 8) & 0xFF));
   }
   std::string narrow, back;
-  return Convert("CP936", "UTF-16LE", utf16, narrow) && Convert("UTF-16LE", "CP936", narrow, back) && back == utf16;
+  return Convert("CP936", "UTF-16LE", utf16, "", narrow) && Convert("UTF-16LE", "CP936", narrow, "", back) &&
+         back == utf16;
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 
 class ByteSource {
  public:
@@ -22,6 +23,17 @@ class ByteSource {
   // fewer only at the end of the source. False on an I/O error.
   virtual bool Read(void* buffer, uint32_t length, uint32_t& got) = 0;
 };
+
+// The whole source from its start; false when it is larger than `most` bytes or cannot be read.
+inline bool ReadWholeSource(ByteSource& source, uint64_t most, std::string& bytes) {
+  uint64_t size = 0;
+  if (!source.Size(size) || size > most || !source.Seek(0)) return false;
+  std::string read(static_cast<size_t>(size), '\0');
+  uint32_t got = 0;
+  if (size > 0 && (!source.Read(&read[0], static_cast<uint32_t>(size), got) || got != size)) return false;
+  bytes = std::move(read);
+  return true;
+}
 
 // Opens an existing file for reading; null when it cannot be opened.
 std::unique_ptr<ByteSource> OpenByteFile(const wchar_t* path);

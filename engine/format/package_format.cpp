@@ -1,5 +1,8 @@
 #include "engine/format/package_format.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 uint32_t GetU32(const uint8_t* p) {
@@ -29,28 +32,20 @@ constexpr size_t kExtAt = kDateAt + 2 * kEntryDateUnits;
 constexpr size_t kTitleAt = kExtAt + 2 * kEntryExtUnits;
 static_assert(kTitleAt + 2 * kEntryTitleUnits == kPackageEntryBytes, "fields fill the entry");
 
+// The header's words in their order on disk.
+constexpr uint32_t PackageHeader::*kHeaderWords[] = {
+    &PackageHeader::magic,     &PackageHeader::reserved1,  &PackageHeader::format_a,    &PackageHeader::format_b,
+    &PackageHeader::reserved2, &PackageHeader::entry_size, &PackageHeader::entry_count, &PackageHeader::data_offset};
+static_assert(4 * std::size(kHeaderWords) == kPackageHeaderBytes, "words fill the header");
+
 }  // namespace
 
 void DecodePackageHeader(const uint8_t* bytes, PackageHeader& header) {
-  header.magic = GetU32(bytes);
-  header.reserved1 = GetU32(bytes + 4);
-  header.format_a = GetU32(bytes + 8);
-  header.format_b = GetU32(bytes + 12);
-  header.reserved2 = GetU32(bytes + 16);
-  header.entry_size = GetU32(bytes + 20);
-  header.entry_count = GetU32(bytes + 24);
-  header.data_offset = GetU32(bytes + 28);
+  for (size_t i = 0; i < std::size(kHeaderWords); ++i) header.*kHeaderWords[i] = GetU32(bytes + 4 * i);
 }
 
 void EncodePackageHeader(const PackageHeader& header, uint8_t* bytes) {
-  PutU32(header.magic, bytes);
-  PutU32(header.reserved1, bytes + 4);
-  PutU32(header.format_a, bytes + 8);
-  PutU32(header.format_b, bytes + 12);
-  PutU32(header.reserved2, bytes + 16);
-  PutU32(header.entry_size, bytes + 20);
-  PutU32(header.entry_count, bytes + 24);
-  PutU32(header.data_offset, bytes + 28);
+  for (size_t i = 0; i < std::size(kHeaderWords); ++i) PutU32(header.*kHeaderWords[i], bytes + 4 * i);
 }
 
 void DecodePackageTableEntry(const uint8_t* bytes, PackageTableEntry& entry) {
@@ -93,12 +88,7 @@ std::wstring FieldText(const uint16_t* field, size_t width) {
   return text;
 }
 
-bool FieldHasEnd(const uint16_t* field, size_t width) {
-  for (size_t i = 0; i < width; ++i) {
-    if (field[i] == 0) return true;
-  }
-  return false;
-}
+bool FieldHasEnd(const uint16_t* field, size_t width) { return std::find(field, field + width, 0) != field + width; }
 
 bool SetFieldText(uint16_t* field, size_t width, const std::wstring& text) {
   if (text.size() >= width) return false;

@@ -2,36 +2,24 @@
 
 bool CPackageReader::Open(const wchar_t* path) {
   Close();
-  m_table.clear();
-  m_openFault = OpenFault::CannotOpen;
-  if (path == nullptr || *path == 0) return false;
-  return Load(OpenByteFile(path));
+  return OpenSource(path == nullptr || *path == 0 ? nullptr : OpenByteFile(path));
 }
 
 bool CPackageReader::OpenMemory(const uint8_t* data, size_t size) {
-  Close();
-  m_table.clear();
-  m_openFault = OpenFault::CannotOpen;
-  if (data == nullptr && size != 0) return false;
+  if (data == nullptr && size != 0) return OpenSource(nullptr);
   static const uint8_t kNothing = 0;
-  return Load(std::make_unique<MemoryByteSource>(data != nullptr ? data : &kNothing, size));
-}
-
-bool CPackageReader::OpenSource(std::shared_ptr<ByteSource> source) {
-  Close();
-  m_table.clear();
-  m_openFault = OpenFault::CannotOpen;
-  if (!source || !source->Seek(0)) return false;
-  return Load(std::move(source));
+  return OpenSource(std::make_unique<MemoryByteSource>(data != nullptr ? data : &kNothing, size));
 }
 
 // Every failure drops the source and the records read so far, so a failed Open leaves the reader
 // closed with an empty table.
-bool CPackageReader::Load(std::shared_ptr<ByteSource> source) {
+bool CPackageReader::OpenSource(std::shared_ptr<ByteSource> source) {
+  Close();
+  m_table.clear();
   m_openFault = OpenFault::CannotOpen;
   m_headerFault = HeaderFault::None;
   uint64_t fileSize = 0;
-  if (!source || !source->Size(fileSize)) return false;
+  if (!source || !source->Seek(0) || !source->Size(fileSize)) return false;
   m_fileSize = fileSize;
   m_openFault = LoadTable(*source, fileSize);
   if (m_openFault != OpenFault::None) {
@@ -53,7 +41,6 @@ CPackageReader::OpenFault CPackageReader::LoadTable(ByteSource& source, uint64_t
   m_headerFault = CheckPackageHeader(m_header, fileSize);
   if (m_headerFault != HeaderFault::None) return OpenFault::BadHeader;
 
-  m_table.clear();
   m_table.reserve(m_header.entry_count);
   for (uint32_t i = 0; i < m_header.entry_count; ++i) {
     uint8_t entryBytes[kPackageEntryBytes];

@@ -56,7 +56,6 @@ class CPackageReader {
   void Close();
 
  private:
-  bool Load(std::shared_ptr<ByteSource> source);
   OpenFault LoadTable(ByteSource& source, uint64_t fileSize);
 
   std::shared_ptr<ByteSource> m_file;

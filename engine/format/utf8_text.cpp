@@ -87,19 +87,16 @@ void ForEachPoint(const std::wstring& units, Visit visit) {
 
 // The path in UTF-8, what no UTF-8 can carry written as U+FFFD; false when there was any.
 bool EncodePath(const std::wstring& path, std::string& out) {
-  bool whole = true;
   if constexpr (sizeof(wchar_t) == 2) {
-    ForEachPoint(path, [&](uint32_t c, bool lone) {
-      whole = whole && !lone;
-      EncodeUtf8(lone ? 0xFFFD : c, out);
-    });
-  } else {
-    for (wchar_t c : path) {
-      const uint32_t point = static_cast<uint32_t>(c);
-      const bool carried = point <= 0x10FFFF && !(point >= 0xD800 && point <= 0xDFFF);
-      whole = whole && carried;
-      EncodeUtf8(carried ? point : 0xFFFD, out);
-    }
+    out += UnitsToUtf8(path);
+    return UnitsAreWellFormed(path);
+  }
+  bool whole = true;
+  for (wchar_t c : path) {
+    const uint32_t point = static_cast<uint32_t>(c);
+    const bool carried = point <= 0x10FFFF && !(point >= 0xD800 && point <= 0xDFFF);
+    whole = whole && carried;
+    EncodeUtf8(carried ? point : 0xFFFD, out);
   }
   return whole;
 }
@@ -152,19 +149,15 @@ std::string PathToUtf8(const std::wstring& path) {
 }
 
 bool UnitsToPath(const std::wstring& units, std::wstring& path) {
-  if (!UnitsAreWellFormed(units)) return false;
-  return Utf8ToPath(UnitsToUtf8(units), path);
+  return UnitsAreWellFormed(units) && Utf8ToPath(UnitsToUtf8(units), path);
 }
 
 std::string DisplayUnits(const std::wstring& units) {
   std::string out;
   ForEachPoint(units, [&](uint32_t c, bool lone) {
-    char escape[12];
-    if (lone) {
-      std::snprintf(escape, sizeof(escape), "\\u%04X", static_cast<unsigned>(c));
-      out += escape;
-    } else if (c < 0x20 || c == 0x7F) {
-      std::snprintf(escape, sizeof(escape), "\\x%02X", static_cast<unsigned>(c));
+    if (lone || c < 0x20 || c == 0x7F) {
+      char escape[12];
+      std::snprintf(escape, sizeof(escape), lone ? "\\u%04X" : "\\x%02X", static_cast<unsigned>(c));
       out += escape;
     } else {
       EncodeUtf8(c, out);

@@ -57,4 +57,4 @@ struct InstalledDict {
 };
 
 // Releases every record with its entry list.
-void ClearPackageFiles(std::vector<PackageFile>& packageFiles);
+inline void ClearPackageFiles(std::vector<PackageFile>& packageFiles) { packageFiles.clear(); }

@@ -147,9 +147,8 @@ bool ReadManifest(const std::wstring& path, std::vector<PackItem>& items, std::v
     problems.push_back(name + ": a manifest of " + std::to_string(size) + " bytes is too large");
     return false;
   }
-  std::string text(static_cast<size_t>(size), '\0');
-  uint32_t got = 0;
-  if (size > 0 && (!file->Read(&text[0], static_cast<uint32_t>(size), got) || got != size)) {
+  std::string text;
+  if (!ReadWholeSource(*file, kMaxManifestBytes, text)) {
     problems.push_back(name + ": cannot read the manifest");
     return false;
   }

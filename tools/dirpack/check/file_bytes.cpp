@@ -19,9 +19,7 @@ bool ReadFrom(ByteSource& file, uint64_t position, uint32_t count, std::string& 
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
   std::unique_ptr<ByteSource> file = OpenByteFile(path.c_str());
-  uint64_t size = 0;
-  if (!file || !file->Size(size) || size > kMostWholeFileBytes) return false;
-  return ReadFrom(*file, 0, static_cast<uint32_t>(size), bytes);
+  return file && ReadWholeSource(*file, kMostWholeFileBytes, bytes);
 }
 
 bool ReadFileStart(const std::wstring& path, uint32_t count, std::string& bytes, uint64_t& size) {
