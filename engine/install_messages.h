@@ -14,16 +14,16 @@ constexpr unsigned kWmUserBase = 0x0400;  // WM_USER
 // Sent once before anything else of a run. wParam 0, lParam 0. Answer ignored.
 constexpr unsigned WM_INSTALL_START = kWmUserBase + 2010;  // 3034
 // Sent once after the last package file, only when the run was not stopped. wParam 0, lParam the
-// number of entries installed whose registration in the host's configuration failed. Answer ignored; the worker touches
-// neither the engine nor the dialog after it.
+// number of entries installed whose registration in the host's configuration failed. Answer
+// ignored; the worker touches neither the engine nor the dialog after it.
 constexpr unsigned WM_INSTALL_FINISH = kWmUserBase + 2011;  // 3035
 // Sent when a planned entry begins. wParam the entry's title, lParam its action. Answer ignored.
 constexpr unsigned WM_ITEM_START = kWmUserBase + 2012;  // 3036
 // Sent when an entry's data are complete in its target file. wParam title, lParam action.
 // Answer ignored.
 constexpr unsigned WM_ITEM_SUCCESS = kWmUserBase + 2013;  // 3037
-// Sent after every chunk of at most kBlockBytes, install_plan.h (also after a failed read, and once for an empty
-// entry): one progress step. wParam 0, lParam 0. Answer ignored.
+// Sent after every chunk of at most kBlockBytes (package_reader.h), also after a failed read and
+// once for an empty entry: one progress step. wParam 0, lParam 0. Answer ignored.
 constexpr unsigned WM_INSTALL_STEP = kWmUserBase + 2014;  // 3038
 // Sent after a failed entry has been rolled back. wParam title, lParam action.
 // Answer 1: go on with the next entry; anything else stops the run at once.

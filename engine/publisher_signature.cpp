@@ -115,9 +115,9 @@ bool HoldsTheRunningProgram(HANDLE file) {
   const IMAGE_DATA_DIRECTORY& aTable = a.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
   const IMAGE_DATA_DIRECTORY& bTable = b.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
   return headers.Signature == mapped.Signature &&
-         std::memcmp(&headers.FileHeader, &mapped.FileHeader, sizeof(IMAGE_FILE_HEADER)) == 0 &&
-         a.Magic == b.Magic && a.AddressOfEntryPoint == b.AddressOfEntryPoint && a.SizeOfImage == b.SizeOfImage &&
-         a.CheckSum == b.CheckSum && aTable.VirtualAddress == bTable.VirtualAddress && aTable.Size == bTable.Size;
+         std::memcmp(&headers.FileHeader, &mapped.FileHeader, sizeof(IMAGE_FILE_HEADER)) == 0 && a.Magic == b.Magic &&
+         a.AddressOfEntryPoint == b.AddressOfEntryPoint && a.SizeOfImage == b.SizeOfImage && a.CheckSum == b.CheckSum &&
+         aTable.VirtualAddress == bTable.VirtualAddress && aTable.Size == bTable.Size;
 }
 
 bool Refuse(PublisherRefusal& refusal, const std::wstring& reason, const std::wstring& file) {

@@ -1,7 +1,6 @@
 #include <iconv.h>
 
 #include <cerrno>
-
 #include <string>
 
 #include "engine/format/ansi_code_page.h"

@@ -90,8 +90,8 @@ TEST_F(DuringTheStartUpCheckTest, SecondStartWaitsShowingNothingThenRuns) {
 // even a dialog with the wizard's title. A second start during the first's start-up check shows
 // nothing of it and waits; once the first has ended, it runs.
 TEST_F(DuringTheStartUpCheckTest, ForeignWindowInTheSharedSectionIsNotBroughtForward) {
-  HWND foreign = CreateWindowExW(0, L"#32770", wizard_text::kTitle, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                                 nullptr, nullptr, nullptr, nullptr);
+  HWND foreign = CreateWindowExW(0, L"#32770", wizard_text::kTitle, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
   ASSERT_NE(foreign, nullptr);
   // Mapped as an image, so its shared section is the one every start of this file shares.
   HMODULE image = LoadLibraryExW(wizard.Exe().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);

@@ -147,9 +147,10 @@ TEST_F(WizardRunTest, RunCannotBeClosedWhileItGoesOn) {
 
   service.Terminate();
   ASSERT_TRUE(WaitForFinishedPage());
-  EXPECT_EQ(run.StatusLines(),
-            (std::vector<std::wstring>{FormatText(wizard_text::kInstallStarting, L"小词典"), FormatText(wizard_text::kInstallSucceeded, L"小词典"),
-                                       FormatText(wizard_text::kUpgradeStarting, L"占用"), FormatText(wizard_text::kUpgradeSucceeded, L"占用")}));
+  EXPECT_EQ(run.StatusLines(), (std::vector<std::wstring>{FormatText(wizard_text::kInstallStarting, L"小词典"),
+                                                          FormatText(wizard_text::kInstallSucceeded, L"小词典"),
+                                                          FormatText(wizard_text::kUpgradeStarting, L"占用"),
+                                                          FormatText(wizard_text::kUpgradeSucceeded, L"占用")}));
   EXPECT_EQ(run.ProgressPos(), static_cast<LRESULT>(BlocksOf(1) + BlocksOf(upgrade.size())));
   EXPECT_EQ(Installed(L"held.dic"), upgrade);
   run.CloseBox();
