@@ -96,9 +96,10 @@ int RunDialog(int showCommand, RunMode mode, RunLog& log) {
   // An unattended run ends with the code its logic decided. When something else ended the loop
   // (a quit posted from outside), the code follows from the page the run had reached.
   int decided = 0;
-  if (mode != RunMode::Interactive && ended && !(dialog->QuitCode(decided) && decided == result)) {
+  const bool hasDecided = dialog->QuitCode(decided);
+  if (mode != RunMode::Interactive && ended && !(hasDecided && decided == result)) {
     log.Write(FormatText(log_text::kEndedFromOutside, std::to_wstring(result).c_str()));
-    result = dialog->QuitCode(decided) ? decided : dialog->UnattendedExitNow();
+    result = hasDecided ? decided : dialog->UnattendedExitNow();
     static_cast<void>(dialog.release());
   }
   g_module.RemoveMessageLoop();
