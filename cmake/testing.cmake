@@ -19,7 +19,8 @@ if(WIN32 AND PAKORRA_TESTS)
   endif()
   set(PAKORRA_WINE_FIXTURE wine_${PAKORRA_ARCH})
   set(PAKORRA_WINE_LOCK wine_prefix_${PAKORRA_ARCH})
-  add_test(NAME ${PAKORRA_ARCH}:wine_env_start COMMAND ${CMAKE_SOURCE_DIR}/tools/wine/env start ${PAKORRA_WINE_DIR})
+  add_test(NAME ${PAKORRA_ARCH}:wine_env_start
+           COMMAND ${CMAKE_SOURCE_DIR}/tools/wine/env start ${PAKORRA_WINE_DIR} $<TARGET_FILE:desktop_shell_ready>)
   set_tests_properties(${PAKORRA_ARCH}:wine_env_start PROPERTIES FIXTURES_SETUP ${PAKORRA_WINE_FIXTURE}
                        LABELS "wine;${PAKORRA_ARCH}" RESOURCE_LOCK ${PAKORRA_WINE_LOCK})
   add_test(NAME ${PAKORRA_ARCH}:wine_env_stop COMMAND ${CMAKE_SOURCE_DIR}/tools/wine/env stop ${PAKORRA_WINE_DIR})

@@ -26,8 +26,9 @@ if [ "$mode" != --headless ] && [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then 
 
 # A private prefix for the demo, on Xvfb when headless, on the user's display otherwise.
 "$src/tools/wine/env" stop "$wine_dir" >/dev/null 2>&1 || true
-if [ $headless = 0 ]; then PAKORRA_DISPLAY=$DISPLAY "$src/tools/wine/env" start "$wine_dir"
-else "$src/tools/wine/env" start "$wine_dir"; fi
+shell_ready=$root/win64/bin/desktop_shell_ready.exe
+if [ $headless = 0 ]; then PAKORRA_DISPLAY=$DISPLAY "$src/tools/wine/env" start "$wine_dir" "$shell_ready"
+else "$src/tools/wine/env" start "$wine_dir" "$shell_ready"; fi
 trap '"$src/tools/wine/env" stop "$wine_dir" >/dev/null 2>&1 || true' EXIT
 run() { "$src/tools/wine/run" "$wine_dir" "$@"; }
 # The system DPI of programs started from now on (Wine's LogPixels, read at a program's start).

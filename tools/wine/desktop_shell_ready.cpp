@@ -1,0 +1,33 @@
+// Answers whether the desktop's shell windows object can be reached in this Wine environment:
+// the desktop process offers it once its start is over, and never if that start met a system too
+// busy to answer it. Exit 0 as soon as the object is there, 1 if it is still missing after the
+// given seconds (default 10), with the last answer on standard error.
+//   desktop_shell_ready [SECONDS]
+#include <windows.h>
+#include <exdisp.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+int wmain(int argc, wchar_t** argv) {
+  const unsigned long seconds = argc > 1 ? wcstoul(argv[1], nullptr, 10) : 10;
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  const ULONGLONG deadline = GetTickCount64() + seconds * 1000ULL;
+  HRESULT answer = E_FAIL;
+  for (;;) {
+    IShellWindows* windows = nullptr;
+    answer = CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                              reinterpret_cast<void**>(&windows));
+    if (SUCCEEDED(answer) && windows != nullptr) {
+      windows->Release();
+      CoUninitialize();
+      return 0;
+    }
+    if (GetTickCount64() >= deadline) break;
+    Sleep(100);
+  }
+  std::fprintf(stderr, "the desktop's shell windows object is missing (0x%08lx)\n", static_cast<unsigned long>(answer));
+  CoUninitialize();
+  return 1;
+}
