@@ -10,24 +10,25 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tests/support/wait.h"
+
 int wmain(int argc, wchar_t** argv) {
   const unsigned long seconds = argc > 1 ? wcstoul(argv[1], nullptr, 10) : 10;
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-  const ULONGLONG deadline = GetTickCount64() + seconds * 1000ULL;
   HRESULT answer = E_FAIL;
-  for (;;) {
-    IShellWindows* windows = nullptr;
-    answer = CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
-                              reinterpret_cast<void**>(&windows));
-    if (SUCCEEDED(answer) && windows != nullptr) {
-      windows->Release();
-      CoUninitialize();
-      return 0;
-    }
-    if (GetTickCount64() >= deadline) break;
-    Sleep(100);
+  const bool offered = testsupport::WaitUntil(
+      [&] {
+        IShellWindows* windows = nullptr;
+        answer = CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                  reinterpret_cast<void**>(&windows));
+        if (windows != nullptr) windows->Release();
+        return SUCCEEDED(answer) && windows != nullptr;
+      },
+      static_cast<unsigned>(seconds * 1000));
+  if (!offered) {
+    std::fprintf(stderr, "the desktop's shell windows object is missing (0x%08lx)\n",
+                 static_cast<unsigned long>(answer));
   }
-  std::fprintf(stderr, "the desktop's shell windows object is missing (0x%08lx)\n", static_cast<unsigned long>(answer));
   CoUninitialize();
-  return 1;
+  return offered ? 0 : 1;
 }
