@@ -127,10 +127,14 @@ bool Refuse(PublisherRefusal& refusal, const std::wstring& reason, const std::ws
 
 }  // namespace
 
-bool LibraryFromWizardsPublisher(HANDLE library, const std::wstring& libraryPath, PublisherRefusal& refusal) {
+bool WizardExpectsPublisher() {
   // The running program's own headers tell whether it was signed; they cannot be swapped on disk.
+  return RunningProgramHeaders().OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY].Size != 0;
+}
+
+bool LibraryFromWizardsPublisher(HANDLE library, const std::wstring& libraryPath, PublisherRefusal& refusal) {
   // A development build carries no certificate table and takes any library.
-  if (RunningProgramHeaders().OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY].Size == 0) return true;
+  if (!WizardExpectsPublisher()) return true;
 
   std::vector<wchar_t> buffer(32768);
   const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));

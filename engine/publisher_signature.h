@@ -14,6 +14,11 @@ struct PublisherRefusal {
   std::wstring file;    // the file it concerns: the library, or the wizard itself
 };
 
+// True when this wizard takes only a library its publisher signed: a release built for a publisher.
+// A missing library is then a refusal too, since without dates the package always wins. False for
+// a development build, which takes any library and none.
+bool WizardExpectsPublisher();
+
 // True when `library` (a handle open for reading on the file at `libraryPath`, held by the caller
 // until the library is loaded) may be loaded into this process. False with `refusal` filled when
 // the wizard is signed and the library is not signed, or its signature does not hold, or another
