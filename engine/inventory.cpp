@@ -69,12 +69,10 @@ std::shared_ptr<ByteSource> HoldImage(const std::wstring& id) {
   return std::move(pinned.source);
 }
 
-// A lower-cased file name of an installed dictionary: ".dic" or ".dip" after its last dot.
+// A lower-cased file name of an installed dictionary: a dictionary's extension after its last dot.
 bool IsInstalledDictName(const std::wstring& lowered) {
   const size_t dot = lowered.rfind(L'.');
-  if (dot == std::wstring::npos) return false;
-  const std::wstring ext = lowered.substr(dot);
-  return ext == L".dic" || ext == L".dip";
+  return dot != std::wstring::npos && IsDictFileExt(lowered.substr(dot));
 }
 
 // The record of a dictionary named `name` at `path`, sized and flagged as `listed` shows.

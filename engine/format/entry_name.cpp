@@ -90,9 +90,17 @@ bool IsPlainDictFileExt(const std::wstring& ext) {
   return IsPlainNamePart(ext.substr(1));
 }
 
+bool IsDictFileExt(const std::wstring& ext) {
+  const std::wstring lower = LowerAsciiLetters(ext);
+  for (const wchar_t* dictExt : kDictFileExtensions) {
+    if (lower == dictExt) return true;
+  }
+  return false;
+}
+
 bool HasPlainFileNames(const PackageTableEntry& record) {
-  return IsPlainDictFileId(FieldText(record.id, kEntryIdUnits)) &&
-         IsPlainDictFileExt(FieldText(record.ext, kEntryExtUnits));
+  const std::wstring ext = FieldText(record.ext, kEntryExtUnits);
+  return IsPlainDictFileId(FieldText(record.id, kEntryIdUnits)) && IsPlainDictFileExt(ext) && IsDictFileExt(ext);
 }
 
 bool HasPlainFileNames(const CPackageReader& reader) {

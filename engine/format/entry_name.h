@@ -39,7 +39,15 @@ bool IsPlainDictFileId(const std::wstring& id);
 // suffix (letters A-Z compared without case).
 bool IsPlainDictFileExt(const std::wstring& ext);
 
-// Whether the installer takes one table record's names: its id and its extension both pass.
+// The extensions of the files the installer writes: dictionaries only. Any other (".exe", ".dll")
+// would put a program into the host's folder, where the host or Windows may load or run it.
+constexpr const wchar_t* kDictFileExtensions[] = {L".dic", L".dip"};
+
+// Whether ext is one of kDictFileExtensions, letters A-Z compared without case.
+bool IsDictFileExt(const std::wstring& ext);
+
+// Whether the installer takes one table record's names: its id and its extension both pass, and
+// the extension is a dictionary's.
 bool HasPlainFileNames(const PackageTableEntry& record);
 
 // An entry whose names fail could name a file outside the host's dictionary data folder, and the

@@ -245,6 +245,13 @@ const Mistake kMistakes[] = {
      2,
      {"name-refused"},
      "error: extra.dir: entry 1 (extradic): the wizard refuses its extension \"dic\""},
+    {"extension_of_a_program",
+     [](PackageFolder& f) {
+       f.Put("extra.dir", ContainerBytes({ExtraItems()[0], {u"extra", u"2024.1.1", u".exe", u"程序", "e"}}));
+     },
+     2,
+     {"extension-refused"},
+     "error: extra.dir: entry 1 (extra.exe): the wizard refuses its extension \".exe\" (the wizard installs only"},
     {"data_cut_short",
      [](PackageFolder& f) {
        const std::string bytes = ContainerBytes(CoreItems());

@@ -213,6 +213,17 @@ INSTANTIATE_TEST_SUITE_P(EachDamage, DirpackOnDamagedContainers, ::testing::Valu
                            return name;
                          });
 
+// A plain name the wizard still refuses: verify says why; extract, the publisher's own tool,
+// writes it out as it would any file.
+TEST(DirpackOnDamaged, AnExtensionThatIsNoDictionarysFailsVerify) {
+  Scratch scratch;
+  const std::string package = scratch / "program.dir";
+  ASSERT_TRUE(WriteBytes(package, WithExt(u".exe")));
+  const RunResult run = RunDirpack({"verify", package});
+  EXPECT_EQ(run.status, 1) << Describe(run);
+  EXPECT_NE(run.out.find("ext \".exe\" is not a dictionary's"), std::string::npos) << Describe(run);
+}
+
 TEST(DirpackOnDamaged, DuplicateNamesAreAWarningForVerifyAndRefusedByExtract) {
   Scratch scratch;
   std::vector<ContainerItem> items = ValidItems();
@@ -325,7 +336,7 @@ TEST_F(DirpackCreate, TextsUpToTheirFieldsFitAndOneMoreIsRefused) {
   };
   const Case cases[] = {
       {std::string(31, 'i'), ".dic", std::string(15, '1'), chinese31, true, ""},
-      {std::string(31, 'i'), ".abcdef", "d", title15 + "x", true, ""},
+      {std::string(31, 'i'), ".DIC", "d", title15 + "x", true, ""},
       {std::string(32, 'i'), ".dic", "d", "t", false, "id"},
       {"i", ".abcdefg", "d", "t", false, "ext"},
       {"i", ".dic", std::string(16, '1'), "t", false, "date"},
@@ -349,11 +360,15 @@ TEST_F(DirpackCreate, TextsUpToTheirFieldsFitAndOneMoreIsRefused) {
 
 TEST_F(DirpackCreate, UnsafeNamesAndDuplicatesAreRefusedAndNothingIsWritten) {
   // One of each kind; the names test walks every rule.
-  const std::vector<std::vector<std::string>> entries = {{"../evil", ".dic"}, {"CON", ".dic"}, {"ok", ".d/c"}};
+  const std::vector<std::vector<std::string>> entries = {{"../evil", ".dic", "plain"},
+                                                         {"CON", ".dic", "plain"},
+                                                         {"ok", ".d/c", "plain"},
+                                                         {"ok", ".exe", "installs only \".dic\" and \".dip\""},
+                                                         {"ok", ".dll", "not a dictionary's"}};
   for (const std::vector<std::string>& entry : entries) {
     const RunResult run = RunDirpack({"create", out, "-e", scratch / "xinci8.dic", entry[0], entry[1], "d", "t"});
     EXPECT_EQ(run.status, 1) << entry[0] << entry[1] << "\n" << Describe(run);
-    EXPECT_NE(run.err.find("plain"), std::string::npos) << Describe(run);
+    EXPECT_NE(run.err.find(entry[2]), std::string::npos) << Describe(run);
   }
   const RunResult run = RunDirpack({"create", out, "-e", scratch / "xinci8.dic", "Xinci8", ".DIC", "d", "t", "-e",
                                     scratch / "mingju5.dip", "xinci8", ".dic", "d", "t"});

@@ -1,6 +1,7 @@
 // Which entry ids and extensions make plain file names in the host's dictionary folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "engine/format/entry_name.h"
@@ -83,6 +84,25 @@ TEST(EntryName, Extensions) {
   for (const wchar_t* ext : {L"", L".", L"..", L"dic", L"..dic", L".dic.", L".dic ", L".d\\c", L".d/c", L".d:c", L"./x",
                              L".\\x", L".d*", L".d?", L".\t", L".con", L".nul", L". "}) {
     EXPECT_FALSE(IsPlainDictFileExt(ext)) << Show(ext);
+  }
+}
+
+// A plain extension is not yet a dictionary's: only these install, in any case of A-Z.
+TEST(EntryName, OnlyDictionaryExtensionsInstall) {
+  const struct {
+    const wchar_t* ext;
+    bool installs;
+  } cases[] = {{L".dic", true},  {L".dip", true},  {L".DIC", true},      {L".dIp", true},     {L".exe", false},
+               {L".dll", false}, {L".txt", false}, {L".dic2", false},    {L".di", false},     {L"dic", false},
+               {L".dic ", false}, {L".\u0130ip", false}, {L".dic.exe", false}, {L"", false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsDictFileExt(c.ext), c.installs) << Show(c.ext);
+    PackageTableEntry record = {};
+    const std::wstring id = L"news";
+    std::copy(id.begin(), id.end(), record.id);
+    const std::wstring ext = c.ext;
+    std::copy(ext.begin(), ext.end(), record.ext);
+    EXPECT_EQ(HasPlainFileNames(record), c.installs) << "the container's rule: " << Show(c.ext);
   }
 }
 

@@ -6,6 +6,7 @@ RefusedNames EntryProblems::NamesRefused(const std::wstring& id, const std::wstr
   RefusedNames refused;
   refused.id = !IsPlainDictFileId(id);
   refused.ext = !IsPlainDictFileExt(ext);
+  refused.kind = !refused.ext && !IsDictFileExt(ext);
   return refused;
 }
 

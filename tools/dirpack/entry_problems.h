@@ -7,9 +7,13 @@
 #include <map>
 #include <string>
 
+// The words for an extension refused as not a dictionary's, alike in every command.
+constexpr const char* kOnlyDictionariesInstall = "the wizard installs only \".dic\" and \".dip\" files";
+
 struct RefusedNames {
   bool id = false;   // not a plain id (IsPlainDictFileId)
   bool ext = false;  // not a plain extension (IsPlainDictFileExt)
+  bool kind = false;  // a plain extension, but not a dictionary's (IsDictFileExt): ".exe", ".txt"
 };
 
 class EntryProblems {

@@ -38,6 +38,9 @@ std::vector<std::string> PackItemProblems(const PackItem& item) {
   if (!item.ext.empty() && refused.ext) {
     problems.push_back("ext \"" + DisplayUnits(item.ext) + "\" is not a plain extension such as \".dic\"");
   }
+  if (refused.kind) {
+    problems.push_back("ext \"" + DisplayUnits(item.ext) + "\" is not a dictionary's: " + kOnlyDictionariesInstall);
+  }
   return problems;
 }
 

@@ -74,6 +74,10 @@ void CheckNames(const PackageTableEntry& entry, const std::string& label, Packag
   const RefusedNames refused = EntryProblems::NamesRefused(id, ext);
   if (refused.id) report.problems.push_back(label + ": id \"" + DisplayUnits(id) + "\" is not a plain file name");
   if (refused.ext) report.problems.push_back(label + ": ext \"" + DisplayUnits(ext) + "\" is not a plain extension");
+  if (refused.kind) {
+    report.problems.push_back(label + ": ext \"" + DisplayUnits(ext) + "\" is not a dictionary's: " +
+                              kOnlyDictionariesInstall);
+  }
   if (!UnitsAreWellFormed(id + ext)) report.warnings.push_back(label + ": its name holds a lone UTF-16 surrogate");
   if (FieldText(entry.date, kEntryDateUnits).empty()) report.warnings.push_back(label + ": its date is empty");
   if (FieldText(entry.title, kEntryTitleUnits).empty()) report.warnings.push_back(label + ": its title is empty");

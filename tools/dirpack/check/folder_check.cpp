@@ -75,6 +75,13 @@ void CheckContainer(const std::wstring& folder, const std::wstring& name, std::v
                      " — choose a plain name (dirpack --help lists the rules) and " + kRebuild);
       continue;
     }
+    if (refused.kind) {
+      report.Add(Severity::Error, file, "extension-refused",
+                 label + ": the wizard refuses its extension \"" + DisplayUnits(ext) + "\" (" +
+                     kOnlyDictionariesInstall + ") and with it the whole container; " + kStops +
+                     " — pack only dictionary files and " + kRebuild);
+      continue;
+    }
     dicts.push_back({LowerAsciiLetters(id), label + " of " + file});
     CheckDate(record, file, label, report);
 
