@@ -164,6 +164,9 @@ bool ReadDirFilesInfo(std::vector<PackageFile>& list) {
   ClearPackageFiles(list);
 
   bool ok = true;
+  // Listed by the folder's name, but each file is opened in the folder held since the check began
+  // (pinned_file.h): a name listed elsewhere, after the folder's link was pointed away, is refused
+  // or found in the held folder, and the size counted is the held file's.
   ListFolderFiles(folder + L"\\*" + kContainerExtension, [&](const ListedFile& listed) {
     PackageFile file;
     file.size = static_cast<uint32_t>(listed.size);
@@ -171,7 +174,9 @@ bool ReadDirFilesInfo(std::vector<PackageFile>& list) {
     file.path = listed.fullPath;
     PinnedFile pinned;
     std::wstring why;
+    uint64_t heldSize = 0;
     if (PinPackageFile(listed.name, pinned, why)) {
+      if (pinned.source->Size(heldSize)) file.size = static_cast<uint32_t>(heldSize);
       file.data = std::move(pinned.source);
     } else {
       TraceDiagnostic(L"ReadDirFilesInfo-2: container refused: " + listed.fullPath + L": " + why);

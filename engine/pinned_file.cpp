@@ -2,40 +2,15 @@
 
 #include <vector>
 
+#include "engine/held_folder.h"
 #include "engine/host_paths.h"
+#include "engine/testing_seams.h"
 
 namespace {
 
-// The final path of an open handle, as the file system resolves it (links followed, short names
-// long), in the "\\?\C:\..." form; false when the system cannot tell.
-bool FinalPathOf(HANDLE handle, std::wstring& out) {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    const DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0) return false;
-    if (length < buffer.size()) {
-      out.assign(buffer.data(), length);
-      return true;
-    }
-    buffer.resize(length + 1);
-  }
-  return false;
-}
-
-bool FinalPathOfFolder(const std::wstring& folder, std::wstring& out) {
-  HANDLE handle = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  const bool known = FinalPathOf(handle, out);
-  CloseHandle(handle);
-  return known;
-}
-
-std::wstring WithoutTrailingSeparators(std::wstring path) {
-  while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
-  return path;
-}
+// Called just before each file is opened below a held folder; tests only.
+PinObserver pinObserver = nullptr;
+void* pinObserverContext = nullptr;
 
 std::wstring OpenFailure(DWORD error) {
   switch (error) {
@@ -80,20 +55,20 @@ OpenedFileFacts FactsOfOpenedFile(HANDLE handle, const std::wstring& expectedPat
 }
 
 bool PinFile(const std::wstring& folder, const std::wstring& relative, PinnedFile& out, std::wstring& why) {
-  const std::wstring base = WithoutTrailingSeparators(folder);
-  const std::wstring path = base + L"\\" + relative;
-  HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    why = OpenFailure(GetLastError());
+  // The folder as it was found the first time: a link to it pointed elsewhere since then moves
+  // nothing, as the file is opened relative to the held folder and must lie right in it.
+  HeldFolder held;
+  if (!HoldFolder(folder, held, why)) return false;
+  if (pinObserver != nullptr) pinObserver(relative, pinObserverContext);
+  DWORD error = 0;
+  HANDLE handle = OpenBelowHeldFolder(held, relative, error);
+  if (handle == nullptr) {
+    why = OpenFailure(error);
     return false;
   }
   std::unique_ptr<ByteSource> source = ByteSourceOnHandle(handle);  // closes the handle from here on
 
-  std::wstring folderFinal;
-  const std::wstring expected =
-      FinalPathOfFolder(base, folderFinal) ? WithoutTrailingSeparators(folderFinal) + L"\\" + relative : L"";
-  const std::wstring refusal = PinRefusal(FactsOfOpenedFile(handle, expected));
+  const std::wstring refusal = PinRefusal(FactsOfOpenedFile(handle, held.finalPath + L"\\" + relative));
   if (!refusal.empty()) {
     why = refusal;
     return false;
@@ -110,4 +85,9 @@ bool PinPackageFile(const std::wstring& relative, PinnedFile& out, std::wstring&
     return false;
   }
   return PinFile(folder, relative, out, why);
+}
+
+void ObservePinsForTesting(PinObserver observer, void* context) {
+  pinObserver = observer;
+  pinObserverContext = context;
 }

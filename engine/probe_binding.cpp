@@ -5,7 +5,9 @@
 #include "engine/diagnostics.h"
 #include "engine/module_function.h"
 #include "engine/pinned_file.h"
+#include "engine/private_copy.h"
 #include "engine/publisher_signature.h"
+#include "engine/testing_seams.h"
 
 namespace {
 
@@ -13,16 +15,23 @@ constexpr DWORD kPathChars = MAX_PATH;  // 260
 constexpr wchar_t kProbeFileName[] = L"\\vintora.dll";
 
 ProbeBinding binding = {false, nullptr, nullptr, nullptr, nullptr, nullptr};
-// The library's file, held from before it is checked until the process ends, with read sharing
-// only: no one can change, rename or delete it, so the file loaded is the file checked.
+// The library's file beside the wizard, held with read sharing only from before it is copied until
+// the copy is unloaded, so that what the user sees beside the wizard stays what was loaded.
 PinnedFile pinned;
+// The copy that is checked and loaded, held from before it is checked until it is unloaded.
+PrivateCopy copy;
 // Set when the file beside the wizard was refused; it is never looked at again.
 bool refused = false;
+
+// Called once the copy was checked, just before it is loaded; tests only.
+ProbeCheckedObserver checkedObserver = nullptr;
+void* checkedObserverContext = nullptr;
 
 void Unbind() {
   if (binding.module != nullptr) FreeLibrary(binding.module);
   binding = ProbeBinding{false, nullptr, nullptr, nullptr, nullptr, nullptr};
   pinned = PinnedFile{};  // closes the handle: a retry may find another file
+  RemovePrivateCopy(copy);
 }
 
 bool Refuse(const std::wstring& diagnostic) {
@@ -56,21 +65,36 @@ bool BindVersionProbe() {
   // The program's own folder, for pinning and loading alike (the package folder a test may set
   // for the engine is not where the program's library lies).
   const std::wstring file = path;
-  // Pinned in its folder, given with its backslash so that a drive's root stays "C:\" rather than
-  // the drive's current folder; then checked for who signed it. A missing library is no refusal:
-  // the dates stay unknown.
+  // Pinned in its folder (held from its first use on, engine/held_folder.h), given with its
+  // backslash so that a drive's root stays "C:\" rather than the drive's current folder. A missing
+  // library is a refusal for a wizard that expects its publisher's, since without dates the package
+  // always wins; a development build goes on without dates.
   std::wstring why;
   if (!PinFile(file.substr(0, file.find_last_of(L'\\') + 1), kProbeFileName + 1, pinned, why)) {
-    if (why == kPinMissing) return false;
+    if (why == kPinMissing && !WizardExpectsPublisher()) return false;
     return Refuse(L"BindVersionProbe-1: not pinned, " + why + L": " + file);
   }
+  // The loader opens a library by name, and the way to this name may be pointed elsewhere after
+  // any check; so the held file is copied where only administrators can write, and the copy is
+  // checked and loaded by its own full path.
+  if (!MakePrivateCopy(*pinned.source, kProbeFileName + 1, copy, why)) {
+    Unbind();
+    const std::wstring diagnostic = L"BindVersionProbe-3: " + why + L": " + file;
+    if (WizardExpectsPublisher()) return Refuse(diagnostic);
+    TraceDiagnostic(diagnostic);  // no dates, as without the library
+    return false;
+  }
   PublisherRefusal refusal;
-  if (!LibraryFromWizardsPublisher(pinned.handle, file, refusal)) {
-    pinned = PinnedFile{};
-    return Refuse(L"BindVersionProbe-2: " + refusal.reason + L": " + refusal.file);
+  if (!LibraryFromWizardsPublisher(copy.fileHandle, copy.path, refusal)) {
+    Unbind();
+    // Named as the file beside the wizard, which is what its publisher and user know.
+    return Refuse(L"BindVersionProbe-2: " + refusal.reason + L": " + (refusal.file == copy.path ? file : refusal.file));
   }
 
-  binding.module = LoadLibraryW(path);
+  if (checkedObserver != nullptr) checkedObserver(checkedObserverContext);
+  // By full path, its own dependencies from the system folder only (as the process's search is
+  // restricted at the wizard's entry, wizard/dll_search.h), never from the folder of the copy.
+  binding.module = LoadLibraryExW(copy.path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (binding.module == nullptr) {
     Unbind();
     return false;
@@ -100,3 +124,13 @@ bool InitDBCore(const wchar_t* corePath) {
 const ProbeBinding& GetProbeBinding() { return binding; }
 
 bool ProbeLibraryRefused() { return refused; }
+
+void ReleaseVersionProbe() {
+  // The host's core library vintora loaded stays loaded until the process ends.
+  Unbind();
+}
+
+void ObserveProbeCheckedForTesting(ProbeCheckedObserver observer, void* context) {
+  checkedObserver = observer;
+  checkedObserverContext = context;
+}

@@ -1,9 +1,10 @@
 // The wizard's binding of the version probe library vintora.dll: at first use its file in the
 // folder of the running executable is pinned (opened with read sharing only and checked to be a
-// plain file right there, engine/pinned_file.h) and held until the process ends; when the wizard
-// is signed, the file must be signed by the same certificate (engine/publisher_signature.h). Then
-// it is loaded by its full path, its four exports looked up by name, and kept loaded until the
-// process ends. One binding per process, used from the dialog's thread only.
+// plain file right there, engine/pinned_file.h) and copied into a new folder only administrators
+// and SYSTEM can write (engine/private_copy.h); when the wizard is signed, the copy must be signed
+// by the same certificate (engine/publisher_signature.h). Then the copy is loaded by its full
+// path, its four exports looked up by name, and kept loaded until ReleaseVersionProbe. One binding
+// per process, used from the dialog's thread only.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +13,7 @@
 
 struct ProbeBinding {
   bool bound;      // all four exports found; none of the entry points is used while false
-  HMODULE module;  // the loaded vintora, or null
+  HMODULE module;  // the loaded copy of vintora (private_copy.h), or null
   InitDbcoreFn init_dbcore;
   GetDictDatetimeFn get_dict_datetime;
   CompareDateFn compare_date;
@@ -26,12 +27,17 @@ bool BindVersionProbe();
 // True once a vintora.dll beside the wizard was refused: not pinned (a link, a file of several
 // links, elsewhere than it is named, held open for writing) or not signed as the wizard is. The
 // refusal is final for the process; the start-up check fails on it as on a damaged package. A
-// missing file is no refusal.
+// missing file is a refusal only for a wizard that expects its publisher's library
+// (WizardExpectsPublisher); a development build goes on without dates.
 bool ProbeLibraryRefused();
 
 // Binds the probe and hands it the full path of the host's database core library. True when
 // vintora loaded the core and found its entry points.
 bool InitDBCore(const wchar_t* corePath);
+
+// Unloads vintora and deletes its copy and the copy's folder; the binding is as before the first
+// call. Called when the wizard ends, once nothing uses the entry points any more.
+void ReleaseVersionProbe();
 
 // Callers use the entry points only after BindVersionProbe() returned true.
 const ProbeBinding& GetProbeBinding();

@@ -34,3 +34,12 @@ void ObserveFileStepsForTesting(FileStepObserver observer, void* context);
 // E_FAIL, so that the direct start behind it is seen; ShellStep::None ends the fault.
 enum class ShellStep : int;
 void FailShellStepForTesting(ShellStep step);
+
+// Called with the relative name just before each file is opened below a held package folder
+// (pinned_file.h), after the folder itself is held; a test can point a link elsewhere right then.
+using PinObserver = void (*)(const std::wstring& relative, void* context);
+void ObservePinsForTesting(PinObserver observer, void* context);
+
+// Called once the copy of vintora.dll was checked, just before it is loaded (probe_binding.h).
+using ProbeCheckedObserver = void (*)(void* context);
+void ObserveProbeCheckedForTesting(ProbeCheckedObserver observer, void* context);

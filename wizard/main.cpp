@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "engine/diagnostics.h"
+#include "engine/probe_binding.h"
 #include "engine/window_station.h"
 #include "wizard/common_controls.h"
 #include "wizard/dll_search.h"
@@ -156,6 +157,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   RunLogFile log;
   if (options.log) OpenLog(options, log);
   int result = RunWizard(instance, showCommand, options, log);
+  // The dialog has ended and the worker reads no dates: vintora's private copy goes.
+  ReleaseVersionProbe();
 
   const wchar_t* meaning = nullptr;
   if (options.silent && !DescribeUnattendedExit(result, meaning)) {

@@ -10,13 +10,22 @@
 //   copy=SRC       copies SRC over vintora.dll beside this program
 //   parse=TEXT     string_to_date through the binding
 //   date=PATH      get_dict_datetime through the binding
+//   repoint=DIR    points this program's folder (a Unix link) at DIR once the library is checked
+//   module=PATH    where the bound module's file is, and whether its bytes are PATH's
+//   private        the security of the bound module's folder (its DACL in SDDL)
+//   release        ReleaseVersionProbe, then whether the module and its folder are still there
 #include <windows.h>
 // After windows.h, whose types it uses.
 #include <shellapi.h>
 
+#include <sddl.h>
+#include <aclapi.h>
+
 #include <string>
 
 #include "engine/probe_binding.h"
+#include "engine/testing_seams.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -34,6 +43,36 @@ std::wstring OwnFolder() {
   GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring text(path);
   return text.substr(0, text.find_last_of(L'\\'));
+}
+
+std::wstring repointTo;
+std::wstring boundModule;  // the bound module's file, kept for "release"
+
+void Repoint(void*) { Report(L"repointed=" + Bit(testsupport::RepointUnixSymlink(repointTo, OwnFolder()))); }
+
+std::wstring ModuleFile(HMODULE module) {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+  return std::wstring(path, length < MAX_PATH ? length : 0);
+}
+
+std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
+std::wstring DaclText(const std::wstring& path) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, nullptr,
+                            &descriptor) != ERROR_SUCCESS) {
+    return L"unreadable";
+  }
+  wchar_t* text = nullptr;
+  std::wstring result = L"unconvertible";
+  if (ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text,
+                                                           nullptr)) {
+    result = text;
+    LocalFree(text);
+  }
+  LocalFree(descriptor);
+  return result;
 }
 
 void RunStep(const std::wstring& step) {
@@ -67,6 +106,20 @@ void RunStep(const std::wstring& step) {
     DictDate date = {};
     const bool ok = BindVersionProbe() && b.get_dict_datetime(value.c_str(), &date);
     Report(L"date=" + Bit(ok) + L" " + Fields(date));
+  } else if (name == L"repoint") {
+    repointTo = value;
+    ObserveProbeCheckedForTesting(Repoint, nullptr);
+  } else if (name == L"module") {
+    boundModule = ModuleFile(b.module);
+    const bool same = testsupport::FileBytes(boundModule) == testsupport::FileBytes(value);
+    Report(L"module=" + boundModule + L" same=" + Bit(same));
+  } else if (name == L"private") {
+    Report(L"private=" + DaclText(Folder(boundModule)));
+  } else if (name == L"release") {
+    ReleaseVersionProbe();
+    const DWORD folder = GetFileAttributesW(Folder(boundModule).c_str());
+    Report(L"release bound=" + Bit(b.bound) + L" loaded=" + Bit(GetModuleHandleW(boundModule.c_str()) != nullptr) +
+           L" folder=" + Bit(folder != INVALID_FILE_ATTRIBUTES));
   } else {
     Report(L"unknown step " + step);
   }
@@ -80,5 +133,6 @@ int main() {
   if (args == nullptr) return 2;
   for (int i = 1; i < count; ++i) RunStep(args[i]);
   LocalFree(args);
+  ReleaseVersionProbe();  // as the wizard does at its end
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/private_copy.h"
 #include "tests/support/child_process.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
@@ -119,6 +120,41 @@ TEST(BindVersionProbe, FolderAndFileNameMustFitTwoHundredSixtyCharacters) {
   HelperFolder tooLong(FolderOfLength(248), BuiltProbe());
   ASSERT_EQ(tooLong.dir.size(), 248u);
   EXPECT_EQ(tooLong.Run({L"bind", L"bind"}), (Lines{kUnbound, kUnbound}));
+}
+
+// The folder of the wizard reached through a link its owner points at another folder, whose
+// vintora.dll lacks an export, right after the library was checked: the library loaded is the
+// copy made of the checked file, in a new folder only administrators and SYSTEM can write, which
+// goes when the binding is released.
+TEST(BindVersionProbe, LoadsThePrivateCopyOfTheCheckedFile) {
+  HelperFolder genuine(NewFolderPath(L"genuine"), BuiltProbe());
+  HelperFolder other(NewFolderPath(L"other"), ProbeLackingStringToDate());
+  const std::wstring link = NewFolderPath(L"link");
+  ASSERT_TRUE(testsupport::MakeUnixSymlink(genuine.dir, link));
+  std::wstring parent;
+  ASSERT_TRUE(PrivateCopyParent(parent));
+
+  const HelperFolder linked{link, L""};  // the link's p.exe is genuine's, copied over itself
+  const Lines lines = linked.Run({L"repoint=" + other.dir, L"bind", L"module=" + BuiltProbe(), L"private", L"release"});
+  ASSERT_EQ(lines.size(), 5u) << Narrow(Join(lines));
+  EXPECT_EQ(lines[0], L"helper: repointed=1");
+  EXPECT_EQ(lines[1], kBound) << "the other folder's library was loaded";
+  const std::wstring module = lines[2].substr(lines[2].find(L'=') + 1, lines[2].rfind(L" same=") - lines[2].find(L'=') - 1);
+  const std::wstring folder = module.substr(0, module.find_last_of(L'\\'));
+  EXPECT_EQ(folder.substr(0, parent.size() + 1 + wcslen(kPrivateFolderPrefix)),
+            parent + L"\\" + kPrivateFolderPrefix) << Narrow(module);
+  EXPECT_EQ(module.substr(folder.size()), L"\\vintora.dll");
+  EXPECT_EQ(lines[2].substr(lines[2].rfind(L' ')), L" same=1") << "the loaded bytes are the checked ones";
+  // Wine 8 keeps no DACL of a new folder: it turns it into the Unix mode, and reads back the mode's
+  // owner and SYSTEM. Windows reads back the DACL given. Either way no one else is let in.
+  const std::wstring dacl = lines[3].substr(lines[3].find(L'=') + 1);
+  EXPECT_EQ(dacl.substr(0, 2), L"D:") << Narrow(lines[3]);
+  for (const wchar_t* other : {L";WD)", L";BU)", L";AU)", L";IU)", L";S-1-1-0)", L";S-1-5-32-545)"}) {
+    EXPECT_EQ(dacl.find(other), std::wstring::npos) << Narrow(dacl) << " lets in " << Narrow(other);
+  }
+  EXPECT_NE(dacl.find(L";FA;;;SY)"), std::wstring::npos) << Narrow(dacl);
+  EXPECT_EQ(lines[4], L"helper: release bound=0 loaded=0 folder=0");
+  EXPECT_FALSE(testsupport::FileExists(module));
 }
 
 // The rule of the folder, on paths that no program here can be started from: a path that

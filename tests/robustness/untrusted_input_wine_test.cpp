@@ -7,7 +7,9 @@
 // - a container declaring more entries than any real package holds fails the start-up check
 //   cleanly, also in the 32-bit wizard;
 // - a link in the package folder (an image, the image folder, dictconfig.ini, a container) or a
-//   hard-linked image brings none of the bytes or values it leads to into the host.
+//   hard-linked image brings none of the bytes or values it leads to into the host;
+// - a package folder reached through a link that is pointed elsewhere while the check opens its
+//   files gives only the first folder's files, and the wizard leaves no copy of its library.
 #include <windows.h>
 // After windows.h:
 #include <gtest/gtest.h>
@@ -16,7 +18,12 @@
 #include <vector>
 
 #include "engine/format/package_format.h"
+#include "engine/format/package_layout.h"
+#include "engine/install_engine.h"
 #include "engine/pinned_file.h"
+#include "engine/probe_binding.h"
+#include "engine/private_copy.h"
+#include "engine/testing_seams.h"
 #include "tests/support/container_bytes.h"
 #include "tests/support/data_patterns.h"
 #include "tests/support/fake_host.h"
@@ -231,6 +238,96 @@ INSTANTIATE_TEST_SUITE_P(
                       LinkCase{"ContainerLinkedOutside", L"p.dir", L"p.dir", false, 4},
                       LinkCase{"ImageHardLinked", L"dict_image\\x.bmp", L"images\\x.bmp", true, 0}),
     [](const ::testing::TestParamInfo<LinkCase>& info) { return std::string(info.param.name); });
+
+// Points the package folder's link elsewhere just before the file named is opened.
+struct Repoints {
+  std::wstring link;
+  std::vector<std::pair<std::wstring, std::wstring>> at;  // relative name, new target
+  size_t made = 0;
+};
+
+void RepointAt(const std::wstring& relative, void* context) {
+  Repoints& repoints = *static_cast<Repoints*>(context);
+  for (const auto& [name, target] : repoints.at) {
+    if (relative == name && RepointUnixSymlink(target, repoints.link)) ++repoints.made;
+  }
+}
+
+std::string HeldBytes(const std::shared_ptr<ByteSource>& source) {
+  std::string bytes;
+  if (source) ReadWholeSource(*source, 1 << 20, bytes);
+  return bytes;
+}
+
+// A package folder as its owner prepares it: a container, dictconfig.ini and an image for id x.
+void WritePackage(const std::wstring& folder, const std::string& data, const std::string& value) {
+  ASSERT_TRUE(MakeDirs(folder + L"\\dict_image"));
+  ASSERT_TRUE(WriteFileBytes(folder + L"\\p.dir", ContainerBytes({PackageItem(L"x", Wide(value), data)})));
+  ASSERT_TRUE(WriteFileBytes(folder + L"\\dictconfig.ini", "[x]\r\ndesc_name=" + value + "\r\n"));
+  ASSERT_TRUE(WriteFileBytes(folder + L"\\dict_image\\x.bmp", Bitmap(data)));
+}
+
+// The start-up check, in this process, on a package folder reached through a link that is pointed
+// at another folder as the container is opened and at a third as dictconfig.ini is: everything the
+// check holds for the run (container, description, image) is the first folder's.
+TEST(RepointedPackageFolder, EveryHeldFileIsTheFirstFolders) {
+  FakeHost host;
+  ScratchDir lab(L"repointed");
+  WritePackage(lab / L"genuine", "genuine data", "Genuine");
+  WritePackage(lab / L"first", kSecret, kSecret);
+  WritePackage(lab / L"second", kSecret, kSecret);
+  const std::wstring link = lab / L"link";
+  ASSERT_TRUE(MakeUnixSymlink(lab / L"genuine", link));
+
+  Repoints repoints{link, {{L"p.dir", lab / L"first"}, {L"dictconfig.ini", lab / L"second"}}};
+  SetModuleDirForTesting(link + L"\\");
+  ObservePinsForTesting(RepointAt, &repoints);
+  InstallEngine engine;
+  const bool checked = engine.InitFileLists();
+  ObservePinsForTesting(nullptr, nullptr);
+  SetModuleDirForTesting(L"");
+  ReleaseVersionProbe();  // the library's copy, made for the dates
+
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(repoints.made, 2u);
+  ASSERT_EQ(engine.packageFiles.size(), 1u);
+  const PackageFile& file = engine.packageFiles[0];
+  ASSERT_TRUE(file.entries && file.entries->size() == 1u);
+  const PackageEntry& entry = file.entries->front();
+  EXPECT_EQ(entry.title, L"Genuine");
+  ASSERT_TRUE(entry.description.has_value());
+  ASSERT_EQ(std::wstring(kCopiedConfigKeys[1]), L"desc_name");
+  EXPECT_EQ(entry.description->at(1), L"Genuine");
+  const std::string held = HeldBytes(file.data) + HeldBytes(engine.heldDescription) + HeldBytes(entry.image);
+  EXPECT_EQ(held.find(kSecret), std::string::npos);
+  EXPECT_EQ(HeldBytes(entry.image), Bitmap("genuine data"));
+}
+
+// The folders of the private copies of this process's wizard runs: none is left once a run ended.
+std::vector<std::wstring> PrivateFoldersOf(DWORD processId) {
+  std::wstring parent;
+  std::vector<std::wstring> found;
+  if (!PrivateCopyParent(parent)) return {L"<no parent>"};
+  const std::wstring own = kPrivateFolderPrefix + std::to_wstring(processId) + L"-";
+  for (const std::wstring& name : ListFolder(parent)) {
+    if (name.compare(0, own.size(), own) == 0) found.push_back(name);
+  }
+  return found;
+}
+
+TEST(PrivateLibraryCopy, GoneWhenTheWizardEnds) {
+  FakeHost host;
+  host.AddInstalledDict(L"news.dic", "2010.01.01");
+  WizardFolder wizard;
+  ASSERT_TRUE(wizard.AddPackage(L"p.dir", {PackageItem(L"news", L"新闻", "old news")}));
+  const std::wstring log = wizard / L"run.log";
+  const ChildRun run = RunToEnd(wizard.Exe(), {L"/S", L"/LOG=" + log}, {}, kExitWait);
+  ASSERT_TRUE(run.finished) << FileBytes(log);
+  // Up to date: the installed date was read through the library, so its copy was made.
+  EXPECT_EQ(run.exitCode, 0u) << FileBytes(log);
+  EXPECT_EQ(FileBytes(host.DataDir() + L"\\news.dic").find("old news"), std::string::npos);
+  EXPECT_EQ(PrivateFoldersOf(run.processId), std::vector<std::wstring>{});
+}
 
 }  // namespace
 }  // namespace testsupport

@@ -255,6 +255,7 @@ ChildRun RunToEnd(const std::wstring& program, const std::vector<std::wstring>& 
     run.startFailure = child.StartFailure();
     return run;
   }
+  run.processId = child.id();
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   for (;;) {
     const ULONGLONG now = GetTickCount64();

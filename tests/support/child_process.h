@@ -76,6 +76,7 @@ struct ChildRun {
   std::string startFailure;  // empty when it started
   bool finished = false;     // started and ended by itself within the time allowed
   DWORD exitCode = 0;
+  DWORD processId = 0;               // once started
   std::string out, err;              // with captureOutput
   std::vector<std::wstring> traces;  // with traces: its OutputDebugString texts, line breaks removed
 };

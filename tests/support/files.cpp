@@ -154,6 +154,31 @@ bool MakeUnixSymlink(const std::wstring& target, const std::wstring& link) {
                         [&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
+namespace {
+
+// Where the folder's name leads now, as the system resolves it; empty when it leads nowhere.
+std::wstring FolderFinalPath(const std::wstring& folder) {
+  HANDLE handle = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return L"";
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetFinalPathNameByHandleW(handle, path, MAX_PATH, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  CloseHandle(handle);
+  return length > 0 && length < MAX_PATH ? std::wstring(path, length) : L"";
+}
+
+}  // namespace
+
+bool RepointUnixSymlink(const std::wstring& target, const std::wstring& link) {
+  std::string from, to;
+  if (!UnixPathOf(target, from) || !UnixPathOf(link, to)) return false;
+  const std::wstring wanted = FolderFinalPath(target);
+  const std::wstring script = L"ln -s '" + Wide(from) + L"' '" + Wide(to) + L".new' && mv -T '" + Wide(to) + L".new' '" +
+                              Wide(to) + L"'";
+  return !wanted.empty() &&
+         RunUnixProgram(L"Z:\\bin\\sh", L"/bin/sh -c \"" + script + L"\"", [&] { return FolderFinalPath(link) == wanted; });
+}
+
 bool TruncateOnUnixSide(const std::wstring& path, uint64_t size) {
   std::string file;
   return UnixPathOf(path, file) &&

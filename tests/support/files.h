@@ -47,6 +47,9 @@ std::vector<std::wstring> ListFolder(const std::wstring& path);
 // A symbolic link at `link` to `target` (a file or a folder): Wine shows a link to a file as a
 // plain file, which only its final path gives away. True when the link answers.
 bool MakeUnixSymlink(const std::wstring& target, const std::wstring& link);
+// The symbolic link at `link` pointed at `target` instead, in one step (a new link renamed over
+// it), as its owner could do at any moment. True when the link leads there.
+bool RepointUnixSymlink(const std::wstring& target, const std::wstring& link);
 // The file cut to `size` bytes, also while a Windows program holds it. True when it was.
 bool TruncateOnUnixSide(const std::wstring& path, uint64_t size);
 
