@@ -57,11 +57,12 @@ bool BindVersionProbe() {
   // for the engine is not where the program's library lies).
   const std::wstring file = path;
   // Pinned in its folder, given with its backslash so that a drive's root stays "C:\" rather than
-  // the drive's current folder; then checked for who signed it. A missing library is no refusal:
-  // the dates stay unknown.
+  // the drive's current folder; then checked for who signed it. A missing library is no refusal
+  // for a development build: the dates stay unknown. For a signed wizard it is, since without
+  // dates the package always wins.
   std::wstring why;
   if (!PinFile(file.substr(0, file.find_last_of(L'\\') + 1), kProbeFileName + 1, pinned, why)) {
-    if (why == kPinMissing) return false;
+    if (why == kPinMissing && !WizardExpectsPublisher()) return false;
     return Refuse(L"BindVersionProbe-1: not pinned, " + why + L": " + file);
   }
   PublisherRefusal refusal;
