@@ -4,11 +4,12 @@
 #include <softpub.h>
 #include <wintrust.h>
 
-#include <cstring>
 #include <vector>
 
 #include "engine/diagnostics.h"
+#include "engine/format/sha256.h"
 #include "engine/module_function.h"
+#include "engine/publisher_certificate.h"
 
 namespace {
 
@@ -80,8 +81,7 @@ Signature CheckSignature(const TrustFunctions& trust, HANDLE file, const std::ws
 
 // Answers that say the signature and the file agree and only the signer's certificate is not
 // trusted here: expired, its root not among the system's, a test root, or a chain the system
-// could not build from what it holds. A wizard signed so still has a known signer; a library is
-// then taken with the very same answer and the same signer.
+// could not build from what it holds.
 bool OnlyTheChainFails(LONG result) {
   return result == CERT_E_EXPIRED || result == CERT_E_UNTRUSTEDROOT || result == CERT_E_UNTRUSTEDTESTROOT ||
          result == CERT_E_CHAINING;
@@ -93,31 +93,19 @@ const IMAGE_NT_HEADERS& RunningProgramHeaders() {
   return *reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
 }
 
-bool ReadAt(HANDLE file, LONGLONG offset, void* buffer, DWORD length) {
-  LARGE_INTEGER at = {};
-  at.QuadPart = offset;
-  DWORD got = 0;
-  return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && ReadFile(file, buffer, length, &got, nullptr) &&
-         got == length;
+// Whether the running program carries a certificate table, read from its headers as loaded: they
+// cannot be swapped on disk.
+bool RunningProgramIsSigned() {
+  return RunningProgramHeaders().OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY].Size != 0;
 }
 
-// Whether `file` holds the running program: the folder is the user's, so another file may have
-// taken the program's name since it started. Its headers must agree with those mapped into this
-// process: sections, entry point, size, checksum and certificate table. The image base is left
-// out, as the loader may rewrite it.
-bool HoldsTheRunningProgram(HANDLE file) {
-  const IMAGE_NT_HEADERS& mapped = RunningProgramHeaders();
-  IMAGE_DOS_HEADER dos = {};
-  IMAGE_NT_HEADERS headers = {};
-  if (!ReadAt(file, 0, &dos, sizeof(dos)) || !ReadAt(file, dos.e_lfanew, &headers, sizeof(headers))) return false;
-  const IMAGE_OPTIONAL_HEADER& a = mapped.OptionalHeader;
-  const IMAGE_OPTIONAL_HEADER& b = headers.OptionalHeader;
-  const IMAGE_DATA_DIRECTORY& aTable = a.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
-  const IMAGE_DATA_DIRECTORY& bTable = b.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
-  return headers.Signature == mapped.Signature &&
-         std::memcmp(&headers.FileHeader, &mapped.FileHeader, sizeof(IMAGE_FILE_HEADER)) == 0 && a.Magic == b.Magic &&
-         a.AddressOfEntryPoint == b.AddressOfEntryPoint && a.SizeOfImage == b.SizeOfImage && a.CheckSum == b.CheckSum &&
-         aTable.VirtualAddress == bTable.VirtualAddress && aTable.Size == bTable.Size;
+// The digits of the certificate the wizard was built for; empty for a development build. Kept in
+// the program as one string so that scripts/sign finds it after its marker.
+std::string PublisherCertificateDigits() {
+  // Through a volatile pointer: the whole record, marker included, stays in the program file.
+  static const char record[] __attribute__((used)) = PAKORRA_PUBLISHER_CERT_RECORD;
+  const char* volatile whole = record;
+  return std::string(whole + sizeof(PAKORRA_PUBLISHER_CERT_MARKER) - 1);
 }
 
 bool Refuse(PublisherRefusal& refusal, const std::wstring& reason, const std::wstring& file) {
@@ -127,42 +115,27 @@ bool Refuse(PublisherRefusal& refusal, const std::wstring& reason, const std::ws
 
 }  // namespace
 
-bool WizardExpectsPublisher() {
-  // The running program's own headers tell whether it was signed; they cannot be swapped on disk.
-  return RunningProgramHeaders().OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY].Size != 0;
-}
+bool WizardExpectsPublisher() { return !PublisherCertificateDigits().empty() || RunningProgramIsSigned(); }
 
 bool LibraryFromWizardsPublisher(HANDLE library, const std::wstring& libraryPath, PublisherRefusal& refusal) {
-  // A development build carries no certificate table and takes any library.
+  // A development build carries no certificate and takes any library.
   if (!WizardExpectsPublisher()) return true;
-
-  std::vector<wchar_t> buffer(32768);
-  const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-  if (length == 0 || length >= buffer.size()) return Refuse(refusal, L"the wizard's own path is unknown", libraryPath);
-  const std::wstring program(buffer.data(), length);
+  // Signed, but built without its publisher's certificate: whose library to take could only be read
+  // from a file, and a file can be replaced while the wizard runs.
+  const std::string expected = PublisherCertificateDigits();
+  if (expected.empty()) return Refuse(refusal, L"the wizard was built without its publisher's certificate", libraryPath);
 
   TrustFunctions trust;
   if (!LoadTrustFunctions(trust)) return Refuse(refusal, L"signatures cannot be checked (wintrust.dll)", libraryPath);
-
-  // Read sharing only: the wizard's file stays as it is while its signature is read.
-  HANDLE self = CreateFileW(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (self == INVALID_HANDLE_VALUE) {
-    return Refuse(refusal, L"the wizard's own file cannot be opened (error " + std::to_wstring(GetLastError()) + L")",
-                  program);
-  }
-  const bool running = HoldsTheRunningProgram(self);
-  const Signature own = running ? CheckSignature(trust, self, program) : Signature{};
-  CloseHandle(self);
-  if (!running) return Refuse(refusal, L"the wizard's file is not the running program", program);
-  if ((own.result != ERROR_SUCCESS && !OnlyTheChainFails(own.result)) || own.signer.empty()) {
-    return Refuse(refusal, L"the wizard's own signature does not hold (error " + HexCode(own.result) + L")", program);
-  }
-
   const Signature found = CheckSignature(trust, library, libraryPath);
   if (found.result == TRUST_E_NOSIGNATURE) return Refuse(refusal, L"not signed", libraryPath);
-  if (found.result != ERROR_SUCCESS && found.result != own.result) {
+  // The signature must hold for these very bytes. That the system does not trust the certificate's
+  // chain here (expired, a root it lacks) is no refusal: the certificate is compared itself.
+  if ((found.result != ERROR_SUCCESS && !OnlyTheChainFails(found.result)) || found.signer.empty()) {
     return Refuse(refusal, L"signature does not hold (error " + HexCode(found.result) + L")", libraryPath);
   }
-  if (found.signer != own.signer) return Refuse(refusal, L"signed by another certificate", libraryPath);
+  if (HexDigits(Sha256Of(found.signer.data(), found.signer.size())) != expected) {
+    return Refuse(refusal, L"signed by another certificate", libraryPath);
+  }
   return true;
 }

@@ -2,7 +2,8 @@
 // signed (left in bin\release-signed) still run. The wizard, with no host installed, shows its
 // page for a missing host and opens the download page the release was built with; the library
 // loads and parses a date. Beside a package, unattended, the signed wizard takes only the library
-// its own certificate signed.
+// signed by the certificate it was built for, also when its own file is replaced, while it runs, by
+// a copy signed by someone else.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -87,22 +88,53 @@ TEST(SignedRelease, ProbeLibraryLoadsAndParsesADate) {
 // news.dic is newer than the package's: only a date read through the library tells to leave it.
 struct LibraryCase {
   const char* name;
-  const wchar_t* library;     // in release-signed
+  const wchar_t* library;     // in release-signed; null: none beside the wizard
   const wchar_t* altered;     // the file with one byte of its DOS stub changed after signing; null: none
   const wchar_t* diagnostic;  // the log's line on the refusal, the path of `named` after it; null: taken
   const wchar_t* named;
+  // Renamed away while the wizard runs, before it reads anything, and the look-alike (the same
+  // wizard re-signed by the library's signer) put at its name.
+  bool replacedWhileRunning;
 };
+
+// Starts the wizard suspended, so that its program file can be swapped before its first
+// instruction, then lets it run; its exit code, or STILL_ACTIVE when it did not end in time.
+DWORD RunWithProgramReplaced(const std::wstring& exe, const std::wstring& arguments, const std::wstring& lookalike,
+                             std::string& failure) {
+  std::wstring commandLine = testsupport::QuoteArgument(exe) + L" " + arguments;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                      &startup, &process)) {
+    failure = "not started: " + std::to_string(GetLastError());
+    return STILL_ACTIVE;
+  }
+  const std::wstring away = exe + L".genuine";
+  if (!MoveFileW(exe.c_str(), away.c_str()) || !CopyFileW(lookalike.c_str(), exe.c_str(), TRUE)) {
+    failure = "the running wizard's file could not be swapped: " + std::to_string(GetLastError());
+  }
+  ResumeThread(process.hThread);
+  DWORD code = STILL_ACTIVE;
+  if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
 
 TEST(SignedRelease, WizardTakesOnlyALibrarySignedByItsOwnCertificate) {
   const LibraryCase cases[] = {
-      {"signed alike", L"vintora.dll", nullptr, nullptr, nullptr},
-      {"unsigned", L"vintora-unsigned.dll", nullptr, L"BindVersionProbe-2: not signed: ", L"vintora.dll"},
+      {"signed alike", L"vintora.dll", nullptr, nullptr, nullptr, false},
+      {"unsigned", L"vintora-unsigned.dll", nullptr, L"BindVersionProbe-2: not signed: ", L"vintora.dll", false},
       {"another signer", L"vintora-other-signer.dll", nullptr, L"BindVersionProbe-2: signed by another certificate: ",
-       L"vintora.dll"},
+       L"vintora.dll", false},
       {"altered", L"vintora.dll", L"vintora.dll", L"BindVersionProbe-2: signature does not hold (error 0x80096010): ",
-       L"vintora.dll"},
-      {"wizard altered", L"vintora.dll", L"pakorra.exe",
-       L"BindVersionProbe-2: the wizard's own signature does not hold (error 0x80096010): ", L"pakorra.exe"},
+       L"vintora.dll", false},
+      // Without dates the package would replace even the newer installed copy.
+      {"missing", nullptr, nullptr, L"BindVersionProbe-1: not pinned, missing: ", L"vintora.dll", false},
+      {"wizard replaced by a look-alike", L"vintora-other-signer.dll", nullptr,
+       L"BindVersionProbe-2: signed by another certificate: ", L"vintora.dll", true},
   };
   for (const LibraryCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -110,6 +142,7 @@ TEST(SignedRelease, WizardTakesOnlyALibrarySignedByItsOwnCertificate) {
     const std::string installed = testsupport::FileBytes(host.AddInstalledDict(L"news.dic", "2010.01.01"));
     testsupport::WizardFolder wizard;
     for (const std::wstring& name : {std::wstring(L"vintora.dll"), std::wstring(L"pakorra.exe")}) {
+      if (name == L"vintora.dll" && c.library == nullptr) continue;
       std::string bytes;
       ASSERT_TRUE(testsupport::ReadFileBytes(SignedFile(name == L"vintora.dll" ? c.library : name.c_str()), bytes));
       if (c.altered != nullptr && name == c.altered) bytes[0x60] = static_cast<char>(bytes[0x60] ^ 1);
@@ -119,10 +152,19 @@ TEST(SignedRelease, WizardTakesOnlyALibrarySignedByItsOwnCertificate) {
                                              testsupport::PackageItem(L"sport", L"体育", "sport")}));
 
     const std::wstring log = wizard / L"run.log";
-    const testsupport::ChildRun run = testsupport::RunToEnd(wizard.Exe(), {L"/S", L"/LOG=" + log}, {}, 120000);
+    DWORD exitCode = STILL_ACTIVE;
+    std::string failure;
+    if (c.replacedWhileRunning) {
+      exitCode = RunWithProgramReplaced(wizard.Exe(), L"/S " + testsupport::QuoteArgument(L"/LOG=" + log),
+                                        SignedFile(L"pakorra-lookalike.exe"), failure);
+    } else {
+      const testsupport::ChildRun run = testsupport::RunToEnd(wizard.Exe(), {L"/S", L"/LOG=" + log}, {}, 120000);
+      failure = run.finished ? run.startFailure : "did not end " + run.startFailure;
+      exitCode = run.exitCode;
+    }
     const std::string logged = testsupport::FileBytes(log);
-    ASSERT_TRUE(run.finished) << run.startFailure;
-    EXPECT_EQ(run.exitCode, c.diagnostic ? 4u : 0u) << logged;
+    ASSERT_EQ(failure, "");
+    EXPECT_EQ(exitCode, c.diagnostic ? 4u : 0u) << logged;
     EXPECT_EQ(testsupport::FileBytes(host.DataDir() + L"\\news.dic"), installed) << "the newer installed copy";
     EXPECT_EQ(testsupport::FileBytes(host.DataDir() + L"\\sport.dic"), c.diagnostic ? "<missing>" : "sport");
     if (c.diagnostic != nullptr) {
