@@ -196,6 +196,19 @@ TEST_F(SilentInstallTest, StartHandsOffToTheHostAndLogGoesToTemp) {
   }
 }
 
+// With /START and a desktop shell that cannot start the host (its file is no program, so the
+// shell's ShellExecute answers S_FALSE), nothing is started in its place: the dictionaries are
+// switched on, the log says why the host was not started, and the code is the installation's.
+TEST_F(SilentInstallTest, StartWhenTheShellFailsStartsNoHost) {
+  ASSERT_TRUE(WriteFileBytes(host.HostExe(), "not a program"));
+  EXPECT_EQ(RunSilently({L"/S", L"/START"}), 0u) << Narrow(Log());
+  for (const wchar_t* id : {L"new", L"old", L"same"}) EXPECT_EQ(Config(id, L"enable"), L"1") << Narrow(id);
+  EXPECT_TRUE(Logged(L"OpenAsDesktopUser-2: desktop shell failed at IShellDispatch2::ShellExecute")) << Narrow(Log());
+  EXPECT_TRUE(Logged(L"not started: " + host.HostExe())) << Narrow(Log());
+  EXPECT_TRUE(Logged(log_text::kHandOffNoTray)) << Narrow(Log());
+  EXPECT_FALSE(FileExists(host.HostLogPath()));
+}
+
 // --- Each exit code from its cause ---
 
 TEST_F(UnattendedTest, HostMissingOrIncompleteEndsWithThree) {
