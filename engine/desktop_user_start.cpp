@@ -29,9 +29,9 @@ bool OpenAsDesktopUser(const std::wstring& file, const std::wstring& folder) {
   ShellStep failedStep = ShellStep::None;
   long hr = 0;
   if (OpenInDesktopShell(file, L"", folder, failedStep, hr)) return true;
+  // Started by the wizard itself it would run with the administrator's token, a browser working
+  // in the package's folder: then it is not started at all.
   TraceDiagnostic(std::wstring(L"OpenAsDesktopUser-2: desktop shell failed at ") + ShellStepName(failedStep) + L" (" +
-                  HexCode(hr) + L"), started directly: " + file);
-  if (OpenDirectly(file, L"", folder)) return true;
-  TraceDiagnostic(L"OpenAsDesktopUser-3: direct start failed (" + std::to_wstring(GetLastError()) + L"): " + file);
+                  HexCode(hr) + L"), not started: " + file);
   return false;
 }

@@ -155,8 +155,14 @@ bool CMainDlg::StartWorker() {
   return true;
 }
 
-// The browser runs as the desktop's user, not with the wizard's elevated token.
-void CMainDlg::OpenDownloadPage() { OpenAsDesktopUser(wizard_text::kDownloadPage, L""); }
+// The browser runs as the desktop's user, never with the wizard's elevated token: when the
+// desktop's shell cannot open the page, a box gives its address to copy, where a box may be shown.
+void CMainDlg::OpenDownloadPage() {
+  if (OpenAsDesktopUser(wizard_text::kDownloadPage, L"")) return;
+  if (m_mode != RunMode::Interactive || !IsInteractiveWindowStation()) return;
+  MessageBoxW(m_hWnd, FormatText(wizard_text::kDownloadPageNotOpened, wizard_text::kDownloadPage).c_str(),
+              wizard_text::kTitle, MB_OK | MB_ICONINFORMATION);
+}
 
 bool CMainDlg::HandOffToHost() {
   m_engine.EnableAllDicts();  // the wait runs whether or not the host was started by it

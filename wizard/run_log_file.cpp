@@ -70,20 +70,28 @@ bool RunLogFile::Open(const std::wstring& path, DWORD disposition) {
   path_ = FullPath(path);
   // Readable while it is written: an administrator may follow the log of a running wizard. The
   // name itself is opened, never what a link there points to, and a file made new is never made
-  // through a link.
+  // through a link. A file made here is made with the right to delete it, so that one refused is
+  // deleted through its own handle: its name may lead elsewhere by then (a folder on the way
+  // re-pointed), and another file of that name must not go instead. A reader of such a log shares
+  // deletion with it.
   const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+  const DWORD makeAccess = GENERIC_WRITE | DELETE;
   bool made = disposition == CREATE_NEW;
-  HANDLE file = CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition, flags, nullptr);
+  HANDLE file = CreateFileW(path_.c_str(), made ? makeAccess : GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
+                            flags, nullptr);
   if (file == INVALID_HANDLE_VALUE && disposition == OPEN_EXISTING && GetLastError() == ERROR_FILE_NOT_FOUND) {
-    file = CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, flags, nullptr);
+    file = CreateFileW(path_.c_str(), makeAccess, FILE_SHARE_READ, nullptr, CREATE_NEW, flags, nullptr);
     made = true;
   }
   if (file == INVALID_HANDLE_VALUE) return false;
   // A link, a file of several names or one that resolves elsewhere would let the elevated wizard
   // write into a file someone else chose: only the plain file asked for is cut and written.
   if (!PinRefusal(FactsOfOpenedFile(file, ExpectedFinalPath(path_))).empty()) {
+    if (made) {
+      FILE_DISPOSITION_INFO remove = {TRUE};
+      SetFileInformationByHandle(file, FileDispositionInfo, &remove, sizeof(remove));
+    }
     CloseHandle(file);
-    if (made) DeleteFileW(path_.c_str());
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }

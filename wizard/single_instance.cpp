@@ -94,8 +94,36 @@ bool SameNameWithoutCase(const std::wstring& a, const std::wstring& b) {
          CSTR_EQUAL;
 }
 
-// Whether the process runs a program file of the wizard's own file name.
-bool RunsTheWizard(DWORD pid) {
+// Whether the process's token is elevated; a token that cannot be read counts as not.
+bool RunsElevated(HANDLE process) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return false;
+  TOKEN_ELEVATION elevation = {};
+  DWORD length = 0;
+  const bool read = GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &length) != 0;
+  CloseHandle(token);
+  return read && elevation.TokenIsElevated != 0;
+}
+
+// Whether two paths name the same file: its volume and index, whatever link or drive led there.
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+  BY_HANDLE_FILE_INFORMATION facts[2] = {};
+  const std::wstring* paths[2] = {&a, &b};
+  for (int i = 0; i < 2; ++i) {
+    HANDLE file = CreateFileW(paths[i]->c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                              FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool known = GetFileInformationByHandle(file, &facts[i]) != 0;
+    CloseHandle(file);
+    if (!known) return false;
+  }
+  return facts[0].dwVolumeSerialNumber == facts[1].dwVolumeSerialNumber &&
+         facts[0].nFileIndexHigh == facts[1].nFileIndexHigh && facts[0].nFileIndexLow == facts[1].nFileIndexLow;
+}
+
+// Whether the process is elevated and runs the wizard: this very program file, or with
+// `anyCopy` a program file of the wizard's own file name.
+bool RunsTheWizard(DWORD pid, bool anyCopy) {
   wchar_t own[MAX_PATH * 2] = {};
   const DWORD ownLength = GetModuleFileNameW(nullptr, own, MAX_PATH * 2);
   if (ownLength == 0 || ownLength >= MAX_PATH * 2) return false;
@@ -104,14 +132,22 @@ bool RunsTheWizard(DWORD pid) {
   wchar_t image[MAX_PATH * 2] = {};
   DWORD imageLength = MAX_PATH * 2;
   const bool known = QueryFullProcessImageNameW(process, 0, image, &imageLength) != 0;
+  const bool elevated = RunsElevated(process);
   CloseHandle(process);
-  return known && SameNameWithoutCase(FileNameOf(std::wstring(image, imageLength)), FileNameOf(own));
+  if (!known || !elevated) return false;
+  const std::wstring imagePath(image, imageLength), ownPath(own, ownLength);
+  return anyCopy ? SameNameWithoutCase(FileNameOf(imagePath), FileNameOf(ownPath)) : SameFile(imagePath, ownPath);
 }
 
 // The shared section and the published slot can be written by other programs: a window is taken
-// for the running wizard's only when it is a dialog with the wizard's title, of a process running a
-// program of the wizard's own file name.
-bool IsWizardDialog(HWND window) {
+// for the running wizard's only when it is a dialog with the wizard's title, of an elevated
+// process running the wizard. Any program that maps this file can write its shared section, so
+// the window found there counts only for a process running this very file. The published slot
+// lies in the private namespace, which only an elevated administrator's process can open (the
+// fixed name stands in only where the system has no such namespaces): a copy of the wizard started
+// from another folder publishes there, so there an elevated program of the wizard's file name
+// counts.
+bool IsWizardDialog(HWND window, bool anyCopy) {
   if (window == nullptr || IsWindow(window) != 1) return false;
   wchar_t className[16] = {};
   if (GetClassNameW(window, className, 16) == 0 || std::wstring(className) != L"#32770") return false;
@@ -119,15 +155,15 @@ bool IsWizardDialog(HWND window) {
   GetWindowTextW(window, title, 64);
   if (std::wstring(title) != wizard_text::kTitle) return false;
   DWORD pid = 0;
-  return GetWindowThreadProcessId(window, &pid) != 0 && RunsTheWizard(pid);
+  return GetWindowThreadProcessId(window, &pid) != 0 && RunsTheWizard(pid, anyCopy);
 }
 
 HWND RunningDialog(const volatile HWND& sameImageDialog) {
   const HWND same = sameImageDialog;
-  if (IsWizardDialog(same)) return same;
+  if (IsWizardDialog(same, false)) return same;
   const uint32_t* slot = PublishedDialogSlot();
   const HWND published = slot != nullptr ? reinterpret_cast<HWND>(static_cast<uintptr_t>(*slot)) : nullptr;
-  return IsWizardDialog(published) ? published : nullptr;
+  return IsWizardDialog(published, true) ? published : nullptr;
 }
 
 bool BringForward(HWND dialog) {

@@ -109,22 +109,22 @@ TEST_F(Launch, StartsTheHostThroughTheShell) {
 
 void Collect(const std::wstring& text, void* lines) { static_cast<std::wstring*>(lines)->append(text + L"\n"); }
 
-// A step of the desktop shell's chain that fails: the host is started directly, still in its own
-// folder, and the diagnostic names the step.
-TEST_F(Launch, FailedShellStepStartsTheHostDirectlyInItsFolder) {
+// A step of the desktop shell's chain that fails: the host is not started at all (the wizard's own
+// child would run with its token), and the diagnostic names the step and the program.
+TEST_F(Launch, FailedShellStepStartsNothing) {
   for (ShellStep step : {ShellStep::FindDesktop, ShellStep::Execute}) {
-    DeleteFileW(host.HostLogPath().c_str());
     std::wstring diagnostics;
     SetDiagnosticSink(Collect, &diagnostics);
     FailShellStepForTesting(step);
-    EXPECT_TRUE(LaunchHost());
+    EXPECT_FALSE(LaunchHost()) << ShellStepName(step);
     FailShellStepForTesting(ShellStep::None);
     SetDiagnosticSink(nullptr, nullptr);
-    testsupport::StartRecord start;
-    ASSERT_TRUE(testsupport::WaitForStartRecord(host.HostLogPath(), start, kLogTimeoutMs));
-    EXPECT_EQ(start.parentId, GetCurrentProcessId()) << "started directly";
-    EXPECT_EQ(start.folder, host.dir());
+    // A direct start would have made its process before the start returned.
+    EXPECT_EQ(testsupport::CountProcesses(kHostExeName), 0) << ShellStepName(step);
+    EXPECT_FALSE(testsupport::FileExists(host.HostLogPath())) << ShellStepName(step);
     EXPECT_NE(diagnostics.find(std::wstring(L"failed at ") + ShellStepName(step)), std::wstring::npos)
+        << testsupport::Narrow(diagnostics);
+    EXPECT_NE(diagnostics.find(L"not started: "), std::wstring::npos)
         << testsupport::Narrow(diagnostics);
   }
 }

@@ -190,6 +190,35 @@ bool TruncateOnUnixSide(const std::wstring& path, uint64_t size) {
                         });
 }
 
+bool UnixLinkFlipper::Start(const std::wstring& link, const std::wstring& first, const std::wstring& second) {
+  std::string to, a, b;
+  if (!stop_.empty() || !UnixPathOf(link, to) || !UnixPathOf(first, a) || !UnixPathOf(second, b)) return false;
+  running_ = link + L".running";
+  stop_ = link + L".stop";
+  const auto quoted = [](const std::string& path) { return L"'" + Wide(path) + L"'"; };
+  const std::wstring linkName = quoted(to), fresh = quoted(to + ".new");
+  const std::wstring running = quoted(to + ".running"), stop = quoted(to + ".stop");
+  // Each new link is renamed over the old one, so the name always leads somewhere. In the
+  // background, so that the shell Wine waits for ends at once.
+  const auto pointTo = [&](const std::string& target) {
+    return L"ln -sfn " + quoted(target) + L" " + fresh + L"; mv -Tf " + fresh + L" " + linkName + L"; ";
+  };
+  const std::wstring script = L"(touch " + running + L"; while [ ! -e " + stop + L" ]; do " + pointTo(a) + pointTo(b) +
+                              L"done; rm -f " + running + L" " + stop + L") >/dev/null 2>&1 &";
+  return RunUnixProgram(L"Z:\\bin\\sh", L"/bin/sh -c \"" + script + L"\"",
+                        [&] { return FileExists(running_); });
+}
+
+bool UnixLinkFlipper::Stop() {
+  if (stop_.empty()) return true;
+  if (!FileExists(running_)) return false;
+  WriteFileBytes(stop_, "");
+  for (int i = 0; i < 200 && FileExists(running_); ++i) Sleep(50);
+  const bool ended = !FileExists(running_);
+  if (ended) stop_.clear();
+  return ended;
+}
+
 std::wstring IniValue(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
   std::vector<wchar_t> value(32768);
   GetPrivateProfileStringW(section, key, kNoIniValue, value.data(), static_cast<DWORD>(value.size()), file.c_str());

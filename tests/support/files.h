@@ -52,6 +52,24 @@ bool MakeUnixSymlink(const std::wstring& target, const std::wstring& link);
 bool RepointUnixSymlink(const std::wstring& target, const std::wstring& link);
 // The file cut to `size` bytes, also while a Windows program holds it. True when it was.
 bool TruncateOnUnixSide(const std::wstring& path, uint64_t size);
+// The folder link `link` re-pointed to `first` and `second` in turn, over and over, by a Unix
+// shell from Start until Stop (or the object goes away): whatever a program checks of where a
+// name through it leads may have changed by the time it uses the name.
+class UnixLinkFlipper {
+ public:
+  UnixLinkFlipper() = default;
+  ~UnixLinkFlipper() { Stop(); }
+  UnixLinkFlipper(const UnixLinkFlipper&) = delete;
+  UnixLinkFlipper& operator=(const UnixLinkFlipper&) = delete;
+  // True once the shell is re-pointing the link.
+  bool Start(const std::wstring& link, const std::wstring& first, const std::wstring& second);
+  // True once the shell has ended; the link then leads to `second`.
+  bool Stop();
+
+ private:
+  std::wstring running_;  // a file beside the link while the shell runs
+  std::wstring stop_;     // made to end the shell
+};
 
 // A value of an INI file as the profile functions read it; kNoIniValue when there is none.
 constexpr const wchar_t* kNoIniValue = L"<missing>";

@@ -196,6 +196,19 @@ TEST_F(SilentInstallTest, StartHandsOffToTheHostAndLogGoesToTemp) {
   }
 }
 
+// With /START and a desktop shell that cannot start the host (its file is no program, so the
+// shell's ShellExecute answers S_FALSE), nothing is started in its place: the dictionaries are
+// switched on, the log says why the host was not started, and the code is the installation's.
+TEST_F(SilentInstallTest, StartWhenTheShellFailsStartsNoHost) {
+  ASSERT_TRUE(WriteFileBytes(host.HostExe(), "not a program"));
+  EXPECT_EQ(RunSilently({L"/S", L"/START"}), 0u) << Narrow(Log());
+  for (const wchar_t* id : {L"new", L"old", L"same"}) EXPECT_EQ(Config(id, L"enable"), L"1") << Narrow(id);
+  EXPECT_TRUE(Logged(L"OpenAsDesktopUser-2: desktop shell failed at IShellDispatch2::ShellExecute")) << Narrow(Log());
+  EXPECT_TRUE(Logged(L"not started: " + host.HostExe())) << Narrow(Log());
+  EXPECT_TRUE(Logged(log_text::kHandOffNoTray)) << Narrow(Log());
+  EXPECT_FALSE(FileExists(host.HostLogPath()));
+}
+
 // --- Each exit code from its cause ---
 
 TEST_F(UnattendedTest, HostMissingOrIncompleteEndsWithThree) {
@@ -342,6 +355,41 @@ TEST_F(UnattendedTest, LogAtALinkLeavesTheLinkedFileUnchanged) {
     EXPECT_EQ(silent.ExitCodeWithin(kRunWait), 3u) << kind;
     EXPECT_FALSE(silent.WindowShown()) << kind;
     EXPECT_EQ(FileBytes(place / L"target.txt"), "precious") << kind;
+  }
+}
+
+// A log asked for through a linked folder: the file made where the link leads is refused (its final
+// path is not the path asked for) and deleted through its own handle, so a file of that name where
+// the link leads by the time of the delete, re-pointed meanwhile, stays as it was.
+TEST_F(UnattendedTest, RefusedLogThroughALinkedFolderDeletesOnlyTheFileMade) {
+  HostRegistry::Remove();  // quick runs: each ends at the host check with 3
+  struct Case {
+    const char* name;
+    bool repointed;  // the link flips between the empty folder and the one holding a log
+    int runs;
+  };
+  for (const Case& c : {Case{"link to an empty folder", false, 1}, Case{"link re-pointed meanwhile", true, 12}}) {
+    ScratchDir place{L"relinked"};
+    ASSERT_TRUE(MakeDirs(place / L"empty") && MakeDirs(place / L"other")) << c.name;
+    ASSERT_TRUE(WriteFileBytes(place / L"other\\run.log", "precious")) << c.name;
+    ASSERT_TRUE(MakeUnixSymlink(place / L"empty", place / L"via")) << c.name;
+    UnixLinkFlipper flipper;
+    if (c.repointed) {
+      ASSERT_TRUE(flipper.Start(place / L"via", place / L"empty", place / L"other")) << c.name;
+    }
+    for (int i = 0; i < c.runs; ++i) {
+      ChildProcess silent;
+      ASSERT_TRUE(silent.Start(wizard.Exe(), {L"/S", L"/LOG=" + (place / L"via\\run.log")}, AsTheShellStartsIt()));
+      EXPECT_EQ(silent.ExitCodeWithin(kRunWait), 3u) << c.name;
+    }
+    ASSERT_TRUE(flipper.Stop()) << c.name;
+    EXPECT_EQ(FileBytes(place / L"other\\run.log"), "precious") << c.name;
+    // Wine carries out a delete on close by the name the file was opened by, and only while that
+    // name still leads to it: with the link re-pointed the file made may stay (Windows deletes the
+    // file itself), but never another.
+    if (!c.repointed) {
+      EXPECT_EQ(ListFolder(place / L"empty"), std::vector<std::wstring>{}) << c.name << ": the file made is deleted";
+    }
   }
 }
 

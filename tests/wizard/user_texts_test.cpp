@@ -62,6 +62,8 @@ TEST(UserTexts, AreSpelledAsDesigned) {
       {wizard_text::kExitNotAllInstalled, L"至少一个词典或词典包未能安装或未能登记，或安装未能完成（其余已安装）"},
       {wizard_text::kExitAnotherWizardRuns, L"另一个安装向导正在运行，未做任何更改"},
       {wizard_text::kLogUnwritable, L"无法写入日志文件“%s”。安装向导将继续运行，但不记录日志。"},
+      {wizard_text::kDownloadPageNotOpened,
+       L"无法打开下载页面。请按 Ctrl+C 复制本提示，再把下面的网址粘贴到浏览器中打开：\r\n\r\n%s"},
       // The log's.
       {log_text::kStarted, L"开始：命令行 %s"},
       {log_text::kLogFile, L"日志文件：%s"},

@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <string>
 
+#include "tests/support/child_process.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/files.h"
 #include "tests/support/wait.h"
 #include "tests/support/wizard_run.h"
 #include "wizard/logic/wizard_texts.h"
@@ -22,6 +25,52 @@ using testsupport::WizardFolder;
 using testsupport::WizardRun;
 
 constexpr DWORD kExitWait = 20000;
+
+// The wizard's shared section, writable, through the file mapped as an image (the section every
+// start of that file shares); null when it cannot be had. `image` must be freed afterwards.
+HWND* SharedSlotOf(const std::wstring& exe, HMODULE& image) {
+  image = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (image == nullptr) return nullptr;
+  auto* base = reinterpret_cast<BYTE*>(reinterpret_cast<uintptr_t>(image) & ~static_cast<uintptr_t>(3));
+  const auto* nt =
+      reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  HWND* slot = nullptr;
+  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
+    const IMAGE_SECTION_HEADER& section = IMAGE_FIRST_SECTION(nt)[i];
+    if (std::strncmp(reinterpret_cast<const char*>(section.Name), "Shared_S", 8) == 0)
+      slot = reinterpret_cast<HWND*>(base + section.VirtualAddress);
+  }
+  DWORD was = 0;
+  return slot != nullptr && VirtualProtect(slot, sizeof(HWND), PAGE_READWRITE, &was) ? slot : nullptr;
+}
+
+// A foreign dialog with the wizard's title, written into the wizard's shared section by a program
+// that is not the wizard though its file is named pakorra.exe: this test program, copied under that
+// name into another folder and run with only this case. The wizard's path and a folder to talk in
+// come in kWriterEnv; the dialog's handle goes to "ready", and it answers its messages until "stop".
+constexpr const wchar_t* kWriterEnv = L"PAKORRA_TEST_SECTION_WRITER";
+TEST(SharedSectionWriter, DISABLED_WritesItsDialog) {
+  wchar_t value[MAX_PATH * 2] = {};
+  ASSERT_GT(GetEnvironmentVariableW(kWriterEnv, value, MAX_PATH * 2), 0u);
+  const std::wstring text(value), talk = text.substr(0, text.find(L'|')), exe = text.substr(text.find(L'|') + 1);
+  HWND foreign = CreateWindowExW(0, L"#32770", wizard_text::kTitle, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+  ASSERT_NE(foreign, nullptr);
+  HMODULE image = nullptr;
+  HWND* slot = SharedSlotOf(exe, image);
+  ASSERT_NE(slot, nullptr);
+  *slot = foreign;
+  ASSERT_TRUE(testsupport::WriteFileBytes(talk + L"\\ready", std::to_string(reinterpret_cast<uintptr_t>(foreign))));
+  WaitUntil(
+      [&] {
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+        return testsupport::FileExists(talk + L"\\stop");
+      },
+      60000);
+  *slot = nullptr;
+  FreeLibrary(image);
+  DestroyWindow(foreign);
+}
 
 class SingleInstanceTest : public ::testing::Test {
  protected:
@@ -93,22 +142,9 @@ TEST_F(DuringTheStartUpCheckTest, ForeignWindowInTheSharedSectionIsNotBroughtFor
   HWND foreign = CreateWindowExW(0, L"#32770", wizard_text::kTitle, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
                                  nullptr, nullptr, nullptr);
   ASSERT_NE(foreign, nullptr);
-  // Mapped as an image, so its shared section is the one every start of this file shares.
-  HMODULE image = LoadLibraryExW(wizard.Exe().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  ASSERT_NE(image, nullptr);
-  auto* base = reinterpret_cast<BYTE*>(reinterpret_cast<uintptr_t>(image) & ~static_cast<uintptr_t>(3));
-  const auto* nt =
-      reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  HWND* slot = nullptr;
-  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
-    const IMAGE_SECTION_HEADER& section = IMAGE_FIRST_SECTION(nt)[i];
-    if (std::strncmp(reinterpret_cast<const char*>(section.Name), "Shared_S", 8) == 0)
-      slot = reinterpret_cast<HWND*>(base + section.VirtualAddress);
-  }
+  HMODULE image = nullptr;
+  HWND* slot = SharedSlotOf(wizard.Exe(), image);
   ASSERT_NE(slot, nullptr);
-  DWORD was = 0;
-  ASSERT_TRUE(VirtualProtect(slot, sizeof(HWND), PAGE_READWRITE, &was));
-
   ASSERT_TRUE(StartFirst());
   *slot = foreign;
   ASSERT_TRUE(second.Start(wizard.Exe()));
@@ -123,6 +159,32 @@ TEST_F(DuringTheStartUpCheckTest, ForeignWindowInTheSharedSectionIsNotBroughtFor
   *slot = nullptr;
   FreeLibrary(image);
   DestroyWindow(foreign);
+}
+
+// The same window written by a program named pakorra.exe in another folder, which is not the
+// wizard's file: the second start shows nothing of it. (Every process is elevated under Wine, so
+// this is the file identity at work.)
+TEST_F(DuringTheStartUpCheckTest, NamesakeProgramsWindowIsNotBroughtForward) {
+  testsupport::ScratchDir elsewhere{L"namesake"}, talk{L"talk"};
+  const std::wstring namesake = elsewhere / L"pakorra.exe";
+  wchar_t self[MAX_PATH * 2] = {};
+  ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH * 2), 0u);
+  ASSERT_TRUE(CopyFileW(self, namesake.c_str(), TRUE));
+  ASSERT_TRUE(StartFirst());
+  ASSERT_TRUE(SetEnvironmentVariableW(kWriterEnv, (talk.path() + L"|" + wizard.Exe()).c_str()));
+  testsupport::ChildProcess writer;
+  ASSERT_TRUE(writer.Start(namesake, {L"--gtest_also_run_disabled_tests", L"--gtest_filter=SharedSectionWriter.*"}));
+  SetEnvironmentVariableW(kWriterEnv, nullptr);
+  std::string handle;
+  ASSERT_TRUE(WaitUntil([&] { return testsupport::ReadFileBytes(talk / L"ready", handle) && !handle.empty(); }, 20000));
+  const HWND foreign = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::stoull(handle)));
+  ASSERT_TRUE(second.Start(wizard.Exe()));
+  EXPECT_FALSE(WaitUntil([&] { return IsWindowVisible(foreign) || !second.Running(); }, 3000))
+      << "the namesake's window was shown, or the second start ended";
+  FirstEndsThenSecondRuns();
+  EXPECT_FALSE(IsWindowVisible(foreign));
+  ASSERT_TRUE(testsupport::WriteFileBytes(talk / L"stop", ""));
+  EXPECT_EQ(writer.ExitCodeWithin(kExitWait), 0u);
 }
 
 TEST_F(SingleInstanceTest, StartAfterTheFirstHasEndedRunsTheWizard) {

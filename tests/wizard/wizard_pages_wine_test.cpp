@@ -8,6 +8,7 @@
 
 #include "engine/install_messages.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/files.h"
 #include "tests/support/window_picture.h"
 #include "tests/support/wizard_run.h"
 #include "tests/wizard/url_recorder.h"
@@ -95,6 +96,31 @@ TEST_F(HostMissingTest, EntryReportsOfOtherActionsAreRefused) {
 TEST_F(HostMissingTest, DownloadOpensTheDownloadPageThenEnds) {
   EXPECT_EQ(PageOpenedBy(IDC_BTN_MAINDLG_DOWNLOAD, 20000), std::wstring(PAKORRA_DOWNLOAD_PAGE))
       << "the build's download page setting";
+}
+
+// When the desktop's shell cannot open the page (here the browser it would start is missing), the
+// wizard opens nothing itself: a box gives the address to copy, then the wizard ends.
+TEST_F(HostMissingTest, DownloadWhenTheShellFailsShowsTheAddress) {
+  UrlRecorder recorder;
+  const std::wstring missing = L"\"" + testsupport::BuiltFile(L"no such browser.exe") + L"\" \"%1\"";
+  for (const wchar_t* scheme : {L"http", L"https"}) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(L"Software\\Classes\\") + scheme + L"\\shell\\open\\command").c_str(),
+                              0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(missing.c_str()),
+                   static_cast<DWORD>((missing.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+  }
+  ASSERT_NE(Start(), nullptr);
+  run.Click(IDC_BTN_MAINDLG_DOWNLOAD);
+  HWND box = run.WaitForMessageBox(wizard_text::kTitle);
+  ASSERT_NE(box, nullptr) << "no box with the address";
+  EXPECT_NE(testsupport::MessageBoxText(box).find(FormatText(wizard_text::kDownloadPageNotOpened, PAKORRA_DOWNLOAD_PAGE)),
+            std::wstring::npos)
+      << testsupport::Narrow(testsupport::MessageBoxText(box));
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(run.ExitCodeWithin(kExitWait), 1u);
 }
 
 TEST_F(HostMissingTest, CloseOpensNothing) { EXPECT_EQ(PageOpenedBy(IDC_BTN_MAINDLG_CLOSE, 1500), L""); }

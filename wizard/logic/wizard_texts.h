@@ -65,5 +65,9 @@ constexpr const wchar_t* kLogUnwritable = L"无法写入日志文件“%s”。�
 
 // A build setting: publishers may send users to a page of their own.
 constexpr const wchar_t* kDownloadPage = PAKORRA_DOWNLOAD_PAGE;
+// When the desktop's shell could not open the download page; %s is its address. Ctrl+C copies
+// a message box's text.
+constexpr const wchar_t* kDownloadPageNotOpened =
+    L"无法打开下载页面。请按 Ctrl+C 复制本提示，再把下面的网址粘贴到浏览器中打开：\r\n\r\n%s";
 
 }  // namespace wizard_text
