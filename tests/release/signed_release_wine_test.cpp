@@ -142,7 +142,11 @@ TEST(SignedRelease, WizardTakesOnlyALibrarySignedByItsOwnCertificate) {
     const std::string installed = testsupport::FileBytes(host.AddInstalledDict(L"news.dic", "2010.01.01"));
     testsupport::WizardFolder wizard;
     for (const std::wstring& name : {std::wstring(L"vintora.dll"), std::wstring(L"pakorra.exe")}) {
-      if (name == L"vintora.dll" && c.library == nullptr) continue;
+      // The kit's folder may hold a library of its own: none at all for this case.
+      if (name == L"vintora.dll" && c.library == nullptr) {
+        DeleteFileW((wizard / name).c_str());
+        continue;
+      }
       std::string bytes;
       ASSERT_TRUE(testsupport::ReadFileBytes(SignedFile(name == L"vintora.dll" ? c.library : name.c_str()), bytes));
       if (c.altered != nullptr && name == c.altered) bytes[0x60] = static_cast<char>(bytes[0x60] ^ 1);
