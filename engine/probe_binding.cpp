@@ -87,8 +87,9 @@ bool BindVersionProbe() {
   PublisherRefusal refusal;
   if (!LibraryFromWizardsPublisher(copy.fileHandle, copy.path, refusal)) {
     Unbind();
-    // Named as the file beside the wizard, which is what its publisher and user know.
-    return Refuse(L"BindVersionProbe-2: " + refusal.reason + L": " + (refusal.file == copy.path ? file : refusal.file));
+    // Named as the file beside the wizard, which is what its publisher and user know, not as the
+    // private copy the check read.
+    return Refuse(L"BindVersionProbe-2: " + refusal.reason + L": " + file);
   }
 
   if (checkedObserver != nullptr) checkedObserver(checkedObserverContext);
