@@ -108,8 +108,8 @@ std::string PublisherCertificateDigits() {
   return std::string(whole + sizeof(PAKORRA_PUBLISHER_CERT_MARKER) - 1);
 }
 
-bool Refuse(PublisherRefusal& refusal, const std::wstring& reason, const std::wstring& file) {
-  refusal = PublisherRefusal{reason, file};
+bool Refuse(PublisherRefusal& refusal, const std::wstring& reason) {
+  refusal = PublisherRefusal{reason};
   return false;
 }
 
@@ -123,19 +123,19 @@ bool LibraryFromWizardsPublisher(HANDLE library, const std::wstring& libraryPath
   // Signed, but built without its publisher's certificate: whose library to take could only be read
   // from a file, and a file can be replaced while the wizard runs.
   const std::string expected = PublisherCertificateDigits();
-  if (expected.empty()) return Refuse(refusal, L"the wizard was built without its publisher's certificate", libraryPath);
+  if (expected.empty()) return Refuse(refusal, L"the wizard was built without its publisher's certificate");
 
   TrustFunctions trust;
-  if (!LoadTrustFunctions(trust)) return Refuse(refusal, L"signatures cannot be checked (wintrust.dll)", libraryPath);
+  if (!LoadTrustFunctions(trust)) return Refuse(refusal, L"signatures cannot be checked (wintrust.dll)");
   const Signature found = CheckSignature(trust, library, libraryPath);
-  if (found.result == TRUST_E_NOSIGNATURE) return Refuse(refusal, L"not signed", libraryPath);
+  if (found.result == TRUST_E_NOSIGNATURE) return Refuse(refusal, L"not signed");
   // The signature must hold for these very bytes. That the system does not trust the certificate's
   // chain here (expired, a root it lacks) is no refusal: the certificate is compared itself.
   if ((found.result != ERROR_SUCCESS && !OnlyTheChainFails(found.result)) || found.signer.empty()) {
-    return Refuse(refusal, L"signature does not hold (error " + HexCode(found.result) + L")", libraryPath);
+    return Refuse(refusal, L"signature does not hold (error " + HexCode(found.result) + L")");
   }
   if (HexDigits(Sha256Of(found.signer.data(), found.signer.size())) != expected) {
-    return Refuse(refusal, L"signed by another certificate", libraryPath);
+    return Refuse(refusal, L"signed by another certificate");
   }
   return true;
 }

@@ -14,7 +14,6 @@
 
 struct PublisherRefusal {
   std::wstring reason;  // what is wrong, in words ("signed by another certificate")
-  std::wstring file;    // the library it concerns
 };
 
 // True when this wizard takes only a library its publisher signed: a release built for a publisher's

@@ -123,31 +123,6 @@ TEST_P(HostileIdTest, RefusesThePackageAndLeavesEverySection) {
 // other spelling of either kind is the name rule's (package_reader_names_test).
 INSTANTIATE_TEST_SUITE_P(Ids, HostileIdTest, ::testing::Values(L" news", L"\u0E02\u0E48\u0E32\u0E27"));
 
-// Only dictionaries install: a program or library among a package's entries would land in the
-// host's data folder, where the host or Windows may load it. Such an entry refuses its container
-// at the start-up check (exit code 4); a dictionary's extension in capitals is still one.
-TEST(EntryExtension, OnlyADictionarysExtensionInstalls) {
-  const struct {
-    const wchar_t* ext;
-    DWORD exitCode;
-    const wchar_t* installed;  // the file it installs; null: none
-  } cases[] = {{L".exe", 4, nullptr}, {L".dll", 4, nullptr}, {L".DIC", 0, L"x.dic"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(Narrow(c.ext));
-    FakeHost host;
-    WizardFolder wizard;
-    ASSERT_TRUE(wizard.AddPackage(L"p.dir", {PackageItem(L"fine", L"好", "ok"),
-                                             PackageItem(L"x", L"外", "MZ payload", L"2009.11.13", c.ext)}));
-    const std::wstring log = wizard / L"run.log";
-    const ChildRun run = RunToEnd(wizard.Exe(), {L"/S", L"/LOG=" + log}, {}, kExitWait);
-    ASSERT_TRUE(FileExists(log)) << "the wizard never ran";
-    EXPECT_EQ(run.exitCode, c.exitCode) << FileBytes(log);
-    const std::vector<std::wstring> expected =
-        c.installed ? std::vector<std::wstring>{L"fine.dic", c.installed} : std::vector<std::wstring>{};
-    EXPECT_EQ(ListFolder(host.DataDir()), expected);
-  }
-}
-
 // A container whose header claims more entries than the wizard takes, in a file that holds
 // them all: refused before a record is built.
 TEST(OversizedContainer, FailsTheStartupCheckWithoutACrash) {
