@@ -134,7 +134,11 @@ bool LibraryFromWizardsPublisher(HANDLE library, const std::wstring& libraryPath
   if ((found.result != ERROR_SUCCESS && !OnlyTheChainFails(found.result)) || found.signer.empty()) {
     return Refuse(refusal, L"signature does not hold (error " + HexCode(found.result) + L")");
   }
-  if (HexDigits(Sha256Of(found.signer.data(), found.signer.size())) != expected) {
+  Sha256Digest signer;
+  if (!Sha256Of(found.signer.data(), found.signer.size(), signer)) {
+    return Refuse(refusal, L"signatures cannot be checked (bcrypt.dll)");
+  }
+  if (HexDigits(signer) != expected) {
     return Refuse(refusal, L"signed by another certificate");
   }
   return true;
