@@ -81,7 +81,10 @@ bool HoldFolder(const std::wstring& folder, HeldFolder& out, std::wstring& why) 
   return false;
 }
 
-HANDLE OpenBelowHeldFolder(const HeldFolder& folder, const std::wstring& relative, DWORD& error) {
+namespace {
+
+HANDLE OpenBelow(const HeldFolder& folder, const std::wstring& relative, ACCESS_MASK access, ULONG sharing,
+                 DWORD& error) {
   static const auto create = ModuleFunction<NtCreateFileFn>(L"ntdll.dll", "NtCreateFile");
   static const auto toError = ModuleFunction<StatusToErrorFn>(L"ntdll.dll", "RtlNtStatusToDosError");
   if (create == nullptr || toError == nullptr || relative.empty() || relative.size() > 32000) {
@@ -97,12 +100,26 @@ HANDLE OpenBelowHeldFolder(const HeldFolder& folder, const std::wstring& relativ
   InitializeObjectAttributes(&attributes, &objectName, kCaseInsensitive, folder.handle, nullptr);
   IO_STATUS_BLOCK io = {};
   HANDLE handle = nullptr;
-  const LONG status = create(&handle, GENERIC_READ | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
-                             FILE_SHARE_READ, kFileOpen,
-                             kSynchronousIoNonAlert | kSequentialOnly | kOpenReparsePoint, nullptr, 0);
+  const LONG status = create(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, sharing,
+                             kFileOpen, kSynchronousIoNonAlert | kSequentialOnly | kOpenReparsePoint, nullptr, 0);
   if (status < 0) {
     error = toError(status);
     return nullptr;
   }
   return handle;
+}
+
+}  // namespace
+
+HANDLE OpenBelowHeldFolder(const HeldFolder& folder, const std::wstring& relative, DWORD& error) {
+  return OpenBelow(folder, relative, GENERIC_READ, FILE_SHARE_READ, error);
+}
+
+bool ExistsBelowHeldFolder(const HeldFolder& folder, const std::wstring& relative) {
+  DWORD error = 0;
+  const HANDLE handle =
+      OpenBelow(folder, relative, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, error);
+  if (handle == nullptr) return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+  CloseHandle(handle);
+  return true;
 }

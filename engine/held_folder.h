@@ -24,6 +24,10 @@ bool HoldFolder(const std::wstring& folder, HeldFolder& out, std::wstring& why);
 // following a reparse point at the last name; a folder opens too (for its facts to refuse). Null with `error` a Win32 error code on failure.
 HANDLE OpenBelowHeldFolder(const HeldFolder& folder, const std::wstring& relative, DWORD& error);
 
+// Whether anything answers to `relative` below the held folder (opened for its attributes only,
+// sharing everything, and closed at once); an answer other than "not found" counts as there.
+bool ExistsBelowHeldFolder(const HeldFolder& folder, const std::wstring& relative);
+
 // The final path of an open handle, links followed, in the "\\?\C:\..." form; false when the
 // system cannot tell.
 bool FinalPathOf(HANDLE handle, std::wstring& out);

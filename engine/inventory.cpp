@@ -12,6 +12,7 @@
 #include "engine/format/package_reader.h"
 #include "engine/format/profile_text.h"
 #include "engine/host_paths.h"
+#include "engine/package_seal.h"
 #include "engine/pinned_file.h"
 #include "engine/plan/install_plan.h"
 #include "engine/probe_binding.h"
@@ -43,6 +44,7 @@ bool ReadDescription(std::shared_ptr<ByteSource>& held, std::optional<ProfileTex
     if (why != kPinMissing) TraceDiagnostic(std::wstring(L"ReadDescription-1: dictconfig.ini not used: ") + why);
     return false;
   }
+  if (!SealAdmitsFile(kPackageConfigFileName, *pinned.source)) return false;  // refuses the package
   std::string bytes;
   if (!ReadWholeSource(*pinned.source, kMostDescriptionBytes, bytes)) {
     TraceDiagnostic(L"ReadDescription-2: dictconfig.ini not used: unreadable or too large");
@@ -62,6 +64,7 @@ std::shared_ptr<ByteSource> HoldImage(const std::wstring& id) {
     if (why != kPinMissing) TraceDiagnostic(L"HoldImage-1: image not used: " + name + L": " + why);
     return nullptr;
   }
+  if (!SealAdmitsFile(name, *pinned.source)) return nullptr;  // refuses the package
   if (!IsCopiedBitmap(*pinned.source)) {
     TraceDiagnostic(L"HoldImage-2: image not used: " + name + L": not a BMP file");
     return nullptr;
@@ -147,6 +150,16 @@ bool InitFileLists(std::vector<PackageFile>& packageFiles, std::vector<Installed
       return false;
     }
     HoldPackageFiles(packageFiles, heldDescription);
+    // Every file read so far was as sealed; what was not read must at least be there.
+    if (!SealHolds()) {
+      TraceDiagnostic(L"InitFileLists-8: the package is not as its publisher sealed it");
+      return false;
+    }
+    const SealSummary seal = GetSealSummary();
+    if (seal.sealed) {
+      TraceDiagnostic(L"InitFileLists: sealed package: " + std::to_wstring(seal.listed) + L" files listed, " +
+                      std::to_wstring(seal.matched) + L" read, each as sealed");
+    }
     return true;
   } catch (const std::bad_alloc&) {
     // A package too large for this process's memory fails the check like a damaged one.
@@ -175,11 +188,13 @@ bool ReadDirFilesInfo(std::vector<PackageFile>& list) {
     PinnedFile pinned;
     std::wstring why;
     uint64_t heldSize = 0;
-    if (PinPackageFile(listed.name, pinned, why)) {
+    if (!PinPackageFile(listed.name, pinned, why)) {
+      TraceDiagnostic(L"ReadDirFilesInfo-2: container refused: " + listed.fullPath + L": " + why);
+    } else if (!SealAdmitsFile(listed.name, *pinned.source)) {
+      TraceDiagnostic(L"ReadDirFilesInfo-3: container refused: " + listed.fullPath + L": not as sealed");
+    } else {
       if (pinned.source->Size(heldSize)) file.size = static_cast<uint32_t>(heldSize);
       file.data = std::move(pinned.source);
-    } else {
-      TraceDiagnostic(L"ReadDirFilesInfo-2: container refused: " + listed.fullPath + L": " + why);
     }
     list.push_back(std::move(file));
     ok = ReadDFFileInfo(list.back());

@@ -4,6 +4,7 @@
 
 #include "engine/diagnostics.h"
 #include "engine/module_function.h"
+#include "engine/package_seal.h"
 #include "engine/pinned_file.h"
 #include "engine/private_copy.h"
 #include "engine/publisher_signature.h"
@@ -73,6 +74,10 @@ bool BindVersionProbe() {
   if (!PinFile(file.substr(0, file.find_last_of(L'\\') + 1), kProbeFileName + 1, pinned, why)) {
     if (why == kPinMissing && !WizardExpectsPublisher()) return false;
     return Refuse(L"BindVersionProbe-1: not pinned, " + why + L": " + file);
+  }
+  if (!SealAdmitsFile(kProbeFileName + 1, *pinned.source)) {
+    Unbind();
+    return Refuse(L"BindVersionProbe-4: not as the package's seal lists it: " + file);
   }
   // The loader opens a library by name, and the way to this name may be pointed elsewhere after
   // any check; so the held file is copied where only administrators can write, and the copy is

@@ -117,14 +117,25 @@ bool Refuse(PublisherRefusal& refusal, const std::wstring& reason) {
 
 bool WizardExpectsPublisher() { return !PublisherCertificateDigits().empty() || RunningProgramIsSigned(); }
 
+bool IsWizardsPublisherCertificate(const std::string& certificate, PublisherRefusal& refusal) {
+  const std::string expected = PublisherCertificateDigits();
+  if (expected.empty()) return Refuse(refusal, L"the wizard was built without its publisher's certificate");
+  Sha256Digest digest;
+  if (!Sha256Of(certificate.data(), certificate.size(), digest)) {
+    return Refuse(refusal, L"signatures cannot be checked (bcrypt.dll)");
+  }
+  if (HexDigits(digest) != expected) return Refuse(refusal, L"signed by another certificate");
+  return true;
+}
+
 bool LibraryFromWizardsPublisher(HANDLE library, const std::wstring& libraryPath, PublisherRefusal& refusal) {
   // A development build carries no certificate and takes any library.
   if (!WizardExpectsPublisher()) return true;
   // Signed, but built without its publisher's certificate: whose library to take could only be read
   // from a file, and a file can be replaced while the wizard runs.
-  const std::string expected = PublisherCertificateDigits();
-  if (expected.empty()) return Refuse(refusal, L"the wizard was built without its publisher's certificate");
-
+  if (PublisherCertificateDigits().empty()) {
+    return Refuse(refusal, L"the wizard was built without its publisher's certificate");
+  }
   TrustFunctions trust;
   if (!LoadTrustFunctions(trust)) return Refuse(refusal, L"signatures cannot be checked (wintrust.dll)");
   const Signature found = CheckSignature(trust, library, libraryPath);
@@ -134,12 +145,6 @@ bool LibraryFromWizardsPublisher(HANDLE library, const std::wstring& libraryPath
   if ((found.result != ERROR_SUCCESS && !OnlyTheChainFails(found.result)) || found.signer.empty()) {
     return Refuse(refusal, L"signature does not hold (error " + HexCode(found.result) + L")");
   }
-  Sha256Digest signer;
-  if (!Sha256Of(found.signer.data(), found.signer.size(), signer)) {
-    return Refuse(refusal, L"signatures cannot be checked (bcrypt.dll)");
-  }
-  if (HexDigits(signer) != expected) {
-    return Refuse(refusal, L"signed by another certificate");
-  }
-  return true;
+  return IsWizardsPublisherCertificate(found.signer, refusal);
 }
+

@@ -27,4 +27,8 @@ bool WizardExpectsPublisher();
 // the wizard expects its publisher's library and the library is not signed, its signature does not
 // hold, or another certificate made it; and for every library when the wizard is signed but was
 // built without its publisher's certificate.
+// True when `certificate` (DER) is the one the wizard was built for; false with `refusal` filled
+// otherwise, and always for a wizard built without one.
+bool IsWizardsPublisherCertificate(const std::string& certificate, PublisherRefusal& refusal);
+
 bool LibraryFromWizardsPublisher(HANDLE library, const std::wstring& libraryPath, PublisherRefusal& refusal);

@@ -4,6 +4,7 @@
 #include "engine/host_handoff.h"
 #include "engine/host_paths.h"
 #include "engine/install_run.h"
+#include "engine/package_seal.h"
 #include "engine/window_station.h"
 #include "wizard/framework/app_module.h"
 #include "wizard/logic/plan_description.h"
@@ -143,6 +144,8 @@ int CMainDlg::GetPlannedItemCount() {
 bool CMainDlg::HasContainer() { return !m_engine.packageFiles.empty(); }
 
 void CMainDlg::GetPlanSummary(std::wstring& summary) { ComposePlanSummary(m_engine.packageFiles, summary); }
+
+bool CMainDlg::GetRefusedPackageFile(std::wstring& path) { return SealRefusedFile(path); }
 uint32_t CMainDlg::GetPlannedBlockTotal() { return m_engine.GetPlannedBlockTotal(); }
 
 bool CMainDlg::StartWorker() {

@@ -74,6 +74,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   int GetPlannedItemCount() override;
   bool HasContainer() override;
   void GetPlanSummary(std::wstring& summary) override;
+  bool GetRefusedPackageFile(std::wstring& path) override;
   uint32_t GetPlannedBlockTotal() override;
   bool StartWorker() override;
   void OpenDownloadPage() override;

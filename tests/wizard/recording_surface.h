@@ -124,6 +124,11 @@ class FakeEnvironment : public WizardEnvironment {
   }
   bool HasContainer() override { return true; }
   void GetPlanSummary(std::wstring& summary) override { summary = planSummary; }
+  bool GetRefusedPackageFile(std::wstring& path) override {
+    if (refusedFile.empty()) return false;
+    path = refusedFile;
+    return true;
+  }
   uint32_t GetPlannedBlockTotal() override { return blockTotal; }
   bool StartWorker() override {
     ++workerStarts;
@@ -143,6 +148,7 @@ class FakeEnvironment : public WizardEnvironment {
   bool hostInstalled = true;
   int plannedItems = 2;
   std::wstring planSummary = L"安装《甲》升级《乙》";
+  std::wstring refusedFile;  // none refused
   uint32_t blockTotal = 10;
   bool workerStartSucceeds = true;
   int plannedCountCalls = 0;

@@ -12,6 +12,9 @@ class WizardEnvironment {
   // Whether the wizard's folder holds any package container, readable or not (after the count).
   virtual bool HasContainer() = 0;
   virtual void GetPlanSummary(std::wstring& summary) = 0;
+  // The full path of the first package file the start-up check refused as not the one its
+  // publisher sealed (after the count); false when it refused none.
+  virtual bool GetRefusedPackageFile(std::wstring& path) = 0;
   virtual uint32_t GetPlannedBlockTotal() = 0;
   // Starts the installation worker; false when no thread could be started.
   virtual bool StartWorker() = 0;

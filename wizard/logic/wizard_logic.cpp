@@ -27,8 +27,16 @@ void WizardLogic::CheckEnvironment() {
     ShowUpToDatePage();
   } else {
     Log(log_text::kStartupFailed);
-    // Unattended, nobody would close the box: the line above stands for it.
-    if (!Unattended()) surface_.ShowMessageBox(wizard_text::kStartupFailed, nullptr);
+    // Unattended, nobody would close the box: the lines logged stand for it. A package that is
+    // not as sealed shows the damaged-package box, naming the first file refused.
+    std::wstring refused;
+    if (environment_.GetRefusedPackageFile(refused)) {
+      const std::wstring line = FormatText(wizard_text::kUnpackFailed, refused.c_str());
+      Log(FormatText(log_text::kStatus, line.c_str()));
+      if (!Unattended()) surface_.ShowMessageBox(line, wizard_text::kErrorCaption);
+    } else if (!Unattended()) {
+      surface_.ShowMessageBox(wizard_text::kStartupFailed, nullptr);
+    }
     Quit(2);
   }
 }

@@ -1,0 +1,152 @@
+#include "engine/seal_signature.h"
+
+// After windows.h:
+#include <wincrypt.h>
+
+#include <cstring>
+#include <vector>
+
+#include "engine/diagnostics.h"
+#include "engine/format/sha256.h"
+#include "engine/module_function.h"
+
+namespace {
+
+constexpr DWORD kEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
+
+using VerifyDetachedFn = BOOL(WINAPI*)(PCRYPT_VERIFY_MESSAGE_PARA, DWORD, const BYTE*, DWORD, DWORD, const BYTE**,
+                                       DWORD*, PCCERT_CONTEXT*);
+using FreeCertificateFn = BOOL(WINAPI*)(PCCERT_CONTEXT);
+using OpenToDecodeFn = HCRYPTMSG(WINAPI*)(DWORD, DWORD, DWORD, HCRYPTPROV_LEGACY, PCERT_INFO, PCMSG_STREAM_INFO);
+using UpdateFn = BOOL(WINAPI*)(HCRYPTMSG, const BYTE*, DWORD, BOOL);
+using GetParamFn = BOOL(WINAPI*)(HCRYPTMSG, DWORD, DWORD, void*, DWORD*);
+using CloseFn = BOOL(WINAPI*)(HCRYPTMSG);
+using DecodeFn = BOOL(WINAPI*)(DWORD, LPCSTR, const BYTE*, DWORD, DWORD, void*, DWORD*);
+
+struct CryptFunctions {
+  VerifyDetachedFn verify = nullptr;
+  FreeCertificateFn freeCertificate = nullptr;
+  OpenToDecodeFn openToDecode = nullptr;
+  UpdateFn update = nullptr;
+  GetParamFn getParam = nullptr;
+  CloseFn close = nullptr;
+  DecodeFn decode = nullptr;
+};
+
+// crypt32.dll from the system folder, loaded once and kept for the process.
+bool LoadCryptFunctions(CryptFunctions& out) {
+  static const HMODULE module = LoadLibraryExW(L"crypt32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  CryptFunctions found;
+  found.verify = ModuleFunction<VerifyDetachedFn>(module, "CryptVerifyDetachedMessageSignature");
+  found.freeCertificate = ModuleFunction<FreeCertificateFn>(module, "CertFreeCertificateContext");
+  found.openToDecode = ModuleFunction<OpenToDecodeFn>(module, "CryptMsgOpenToDecode");
+  found.update = ModuleFunction<UpdateFn>(module, "CryptMsgUpdate");
+  found.getParam = ModuleFunction<GetParamFn>(module, "CryptMsgGetParam");
+  found.close = ModuleFunction<CloseFn>(module, "CryptMsgClose");
+  found.decode = ModuleFunction<DecodeFn>(module, "CryptDecodeObject");
+  if (found.verify == nullptr || found.freeCertificate == nullptr || found.openToDecode == nullptr ||
+      found.update == nullptr || found.getParam == nullptr || found.close == nullptr || found.decode == nullptr) {
+    return false;
+  }
+  out = found;
+  return true;
+}
+
+// A parameter of the decoded message as bytes; false when the message has none.
+bool MessageParam(const CryptFunctions& crypt, HCRYPTMSG message, DWORD param, std::vector<BYTE>& out) {
+  DWORD size = 0;
+  if (!crypt.getParam(message, param, 0, nullptr, &size) || size == 0) return false;
+  std::vector<BYTE> bytes(size);
+  if (!crypt.getParam(message, param, 0, bytes.data(), &size)) return false;
+  bytes.resize(size);
+  out = std::move(bytes);
+  return true;
+}
+
+bool Refuse(PublisherRefusal& refusal, const std::wstring& reason) {
+  refusal = PublisherRefusal{reason};
+  return false;
+}
+
+// What the signature's one signer says of itself, read from the message without checking it: that
+// there is one signer, that it hashed with SHA-256, and the messageDigest among its signed
+// attributes (empty when it signed the content without attributes).
+bool ReadSigner(const CryptFunctions& crypt, const std::string& signature, std::string& messageDigest,
+                PublisherRefusal& refusal) {
+  const HCRYPTMSG message = crypt.openToDecode(kEncoding, CMSG_DETACHED_FLAG, 0, 0, nullptr, nullptr);
+  if (message == nullptr) return Refuse(refusal, L"signatures cannot be checked (crypt32.dll)");
+  bool ok = false;
+  std::vector<BYTE> bytes;
+  DWORD signers = 0;
+  DWORD size = sizeof(signers);
+  if (!crypt.update(message, reinterpret_cast<const BYTE*>(signature.data()), static_cast<DWORD>(signature.size()),
+                    TRUE)) {
+    Refuse(refusal, L"not a CMS signature (error " + HexCode(static_cast<long>(GetLastError())) + L")");
+  } else if (!crypt.getParam(message, CMSG_SIGNER_COUNT_PARAM, 0, &signers, &size) || signers != 1) {
+    Refuse(refusal, L"not signed by exactly one signer");
+  } else if (!MessageParam(crypt, message, CMSG_SIGNER_HASH_ALGORITHM_PARAM, bytes) ||
+             std::strcmp(reinterpret_cast<const CRYPT_ALGORITHM_IDENTIFIER*>(bytes.data())->pszObjId,
+                         szOID_NIST_sha256) != 0) {
+    Refuse(refusal, L"not signed with SHA-256");
+  } else if (!MessageParam(crypt, message, CMSG_SIGNER_AUTH_ATTR_PARAM, bytes)) {
+    messageDigest.clear();  // signed without attributes: the signature is of the content itself
+    ok = true;
+  } else {
+    const auto* attributes = reinterpret_cast<const CRYPT_ATTRIBUTES*>(bytes.data());
+    const CRYPT_ATTRIBUTE* digest = nullptr;
+    for (DWORD i = 0; i < attributes->cAttr; ++i) {
+      if (std::strcmp(attributes->rgAttr[i].pszObjId, szOID_PKCS_9_MESSAGE_DIGEST) == 0) digest = &attributes->rgAttr[i];
+    }
+    BYTE decoded[sizeof(CRYPT_DATA_BLOB) + 64] = {};
+    DWORD decodedSize = sizeof(decoded);
+    if (digest == nullptr || digest->cValue != 1 ||
+        !crypt.decode(kEncoding, X509_OCTET_STRING, digest->rgValue[0].pbData, digest->rgValue[0].cbData, 0, decoded,
+                      &decodedSize)) {
+      Refuse(refusal, L"signed attributes without one message digest");
+    } else {
+      const auto* blob = reinterpret_cast<const CRYPT_DATA_BLOB*>(decoded);
+      messageDigest.assign(reinterpret_cast<const char*>(blob->pbData), blob->cbData);
+      ok = true;
+    }
+  }
+  crypt.close(message);
+  return ok;
+}
+
+}  // namespace
+
+bool SealSignedByWizardsPublisher(const std::string& content, const std::string& signature,
+                                  PublisherRefusal& refusal) {
+  CryptFunctions crypt;
+  if (!LoadCryptFunctions(crypt)) return Refuse(refusal, L"signatures cannot be checked (crypt32.dll)");
+  std::string messageDigest;
+  if (!ReadSigner(crypt, signature, messageDigest, refusal)) return false;
+
+  CRYPT_VERIFY_MESSAGE_PARA para = {};
+  para.cbSize = sizeof(para);
+  para.dwMsgAndCertEncodingType = kEncoding;
+  const BYTE* pieces[] = {reinterpret_cast<const BYTE*>(content.data())};
+  DWORD pieceSizes[] = {static_cast<DWORD>(content.size())};
+  PCCERT_CONTEXT signer = nullptr;
+  if (!crypt.verify(&para, 0, reinterpret_cast<const BYTE*>(signature.data()), static_cast<DWORD>(signature.size()), 1,
+                    pieces, pieceSizes, &signer) ||
+      signer == nullptr) {
+    const DWORD error = GetLastError();
+    if (signer != nullptr) crypt.freeCertificate(signer);
+    return Refuse(refusal, L"signature does not hold (error " + HexCode(static_cast<long>(error)) + L")");
+  }
+  const std::string certificate(reinterpret_cast<const char*>(signer->pbCertEncoded), signer->cbCertEncoded);
+  crypt.freeCertificate(signer);
+
+  // The signed attributes are what the signature covers; their digest must be this content's.
+  if (!messageDigest.empty()) {
+    Sha256Digest digest;
+    if (!Sha256Of(content.data(), content.size(), digest)) {
+      return Refuse(refusal, L"signatures cannot be checked (bcrypt.dll)");
+    }
+    if (messageDigest.size() != digest.size() || std::memcmp(messageDigest.data(), digest.data(), digest.size()) != 0) {
+      return Refuse(refusal, L"signature does not hold: its message digest is not the seal's");
+    }
+  }
+  return IsWizardsPublisherCertificate(certificate, refusal);
+}

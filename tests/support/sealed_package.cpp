@@ -1,0 +1,51 @@
+#include "tests/support/sealed_package.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "engine/format/seal_list.h"
+#include "engine/format/utf8_text.h"
+#include "tests/support/files.h"
+
+namespace testsupport {
+namespace {
+
+void AddTree(const std::wstring& folder, const std::wstring& prefix, std::map<std::wstring, std::string>& out) {
+  for (const std::wstring& name : ListFolder(folder)) {
+    const std::wstring path = folder + L"\\" + name;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      AddTree(path, prefix + name + L"\\", out);
+    } else {
+      out[prefix + name] = FileBytes(path);
+    }
+  }
+}
+
+}  // namespace
+
+std::map<std::wstring, std::string> TreeFiles(const std::wstring& folder) {
+  std::map<std::wstring, std::string> files;
+  AddTree(folder, L"", files);
+  return files;
+}
+
+bool SealPackageFolder(const std::wstring& folder, const std::string& lineEnd) {
+  std::vector<SealLine> lines;
+  for (const auto& file : TreeFiles(folder)) {
+    if (file.first == kSealFileName || file.first == kSealSignatureFileName) continue;
+    std::wstring slashed = file.first;
+    for (wchar_t& c : slashed) {
+      if (c == L'\\') c = L'/';
+    }
+    SealLine line;
+    if (!PathToUtf8(slashed, line.path) || !Sha256Of(file.second.data(), file.second.size(), line.digest)) return false;
+    lines.push_back(line);
+  }
+  std::string text;
+  for (const char c : ComposeSealList(lines)) text += c == '\n' ? lineEnd : std::string(1, c);
+  return WriteFileBytes(folder + L"\\" + kSealFileName, text);
+}
+
+}  // namespace testsupport
