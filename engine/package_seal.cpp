@@ -12,6 +12,7 @@
 #include "engine/pinned_file.h"
 #include "engine/publisher_signature.h"
 #include "engine/seal_signature.h"
+#include "engine/testing_seams.h"
 
 namespace {
 
@@ -178,3 +179,5 @@ SealSummary GetSealSummary() {
   for (const auto& entry : state.byKey) summary.matched += entry.second.read ? 1 : 0;
   return summary;
 }
+
+void ResetPackageSealForTesting() { state = SealState{}; }

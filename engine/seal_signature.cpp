@@ -70,9 +70,10 @@ bool Refuse(PublisherRefusal& refusal, const std::wstring& reason) {
 
 // What the signature's one signer says of itself, read from the message without checking it: that
 // there is one signer, that it hashed with SHA-256, and the messageDigest among its signed
-// attributes (empty when it signed the content without attributes).
-bool ReadSigner(const CryptFunctions& crypt, const std::string& signature, std::string& messageDigest,
-                PublisherRefusal& refusal) {
+// attributes (empty when it signed the content without attributes). Read from the signer's whole
+// record: Wine answers no parameter for the hash algorithm alone.
+bool ReadSigner(const CryptFunctions& crypt, const std::string& signature, bool& signedAttributes,
+                std::string& messageDigest, PublisherRefusal& refusal) {
   const HCRYPTMSG message = crypt.openToDecode(kEncoding, CMSG_DETACHED_FLAG, 0, 0, nullptr, nullptr);
   if (message == nullptr) return Refuse(refusal, L"signatures cannot be checked (crypt32.dll)");
   bool ok = false;
@@ -84,28 +85,31 @@ bool ReadSigner(const CryptFunctions& crypt, const std::string& signature, std::
     Refuse(refusal, L"not a CMS signature (error " + HexCode(static_cast<long>(GetLastError())) + L")");
   } else if (!crypt.getParam(message, CMSG_SIGNER_COUNT_PARAM, 0, &signers, &size) || signers != 1) {
     Refuse(refusal, L"not signed by exactly one signer");
-  } else if (!MessageParam(crypt, message, CMSG_SIGNER_HASH_ALGORITHM_PARAM, bytes) ||
-             std::strcmp(reinterpret_cast<const CRYPT_ALGORITHM_IDENTIFIER*>(bytes.data())->pszObjId,
-                         szOID_NIST_sha256) != 0) {
-    Refuse(refusal, L"not signed with SHA-256");
-  } else if (!MessageParam(crypt, message, CMSG_SIGNER_AUTH_ATTR_PARAM, bytes)) {
-    messageDigest.clear();  // signed without attributes: the signature is of the content itself
-    ok = true;
+  } else if (!MessageParam(crypt, message, CMSG_SIGNER_INFO_PARAM, bytes)) {
+    Refuse(refusal, L"no signer (error " + HexCode(static_cast<long>(GetLastError())) + L")");
   } else {
-    const auto* attributes = reinterpret_cast<const CRYPT_ATTRIBUTES*>(bytes.data());
+    const auto* signer = reinterpret_cast<const CMSG_SIGNER_INFO*>(bytes.data());
     const CRYPT_ATTRIBUTE* digest = nullptr;
-    for (DWORD i = 0; i < attributes->cAttr; ++i) {
-      if (std::strcmp(attributes->rgAttr[i].pszObjId, szOID_PKCS_9_MESSAGE_DIGEST) == 0) digest = &attributes->rgAttr[i];
+    for (DWORD i = 0; i < signer->AuthAttrs.cAttr; ++i) {
+      if (std::strcmp(signer->AuthAttrs.rgAttr[i].pszObjId, szOID_PKCS_9_MESSAGE_DIGEST) == 0) {
+        digest = &signer->AuthAttrs.rgAttr[i];
+      }
     }
     BYTE decoded[sizeof(CRYPT_DATA_BLOB) + 64] = {};
     DWORD decodedSize = sizeof(decoded);
-    if (digest == nullptr || digest->cValue != 1 ||
-        !crypt.decode(kEncoding, X509_OCTET_STRING, digest->rgValue[0].pbData, digest->rgValue[0].cbData, 0, decoded,
-                      &decodedSize)) {
+    if (signer->HashAlgorithm.pszObjId == nullptr || std::strcmp(signer->HashAlgorithm.pszObjId, szOID_NIST_sha256) != 0) {
+      Refuse(refusal, L"not signed with SHA-256");
+    } else if (signer->AuthAttrs.cAttr == 0) {
+      signedAttributes = false;  // the signature is of the content itself
+      ok = true;
+    } else if (digest == nullptr || digest->cValue != 1 ||
+               !crypt.decode(kEncoding, X509_OCTET_STRING, digest->rgValue[0].pbData, digest->rgValue[0].cbData, 0,
+                             decoded, &decodedSize)) {
       Refuse(refusal, L"signed attributes without one message digest");
     } else {
       const auto* blob = reinterpret_cast<const CRYPT_DATA_BLOB*>(decoded);
       messageDigest.assign(reinterpret_cast<const char*>(blob->pbData), blob->cbData);
+      signedAttributes = true;
       ok = true;
     }
   }
@@ -119,8 +123,9 @@ bool SealSignedByWizardsPublisher(const std::string& content, const std::string&
                                   PublisherRefusal& refusal) {
   CryptFunctions crypt;
   if (!LoadCryptFunctions(crypt)) return Refuse(refusal, L"signatures cannot be checked (crypt32.dll)");
+  bool signedAttributes = false;
   std::string messageDigest;
-  if (!ReadSigner(crypt, signature, messageDigest, refusal)) return false;
+  if (!ReadSigner(crypt, signature, signedAttributes, messageDigest, refusal)) return false;
 
   CRYPT_VERIFY_MESSAGE_PARA para = {};
   para.cbSize = sizeof(para);
@@ -139,7 +144,7 @@ bool SealSignedByWizardsPublisher(const std::string& content, const std::string&
   crypt.freeCertificate(signer);
 
   // The signed attributes are what the signature covers; their digest must be this content's.
-  if (!messageDigest.empty()) {
+  if (signedAttributes) {
     Sha256Digest digest;
     if (!Sha256Of(content.data(), content.size(), digest)) {
       return Refuse(refusal, L"signatures cannot be checked (bcrypt.dll)");

@@ -43,3 +43,7 @@ void ObservePinsForTesting(PinObserver observer, void* context);
 // Called once the copy of vintora.dll was checked, just before it is loaded (probe_binding.h).
 using ProbeCheckedObserver = void (*)(void* context);
 void ObserveProbeCheckedForTesting(ProbeCheckedObserver observer, void* context);
+
+// Forget the package's seal as read, so that the next question reads it again from the package
+// folder (package_seal.h), as at program start.
+void ResetPackageSealForTesting();

@@ -43,6 +43,10 @@ walk() { # build, picture folder[, name of the walk's driver log]
 bin=$root/$1/bin
 pictures=$2
 log=$out/driver-${3:-$1}.log
+# The wizard's own log, outside the package folder (which the seal covers whole).
+wizard_log=$drive_c/users/Public/pakorra-demo.log
+wizard_log_win='C:\users\Public\pakorra-demo.log'
+rm -f "$wizard_log"
 # The simulated host, as its setup leaves it.
 host_win='C:\Program Files\Lumidex 2.0'
 host=$drive_c/Program\ Files/Lumidex\ 2.0
@@ -85,6 +89,8 @@ for id in hanying chengyu shici tianwen; do
   convert -size 64x64 "xc:${colors[$i]}" -fill white -draw 'rectangle 14,12 50,52' "BMP3:$wizard/dict_image/$id.bmp"
   i=$((i + 1))
 done
+# Sealed as the publisher seals it: package.sha256 lists every file with its SHA-256.
+"$root/native/bin/dirpack" seal "$wizard" >/dev/null || fail "dirpack seal refuses the package"
 # The publisher's check finds the package as shipped to users clean; the twins are not what they get.
 if [ "$1" = win32 ]; then
   check=$("$root/native/bin/dirpack" check "$wizard") || fail "dirpack check finds fault with the package: $check"
@@ -101,17 +107,26 @@ if [ $headless = 1 ]; then
   echo "== no display of yours: the demo clicks through the wizard on Xvfb"
   set +e
   # The driver is a tool of the demo, not a deliverable: the x86_64 one drives either wizard.
-  run "$root/win64/bin/wizard_driver.exe" "$wizard_win\\pakorra.exe" "$pictures" | tr -d '\r' | tee "$log"
+  run "$root/win64/bin/wizard_driver.exe" "$wizard_win\\pakorra.exe" "$pictures" "$wizard_log_win" | tr -d '\r' | tee "$log"
   driver=${PIPESTATUS[0]}
   set -e
   [ "$driver" = 0 ] || fail "the wizard run did not complete as a user expects (see above)"
 else
   echo "== the wizard is on your display: click 下一步, then 完成 with the box ticked"
-  set +e; run "$wizard_win\\pakorra.exe"; echo "wizard ended with exit code $?"; set -e
+  set +e; run "$wizard_win\\pakorra.exe" "/LOG=$wizard_log_win"; echo "wizard ended with exit code $?"; set -e
 fi
 
-# What happened, read from the host's files.
+# What happened, read from the wizard's log and the host's files.
 sleep 1
+echo "== seal"
+sealed=$(tr -d '\r' < "$wizard_log" | grep -o 'sealed package: [0-9]* files listed, [0-9]* read, each as sealed' || true)
+if [ -n "$sealed" ]; then
+  read -r listed read_files <<<"$(echo "$sealed" | grep -o '[0-9]\+' | tr '\n' ' ')"
+  echo "  package.sha256 covers $listed files; the wizard read $read_files of them, and each matched its digest"
+  echo "  (the wizard itself is only seen to be there: it is never read)"
+else
+  echo "  the wizard did not report the seal as matched"; problems_seal=1
+fi
 echo "== dictionaries"
 verdict() { # id, installed file name, package file, installed before
   local installed=$data/$2
@@ -124,7 +139,7 @@ verdict() { # id, installed file name, package file, installed before
     echo "  $1: UNEXPECTED CONTENT"; return 1
   fi
 }
-problems=0
+problems=${problems_seal:-0}
 verdict hanying hanying.dic hanying.dic no || problems=1
 verdict chengyu chengyu.dic chengyu.dic yes || problems=1
 verdict shici Shici.DIP shici.dip yes || problems=1

@@ -8,7 +8,7 @@
 # (scripts/sign, certificate and encrypted key) gives B byte for byte, while scripts/sign refuses,
 # writing nothing, a wizard built for no certificate or with a second certificate; no file holds
 # a folder of either build. B's signed wizard and library are left in SIGNED_OUT for the Wine
-# test, with two libraries the signed wizard must refuse: A's unsigned one (vintora-unsigned.dll)
+# test, with the throwaway certificates and their keys, two libraries the signed wizard must refuse: A's unsigned one (vintora-unsigned.dll)
 # and A's signed by a second throwaway certificate (vintora-other-signer.dll), and a look-alike
 # wizard: B's re-signed by that second certificate, its PE checksum written back to B's
 # (pakorra-lookalike.exe).
@@ -136,6 +136,9 @@ rm -rf "$signed_out"
 mkdir -p "$signed_out"
 cp "$work/dist-b/pakorra.exe" "$work/dist-b/vintora.dll" "$signed_out/"
 cp "$work/dist-a/vintora.dll" "$signed_out/vintora-unsigned.dll"
+# The throwaway certificates and keys, for the Wine test to sign package seals as the publisher
+# and as someone else.
+cp "$keys/cert.pem" "$keys/key.pem" "$keys/other-cert.pem" "$keys/other-key.pem" "$signed_out/"
 osslsigncode sign -certs "$keys/other-cert.pem" -key "$keys/other-key.pem" -h sha256 \
   -in "$work/dist-a/vintora.dll" -out "$signed_out/vintora-other-signer.dll" >/dev/null ||
   fail "cannot sign the library with the second certificate"

@@ -3,7 +3,7 @@
 // page for a missing host and opens the download page the release was built with; the library
 // loads and parses a date. Beside a package, unattended, the signed wizard takes only the library
 // signed by the certificate it was built for, also when its own file is replaced, while it runs, by
-// a copy signed by someone else.
+// a copy signed by someone else, and only a package whose seal that certificate signed.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -15,6 +15,7 @@
 #include "tests/support/container_bytes.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
+#include "tests/support/sealed_package.h"
 #include "tests/support/wizard_run.h"
 #include "tests/wizard/url_recorder.h"
 #include "wizard/logic/wizard_texts.h"
@@ -154,6 +155,9 @@ TEST(SignedRelease, WizardTakesOnlyALibrarySignedByItsOwnCertificate) {
     }
     ASSERT_TRUE(wizard.AddPackage(L"p.dir", {testsupport::PackageItem(L"news", L"新闻", "old news"),
                                              testsupport::PackageItem(L"sport", L"体育", "sport")}));
+    // Sealed as the publisher seals: the library is checked for itself.
+    ASSERT_TRUE(testsupport::SealPackageFolder(wizard.dir()));
+    ASSERT_TRUE(testsupport::SignSealOnUnixSide(wizard.dir(), SignedFile(L"cert.pem"), SignedFile(L"key.pem"), true));
 
     const std::wstring log = wizard / L"run.log";
     DWORD exitCode = STILL_ACTIVE;
@@ -173,6 +177,67 @@ TEST(SignedRelease, WizardTakesOnlyALibrarySignedByItsOwnCertificate) {
     EXPECT_EQ(testsupport::FileBytes(host.DataDir() + L"\\sport.dic"), c.diagnostic ? "<missing>" : "sport");
     if (c.diagnostic != nullptr) {
       EXPECT_NE(logged.find(testsupport::Narrow(c.diagnostic + (wizard / c.named))), std::string::npos) << logged;
+    }
+  }
+}
+
+// The signed wizard and library with /S beside a package whose seal is missing, unsigned, signed
+// by someone else, or changed after signing to vouch for an altered container: nothing is written.
+// The publisher's signed seal installs, with signed attributes (openssl's default) and without.
+struct SealCase {
+  const char* name;
+  bool sealed;
+  const wchar_t* certificate;  // of the seal's signature, beside its key; null: no signature
+  const wchar_t* key;
+  bool signedAttributes;
+  bool alteredAfterSigning;   // a container's byte and its line in the seal changed afterwards
+  const wchar_t* refused;     // the file the log names; null: installed
+  const char* why;
+};
+
+TEST(SignedRelease, WizardInstallsOnlyASealItsPublisherSigned) {
+  const SealCase cases[] = {
+      {"no seal", false, nullptr, nullptr, false, false, L"package.sha256", "missing: a signed wizard installs only"},
+      {"unsigned seal", true, nullptr, nullptr, false, false, L"package.sha256.p7s", "missing"},
+      {"seal by another", true, L"other-cert.pem", L"other-key.pem", true, false, L"package.sha256.p7s", "signed by another certificate"},
+      {"changed after signing", true, L"cert.pem", L"key.pem", true, true, L"package.sha256.p7s", "message digest is not the seal's"},
+      {"changed after signing, no attributes", true, L"cert.pem", L"key.pem", false, true, L"package.sha256.p7s",
+       "signature does not hold"},
+      {"publisher's seal", true, L"cert.pem", L"key.pem", true, false, nullptr, nullptr},
+      {"publisher's seal, no attributes", true, L"cert.pem", L"key.pem", false, false, nullptr, nullptr},
+  };
+  for (const SealCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    testsupport::FakeHost host;
+    testsupport::WizardFolder wizard;
+    for (const wchar_t* name : {L"vintora.dll", L"pakorra.exe"}) {
+      ASSERT_TRUE(CopyFileW(SignedFile(name).c_str(), (wizard / name).c_str(), FALSE));
+    }
+    ASSERT_TRUE(wizard.AddPackage(L"p.dir", {testsupport::PackageItem(L"news", L"新闻", "sealed news")}));
+    if (c.sealed) {
+      ASSERT_TRUE(testsupport::SealPackageFolder(wizard.dir()));
+    }
+    if (c.certificate != nullptr) {
+      ASSERT_TRUE(testsupport::SignSealOnUnixSide(wizard.dir(), SignedFile(c.certificate), SignedFile(c.key),
+                                                  c.signedAttributes));
+    }
+    if (c.alteredAfterSigning) {
+      ASSERT_TRUE(wizard.AddPackage(L"p.dir", {testsupport::PackageItem(L"news", L"新闻", "altered news")}));
+      const std::string signature = testsupport::FileBytes(wizard / L"package.sha256.p7s");
+      ASSERT_TRUE(testsupport::SealPackageFolder(wizard.dir()));  // the line now vouches for the altered bytes
+      ASSERT_EQ(testsupport::FileBytes(wizard / L"package.sha256.p7s"), signature);
+    }
+    const auto before = testsupport::TreeFiles(host / L"plugin");
+    const std::wstring log = wizard / L"run.log";
+    const testsupport::ChildRun run = testsupport::RunToEnd(wizard.Exe(), {L"/S", L"/LOG=" + log}, {}, 120000);
+    const std::string logged = testsupport::FileBytes(log);
+    ASSERT_TRUE(run.finished) << run.startFailure;
+    EXPECT_EQ(run.exitCode, c.refused ? 4u : 0u) << logged;
+    if (c.refused != nullptr) {
+      EXPECT_TRUE(testsupport::TreeFiles(host / L"plugin") == before) << "the host's folders changed";
+      EXPECT_NE(logged.find(testsupport::Narrow(wizard / c.refused) + ": " + c.why), std::string::npos) << logged;
+    } else {
+      EXPECT_EQ(testsupport::FileBytes(host.DataDir() + L"\\news.dic"), "sealed news") << logged;
     }
   }
 }

@@ -111,9 +111,7 @@ std::vector<std::wstring> ListFolder(const std::wstring& path) {
   return names;
 }
 
-namespace {
-
-// The Unix path of a Windows one, through Wine's own export of kernel32.
+// Through Wine's own export of kernel32.
 bool UnixPathOf(const std::wstring& path, std::string& out) {
   using ToUnix = char*(CDECL*)(const wchar_t*);
   const auto toUnix = reinterpret_cast<ToUnix>(
@@ -125,6 +123,8 @@ bool UnixPathOf(const std::wstring& path, std::string& out) {
   HeapFree(GetProcessHeap(), 0, unix);
   return true;
 }
+
+namespace {
 
 // Runs the Unix program (its Windows path through drive Z:) with the command line and waits until
 // `done` tells its effect is there (up to 10 s). Wine neither passes a Unix program's exit status
@@ -177,6 +177,10 @@ bool RepointUnixSymlink(const std::wstring& target, const std::wstring& link) {
                               Wide(to) + L"'";
   return !wanted.empty() &&
          RunUnixProgram(L"Z:\\bin\\sh", L"/bin/sh -c \"" + script + L"\"", [&] { return FolderFinalPath(link) == wanted; });
+}
+
+bool RunUnixShell(const std::wstring& script, const std::wstring& made) {
+  return RunUnixProgram(L"Z:\\bin\\sh", L"/bin/sh -c \"" + script + L"\"", [&] { return FileExists(made); });
 }
 
 bool TruncateOnUnixSide(const std::wstring& path, uint64_t size) {

@@ -44,6 +44,11 @@ std::vector<std::wstring> ListFolder(const std::wstring& path);
 
 // Changes made on the Unix side, as a user of the machine could make them: Wine starts a Unix
 // program as it starts a Windows one, and its share modes do not hold against Unix processes.
+// The Unix path of a Windows one; false when Wine cannot tell.
+bool UnixPathOf(const std::wstring& path, std::string& out);
+// Runs `script` (no double quotes in it) with the Unix shell and waits until the file `made`
+// exists, up to 10 s: true when it does.
+bool RunUnixShell(const std::wstring& script, const std::wstring& made);
 // A symbolic link at `link` to `target` (a file or a folder): Wine shows a link to a file as a
 // plain file, which only its final path gives away. True when the link answers.
 bool MakeUnixSymlink(const std::wstring& target, const std::wstring& link);

@@ -48,4 +48,21 @@ bool SealPackageFolder(const std::wstring& folder, const std::string& lineEnd) {
   return WriteFileBytes(folder + L"\\" + kSealFileName, text);
 }
 
+bool SignSealOnUnixSide(const std::wstring& folder, const std::wstring& certificate, const std::wstring& key,
+                        bool signedAttributes) {
+  const std::wstring signature = folder + L"\\" + kSealSignatureFileName;
+  std::string seal, cert, pem, out;
+  if (!UnixPathOf(folder + L"\\" + kSealFileName, seal) || !UnixPathOf(certificate, cert) || !UnixPathOf(key, pem) ||
+      !UnixPathOf(signature, out)) {
+    return false;
+  }
+  // Made under another name and renamed: the file is there only once it is whole.
+  const std::wstring script = L"/usr/bin/openssl cms -sign -binary -md sha256 -outform DER" +
+                              std::wstring(signedAttributes ? L"" : L" -noattr") + L" -in '" + Wide(seal) +
+                              L"' -signer '" + Wide(cert) + L"' -inkey '" + Wide(pem) + L"' -out '" + Wide(out) +
+                              L".new' && /bin/mv '" + Wide(out) + L".new' '" + Wide(out) + L"'";
+  DeleteFileW(signature.c_str());
+  return RunUnixShell(script, signature);
+}
+
 }  // namespace testsupport

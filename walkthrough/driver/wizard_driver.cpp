@@ -3,17 +3,18 @@
 // ticked, and reports what it saw and the program's exit code. The wizard is run and read by the
 // test kit's wizard runner, as the tests do.
 //
-//   wizard_driver.exe WIZARD_EXE PICTURE_FOLDER
+//   wizard_driver.exe WIZARD_EXE PICTURE_FOLDER [LOG]
 //
 // A PICTURE_FOLDER of "-" takes no pictures (Wine does not draw a 32-bit program's windows in its
 // WoW64 mode, so there would be nothing on them); otherwise each page is saved there as
-// <n>-<page>.png.
+// <n>-<page>.png. With LOG the wizard writes its log there (/LOG=).
 // Prints one line per event ("page welcome: ..."); exit code 0 when the whole run happened as a
 // user expects, 1 otherwise.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tests/support/files.h"
 #include "tests/support/wait.h"
@@ -54,13 +55,15 @@ bool SeePage(const WizardRun& run, WizardPage page, const std::wstring& folder, 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) {
-    Say("usage: wizard_driver WIZARD_EXE PICTURE_FOLDER");
+  if (argc != 3 && argc != 4) {
+    Say("usage: wizard_driver WIZARD_EXE PICTURE_FOLDER [LOG]");
     return 2;
   }
   const std::wstring exe = argv[1], folder = argv[2];
+  std::vector<std::wstring> arguments;
+  if (argc == 4) arguments.push_back(std::wstring(L"/LOG=") + argv[3]);
   WizardRun run;
-  if (!run.Start(exe)) {
+  if (!run.Start(exe, arguments)) {
     Say("FAILED: the wizard could not be started (" + run.StartFailure() + ")");
     return 1;
   }
