@@ -64,6 +64,8 @@ void CheckListedFiles(const std::wstring& folder, const std::vector<SealLine>& l
   ListedFiles listed(lines);
   for (const UnlistableFile& file : sealed.unlistable) {
     report.Add(Severity::Error, file.file, "seal-unlistable", file.message + ", then " + kSealAgain);
+    // Its line, if it has one, is not missing as well: the item is there, only no file.
+    if (Listed* line = file.path.empty() ? nullptr : listed.Find(file.path)) line->found = true;
   }
   for (const SealedFile& file : sealed.files) {
     const std::string shown = DisplayPath(file.path);

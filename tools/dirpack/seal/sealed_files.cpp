@@ -69,19 +69,21 @@ bool CollectSealedFiles(const std::wstring& folder, SealedFolder& sealed) {
   std::map<std::string, std::string> byKey;  // the first path of each key, for names alike but for case
   for (TreeItem& item : items) {
     if (item.path.find('/') == std::string::npos && IsSealFileName(item.path)) continue;
-    const std::string shown = item.kind == TreeItemKind::NotText ? item.path : DisplayPath(item.path);
+    const bool text = item.kind != TreeItemKind::NotText;
+    const std::string shown = text ? DisplayPath(item.path) : item.path;
+    const std::string path = text ? item.path : std::string();
     if (item.kind != TreeItemKind::File) {
-      result.unlistable.push_back({shown, KindMessage(item.kind)});
+      result.unlistable.push_back({shown, path, KindMessage(item.kind)});
       continue;
     }
     const SealProblem problem = ListingProblem(item.path);
     if (problem != SealProblem::None) {
-      result.unlistable.push_back({shown, NameMessage(problem)});
+      result.unlistable.push_back({shown, path, NameMessage(problem)});
       continue;
     }
     const auto first = byKey.emplace(SealPathKey(item.path), item.path);
     if (!first.second) {
-      result.unlistable.push_back({shown, "differs from " + DisplayPath(first.first->second) +
+      result.unlistable.push_back({shown, path, "differs from " + DisplayPath(first.first->second) +
                                               " only in letter case, and Windows takes both for one file — "
                                               "rename one of them"});
       continue;

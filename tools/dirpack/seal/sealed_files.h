@@ -19,6 +19,7 @@ struct SealedFile {
 // A file the seal cannot list, and why: "FILE: what is wrong — what to do" in two parts.
 struct UnlistableFile {
   std::string file;  // relative to the folder, printable
+  std::string path;  // as a seal would list it; empty when the name is no UTF-8 text
   std::string message;
 };
 
