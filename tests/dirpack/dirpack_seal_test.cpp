@@ -84,7 +84,8 @@ TEST(DirpackSeal, ASealedFolderListsEveryFileAndChecksClean) {
   names.push_back("dict_image/abc.txt");
   const std::string seal = folder.Get(kSeal);
   EXPECT_EQ(seal, ExpectedSeal(folder, names));
-  EXPECT_TRUE(StartsALine(seal, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad  dict_image/abc.txt\n"))
+  EXPECT_TRUE(
+      StartsALine(seal, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad  dict_image/abc.txt\n"))
       << seal;
 
   const RunResult check = RunDirpack({"check", folder.path()});
@@ -129,9 +130,9 @@ TEST(DirpackSeal, ContainersOfAnyLetterCaseAndEmptyFoldersAreAPackage) {
   dirpacktest::MakeFolder(folder / "empty");
   const RunResult run = RunDirpack({"seal", folder.path()});
   ASSERT_EQ(run.status, 0) << Describe(run);
-  EXPECT_EQ(folder.Get(kSeal), ExpectedSeal(folder, {"EXTRA.DIR", "核心.Dir", "dictconfig.ini", "dict_image/xinci8.bmp",
-                                                     "dict_image/mingju5.bmp", "dict_image/HanYing.BMP",
-                                                     "pakorra.exe", "vintora.dll"}));
+  EXPECT_EQ(folder.Get(kSeal),
+            ExpectedSeal(folder, {"EXTRA.DIR", "核心.Dir", "dictconfig.ini", "dict_image/xinci8.bmp",
+                                  "dict_image/mingju5.bmp", "dict_image/HanYing.BMP", "pakorra.exe", "vintora.dll"}));
 }
 
 // A signature is of the seal's bytes: one of other bytes goes when the seal changes, and stays
@@ -155,7 +156,7 @@ TEST(DirpackSeal, ASignatureOfTheFormerSealIsRemoved) {
 // ---- One spoiled part per sealed folder ----
 
 struct Spoil {
-  const char* name;  // also the test's name
+  const char* name;                          // also the test's name
   std::function<void(PackageFolder&)> make;  // on the sealed folder
   int status;
   std::multiset<std::string> codes;  // every finding's code, consequences included
@@ -374,29 +375,21 @@ const Refusal kRefusals[] = {
      },
      "error: *.dir: no container in the folder, so it is no package"},
 #ifndef _WIN32
-    {"link_to_a_container",
-     [](PackageFolder& f) { ASSERT_EQ(symlink("extra.dir", (f / "more.dir").c_str()), 0); },
+    {"link_to_a_container", [](PackageFolder& f) { ASSERT_EQ(symlink("extra.dir", (f / "more.dir").c_str()), 0); },
      "error: more.dir: a symbolic link"},
-    {"link_to_a_folder",
-     [](PackageFolder& f) { ASSERT_EQ(symlink("dict_image", (f / "images").c_str()), 0); },
+    {"link_to_a_folder", [](PackageFolder& f) { ASSERT_EQ(symlink("dict_image", (f / "images").c_str()), 0); },
      "error: images: a symbolic link"},
-    {"pipe",
-     [](PackageFolder& f) { ASSERT_EQ(mkfifo((f / "dict_image/pipe").c_str(), 0644), 0); },
+    {"pipe", [](PackageFolder& f) { ASSERT_EQ(mkfifo((f / "dict_image/pipe").c_str(), 0644), 0); },
      "error: dict_image/pipe: neither a file nor a folder"},
-    {"name_with_a_backslash",
-     [](PackageFolder& f) { f.Put("dict_image/a\\b.bmp", "x"); },
+    {"name_with_a_backslash", [](PackageFolder& f) { f.Put("dict_image/a\\b.bmp", "x"); },
      "error: dict_image/a\\b.bmp: its name has a backslash"},
-    {"name_with_a_colon",
-     [](PackageFolder& f) { f.Put("notes:stream", "x"); },
+    {"name_with_a_colon", [](PackageFolder& f) { f.Put("notes:stream", "x"); },
      "error: notes:stream: its name has a colon"},
-    {"name_with_a_line_end",
-     [](PackageFolder& f) { f.Put("notes\rold.txt", "x"); },
+    {"name_with_a_line_end", [](PackageFolder& f) { f.Put("notes\rold.txt", "x"); },
      "error: notes\\x0Dold.txt: its name holds a control character"},
-    {"name_that_is_no_UTF_8",
-     [](PackageFolder& f) { f.Put("\xB4\xCA\xB5\xE4.txt", "x"); },  // 词典 in code page 936
+    {"name_that_is_no_UTF_8", [](PackageFolder& f) { f.Put("\xB4\xCA\xB5\xE4.txt", "x"); },  // 词典 in code page 936
      "error: \\xB4\\xCA\\xB5\\xE4.txt: its name is not UTF-8 text"},
-    {"names_alike_but_for_letter_case",
-     [](PackageFolder& f) { f.Put("dict_image/XINCI8.bmp", "x"); },
+    {"names_alike_but_for_letter_case", [](PackageFolder& f) { f.Put("dict_image/XINCI8.bmp", "x"); },
      "error: dict_image/xinci8.bmp: differs from dict_image/XINCI8.bmp only in letter case"},
 #endif
 };

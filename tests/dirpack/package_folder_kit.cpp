@@ -110,9 +110,14 @@ PackageFolder::PackageFolder() {
 }
 
 const std::vector<std::string>& PackageFolder::FileNames() {
-  static const std::vector<std::string> names = {
-      "核心.dir", "extra.dir", "dictconfig.ini", "dict_image/xinci8.bmp", "dict_image/mingju5.bmp",
-      "dict_image/HanYing.BMP", "pakorra.exe", "vintora.dll"};
+  static const std::vector<std::string> names = {"核心.dir",
+                                                 "extra.dir",
+                                                 "dictconfig.ini",
+                                                 "dict_image/xinci8.bmp",
+                                                 "dict_image/mingju5.bmp",
+                                                 "dict_image/HanYing.BMP",
+                                                 "pakorra.exe",
+                                                 "vintora.dll"};
   return names;
 }
 

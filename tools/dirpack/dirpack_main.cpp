@@ -221,9 +221,11 @@ int Seal(const std::vector<std::string>& args) {
     PrintError("dirpack: " + seal + " not written");
     return kExitFailed;
   }
-  PrintLine(seal + ": " + std::to_string(outcome.files) + " files " + (outcome.unchanged ? "sealed already" : "sealed"));
+  PrintLine(seal + ": " + std::to_string(outcome.files) + " files " +
+            (outcome.unchanged ? "sealed already" : "sealed"));
   if (outcome.signatureRemoved) {
-    PrintLine(InFolder(args[1], kSealSignatureFileName) + ": removed, as it signed the former seal — sign the new one with scripts/seal and the signing options");
+    PrintLine(InFolder(args[1], kSealSignatureFileName) +
+              ": removed, as it signed the former seal — sign the new one with scripts/seal and the signing options");
   }
   return kExitOk;
 }

@@ -67,8 +67,9 @@ bool SealPackageFolder(const std::wstring& folder, SealOutcome& outcome, std::ve
   size_t badLine = 0;
   SealProblem problem = SealProblem::None;
   if (!ParseSealList(text, reread, badLine, problem) || reread.size() != lines.size()) {
-    return Refuse(refusals, PathToUtf8(kSealFileName),
-                  "would not read back (" + DescribeSealProblem(problem, badLine) + ") — rename the file that line lists");
+    return Refuse(
+        refusals, PathToUtf8(kSealFileName),
+        "would not read back (" + DescribeSealProblem(problem, badLine) + ") — rename the file that line lists");
   }
 
   FolderItem sealItem = FolderItem::Missing, signatureItem = FolderItem::Missing;

@@ -48,8 +48,7 @@ ProgramRead ReadProgramSignatureSize(const std::wstring& path, uint32_t& size) {
     const uint32_t magic = LittleEndianAt(pe, kOptionalHeaderAt, 2);
     const uint32_t countAt = magic == kPe32Magic ? 92 : magic == kPe32PlusMagic ? 108 : 0;
     const uint32_t sizeAt = kOptionalHeaderAt + countAt + 4 + 8 * kSecurityDirectory + 4;
-    if (countAt != 0 && sizeAt + 4 <= end &&
-        LittleEndianAt(pe, kOptionalHeaderAt + countAt, 4) > kSecurityDirectory) {
+    if (countAt != 0 && sizeAt + 4 <= end && LittleEndianAt(pe, kOptionalHeaderAt + countAt, 4) > kSecurityDirectory) {
       found = LittleEndianAt(pe, sizeAt, 4);
     }
   }

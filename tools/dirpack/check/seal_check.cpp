@@ -50,8 +50,8 @@ bool ListsItself(const std::vector<SealLine>& lines, const std::string& sealFile
   for (size_t i = 0; i < lines.size(); ++i) {
     if (!IsSealFileName(lines[i].path)) continue;
     report.Add(Severity::Error, sealFile, "seal-malformed",
-               "line " + std::to_string(i + 1) + " lists " + DisplayPath(lines[i].path) +
-                   ", which no seal can list, " + kRefused + " — " + kSealAgain);
+               "line " + std::to_string(i + 1) + " lists " + DisplayPath(lines[i].path) + ", which no seal can list, " +
+                   kRefused + " — " + kSealAgain);
     return true;
   }
   return false;
@@ -87,9 +87,9 @@ void CheckListedFiles(const std::wstring& folder, const std::vector<SealLine>& l
     }
   }
   listed.ForEachNotFound([&](const SealLine& line) {
-    report.Add(Severity::Error, DisplayPath(line.path), "seal-file-missing",
-               "listed in " + sealFile + " but missing (or not a file), " + kRefused + " — put it back, or " +
-                   kSealAgain);
+    report.Add(
+        Severity::Error, DisplayPath(line.path), "seal-file-missing",
+        "listed in " + sealFile + " but missing (or not a file), " + kRefused + " — put it back, or " + kSealAgain);
   });
 }
 
@@ -102,7 +102,8 @@ void CheckPackageSeal(const std::wstring& folder, bool wizardSigned, FolderRepor
   const FolderItem signature = FindFolderItem(folder, kSealSignatureFileName, signaturePath);
   if (wizardSigned && seal == FolderItem::Missing) {
     report.Add(Severity::Error, sealFile, "seal-missing",
-               std::string("missing") + (signature == FolderItem::Missing ? ", as is its signature " + signatureFile : "") +
+               std::string("missing") +
+                   (signature == FolderItem::Missing ? ", as is its signature " + signatureFile : "") +
                    ", while pakorra.exe is signed: the wizard refuses such a package — " + kSignIt);
     return;
   }

@@ -83,9 +83,10 @@ bool CollectSealedFiles(const std::wstring& folder, SealedFolder& sealed) {
     }
     const auto first = byKey.emplace(SealPathKey(item.path), item.path);
     if (!first.second) {
-      result.unlistable.push_back({shown, path, "differs from " + DisplayPath(first.first->second) +
-                                              " only in letter case, and Windows takes both for one file — "
-                                              "rename one of them"});
+      result.unlistable.push_back({shown, path,
+                                   "differs from " + DisplayPath(first.first->second) +
+                                       " only in letter case, and Windows takes both for one file — "
+                                       "rename one of them"});
       continue;
     }
     result.files.push_back({std::move(item.path), std::move(item.fullPath)});
