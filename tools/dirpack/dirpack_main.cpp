@@ -1,9 +1,10 @@
-// dirpack: the package publisher's tool. Makes, lists, verifies and unpacks containers, and checks
-// a finished package folder.
+// dirpack: the package publisher's tool. Makes, lists, verifies and unpacks containers, and seals
+// and checks a finished package folder.
 #include <exception>
 #include <string>
 #include <vector>
 
+#include "engine/format/seal_list.h"
 #include "engine/format/utf8_text.h"
 #include "pakorra_version.h"
 #include "tools/dirpack/check/folder_check.h"
@@ -13,12 +14,13 @@
 #include "tools/dirpack/package_check.h"
 #include "tools/dirpack/package_extract.h"
 #include "tools/dirpack/package_listing.h"
+#include "tools/dirpack/package_seal.h"
 #include "tools/dirpack/package_writer.h"
 
 namespace {
 
 constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;  // invalid container, refused input, failed read or write
+constexpr int kExitFailed = 1;  // invalid container, refused input or folder, failed read or write
 constexpr int kExitUsage = 2;
 // check exits with FolderReport::ExitStatus(): 0 clean, 1 warnings only, 2 errors.
 
@@ -27,13 +29,14 @@ const char kUsage[] =
     "       dirpack list PKG.dir\n"
     "       dirpack verify PKG.dir\n"
     "       dirpack extract PKG.dir FOLDER\n"
+    "       dirpack seal FOLDER\n"
     "       dirpack check FOLDER [--json]\n"
     "       dirpack --help\n"
     "       dirpack --version";
 
 const char kHelp[] =
-    "dirpack makes, lists, verifies and unpacks dictionary package containers (.dir), and checks\n"
-    "package folders.\n"
+    "dirpack makes, lists, verifies and unpacks dictionary package containers (.dir), and seals\n"
+    "and checks package folders.\n"
     "\n"
     "create   packs dictionary files, in the order given, into OUT.dir. Each file's entry\n"
     "         carries an id (the installed file's base name, at most 31 characters), an\n"
@@ -62,6 +65,22 @@ const char kHelp[] =
     "         file, reading each one through. Prints every problem found.\n"
     "extract  writes each entry's data to FOLDER/ID+EXT, creating FOLDER when missing.\n"
     "         Refuses a container verify finds invalid, before writing anything.\n"
+    "seal     writes FOLDER/package.sha256, the package's seal, for a finished package folder:\n"
+    "         the SHA-256 of every file below FOLDER, subfolders such as dict_image included,\n"
+    "         but package.sha256 and its signature package.sha256.p7s, in the format of\n"
+    "         sha256sum (so that \"sha256sum -c package.sha256\" in FOLDER checks it): one line\n"
+    "         per file, 64 lower-case hex digits, two spaces, the path relative to FOLDER with\n"
+    "         \"/\", UTF-8, sorted by the path's bytes, LF. The same files give the same bytes.\n"
+    "         It skips nothing: it refuses, writing nothing, a folder without a container\n"
+    "         (*.dir), a symbolic link or junction inside FOLDER (never followed: the wizard\n"
+    "         takes no link; FOLDER itself may be one), a device, pipe or socket, a folder or\n"
+    "         file it cannot read, a name that is not UTF-8 or holds a backslash, a colon or a\n"
+    "         control character, and two names that differ only in letter case. The seal\n"
+    "         appears, replacing an older one, only once it is complete. A package.sha256.p7s\n"
+    "         that signed an older, different seal is removed: sign the new one with\n"
+    "         scripts/seal and the signing options. A signed wizard takes a package only with\n"
+    "         a seal that its own certificate signed; an unsigned one checks a seal when there\n"
+    "         is one.\n"
     "check    reads a finished package folder as the installer will: the containers (*.dir),\n"
     "         dictconfig.ini (by the profile functions' rules, as the installer reads it),\n"
     "         dict_image\\<id>.bmp, pakorra.exe and vintora.dll. One line per\n"
@@ -71,25 +90,34 @@ const char kHelp[] =
     "           warning: FILE: what is wrong — what to do\n"
     "         FILE is relative to FOLDER. Errors: a container the installer refuses (and why)\n"
     "         or cannot install from, an id or extension it refuses, no container at all,\n"
-    "         pakorra.exe or vintora.dll missing or not the 32-bit (i386) build. Warnings: a\n"
-    "         date that does not parse, one file installed by two entries, dictconfig.ini\n"
-    "         missing, unreadable or not saved as the installer reads it (save it as \"UTF-16\n"
-    "         LE with BOM (Unicode)\"; ASCII or GBK also work), a section without an entry or\n"
-    "         an entry without a section, a value over 259 characters, an image missing,\n"
-    "         unreadable or not a valid BMP.\n"
+    "         pakorra.exe or vintora.dll missing or not the 32-bit (i386) build. When there\n"
+    "         is a package.sha256: a malformed line, a file whose SHA-256 differs from the\n"
+    "         listed one, a file not listed (or one no seal can list, such as a link), a listed\n"
+    "         file missing. A pakorra.exe that carries a signature (a certificate table)\n"
+    "         without package.sha256 or package.sha256.p7s: the signed wizard refuses such a\n"
+    "         package (run scripts/seal with the signing options). The signature is not\n"
+    "         verified here (openssl cms -verify does that). No seal beside an unsigned\n"
+    "         wizard is no finding. Warnings: a date that does not parse, one file installed\n"
+    "         by two entries, dictconfig.ini missing, unreadable or not saved as the\n"
+    "         installer reads it (save it as \"UTF-16 LE with BOM (Unicode)\"; ASCII or GBK\n"
+    "         also work), a section without an entry or an entry without a section, a value\n"
+    "         over 259 characters, an image missing, unreadable or not a valid BMP.\n"
     "  --json   prints one JSON object (UTF-8) instead: {\"folder\", \"status\" (the exit\n"
     "         status), \"errors\", \"warnings\", \"findings\": [{\"severity\" (\"error\" or\n"
     "         \"warning\"), \"file\", \"code\", \"message\"}]}.\n"
     "         Codes of errors: folder-missing, no-container, container-refused,\n"
-    "         container-damaged, name-refused, program-missing, program-unreadable,\n"
-    "         program-not-pe, program-not-32-bit. Of warnings: date-unparsed, duplicate-key,\n"
+    "         container-damaged, name-refused, extension-refused, program-missing,\n"
+    "         program-unreadable, program-not-pe, program-not-32-bit, seal-missing,\n"
+    "         seal-unsigned, seal-unreadable, seal-malformed, seal-mismatch, seal-unlisted,\n"
+    "         seal-unlistable, seal-file-missing. Of warnings: date-unparsed, duplicate-key,\n"
     "         config-missing, config-unreadable, config-encoding, section-without-entry,\n"
     "         entry-without-section, value-too-long, image-missing, image-unreadable,\n"
     "         image-invalid.\n"
     "\n"
     "--version prints the release version, the same as the wizard's released with it.\n"
     "\n"
-    "Exit status: 0 success (verify: valid), 1 failure (verify: invalid), 2 wrong usage.\n"
+    "Exit status: 0 success (verify: valid), 1 failure (verify: invalid; seal: refused), 2 wrong\n"
+    "usage.\n"
     "check: 0 clean, 1 warnings only, 2 errors (and 2 for wrong usage).";
 
 int Usage(const std::string& problem) {
@@ -176,6 +204,32 @@ int Extract(const std::wstring& package, const std::wstring& folder) {
   return kExitOk;
 }
 
+// A file in the folder as the command line named the folder, for messages.
+std::string InFolder(const std::string& folder, const wchar_t* name) {
+  return folder + (folder.back() == '/' || folder.back() == '\\' ? "" : "/") + PathToUtf8(name);
+}
+
+int Seal(const std::vector<std::string>& args) {
+  if (args.size() != 2 || args[1].empty()) return Usage("seal takes one folder");
+  std::wstring folder;
+  if (!ToPath(args[1], folder)) return Usage("the folder path is not valid text");
+  const std::string seal = InFolder(args[1], kSealFileName);
+  SealOutcome outcome;
+  std::vector<SealRefusal> refusals;
+  if (!SealPackageFolder(folder, outcome, refusals)) {
+    for (const SealRefusal& refusal : refusals) PrintError("error: " + refusal.file + ": " + refusal.message);
+    PrintError("dirpack: " + seal + " not written");
+    return kExitFailed;
+  }
+  PrintLine(seal + ": " + std::to_string(outcome.files) + " files " +
+            (outcome.unchanged ? "sealed already" : "sealed"));
+  if (outcome.signatureRemoved) {
+    PrintLine(InFolder(args[1], kSealSignatureFileName) +
+              ": removed, as it signed the former seal — sign the new one with scripts/seal and the signing options");
+  }
+  return kExitOk;
+}
+
 int Check(const std::vector<std::string>& args) {
   std::string folderArg;
   bool json = false;
@@ -216,6 +270,7 @@ int Run(int argc, char** argv) {
   }
   if (command == "create") return Create(args);
   if (command == "check") return Check(args);
+  if (command == "seal") return Seal(args);
 
   const size_t wanted = command == "extract" ? 3 : 2;
   if (command != "list" && command != "verify" && command != "extract")

@@ -11,6 +11,7 @@
 #include "tools/dirpack/check/description_check.h"
 #include "tools/dirpack/check/package_folder.h"
 #include "tools/dirpack/check/program_machine.h"
+#include "tools/dirpack/check/seal_check.h"
 #include "tools/dirpack/entry_problems.h"
 #include "tools/dirpack/file_system.h"
 #include "tools/dirpack/package_check.h"
@@ -154,6 +155,14 @@ void CheckDeliverable(const std::wstring& folder, const Deliverable& deliverable
              std::string(found) + ": " + deliverable.whenWrong + " — " + ship + " instead");
 }
 
+// Whether the wizard carries a signature: then it takes the package only with a signed seal.
+bool WizardIsSigned(const std::wstring& folder) {
+  std::wstring path;
+  uint32_t size = 0;
+  return FindFolderItem(folder, kDeliverables[0].name, path) == FolderItem::File &&
+         ReadProgramSignatureSize(path, size) == ProgramRead::Read && size > 0;
+}
+
 }  // namespace
 
 void CheckPackageFolder(const std::wstring& folder, FolderReport& report) {
@@ -173,4 +182,5 @@ void CheckPackageFolder(const std::wstring& folder, FolderReport& report) {
   for (const std::wstring& name : containers) CheckContainer(folder, name, dicts, entries, report);
   CheckPackageDescription(folder, dicts, report);
   for (const Deliverable& deliverable : kDeliverables) CheckDeliverable(folder, deliverable, report);
+  CheckPackageSeal(folder, WizardIsSigned(folder), report);
 }

@@ -1,5 +1,7 @@
-// The machine a Windows program or library was built for, from its PE header: the DOS header's
-// "MZ", at offset 0x3C the position of the "PE\0\0" signature, and right after it the machine.
+// What the folder check reads of a Windows program or library from its PE header: the DOS
+// header's "MZ", at offset 0x3C the position of the "PE\0\0" signature, right after it the file
+// header with the machine, and then the optional header, whose data directory 4
+// (IMAGE_DIRECTORY_ENTRY_SECURITY) gives the certificate table that holds an Authenticode signature.
 #pragma once
 
 #include <cstdint>
@@ -12,3 +14,7 @@ enum class ProgramRead { Read, CannotRead, NotProgram };
 
 // Read: machine holds the header's machine field.
 ProgramRead ReadProgramMachine(const std::wstring& path, uint16_t& machine);
+
+// Read: size holds the certificate table's size in bytes, 0 for a program that carries no
+// signature (or whose optional header has no data directory for one).
+ProgramRead ReadProgramSignatureSize(const std::wstring& path, uint32_t& size);
