@@ -223,7 +223,8 @@ const Spoil kSpoils[] = {
      [](PackageFolder& f) { PutSignedWizard(f); },
      2,
      {"seal-unsigned"},
-     "error: package.sha256.p7s: missing, while pakorra.exe is signed: the wizard refuses such a package — run "
+     "error: package.sha256.p7s: missing, while pakorra.exe is signed or built for its publisher's certificate: the "
+     "wizard refuses such a package — run "
      "scripts/seal FOLDER with the signing options"},
     {"signed_wizard_without_seal",
      [](PackageFolder& f) {
@@ -242,6 +243,15 @@ const Spoil kSpoils[] = {
      2,
      {"seal-missing"},
      "error: package.sha256: missing, while pakorra.exe is signed"},
+    // Built for its publisher's certificate and not signed yet: it expects a signed seal all the same.
+    {"wizard_built_for_a_certificate_without_seal",
+     [](PackageFolder& f) {
+       f.Put("pakorra.exe", ProgramBytes(0x014C, 0) + "pakorra-publisher-certificate-sha256:" + std::string(64, 'a'));
+       f.Remove(kSeal);
+     },
+     2,
+     {"seal-missing"},
+     "error: package.sha256: missing, as is its signature package.sha256.p7s, while pakorra.exe is signed or built"},
     {"signed_64_bit_wizard_without_seal",
      [](PackageFolder& f) {
        f.Remove(kSeal);

@@ -200,9 +200,10 @@ TEST(SignedRelease, WizardInstallsOnlyASealItsPublisherSigned) {
       {"no seal", false, nullptr, nullptr, false, false, L"package.sha256", "missing: a signed wizard installs only"},
       {"unsigned seal", true, nullptr, nullptr, false, false, L"package.sha256.p7s", "missing"},
       {"seal by another", true, L"other-cert.pem", L"other-key.pem", true, false, L"package.sha256.p7s", "signed by another certificate"},
-      {"changed after signing", true, L"cert.pem", L"key.pem", true, true, L"package.sha256.p7s", "message digest is not the seal's"},
+      {"changed after signing", true, L"cert.pem", L"key.pem", true, true, L"package.sha256.p7s",
+       "signature does not hold: its message digest is not the seal's"},
       {"changed after signing, no attributes", true, L"cert.pem", L"key.pem", false, true, L"package.sha256.p7s",
-       "signature does not hold"},
+       "signature does not hold (error 0x80090006)"},
       {"publisher's seal", true, L"cert.pem", L"key.pem", true, false, nullptr, nullptr},
       {"publisher's seal, no attributes", true, L"cert.pem", L"key.pem", false, false, nullptr, nullptr},
   };

@@ -155,12 +155,13 @@ void CheckDeliverable(const std::wstring& folder, const Deliverable& deliverable
              std::string(found) + ": " + deliverable.whenWrong + " — " + ship + " instead");
 }
 
-// Whether the wizard carries a signature: then it takes the package only with a signed seal.
+// Whether the wizard carries a signature, or was built for its publisher's certificate: then it
+// takes the package only with a signed seal.
 bool WizardIsSigned(const std::wstring& folder) {
   std::wstring path;
   uint32_t size = 0;
-  return FindFolderItem(folder, kDeliverables[0].name, path) == FolderItem::File &&
-         ReadProgramSignatureSize(path, size) == ProgramRead::Read && size > 0;
+  if (FindFolderItem(folder, kDeliverables[0].name, path) != FolderItem::File) return false;
+  return (ReadProgramSignatureSize(path, size) == ProgramRead::Read && size > 0) || ProgramBuiltForCertificate(path);
 }
 
 }  // namespace

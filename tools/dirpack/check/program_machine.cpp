@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/publisher_certificate.h"
 #include "tools/dirpack/check/file_bytes.h"
 
 namespace {
@@ -54,4 +55,19 @@ ProgramRead ReadProgramSignatureSize(const std::wstring& path, uint32_t& size) {
   }
   size = found;
   return ProgramRead::Read;
+}
+
+bool ProgramBuiltForCertificate(const std::wstring& path) {
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) return false;
+  const std::string marker = PAKORRA_PUBLISHER_CERT_MARKER;
+  for (size_t at = bytes.find(marker); at != std::string::npos; at = bytes.find(marker, at + 1)) {
+    const size_t digits = at + marker.size();
+    if (digits + 64 <= bytes.size() &&
+        std::all_of(bytes.begin() + digits, bytes.begin() + digits + 64,
+                    [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); })) {
+      return true;
+    }
+  }
+  return false;
 }

@@ -18,3 +18,8 @@ ProgramRead ReadProgramMachine(const std::wstring& path, uint16_t& machine);
 // Read: size holds the certificate table's size in bytes, 0 for a program that carries no
 // signature (or whose optional header has no data directory for one).
 ProgramRead ReadProgramSignatureSize(const std::wstring& path, uint32_t& size);
+
+// Whether the program was built for its publisher's certificate: after the marker the build
+// writes into it (engine/publisher_certificate.h.in) come 64 hexadecimal digits. Such a wizard,
+// signed yet or not, expects its publisher's library and seal.
+bool ProgramBuiltForCertificate(const std::wstring& path);

@@ -104,13 +104,13 @@ void CheckPackageSeal(const std::wstring& folder, bool wizardSigned, FolderRepor
     report.Add(Severity::Error, sealFile, "seal-missing",
                std::string("missing") +
                    (signature == FolderItem::Missing ? ", as is its signature " + signatureFile : "") +
-                   ", while pakorra.exe is signed: the wizard refuses such a package — " + kSignIt);
+                   ", while pakorra.exe is signed or built for its publisher's certificate: the wizard refuses such a package — " + kSignIt);
     return;
   }
   if (wizardSigned && signature != FolderItem::File) {
     report.Add(Severity::Error, signatureFile, "seal-unsigned",
                std::string(signature == FolderItem::Missing ? "missing" : "not a file") +
-                   ", while pakorra.exe is signed: the wizard refuses such a package — " + kSignIt);
+                   ", while pakorra.exe is signed or built for its publisher's certificate: the wizard refuses such a package — " + kSignIt);
   }
   if (seal == FolderItem::Missing) return;
 

@@ -10,5 +10,6 @@
 
 #include "tools/dirpack/check/folder_report.h"
 
-// wizardSigned: pakorra.exe carries a certificate table (program_machine.h).
+// wizardSigned: pakorra.exe carries a certificate table or was built for its publisher's
+// certificate (program_machine.h).
 void CheckPackageSeal(const std::wstring& folder, bool wizardSigned, FolderReport& report);
