@@ -171,15 +171,23 @@ SealedFigures MeasureSealed() {
   SetModuleDirForTesting(wizard.path() + L"\\");
 
   SealedFigures f{};
-  f.check = MedianSeconds(3, [&] {
-    ResetPackageSealForTesting();
-    InstallEngine engine;
-    if (engine.GetPlannedItemCount() != 8) std::printf("sealed inventory failed\n");
-  });
-  f.hashing = MedianSeconds(3, [&] {
-    f.bytes = 0;
-    for (const std::wstring& name : held) f.bytes += HashPinned(name);
-  });
+  // The check and its floor in turns, so that both see the same machine; the median of each.
+  std::vector<double> checks, hashings;
+  for (int run = 0; run < 5; ++run) {
+    checks.push_back(MedianSeconds(1, [&] {
+      ResetPackageSealForTesting();
+      InstallEngine engine;
+      if (engine.GetPlannedItemCount() != 8) std::printf("sealed inventory failed\n");
+    }));
+    hashings.push_back(MedianSeconds(1, [&] {
+      f.bytes = 0;
+      for (const std::wstring& name : held) f.bytes += HashPinned(name);
+    }));
+  }
+  std::sort(checks.begin(), checks.end());
+  std::sort(hashings.begin(), hashings.end());
+  f.check = checks[2];
+  f.hashing = hashings[2];
   f.listing = MedianSeconds(3, [&] { ListCount(wizard.path() + L"\\*.dir"); });
   f.probe = MedianSeconds(3, [&] {
     const ProbeBinding& probe = GetProbeBinding();
