@@ -123,7 +123,7 @@ sealed=$(tr -d '\r' < "$wizard_log" | grep -o 'sealed package: [0-9]* files list
 if [ -n "$sealed" ]; then
   read -r listed read_files <<<"$(echo "$sealed" | grep -o '[0-9]\+' | tr '\n' ' ')"
   echo "  package.sha256 covers $listed files; the wizard read $read_files of them, and each matched its digest"
-  echo "  (the wizard itself is only seen to be there: it is never read)"
+  echo "  (what it does not read, the wizard itself and the images of dictionaries it leaves alone, is only seen to be there)"
 else
   echo "  the wizard did not report the seal as matched"; problems_seal=1
 fi
