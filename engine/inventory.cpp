@@ -213,6 +213,18 @@ bool ReadDFFileInfo(PackageFile& file) {
     return false;
   }
   const uint32_t count = reader.EntryCount();
+  // Data the container does not hold would fail only at the entry's last chunk, after the old
+  // copy's backup was made: such a container is refused before any page.
+  for (uint32_t i = 0; i < count; ++i) {
+    if (EntryDataRange(reader.Header(), reader.Entry(i)).end > reader.FileSize()) {
+      TraceDiagnostic(L"ReadDFFileInfo-2: entry " + std::to_wstring(i + 1) + L"'s data end beyond the container: " +
+                      file.path);
+      reader.Close();
+      file.entries.reset();
+      file.data.reset();
+      return false;
+    }
+  }
   if (count == 0) {
     reader.Close();
     return true;

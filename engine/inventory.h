@@ -24,8 +24,8 @@ bool AnalyseInHost(std::vector<PackageFile>& files, const std::vector<InstalledD
 bool ReadDirFilesInfo(std::vector<PackageFile>& list);
 
 // One container's entry table, read from file.data, into file.entries (none for an empty table).
-// A container that is not held, cannot be read, or whose ids or extensions are not plain file
-// names, fails.
+// A container that is not held, cannot be read, whose ids or extensions are not plain file names,
+// or with an entry whose data end beyond it, fails.
 bool ReadDFFileInfo(PackageFile& file);
 
 // Gives every planned entry what registration and the image copy will need, from files of the

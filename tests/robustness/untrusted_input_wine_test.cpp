@@ -9,7 +9,8 @@
 // - a link in the package folder (an image, the image folder, dictconfig.ini, a container) or a
 //   hard-linked image brings none of the bytes or values it leads to into the host;
 // - a package folder reached through a link that is pointed elsewhere while the check opens its
-//   files gives only the first folder's files, and the wizard leaves no copy of its library.
+//   files gives only the first folder's files, and the wizard leaves no copy of its library;
+// - a container whose data area is cut short fails the start-up check before any page.
 #include <windows.h>
 // After windows.h:
 #include <gtest/gtest.h>
@@ -29,6 +30,8 @@
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 #include "tests/support/wizard_run.h"
+#include "wizard/logic/run_log_texts.h"
+#include "wizard/logic/text_format.h"
 #include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
@@ -131,6 +134,27 @@ TEST(OversizedContainer, FailsTheStartupCheckWithoutACrash) {
   std::vector<ContainerItem> items(kPackageMaxEntries + 1, PackageItem(L"x", L"x", ""));
   ASSERT_TRUE(WriteFileBytes(wizard / L"huge.dir", ContainerBytes(items)));
   EXPECT_TRUE(StartupCheckFails(wizard));
+}
+
+// A container whose table is intact but whose last entry's data are cut short: refused at the
+// start-up check, before any page, rather than at the entry's last chunk during the run.
+TEST(ShortDataArea, FailsTheStartupCheckBeforeAnyPage) {
+  FakeHost host;
+  const std::string installed = FileBytes(host.AddInstalledDict(L"x.dic", "2001.01.01"));
+  WizardFolder wizard;
+  std::string bytes = ContainerBytes({PackageItem(L"x", L"新", "complete"), PackageItem(L"y", L"短", "cut short")});
+  bytes.pop_back();
+  ASSERT_TRUE(WriteFileBytes(wizard / L"p.dir", bytes));
+  const std::wstring log = wizard / L"run.log";
+  const ChildRun run = RunToEnd(wizard.Exe(), {L"/S", L"/LOG=" + log}, {}, kExitWait);
+  const std::string logged = FileBytes(log);
+  EXPECT_EQ(run.exitCode, 4u) << logged;
+  EXPECT_NE(logged.find("ReadDFFileInfo-2: entry 2's data end beyond the container: " + Narrow(wizard / L"p.dir")),
+            std::string::npos)
+      << logged;
+  EXPECT_EQ(logged.find(Narrow(FormatText(log_text::kPlanned, L"2"))), std::string::npos) << "a page was shown";
+  EXPECT_EQ(FileBytes(host.DataDir() + L"\\x.dic"), installed);
+  EXPECT_FALSE(FileExists(host.DataDir() + L"\\y.dic"));
 }
 
 // What Wine never shows of a file opened in the package folder, decided as such: a link to a file
