@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -624,19 +625,23 @@ TEST_F(InstallRunTest, RunStartRepairsWhatAnInterruptedRunLeft) {
 
 // What an interrupted run left of dictionary "d" (an earlier release wrote an upgrade in place
 // after moving the old file aside, so its cut leaves the first part of the new file, already
-// dated as the package's, under the name, and the intact old file as the backup), and the real
-// wizard run unattended on it with a package. Nothing may ever be left without an intact copy.
+// dated as the package's, under the name, and the intact old file as the backup; this release
+// leaves a complete newer file beside an older backup when the backup's delete fails), and the
+// real wizard run unattended on it with a package. Nothing may ever be left without an intact
+// copy, nor the newest copy replaced by an older one.
 struct LeftoverCase {
   const char* name;
-  bool cutFileUnderTheName;  // else nothing under the name, the backup alone
+  std::string underTheName;  // empty: nothing under the name, the backup alone
   std::vector<testsupport::ContainerItem> package;
-  bool newUnderTheName;  // afterwards: the package's file (else as before, or the old one back)
+  std::string ownAfter;  // what the name holds afterwards
   bool backupStays;
 };
 
 const std::string kOldFile = testsupport::DictionaryFile("2008.01.01", Pattern(3000, 1));
 const std::string kNewFile = testsupport::DictionaryFile("2009.11.13", Pattern(5000, 2));
 const std::string kCutFile = kNewFile.substr(0, 2000);
+const std::string kNewerFile = testsupport::DictionaryFile("2010.06.01", Pattern(4000, 3));
+const std::string kNewestFile = testsupport::DictionaryFile("2011.01.01", Pattern(1000, 4));
 
 class LeftoverTest : public ::testing::TestWithParam<LeftoverCase> {};
 
@@ -645,8 +650,8 @@ TEST_P(LeftoverTest, RunLeavesAnIntactCopy) {
   FakeHost host;
   const std::wstring own = host.DataDir() + L"\\d.dic", backup = own + L"._zev_av_";
   ASSERT_TRUE(WriteFileBytes(backup, kOldFile));
-  if (c.cutFileUnderTheName) {
-    ASSERT_TRUE(WriteFileBytes(own, kCutFile));
+  if (!c.underTheName.empty()) {
+    ASSERT_TRUE(WriteFileBytes(own, c.underTheName));
   }
   testsupport::WizardFolder wizard;
   ASSERT_TRUE(wizard.AddPackage(L"p.dir", c.package));
@@ -655,36 +660,49 @@ TEST_P(LeftoverTest, RunLeavesAnIntactCopy) {
       testsupport::RunToEnd(wizard.Exe(), {L"/S", L"/LOG=" + (wizard / L"run.log")}, {}, 60000);
   ASSERT_TRUE(FileExists(wizard / L"run.log")) << "the wizard never ran";
   EXPECT_EQ(run.exitCode, 0u) << FileBytes(wizard / L"run.log");
-  const std::string expectedOwn = c.newUnderTheName ? kNewFile : c.cutFileUnderTheName ? kCutFile : kOldFile;
-  EXPECT_TRUE(HoldsBytes(own, expectedOwn));
+  EXPECT_TRUE(HoldsBytes(own, c.ownAfter)) << FileBytes(wizard / L"run.log");
   EXPECT_EQ(FileBytes(backup), c.backupStays ? kOldFile : "<missing>");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Safety, LeftoverTest,
     ::testing::Values(
-        // The date that counts is the backup's: the package upgrades the cut file.
+        // The cut file carries the package's own stamp: the same package completes the upgrade.
         LeftoverCase{"CutUpgradeRunAgainWithTheSamePackage",
-                     true,
+                     kCutFile,
                      {testsupport::PackageItem(L"d", L"甲", kNewFile)},
-                     true,
+                     kNewFile,
                      false},
         // A run for other dictionaries keeps both files.
         LeftoverCase{
-            "CutUpgradeRunWithAnotherPackage", true, {testsupport::PackageItem(L"other", L"乙", "other")}, false, true},
-        // Nothing newer than the backup: the up-to-date page, closed, writes nothing.
+            "CutUpgradeRunWithAnotherPackage", kCutFile, {testsupport::PackageItem(L"other", L"乙", "other")}, kCutFile,
+            true},
+        // Nothing newer than the backup: the up-to-date page, closed, keeps both.
         LeftoverCase{"CutUpgradeAndTheUpToDatePageClosed",
-                     true,
+                     kCutFile,
                      {testsupport::PackageItem(L"d", L"甲", "older", L"2007.01.01")},
-                     false,
+                     kCutFile,
                      true},
+        // A complete newer file beside an older backup: a package dated between the two replaces
+        // neither, the wizard has nothing to do and both stay.
+        LeftoverCase{"NewerFileAndAPackageBetweenTheTwo",
+                     kNewerFile,
+                     {testsupport::PackageItem(L"d", L"甲", kNewFile)},
+                     kNewerFile,
+                     true},
+        // One newer than both upgrades, and the backup goes.
+        LeftoverCase{"NewerFileAndAPackageNewerThanBoth",
+                     kNewerFile,
+                     {testsupport::PackageItem(L"d", L"甲", kNewestFile, L"2011.01.01")},
+                     kNewestFile,
+                     false},
         // The backup stands for the installed dictionary: an older package does not replace it,
         // and the run puts it back.
         LeftoverCase{"BackupAloneWithAnOlderPackage",
-                     false,
+                     "",
                      {testsupport::PackageItem(L"d", L"甲", "older", L"2007.01.01"),
                       testsupport::PackageItem(L"other", L"乙", "other")},
-                     false,
+                     kOldFile,
                      false}),
     [](const ::testing::TestParamInfo<LeftoverCase>& info) { return std::string(info.param.name); });
 

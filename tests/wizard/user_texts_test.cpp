@@ -88,6 +88,7 @@ TEST(UserTexts, AreSpelledAsDesigned) {
       {log_text::kUpgrade, L"升级 %s"},
       {log_text::kSkip, L"跳过 %s"},
       {log_text::kInstalledDate, L"（已安装的日期 %s）"},
+      {log_text::kBackupDate, L"（其备份的日期 %s）"},
       {log_text::kDateUnreadable, L"无法读取"},
       {log_text::kUnattendedNext, L"无人值守：下一步"},
       {log_text::kUnattendedFinish, L"无人值守：完成"},
