@@ -621,6 +621,49 @@ TEST_F(InstallRunTest, RunStartRepairsWhatAnInterruptedRunLeft) {
             (std::vector<std::wstring>{L"cut.dic", L"done.dic", L"done.dic._zev_av_", L"lone.dic", L"notes.txt"}));
 }
 
+// An image waits beside its place (<id>.bmp._zev_nw_) from its copy until its dictionary's data
+// have taken theirs: a whole BMP with nothing under its own name takes that name; a cut one, one
+// beside an image already there, or one of another name goes. Nothing else in the folder changes.
+struct WaitingImageCase {
+  const char* name;
+  std::wstring file;  // in the host's image folder
+  std::string bytes;
+  const wchar_t* placedAs;  // the name it has afterwards; null: deleted
+};
+
+const std::string kWholeImage = testsupport::Bitmap(Pattern(3000, 4));
+
+class WaitingImageTest : public InstallRunTest, public ::testing::WithParamInterface<WaitingImageCase> {};
+
+TEST_P(WaitingImageTest, RepairPlacesOnlyAWholeImage) {
+  const WaitingImageCase& c = GetParam();
+  const std::wstring imageDir = host.ImageDir();
+  ASSERT_TRUE(WriteFileBytes(imageDir + L"\\beside.bmp", "the host's own image"));
+  ASSERT_TRUE(WriteFileBytes(imageDir + L"\\" + c.file, c.bytes));
+  RepairInterruptedRun();
+  std::vector<std::wstring> expected{L"beside.bmp"};
+  if (c.placedAs != nullptr && std::wstring(c.placedAs) != L"beside.bmp") expected.push_back(c.placedAs);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(testsupport::ListFolder(imageDir), expected);
+  EXPECT_EQ(FileBytes(imageDir + L"\\beside.bmp"), "the host's own image");
+  if (c.placedAs != nullptr) {
+    EXPECT_EQ(FileBytes(imageDir + L"\\" + c.placedAs), c.bytes);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Repair, WaitingImageTest,
+    ::testing::Values(WaitingImageCase{"WholeIsPlaced", L"whole.bmp._zev_nw_", kWholeImage, L"whole.bmp"},
+                      WaitingImageCase{"NameInOtherCaseIsPlaced", L"Whole.BMP._ZEV_NW_", kWholeImage, L"Whole.BMP"},
+                      WaitingImageCase{"CutIsDeleted", L"cut.bmp._zev_nw_", kWholeImage.substr(0, 2000), nullptr},
+                      WaitingImageCase{"HeaderOnlyIsDeleted", L"cut.bmp._zev_nw_", kWholeImage.substr(0, 4), nullptr},
+                      WaitingImageCase{"EmptyIsDeleted", L"cut.bmp._zev_nw_", "", nullptr},
+                      WaitingImageCase{"NoBitmapIsDeleted", L"odd.bmp._zev_nw_", "BM picture", nullptr},
+                      WaitingImageCase{"BesideAnImageIsDeleted", L"beside.bmp._zev_nw_", kWholeImage, nullptr},
+                      WaitingImageCase{"NoImageNameIsDeleted", L"notes.txt._zev_nw_", kWholeImage, nullptr},
+                      WaitingImageCase{"ExtensionAloneIsDeleted", L".bmp._zev_nw_", kWholeImage, nullptr}),
+    [](const ::testing::TestParamInfo<WaitingImageCase>& info) { return std::string(info.param.name); });
+
 // --- Safety: no run gives up an intact copy, whoever left it ---------------------------------
 
 // What an interrupted run left of dictionary "d" (an earlier release wrote an upgrade in place
@@ -702,6 +745,12 @@ INSTANTIATE_TEST_SUITE_P(
                      "",
                      {testsupport::PackageItem(L"d", L"甲", "older", L"2007.01.01"),
                       testsupport::PackageItem(L"other", L"乙", "other")},
+                     kOldFile,
+                     false},
+        // With nothing to install, ending is an end as well: the backup is put back.
+        LeftoverCase{"BackupAloneAndNothingToDo",
+                     "",
+                     {testsupport::PackageItem(L"d", L"甲", "older", L"2007.01.01")},
                      kOldFile,
                      false}),
     [](const ::testing::TestParamInfo<LeftoverCase>& info) { return std::string(info.param.name); });

@@ -5,11 +5,14 @@
 // entry in a second container. After each kill:
 //   (a) every touched dictionary is whole under its own name, old or new, or, only between the
 //       two renames of its upgrade, the old one under its backup name with nothing under its own;
-//       nothing else lies beside them but a partial new copy;
+//       nothing else lies beside them but a partial new copy; the image of one of them (a valid
+//       BMP) is in place only once its dictionary is new, and otherwise waits, whole or cut off,
+//       under its new-file name, or is not there yet;
 //   (c) where a dictionary waits under its backup name, a run of the real wizard (unattended) with
-//       a package that lacks it puts it back;
+//       a package that lacks it puts it back, and places or deletes a waiting image;
 //   (b) a run of the real wizard (unattended) with the same package ends with every dictionary
-//       byte-identical to the package's, nothing left beside them, and each registered once.
+//       byte-identical to the package's, the image in place, nothing left beside them, and each
+//       registered once.
 // The service is ended before the wizard's runs.
 // The whole runs twice: from the old dictionaries, and from what an earlier release's cut upgrade
 // left of one of them (the first part of the new file under its name, the old one as its backup).
@@ -71,7 +74,7 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
       config += "[" + Narrow(dict.id) + "]\r\ndesc_name=" + Narrow(dict.id) + "\r\n";
     ASSERT_TRUE(WriteFileBytes(package_ / L"dictconfig.ini", config));
     ASSERT_TRUE(MakeDirs(package_ / L"dict_image"));
-    ASSERT_TRUE(WriteFileBytes(package_ / L"dict_image\\plain.bmp", "BM picture"));
+    ASSERT_TRUE(WriteFileBytes(package_ / L"dict_image\\plain.bmp", image_));
     // A package that lacks every dictionary above.
     ASSERT_TRUE(other_.AddPackage(L"o.dir", {PackageItem(L"unrelated", L"unrelated", "u")}));
   }
@@ -86,10 +89,12 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
     // would stop the new one.
     service_.Terminate();
     TerminateProgramsIn(host_.dir());
-    for (const std::wstring& name : ListFolder(host_.DataDir())) {
-      const std::wstring path = host_.DataDir() + L"\\" + name;
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      ASSERT_TRUE(DeleteFileW(path.c_str())) << Narrow(name) << ": error " << GetLastError();
+    for (const std::wstring& dir : {host_.DataDir(), host_.ImageDir()}) {
+      for (const std::wstring& name : ListFolder(dir)) {
+        const std::wstring path = dir + L"\\" + name;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(DeleteFileW(path.c_str())) << Narrow(name) << ": error " << GetLastError();
+      }
     }
     DeleteFileW(host_.ServiceLogPath().c_str());
     DeleteFileW(host_.RepairLogPath().c_str());
@@ -161,6 +166,28 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
       }
     }
     if (!names.empty()) return ::testing::AssertionFailure() << "left in the folder: " << Narrow(names.front());
+    return ImageWhole(true);
+  }
+
+  // The image: in place only as the package's, or not there at all. Right after a kill
+  // (`afterKill`) it is in place only once its dictionary is the new one, and may wait beside its
+  // place, whole or cut off; after a repair nothing waits (a whole image found waiting took its
+  // place, as the dictionary's section did before its data).
+  ::testing::AssertionResult ImageWhole(bool afterKill) const {
+    const std::wstring placed = host_.ImageDir() + L"\\plain.bmp", waiting = placed + kNewFileSuffix;
+    for (const std::wstring& name : ListFolder(host_.ImageDir())) {
+      if (name == L"plain.bmp" || (afterKill && name == std::wstring(L"plain.bmp") + kNewFileSuffix)) continue;
+      return ::testing::AssertionFailure() << "left in the image folder: " << Narrow(name);
+    }
+    if (FileExists(placed)) {
+      if (FileBytes(placed) != image_) return ::testing::AssertionFailure() << "plain.bmp is not the package's";
+      if (afterKill && FileBytes(host_.DataDir() + L"\\" + FileName(dicts_[0])) != dicts_[0].newBytes) {
+        return ::testing::AssertionFailure() << "plain.bmp is in place before its dictionary";
+      }
+    }
+    if (FileExists(waiting) && image_.compare(0, FileBytes(waiting).size(), FileBytes(waiting)) != 0) {
+      return ::testing::AssertionFailure() << "the waiting image is no part of the package's";
+    }
     return ::testing::AssertionSuccess();
   }
 
@@ -198,15 +225,20 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
       for (const Dictionary& dict : dicts_) known = known || name == FileName(dict);
       if (!known) return ::testing::AssertionFailure() << "left in the data folder: " << Narrow(name);
     }
-    return ::testing::AssertionSuccess();
+    if (FileBytes(host_.ImageDir() + L"\\plain.bmp") != image_) {
+      return ::testing::AssertionFailure() << "plain.bmp is not in place";
+    }
+    return ImageWhole(false);
   }
 
   // What a failed iteration leaves to look at: the data folder and the last run's log.
   std::string Aftermath() const {
-    std::string text = "data folder:";
-    for (const std::wstring& name : ListFolder(host_.DataDir())) {
-      text +=
-          "\n  " + Narrow(name) + " (" + std::to_string(FileBytes(host_.DataDir() + L"\\" + name).size()) + " bytes)";
+    std::string text;
+    for (const std::wstring& dir : {host_.DataDir(), host_.ImageDir()}) {
+      text += (dir == host_.DataDir() ? "data folder:" : "\nimage folder:");
+      for (const std::wstring& name : ListFolder(dir)) {
+        text += "\n  " + Narrow(name) + " (" + std::to_string(FileBytes(dir + L"\\" + name).size()) + " bytes)";
+      }
     }
     return text + "\nlog of the wizard's run:\n" + FileBytes(package_ / kLogName);
   }
@@ -215,6 +247,8 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
   WizardFolder package_, other_;
   ChildProcess service_;
   std::vector<Dictionary> dicts_;
+  // The first dictionary's image, a BMP the wizard copies: its copy and placement are steps too.
+  const std::string image_ = Bitmap(Pattern(5000, 9));
   std::string leftover_;  // the cut-off new file of dicts_[0] an earlier release left; empty: none
 };
 
@@ -248,6 +282,7 @@ TEST_P(CrashConsistencyTest, KilledAtEveryStepThenRunAgain) {
         }
         EXPECT_EQ(FileBytes(host_.DataDir() + L"\\" + name), dict->oldBytes) << Narrow(name) << " not put back";
       }
+      EXPECT_TRUE(ImageWhole(false)) << "a waiting image is placed or deleted";
     }
     ASSERT_TRUE(RunWizard(package_)) << Aftermath();
     ASSERT_TRUE(EverythingInstalledOnce()) << Aftermath();

@@ -182,6 +182,21 @@ TEST(UnattendedTest, WholeRunWithAFailureEndsWithFiveWithoutBoxOrHost) {
   EXPECT_TRUE(wizard.log.Has(std::wstring(log_text::kUnattendedFinish) + log_text::kLeavesHost));
 }
 
+// Nothing to install is an end as well: what an interrupted run left is put in order before the
+// run ends with 0, and the log says so.
+TEST(UnattendedTest, NothingToDoRepairsThenEndsWithZero) {
+  Wizard wizard(RunMode::Silent);
+  wizard.environment.plannedItems = 0;
+  wizard.logic.CheckEnvironment();
+  EXPECT_EQ(wizard.state, S::UpToDate);
+  EXPECT_EQ(wizard.environment.repairs, 0) << "not inside the start-up check";
+  wizard.DeliverClicks();
+  EXPECT_EQ(wizard.environment.repairs, 1);
+  EXPECT_TRUE(wizard.InOrder(L"repair", L"quit"));
+  EXPECT_EQ(wizard.surface.quitCodes, std::vector<int>{0});
+  EXPECT_TRUE(wizard.log.Has(log_text::kRepair));
+}
+
 TEST(UnattendedTest, WorkerThatCannotStartEndsWithFive) {
   Wizard wizard(RunMode::SilentStartHost);
   wizard.environment.workerStartSucceeds = false;

@@ -11,6 +11,7 @@
 
 #include "tests/support/child_process.h"
 #include "tests/support/container_bytes.h"
+#include "tests/support/data_patterns.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 #include "tests/support/wait.h"
@@ -255,6 +256,20 @@ TEST_F(UnattendedTest, FailedEntryEndsWithFiveAfterTheOthersInstalled) {
   EXPECT_TRUE(Logged(StatusLogged(wizard_text::kInstallFailed, L"坏词典")));
   EXPECT_TRUE(Logged(FormatText(log_text::kRunFinished, L"1") + FormatText(log_text::kRunFailures, L"1")));
   EXPECT_TRUE(Logged(ResultLogged(5, wizard_text::kExitNotAllInstalled)));
+}
+
+// A run cut off between its two renames left a dictionary only under its backup name, and the
+// package is no newer: nothing to do (exit 0), and the dictionary is back under its own name.
+TEST_F(UnattendedTest, NothingToDoPutsALoneBackupBack) {
+  const std::string intact = DictionaryFile("2010.01.01", "the only copy");
+  ASSERT_TRUE(WriteFileBytes(Installed(L"x.dic") + L"._zev_av_", intact));
+  ASSERT_TRUE(wizard.AddPackage(L"a.dir", {PackageItem(L"x", L"甲", "older", L"2009.11.13")}));
+  EXPECT_EQ(RunSilently({L"/S"}), 0u) << Narrow(Log());
+  EXPECT_EQ(FileBytes(Installed(L"x.dic")), intact);
+  EXPECT_FALSE(FileExists(Installed(L"x.dic") + L"._zev_av_"));
+  EXPECT_TRUE(Logged(log_text::kUpToDate));
+  EXPECT_TRUE(Logged(log_text::kRepair));
+  EXPECT_TRUE(Logged(L"RepairInterruptedRun-2: put back under its own name: x.dic")) << Narrow(Log());
 }
 
 TEST_F(UnattendedTest, AnotherWizardMeansSixAndNothingIsBroughtForward) {

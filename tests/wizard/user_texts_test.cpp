@@ -98,6 +98,7 @@ TEST(UserTexts, AreSpelledAsDesigned) {
       {log_text::kRunUnregistered, L"，其中 %s 个未能登记到 Lumidex 的配置"},
       {log_text::kStartsHost, L"，启动 Lumidex"},
       {log_text::kLeavesHost, L"，不启动 Lumidex"},
+      {log_text::kRepair, L"整理：检查并处理中断的安装可能留下的文件。"},
       {log_text::kHandOff, L"交接：启用本包的词典并启动 Lumidex。"},
       {log_text::kHandOffDone, L"交接：Lumidex 的托盘窗口已出现，已请它显示词典管理器。"},
       {log_text::kHandOffNoTray, L"交接：未等到 Lumidex 的托盘窗口，未请它显示词典管理器。"},

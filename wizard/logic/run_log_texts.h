@@ -49,6 +49,7 @@ constexpr const wchar_t* kRunFailures = L"，失败 %s 个";
 constexpr const wchar_t* kRunUnregistered = L"，其中 %s 个未能登记到 Lumidex 的配置";
 constexpr const wchar_t* kStartsHost = L"，启动 Lumidex";
 constexpr const wchar_t* kLeavesHost = L"，不启动 Lumidex";
+constexpr const wchar_t* kRepair = L"整理：检查并处理中断的安装可能留下的文件。";
 constexpr const wchar_t* kHandOff = L"交接：启用本包的词典并启动 Lumidex。";
 constexpr const wchar_t* kHandOffDone = L"交接：Lumidex 的托盘窗口已出现，已请它显示词典管理器。";
 constexpr const wchar_t* kHandOffNoTray = L"交接：未等到 Lumidex 的托盘窗口，未请它显示词典管理器。";

@@ -77,6 +77,8 @@ class WizardLogic {
   void AddStatusLine(const std::wstring& line);
   // The status line of an entry report; false, and no line, for a Skip entry.
   bool AddItemLine(ItemReport report, const std::wstring& title, EntryAction action);
+  // At an end the user confirmed: what an interrupted run left is put in order.
+  void RepairLeftovers();
   void HandOff();
 
   WizardState& state_;
