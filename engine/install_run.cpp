@@ -208,7 +208,10 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
     footprint.registrationFailed = true;
   }
   footprint.imagePrepared = PrepareDictImage(entry, footprint.preparedImage);
-  if (entry.image && !footprint.imagePrepared) TraceDiagnostic(L"InstallEntry-11: image copy fail: " + entry.id);
+  if (entry.image && !footprint.imagePrepared) {
+    TraceDiagnostic(L"InstallEntry-11: image copy fail: " + entry.id);
+    footprint.imageFailed = true;
+  }
 
   // A backup an interrupted run left beside the target holds the intact copy; the file under the
   // target's name may be cut off. It stays until the complete new file has that name.
@@ -237,6 +240,7 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
   footprint.placed = true;
   if (footprint.imagePrepared && !PlaceDictImage(footprint.preparedImage)) {
     TraceDiagnostic(L"InstallEntry-12: image place fail: " + entry.id);
+    footprint.imageFailed = true;
   }
   // The new file is complete under its name: the old copy is no longer needed. A backup that
   // cannot be deleted now stays beside the new file, which the next start-up check then upgrades
@@ -278,7 +282,8 @@ bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter) {
       if (entry.action == EntryAction::Skip) continue;
       EntryFootprint footprint;
       if (InstallEntry(entry, reporter, reader, footprint)) {
-        if (footprint.registrationFailed) ++unregistered;
+        // The host does not fully know a dictionary whose section or image was not written.
+        if (footprint.registrationFailed || footprint.imageFailed) ++unregistered;
       } else if (!RollBackEntry(reporter, entry, footprint)) {
         reader.Close();
         return false;

@@ -34,6 +34,7 @@ struct EntryFootprint {
   uint32_t movedAttributes = 0;  // attributes of the file moved aside, given back with it
   bool imagePrepared = false;    // the image waits beside its place, at preparedImage
   std::wstring preparedImage;
+  bool imageFailed = false;  // the package has an image that could not be copied or placed
 };
 
 // Repairs what an interrupted run left in the host's dictionary data and image folders, by renames
@@ -49,7 +50,7 @@ void RepairInterruptedRun();
 
 // Installs every planned entry of every package file, in order, after RepairInterruptedRun. True
 // when every package file has been dealt with (failed entries included); false when an answer
-// asked to stop. The end's report counts the entries installed whose registration failed.
+// asked to stop. The end's report counts the entries installed whose registration or image failed.
 bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter);
 
 // Writes one planned entry from the open reader into its targetPath and reports its start, steps

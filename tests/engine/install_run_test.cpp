@@ -492,6 +492,33 @@ TEST_F(InstallRunTest, SuccessRegistersTheDictionaryAndAFailureLeavesTheImageFol
   EXPECT_EQ(FileBytes(host.ImageDir() + L"\\bad.bmp"), "the host's own image");
 }
 
+// An image that cannot take its place (here a folder holds its name) leaves the dictionary
+// installed and registered, but the host does not fully know it: the run's end counts it as it
+// counts a failed registration.
+TEST_F(InstallRunTest, ImageThatCannotBePlacedCountsAtTheEnd) {
+  ASSERT_TRUE(WriteFileBytes(wizard / L"dictconfig.ini", "[pic]\r\ndesc_name=Pictured\r\n"));
+  ASSERT_TRUE(testsupport::MakeDirs(wizard / L"dict_image"));
+  ASSERT_TRUE(WriteFileBytes(wizard / L"dict_image\\pic.bmp", testsupport::Bitmap("pic")));
+  ASSERT_TRUE(WriteFileBytes(wizard / L"dict_image\\fine.bmp", testsupport::Bitmap("fine")));
+  ASSERT_TRUE(CreateDirectoryW((host.ImageDir() + L"\\pic.bmp").c_str(), nullptr));
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"pic", Pattern(10, 1), EntryAction::Install, L"P"},
+                                                    {L"fine", Pattern(10, 2), EntryAction::Install, L"F"}})};
+  std::shared_ptr<ByteSource> description;
+  HoldPackageFiles(files, description);
+  RecordingReporter reporter;
+  EXPECT_TRUE(InstallAll(files, reporter));
+  EXPECT_EQ(reporter.log, Sequence({{"start"},
+                                    Entry(L"P", EntryAction::Install, 1, true),
+                                    Entry(L"F", EntryAction::Install, 1, true),
+                                    {"finish 1"}}));
+  EXPECT_TRUE(HoldsBytes(Target(L"pic"), Pattern(10, 1)));
+  EXPECT_EQ(testsupport::IniValue(host.ConfigPath(), L"pic", L"desc_name"), L"Pictured");
+  EXPECT_EQ(FileBytes(host.ImageDir() + L"\\fine.bmp"), testsupport::Bitmap("fine"));
+  EXPECT_EQ(testsupport::ListFolder(host.ImageDir()), (std::vector<std::wstring>{L"fine.bmp", L"pic.bmp"}))
+      << "no copy is left waiting";
+  RemoveDirectoryW((host.ImageDir() + L"\\pic.bmp").c_str());
+}
+
 // --- The file steps the run cannot show on their own ------------------------------------------
 
 // Moving aside never replaces a file at the backup name, which may be the only intact copy;

@@ -95,7 +95,7 @@ TEST(UserTexts, AreSpelledAsDesigned) {
       {log_text::kUnattendedClose, L"无人值守：关闭"},
       {log_text::kRunFinished, L"安装结束：成功 %s 个"},
       {log_text::kRunFailures, L"，失败 %s 个"},
-      {log_text::kRunUnregistered, L"，其中 %s 个未能登记到 Lumidex 的配置"},
+      {log_text::kRunUnregistered, L"，其中 %s 个未能登记到 Lumidex 的配置或图像文件夹"},
       {log_text::kStartsHost, L"，启动 Lumidex"},
       {log_text::kLeavesHost, L"，不启动 Lumidex"},
       {log_text::kRepair, L"整理：检查并处理中断的安装可能留下的文件。"},

@@ -46,7 +46,7 @@ constexpr const wchar_t* kUnattendedClose = L"无人值守：关闭";
 // The run and its end.
 constexpr const wchar_t* kRunFinished = L"安装结束：成功 %s 个";
 constexpr const wchar_t* kRunFailures = L"，失败 %s 个";
-constexpr const wchar_t* kRunUnregistered = L"，其中 %s 个未能登记到 Lumidex 的配置";
+constexpr const wchar_t* kRunUnregistered = L"，其中 %s 个未能登记到 Lumidex 的配置或图像文件夹";
 constexpr const wchar_t* kStartsHost = L"，启动 Lumidex";
 constexpr const wchar_t* kLeavesHost = L"，不启动 Lumidex";
 constexpr const wchar_t* kRepair = L"整理：检查并处理中断的安装可能留下的文件。";
