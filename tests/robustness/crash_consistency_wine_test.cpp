@@ -5,13 +5,13 @@
 // entry in a second container. After each kill:
 //   (a) every touched dictionary is whole under its own name, old or new, or, only between the
 //       two renames of its upgrade, the old one under its backup name with nothing under its own;
-//       nothing else lies beside them but a partial new copy; the image of one of them (a valid
-//       BMP) is in place only once its dictionary is new, and otherwise waits, whole or cut off,
-//       under its new-file name, or is not there yet;
+//       nothing else lies beside them but a partial new copy; the image of the upgrade and of the
+//       new install (valid BMPs) is in place only once its dictionary is new, and otherwise
+//       waits, whole or cut off, under its new-file name, or is not there yet;
 //   (c) where a dictionary waits under its backup name, a run of the real wizard (unattended) with
 //       a package that lacks it puts it back, and places or deletes a waiting image;
 //   (b) a run of the real wizard (unattended) with the same package ends with every dictionary
-//       byte-identical to the package's, the image in place, nothing left beside them, and each
+//       byte-identical to the package's, the images in place, nothing left beside them, and each
 //       registered once.
 // The service is ended before the wizard's runs.
 // The whole runs twice: from the old dictionaries, and from what an earlier release's cut upgrade
@@ -20,6 +20,7 @@
 // After windows.h:
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -48,9 +49,11 @@ struct Dictionary {
   std::string newBytes;
   bool readOnly = false;
   bool held = false;  // held open by the host's service
+  std::string image = {};  // its image in the package, a BMP the wizard copies; empty: none
 };
 
 std::wstring FileName(const Dictionary& dict) { return dict.id + L".dic"; }
+std::wstring ImageName(const Dictionary& dict) { return dict.id + L".bmp"; }
 
 class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
  protected:
@@ -63,6 +66,9 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
         {L"fresh", "", DictionaryFile("2009.11.13", Pattern(4100, 7))},
         {L"second", "", DictionaryFile("2009.11.13", Pattern(10, 8))},
     };
+    // An upgrade and a new install with images: their copies and placements are steps too.
+    dicts_[0].image = Bitmap(Pattern(5000, 9));
+    dicts_[3].image = Bitmap(Pattern(300, 10));
     std::vector<ContainerItem> first, second;
     for (const Dictionary& dict : dicts_) {
       (dict.id == L"second" ? second : first).push_back(PackageItem(dict.id, dict.id, dict.newBytes));
@@ -74,7 +80,11 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
       config += "[" + Narrow(dict.id) + "]\r\ndesc_name=" + Narrow(dict.id) + "\r\n";
     ASSERT_TRUE(WriteFileBytes(package_ / L"dictconfig.ini", config));
     ASSERT_TRUE(MakeDirs(package_ / L"dict_image"));
-    ASSERT_TRUE(WriteFileBytes(package_ / L"dict_image\\plain.bmp", image_));
+    for (const Dictionary& dict : dicts_) {
+      if (!dict.image.empty()) {
+        ASSERT_TRUE(WriteFileBytes(package_ / (L"dict_image\\" + ImageName(dict)), dict.image));
+      }
+    }
     // A package that lacks every dictionary above.
     ASSERT_TRUE(other_.AddPackage(L"o.dir", {PackageItem(L"unrelated", L"unrelated", "u")}));
   }
@@ -166,28 +176,36 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
       }
     }
     if (!names.empty()) return ::testing::AssertionFailure() << "left in the folder: " << Narrow(names.front());
-    return ImageWhole(true);
+    return ImagesWhole(true);
   }
 
-  // The image: in place only as the package's, or not there at all. Right after a kill
-  // (`afterKill`) it is in place only once its dictionary is the new one, and may wait beside its
+  // The images: each in place only as the package's, or not there at all. Right after a kill
+  // (`afterKill`) one is in place only once its dictionary is the new one, and may wait beside its
   // place, whole or cut off; after a repair nothing waits (a whole image found waiting took its
   // place, as the dictionary's section did before its data).
-  ::testing::AssertionResult ImageWhole(bool afterKill) const {
-    const std::wstring placed = host_.ImageDir() + L"\\plain.bmp", waiting = placed + kNewFileSuffix;
-    for (const std::wstring& name : ListFolder(host_.ImageDir())) {
-      if (name == L"plain.bmp" || (afterKill && name == std::wstring(L"plain.bmp") + kNewFileSuffix)) continue;
-      return ::testing::AssertionFailure() << "left in the image folder: " << Narrow(name);
-    }
-    if (FileExists(placed)) {
-      if (FileBytes(placed) != image_) return ::testing::AssertionFailure() << "plain.bmp is not the package's";
-      if (afterKill && FileBytes(host_.DataDir() + L"\\" + FileName(dicts_[0])) != dicts_[0].newBytes) {
-        return ::testing::AssertionFailure() << "plain.bmp is in place before its dictionary";
+  ::testing::AssertionResult ImagesWhole(bool afterKill) const {
+    std::vector<std::wstring> names = ListFolder(host_.ImageDir());
+    for (const Dictionary& dict : dicts_) {
+      if (dict.image.empty()) continue;
+      const std::wstring placed = host_.ImageDir() + L"\\" + ImageName(dict), waiting = placed + kNewFileSuffix;
+      if (FileExists(placed)) {
+        if (FileBytes(placed) != dict.image) {
+          return ::testing::AssertionFailure() << Narrow(ImageName(dict)) << " is not the package's";
+        }
+        if (afterKill && FileBytes(host_.DataDir() + L"\\" + FileName(dict)) != dict.newBytes) {
+          return ::testing::AssertionFailure() << Narrow(ImageName(dict)) << " is in place before its dictionary";
+        }
+      }
+      if (FileExists(waiting) && dict.image.compare(0, FileBytes(waiting).size(), FileBytes(waiting)) != 0) {
+        return ::testing::AssertionFailure() << "the waiting " << Narrow(ImageName(dict)) << " is no part of it";
+      }
+      for (const std::wstring& name : {ImageName(dict), ImageName(dict) + kNewFileSuffix}) {
+        if (name != ImageName(dict) && !afterKill) continue;
+        const auto at = std::find(names.begin(), names.end(), name);
+        if (at != names.end()) names.erase(at);
       }
     }
-    if (FileExists(waiting) && image_.compare(0, FileBytes(waiting).size(), FileBytes(waiting)) != 0) {
-      return ::testing::AssertionFailure() << "the waiting image is no part of the package's";
-    }
+    if (!names.empty()) return ::testing::AssertionFailure() << "left in the image folder: " << Narrow(names.front());
     return ::testing::AssertionSuccess();
   }
 
@@ -225,10 +243,12 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
       for (const Dictionary& dict : dicts_) known = known || name == FileName(dict);
       if (!known) return ::testing::AssertionFailure() << "left in the data folder: " << Narrow(name);
     }
-    if (FileBytes(host_.ImageDir() + L"\\plain.bmp") != image_) {
-      return ::testing::AssertionFailure() << "plain.bmp is not in place";
+    for (const Dictionary& dict : dicts_) {
+      if (!dict.image.empty() && FileBytes(host_.ImageDir() + L"\\" + ImageName(dict)) != dict.image) {
+        return ::testing::AssertionFailure() << Narrow(ImageName(dict)) << " is not in place";
+      }
     }
-    return ImageWhole(false);
+    return ImagesWhole(false);
   }
 
   // What a failed iteration leaves to look at: the data folder and the last run's log.
@@ -247,8 +267,6 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
   WizardFolder package_, other_;
   ChildProcess service_;
   std::vector<Dictionary> dicts_;
-  // The first dictionary's image, a BMP the wizard copies: its copy and placement are steps too.
-  const std::string image_ = Bitmap(Pattern(5000, 9));
   std::string leftover_;  // the cut-off new file of dicts_[0] an earlier release left; empty: none
 };
 
@@ -282,7 +300,7 @@ TEST_P(CrashConsistencyTest, KilledAtEveryStepThenRunAgain) {
         }
         EXPECT_EQ(FileBytes(host_.DataDir() + L"\\" + name), dict->oldBytes) << Narrow(name) << " not put back";
       }
-      EXPECT_TRUE(ImageWhole(false)) << "a waiting image is placed or deleted";
+      EXPECT_TRUE(ImagesWhole(false)) << "a waiting image is placed or deleted";
     }
     ASSERT_TRUE(RunWizard(package_)) << Aftermath();
     ASSERT_TRUE(EverythingInstalledOnce()) << Aftermath();
