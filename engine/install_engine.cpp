@@ -37,6 +37,8 @@ bool InstallEngine::RunInstall(HWND dialog) {
   return InstallAll(packageFiles, reporter);
 }
 
+void InstallEngine::RepairLeftovers() { RepairInterruptedRun(); }
+
 bool InstallEngine::EnableAllDicts() {
   // The service keeps the configuration open: with it still running nothing is written.
   if (!StopDictService()) {

@@ -35,6 +35,8 @@ class InstallEngine {
 
   // Installation run, on the worker thread, reporting to the dialog window.
   bool RunInstall(HWND dialog);
+  // Puts in order what an interrupted run left in the host (as a run does first), outside a run.
+  void RepairLeftovers();
 
   // Hand-off: stop the service, enable every packaged dictionary, start the host.
   bool EnableAllDicts();

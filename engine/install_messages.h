@@ -14,7 +14,7 @@ constexpr unsigned kWmUserBase = 0x0400;  // WM_USER
 // Sent once before anything else of a run. wParam 0, lParam 0. Answer ignored.
 constexpr unsigned WM_INSTALL_START = kWmUserBase + 2010;  // 3034
 // Sent once after the last package file, only when the run was not stopped. wParam 0, lParam the
-// number of entries installed whose registration in the host's configuration failed. Answer
+// number of entries installed whose registration in the host's configuration, or image, failed. Answer
 // ignored; the worker touches neither the engine nor the dialog after it.
 constexpr unsigned WM_INSTALL_FINISH = kWmUserBase + 2011;  // 3035
 // Sent when a planned entry begins. wParam the entry's title, lParam its action. Answer ignored.

@@ -23,7 +23,8 @@ class InstallReporter {
   // A package container cannot be opened. True: go on with the next container; false stops the run.
   virtual bool ContainerFailed(const std::wstring& path) = 0;
   // Once, after the last container, only when the run was not stopped, with the number of entries
-  // installed whose registration with the host failed.
+  // installed whose registration with the host failed: their section, or their image, was not
+  // written.
   virtual void RunFinished(unsigned unregistered) = 0;
 
  protected:

@@ -1,6 +1,7 @@
 #include "engine/install_run.h"
 
 #include <algorithm>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -8,6 +9,9 @@
 #include "engine/diagnostics.h"
 #include "engine/dict_registration.h"
 #include "engine/folder_listing.h"
+#include "engine/format/bitmap_header.h"
+#include "engine/format/byte_file.h"
+#include "engine/format/package_layout.h"
 #include "engine/format/package_reader.h"
 #include "engine/host_paths.h"
 #include "engine/install_files.h"
@@ -82,21 +86,43 @@ bool WriteNewFile(const PackageEntry& entry, InstallReporter& reporter, CPackage
   return flushed && closed;
 }
 
+// Whether the file at path is an image as the run copies one: a complete BMP.
+bool IsCompleteBitmap(const std::wstring& path) {
+  const std::unique_ptr<ByteSource> source = OpenByteFile(path.c_str());
+  return source && IsCopiedBitmap(*source);
+}
+
+// An image waits under its new-file name (<id>.bmp + kNewFileSuffix) from its copy until its
+// dictionary's data have taken their place. A complete one with nothing under its own name takes
+// that name; any other is an unfinished copy or stands beside the image there, and goes.
+void RepairImageFolder() {
+  std::wstring imageDir;
+  if (!GetHostImagePath(L"", imageDir)) return;
+  std::vector<std::wstring> waiting;
+  const std::wstring newSuffix = LowerAsciiLetters(kNewFileSuffix);
+  ListFolderFiles(imageDir + L"*" + kNewFileSuffix, [&](const ListedFile& file) {
+    if (IsRegularFile(file.attributes) && EndsWith(file.name, newSuffix)) waiting.push_back(file.name);
+    return true;
+  });
+  const std::wstring imageSuffix = LowerAsciiLetters(std::wstring(kDictImageExtension) + kNewFileSuffix);
+  for (const std::wstring& name : waiting) {
+    const std::wstring path = imageDir + name, own = name.substr(0, name.size() - newSuffix.size());
+    // The rename never replaces an image that appeared since the look.
+    if (EndsWith(name, imageSuffix) && InspectPath(imageDir + own, own) == PathState::Missing &&
+        IsCompleteBitmap(path) && Place(path, imageDir + own)) {
+      TraceDiagnostic(L"RepairInterruptedRun-4: image placed: " + own);
+      continue;
+    }
+    if (DeleteFileAtPath(path)) TraceDiagnostic(L"RepairInterruptedRun-5: image copy deleted: " + name);
+  }
+}
+
 }  // namespace
 
 void RepairInterruptedRun() {
-  // Images are written under the new-file name first, too.
-  std::wstring imageDir;
-  if (GetHostImagePath(L"", imageDir)) {
-    std::vector<std::wstring> images;
-    ListFolderFiles(imageDir + L"*" + kNewFileSuffix, [&](const ListedFile& file) {
-      if (IsRegularFile(file.attributes) && EndsWith(file.name, LowerAsciiLetters(kNewFileSuffix))) {
-        images.push_back(file.fullPath);
-      }
-      return true;
-    });
-    for (const std::wstring& path : images) DeleteFileAtPath(path);
-  }
+  // Each step below is one rename or one delete of one file, so a repair cut off anywhere leaves
+  // what the next one finds and finishes.
+  RepairImageFolder();
 
   std::wstring dir;
   if (!GetDictDataDir(dir, false)) return;
@@ -113,7 +139,11 @@ void RepairInterruptedRun() {
     return true;
   });
   // A new file that did not take its target's name is an unfinished copy.
-  for (const std::wstring& name : newFiles) DeleteFileAtPath(dir + L"\\" + name);
+  for (const std::wstring& name : newFiles) {
+    if (DeleteFileAtPath(dir + L"\\" + name)) {
+      TraceDiagnostic(L"RepairInterruptedRun-1: unfinished copy deleted: " + name);
+    }
+  }
   for (const std::wstring& name : backups) {
     const std::wstring own = name.substr(0, name.size() - backupSuffix.size());
     // A backup is never deleted here: beside a file of its own name it may be the only intact
@@ -122,7 +152,11 @@ void RepairInterruptedRun() {
     if (names.count(LowerAsciiLetters(own)) != 0) continue;
     // The run ended between the two renames. The rename refuses a name taken meanwhile, or one
     // the file system resolves to another file; the backup then stays.
-    Place(dir + L"\\" + name, dir + L"\\" + own);
+    if (Place(dir + L"\\" + name, dir + L"\\" + own)) {
+      TraceDiagnostic(L"RepairInterruptedRun-2: put back under its own name: " + own);
+    } else {
+      TraceDiagnostic(L"RepairInterruptedRun-3: backup left as it is: " + name);
+    }
   }
 }
 
@@ -174,7 +208,10 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
     footprint.registrationFailed = true;
   }
   footprint.imagePrepared = PrepareDictImage(entry, footprint.preparedImage);
-  if (entry.image && !footprint.imagePrepared) TraceDiagnostic(L"InstallEntry-11: image copy fail: " + entry.id);
+  if (entry.image && !footprint.imagePrepared) {
+    TraceDiagnostic(L"InstallEntry-11: image copy fail: " + entry.id);
+    footprint.imageFailed = true;
+  }
 
   // A backup an interrupted run left beside the target holds the intact copy; the file under the
   // target's name may be cut off. It stays until the complete new file has that name.
@@ -203,6 +240,7 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
   footprint.placed = true;
   if (footprint.imagePrepared && !PlaceDictImage(footprint.preparedImage)) {
     TraceDiagnostic(L"InstallEntry-12: image place fail: " + entry.id);
+    footprint.imageFailed = true;
   }
   // The new file is complete under its name: the old copy is no longer needed. A backup that
   // cannot be deleted now stays beside the new file, which the next start-up check then upgrades
@@ -244,7 +282,8 @@ bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter) {
       if (entry.action == EntryAction::Skip) continue;
       EntryFootprint footprint;
       if (InstallEntry(entry, reporter, reader, footprint)) {
-        if (footprint.registrationFailed) ++unregistered;
+        // The host does not fully know a dictionary whose section or image was not written.
+        if (footprint.registrationFailed || footprint.imageFailed) ++unregistered;
       } else if (!RollBackEntry(reporter, entry, footprint)) {
         reader.Close();
         return false;

@@ -8,8 +8,9 @@
 // the backup is deleted last. Where an interrupted run left a backup beside the installed file,
 // that backup is the old copy: the new file replaces the installed one in a single rename, and the
 // backup goes only then. The data come from the container the start-up check held open. A run
-// begins by repairing what an interrupted one left. Each step is reported through an InstallReporter; why an
-// entry or container failed is told by a diagnostic (it may be composed on the worker thread).
+// begins by repairing what an interrupted one left, and so does every end the user confirmed.
+// Each step is reported through an InstallReporter; why an entry or container failed is told by a
+// diagnostic (it may be composed on the worker thread).
 #pragma once
 
 #include <cstdint>
@@ -33,18 +34,23 @@ struct EntryFootprint {
   uint32_t movedAttributes = 0;  // attributes of the file moved aside, given back with it
   bool imagePrepared = false;    // the image waits beside its place, at preparedImage
   std::wstring preparedImage;
+  bool imageFailed = false;  // the package has an image that could not be copied or placed
 };
 
-// Repairs what an interrupted run left in the host's dictionary data and image folders: leftover
-// new files are deleted, and a backup with nothing under its own name is renamed back. A backup is
-// never deleted: beside a file of its own name it is the intact copy until an upgrade replaces
-// that file. Only regular files are touched; a backup whose name the file system resolves to
-// another file stays.
+// Repairs what an interrupted run left in the host's dictionary data and image folders, by renames
+// and deletes of single files only, so that a repair cut off anywhere leaves a state the next one
+// finishes: leftover new data files are deleted, a backup with nothing under its own name is
+// renamed back, and a new image (<id>.bmp + kNewFileSuffix) that is a complete BMP with nothing
+// under its own name takes that name, any other being deleted. A backup is never deleted: beside
+// a file of its own name it may be the intact copy until an upgrade replaces that file. Only
+// regular files are touched; a backup whose name the file system resolves to another file stays.
+// Run when a run starts and at every end the user confirmed (the up-to-date and finished pages
+// closed), so that the host then sees its dictionaries under their own names.
 void RepairInterruptedRun();
 
 // Installs every planned entry of every package file, in order, after RepairInterruptedRun. True
 // when every package file has been dealt with (failed entries included); false when an answer
-// asked to stop. The end's report counts the entries installed whose registration failed.
+// asked to stop. The end's report counts the entries installed whose registration or image failed.
 bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter);
 
 // Writes one planned entry from the open reader into its targetPath and reports its start, steps

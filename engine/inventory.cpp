@@ -262,8 +262,8 @@ bool ReadLocalDictFilesInfo(std::vector<InstalledDict>& list) {
   });
 
   // A run cut off leaves a backup (name + kBackupSuffix) beside the dictionary or in its place.
-  // Whoever left it, it is the intact copy: the date that counts is the backup's, and a backup
-  // alone is listed as the dictionary it will be again once the next run puts it back.
+  // Beside it, both are dated (the plan then weighs both copies); a backup alone is listed as the
+  // dictionary it will be again once the next repair puts it back, dated by itself.
   const std::wstring backupSuffix = LowerAsciiLetters(kBackupSuffix);
   std::map<std::wstring, size_t> byName;  // fileName -> position in list
   std::vector<const ListedFile*> backups;
@@ -284,6 +284,7 @@ bool ReadLocalDictFilesInfo(std::vector<InstalledDict>& list) {
     const auto found = byName.find(LowerAsciiLetters(own));
     if (found != byName.end()) {
       list[found->second].backupPath = backup->fullPath;
+      list[found->second].backupBeside = true;
       continue;
     }
     const std::wstring ownPath = backup->fullPath.substr(0, backup->fullPath.size() - backupSuffix.size());
@@ -294,11 +295,16 @@ bool ReadLocalDictFilesInfo(std::vector<InstalledDict>& list) {
 
   // Bound once: a probe that cannot be loaded is not tried again for every file.
   const bool bound = list.empty() || BindVersionProbe();
+  const auto readDate = [bound](const std::wstring& path, DictDate& date) {
+    if (bound && GetProbeBinding().get_dict_datetime(path.c_str(), &date)) return true;
+    date = DictDate{0, 0, 0, 0};
+    TraceDiagnostic(L"ReadLocalDictFilesInfo-2: GetDictDateTime: " + path);
+    return false;
+  };
   for (InstalledDict& dict : list) {
-    const std::wstring& dated = dict.backupPath.empty() ? dict.path : dict.backupPath;
-    if (!bound || !GetProbeBinding().get_dict_datetime(dated.c_str(), &dict.date)) {
-      TraceDiagnostic(L"ReadLocalDictFilesInfo-2: GetDictDateTime: " + dated);
-    }
+    const bool lone = !dict.backupPath.empty() && !dict.backupBeside;
+    dict.dateRead = readDate(lone ? dict.backupPath : dict.path, dict.date);
+    if (dict.backupBeside) readDate(dict.backupPath, dict.backupDate);
   }
   return true;
 }

@@ -35,6 +35,7 @@ bool ReadDFFileInfo(PackageFile& file);
 void HoldPackageFiles(std::vector<PackageFile>& packageFiles, std::shared_ptr<ByteSource>& heldDescription);
 
 // The installed ".dic" and ".dip" files with their date stamps read through the version probe
-// (zero when unreadable), and the backups an interrupted run left (see InstalledDict::backupPath).
-// A missing data folder lists nothing. Nothing on disk is changed.
+// (zero when unreadable), and the backups an interrupted run left (see InstalledDict::backupPath):
+// a backup beside its file is dated too, a backup alone stands for its dictionary. A missing data
+// folder lists nothing. Nothing on disk is changed.
 bool ReadLocalDictFilesInfo(std::vector<InstalledDict>& list);

@@ -158,6 +158,9 @@ bool CMainDlg::StartWorker() {
   return true;
 }
 
+// On the dialog's thread, at an end the user confirmed: no worker is writing any more.
+void CMainDlg::RepairLeftovers() { m_engine.RepairLeftovers(); }
+
 // The browser runs as the desktop's user, never with the wizard's elevated token: when the
 // desktop's shell cannot open the page, a box gives its address to copy, where a box may be shown.
 void CMainDlg::OpenDownloadPage() {

@@ -77,6 +77,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   bool GetRefusedPackageFile(std::wstring& path) override;
   uint32_t GetPlannedBlockTotal() override;
   bool StartWorker() override;
+  void RepairLeftovers() override;
   void OpenDownloadPage() override;
 
   // WizardAutomation: an unattended run's clicks, through the dialog's own message queue.

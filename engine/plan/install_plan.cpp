@@ -17,6 +17,18 @@ bool IsPlanned(const PackageEntry& entry) {
   return entry.action == EntryAction::Install || entry.action == EntryAction::Upgrade;
 }
 
+// Whether the package's date (parsed) replaces the installed namesake.
+bool PackageReplaces(const DictDate& date, const InstalledDict& namesake, PlanHost& host) {
+  if (!namesake.backupBeside) return host.CompareDate(&date, &namesake.date) > 0;
+  // Two copies, and either may be the newest: a complete newer file whose backup's delete failed,
+  // or an earlier release's in-place upgrade cut off (its first chunks, under the name, carry its
+  // package's stamp). Only a package newer than the backup and not older than the file replaces
+  // them: the same package completes a cut upgrade, a newer one supersedes both. A file whose own
+  // stamp cannot be read is no copy to keep.
+  if (!namesake.dateRead) return true;
+  return host.CompareDate(&date, &namesake.backupDate) > 0 && host.CompareDate(&date, &namesake.date) >= 0;
+}
+
 }  // namespace
 
 bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDict>& installed, PlanHost& host) {
@@ -50,7 +62,7 @@ bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDic
       if (host.ProbeAvailable()) {
         DictDate date = {0, 0, 0, 0};
         // The probe rewrites "." to "-" in the entry's own text; nothing reads it afterwards.
-        if (host.StringToDate(entry.date.data(), &date) && host.CompareDate(&date, &namesake.date) <= 0) {
+        if (host.StringToDate(entry.date.data(), &date) && !PackageReplaces(date, namesake, host)) {
           entry.action = EntryAction::Skip;
         }
       }

@@ -31,7 +31,9 @@ class PlanHost {
 
 // Sets every entry's action and target path. Each entry is decided against the installed list as
 // found (first record of its file name wins); the installed list is indexed once, so the work is
-// linear in entries plus installed files. Always succeeds.
+// linear in entries plus installed files. A namesake is upgraded by a later package, or when its
+// date cannot be told; one beside its own backup only by a package later than the backup and no
+// earlier than the file, or when the file's own stamp cannot be read. Always succeeds.
 bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDict>& installed, PlanHost& host);
 
 int CountPlannedItems(const std::vector<PackageFile>& files);

@@ -49,11 +49,17 @@ struct InstalledDict {
   std::wstring fileName;  // lower-cased (A-Z only): matched against a package entry's EntryFileKey
   std::wstring path;      // case kept
   // A backup an interrupted run left beside the file or in its place (path + kBackupSuffix);
-  // empty when there is none. The file's date is read from it: a file beside its backup may be
-  // cut off, and a backup alone stands for the dictionary until the next run puts it back.
+  // empty when there is none. A backup alone stands for the dictionary until the next repair
+  // puts it back, and `date` is then the backup's.
   std::wstring backupPath;
-  DictDate date = {0, 0, 0, 0};
+  DictDate date = {0, 0, 0, 0};  // all zero when unreadable
   bool readOnly = false;
+  bool dateRead = false;  // `date` was read through the version probe
+  // The backup lies beside a file of its own name: two copies, either of which may be the good
+  // one (the file may be an earlier release's cut in-place upgrade). backupDate is the backup's
+  // stamp, all zero when unreadable.
+  bool backupBeside = false;
+  DictDate backupDate = {0, 0, 0, 0};
 };
 
 // Releases every record with its entry list.

@@ -89,6 +89,70 @@ TEST(PlanDecision, DatesDecideAgainstNamesake) {
   EXPECT_EQ(e[0].date, L"2009-11-13") << "the probe rewrites the entry's own text in place";
 }
 
+// A file beside its own backup: two copies, either of which may be the newest. Only a package
+// newer than the backup and not older than the file replaces them (the same package completes
+// an earlier release's cut in-place upgrade, whose first chunks carry its stamp); a file whose own
+// stamp is unreadable is replaced by any package.
+struct PairCase {
+  const char* name;
+  DictDate file;
+  bool fileDateRead;
+  DictDate backup;
+  const wchar_t* package;
+  EntryAction expected;
+};
+
+class PairDecision : public ::testing::TestWithParam<PairCase> {};
+
+TEST_P(PairDecision, NeverDowngradesEitherCopy) {
+  const PairCase& c = GetParam();
+  ScriptedHost host;
+  InstalledDict pair = Installed(L"p.dic", c.file);
+  pair.dateRead = c.fileDateRead;
+  pair.backupPath = pair.path + L"._zev_av_";
+  pair.backupBeside = true;
+  pair.backupDate = c.backup;
+  auto files = OneFile({Entry(L"p", L".dic", c.package)});
+  ASSERT_TRUE(AnalysePlan(files, {pair}, host));
+  EXPECT_EQ((*files[0].entries)[0].action, c.expected);
+  EXPECT_EQ((*files[0].entries)[0].targetPath, pair.path);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BesideItsBackup, PairDecision,
+    ::testing::Values(
+        PairCase{"BetweenTheTwoSkips", {2010, 1, 1, 0}, true, {2008, 1, 1, 0}, L"2009.1.1", EntryAction::Skip},
+        PairCase{"NewerThanBothUpgrades", {2010, 1, 1, 0}, true, {2008, 1, 1, 0}, L"2011.1.1", EntryAction::Upgrade},
+        PairCase{"OlderThanBothSkips", {2010, 1, 1, 0}, true, {2008, 1, 1, 0}, L"2007.1.1", EntryAction::Skip},
+        PairCase{
+            "SameAsTheCutFileCompletesIt", {2010, 1, 1, 0}, true, {2008, 1, 1, 0}, L"2010.1.1", EntryAction::Upgrade},
+        PairCase{"SameAsTheBackupSkips", {2010, 1, 1, 0}, true, {2008, 1, 1, 0}, L"2008.1.1", EntryAction::Skip},
+        // Newer than the file only: the backup is the newest copy (left in place by some other hand).
+        PairCase{"OlderThanTheBackupSkips", {2005, 1, 1, 0}, true, {2009, 1, 1, 0}, L"2007.1.1", EntryAction::Skip},
+        PairCase{"SameAsBothSkips", {2010, 1, 1, 0}, true, {2010, 1, 1, 0}, L"2010.1.1", EntryAction::Skip},
+        PairCase{
+            "LaterOnlyInTheFourthNumber", {2010, 1, 1, 0}, true, {2010, 1, 1, 0}, L"2010-1-1-1", EntryAction::Upgrade},
+        PairCase{
+            "FileStampUnreadableUpgrades", {0, 0, 0, 0}, false, {2012, 1, 1, 0}, L"2009.1.1", EntryAction::Upgrade},
+        PairCase{
+            "BackupStampUnreadableWeighsTheFile", {2010, 1, 1, 0}, true, {0, 0, 0, 0}, L"2009.1.1", EntryAction::Skip},
+        PairCase{
+            "BackupStampUnreadableSamePackage", {2010, 1, 1, 0}, true, {0, 0, 0, 0}, L"2010.1.1", EntryAction::Upgrade},
+        PairCase{"UnparsablePackageDateUpgrades", {2010, 1, 1, 0}, true, {2008, 1, 1, 0}, L"", EntryAction::Upgrade}),
+    [](const ::testing::TestParamInfo<PairCase>& info) { return std::string(info.param.name); });
+
+// A backup alone stands for its dictionary, dated by itself: the plan weighs that one date.
+TEST(PlanDecision, LoneBackupIsWeighedByItsOwnDate) {
+  ScriptedHost host;
+  InstalledDict lone = Installed(L"l.dic", {2010, 1, 1, 0});
+  lone.dateRead = true;
+  lone.backupPath = lone.path + L"._zev_av_";
+  auto files = OneFile({Entry(L"l", L".dic", L"2009.1.1"), Entry(L"l", L".dic", L"2011.1.1")});
+  ASSERT_TRUE(AnalysePlan(files, {lone}, host));
+  EXPECT_EQ((*files[0].entries)[0].action, EntryAction::Skip);
+  EXPECT_EQ((*files[0].entries)[1].action, EntryAction::Upgrade);
+}
+
 TEST(PlanDecision, WithoutProbeEveryNamesakeIsUpgraded) {
   ScriptedHost host;
   host.probe = false;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -491,6 +492,33 @@ TEST_F(InstallRunTest, SuccessRegistersTheDictionaryAndAFailureLeavesTheImageFol
   EXPECT_EQ(FileBytes(host.ImageDir() + L"\\bad.bmp"), "the host's own image");
 }
 
+// An image that cannot take its place (here a folder holds its name) leaves the dictionary
+// installed and registered, but the host does not fully know it: the run's end counts it as it
+// counts a failed registration.
+TEST_F(InstallRunTest, ImageThatCannotBePlacedCountsAtTheEnd) {
+  ASSERT_TRUE(WriteFileBytes(wizard / L"dictconfig.ini", "[pic]\r\ndesc_name=Pictured\r\n"));
+  ASSERT_TRUE(testsupport::MakeDirs(wizard / L"dict_image"));
+  ASSERT_TRUE(WriteFileBytes(wizard / L"dict_image\\pic.bmp", testsupport::Bitmap("pic")));
+  ASSERT_TRUE(WriteFileBytes(wizard / L"dict_image\\fine.bmp", testsupport::Bitmap("fine")));
+  ASSERT_TRUE(CreateDirectoryW((host.ImageDir() + L"\\pic.bmp").c_str(), nullptr));
+  std::vector<PackageFile> files{Package(L"p.dir", {{L"pic", Pattern(10, 1), EntryAction::Install, L"P"},
+                                                    {L"fine", Pattern(10, 2), EntryAction::Install, L"F"}})};
+  std::shared_ptr<ByteSource> description;
+  HoldPackageFiles(files, description);
+  RecordingReporter reporter;
+  EXPECT_TRUE(InstallAll(files, reporter));
+  EXPECT_EQ(reporter.log, Sequence({{"start"},
+                                    Entry(L"P", EntryAction::Install, 1, true),
+                                    Entry(L"F", EntryAction::Install, 1, true),
+                                    {"finish 1"}}));
+  EXPECT_TRUE(HoldsBytes(Target(L"pic"), Pattern(10, 1)));
+  EXPECT_EQ(testsupport::IniValue(host.ConfigPath(), L"pic", L"desc_name"), L"Pictured");
+  EXPECT_EQ(FileBytes(host.ImageDir() + L"\\fine.bmp"), testsupport::Bitmap("fine"));
+  EXPECT_EQ(testsupport::ListFolder(host.ImageDir()), (std::vector<std::wstring>{L"fine.bmp", L"pic.bmp"}))
+      << "no copy is left waiting";
+  RemoveDirectoryW((host.ImageDir() + L"\\pic.bmp").c_str());
+}
+
 // --- The file steps the run cannot show on their own ------------------------------------------
 
 // Moving aside never replaces a file at the backup name, which may be the only intact copy;
@@ -620,23 +648,70 @@ TEST_F(InstallRunTest, RunStartRepairsWhatAnInterruptedRunLeft) {
             (std::vector<std::wstring>{L"cut.dic", L"done.dic", L"done.dic._zev_av_", L"lone.dic", L"notes.txt"}));
 }
 
+// An image waits beside its place (<id>.bmp._zev_nw_) from its copy until its dictionary's data
+// have taken theirs: a whole BMP with nothing under its own name takes that name; a cut one, one
+// beside an image already there, or one of another name goes. Nothing else in the folder changes.
+struct WaitingImageCase {
+  const char* name;
+  std::wstring file;  // in the host's image folder
+  std::string bytes;
+  const wchar_t* placedAs;  // the name it has afterwards; null: deleted
+};
+
+const std::string kWholeImage = testsupport::Bitmap(Pattern(3000, 4));
+
+class WaitingImageTest : public InstallRunTest, public ::testing::WithParamInterface<WaitingImageCase> {};
+
+TEST_P(WaitingImageTest, RepairPlacesOnlyAWholeImage) {
+  const WaitingImageCase& c = GetParam();
+  const std::wstring imageDir = host.ImageDir();
+  ASSERT_TRUE(WriteFileBytes(imageDir + L"\\beside.bmp", "the host's own image"));
+  ASSERT_TRUE(WriteFileBytes(imageDir + L"\\" + c.file, c.bytes));
+  RepairInterruptedRun();
+  std::vector<std::wstring> expected{L"beside.bmp"};
+  if (c.placedAs != nullptr && std::wstring(c.placedAs) != L"beside.bmp") expected.push_back(c.placedAs);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(testsupport::ListFolder(imageDir), expected);
+  EXPECT_EQ(FileBytes(imageDir + L"\\beside.bmp"), "the host's own image");
+  if (c.placedAs != nullptr) {
+    EXPECT_EQ(FileBytes(imageDir + L"\\" + c.placedAs), c.bytes);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Repair, WaitingImageTest,
+    ::testing::Values(WaitingImageCase{"WholeIsPlaced", L"whole.bmp._zev_nw_", kWholeImage, L"whole.bmp"},
+                      WaitingImageCase{"NameInOtherCaseIsPlaced", L"Whole.BMP._ZEV_NW_", kWholeImage, L"Whole.BMP"},
+                      WaitingImageCase{"CutIsDeleted", L"cut.bmp._zev_nw_", kWholeImage.substr(0, 2000), nullptr},
+                      WaitingImageCase{"HeaderOnlyIsDeleted", L"cut.bmp._zev_nw_", kWholeImage.substr(0, 4), nullptr},
+                      WaitingImageCase{"EmptyIsDeleted", L"cut.bmp._zev_nw_", "", nullptr},
+                      WaitingImageCase{"NoBitmapIsDeleted", L"odd.bmp._zev_nw_", "BM picture", nullptr},
+                      WaitingImageCase{"BesideAnImageIsDeleted", L"beside.bmp._zev_nw_", kWholeImage, nullptr},
+                      WaitingImageCase{"NoImageNameIsDeleted", L"notes.txt._zev_nw_", kWholeImage, nullptr},
+                      WaitingImageCase{"ExtensionAloneIsDeleted", L".bmp._zev_nw_", kWholeImage, nullptr}),
+    [](const ::testing::TestParamInfo<WaitingImageCase>& info) { return std::string(info.param.name); });
+
 // --- Safety: no run gives up an intact copy, whoever left it ---------------------------------
 
 // What an interrupted run left of dictionary "d" (an earlier release wrote an upgrade in place
 // after moving the old file aside, so its cut leaves the first part of the new file, already
-// dated as the package's, under the name, and the intact old file as the backup), and the real
-// wizard run unattended on it with a package. Nothing may ever be left without an intact copy.
+// dated as the package's, under the name, and the intact old file as the backup; this release
+// leaves a complete newer file beside an older backup when the backup's delete fails), and the
+// real wizard run unattended on it with a package. Nothing may ever be left without an intact
+// copy, nor the newest copy replaced by an older one.
 struct LeftoverCase {
   const char* name;
-  bool cutFileUnderTheName;  // else nothing under the name, the backup alone
+  std::string underTheName;  // empty: nothing under the name, the backup alone
   std::vector<testsupport::ContainerItem> package;
-  bool newUnderTheName;  // afterwards: the package's file (else as before, or the old one back)
+  std::string ownAfter;  // what the name holds afterwards
   bool backupStays;
 };
 
 const std::string kOldFile = testsupport::DictionaryFile("2008.01.01", Pattern(3000, 1));
 const std::string kNewFile = testsupport::DictionaryFile("2009.11.13", Pattern(5000, 2));
 const std::string kCutFile = kNewFile.substr(0, 2000);
+const std::string kNewerFile = testsupport::DictionaryFile("2010.06.01", Pattern(4000, 3));
+const std::string kNewestFile = testsupport::DictionaryFile("2011.01.01", Pattern(1000, 4));
 
 class LeftoverTest : public ::testing::TestWithParam<LeftoverCase> {};
 
@@ -645,8 +720,8 @@ TEST_P(LeftoverTest, RunLeavesAnIntactCopy) {
   FakeHost host;
   const std::wstring own = host.DataDir() + L"\\d.dic", backup = own + L"._zev_av_";
   ASSERT_TRUE(WriteFileBytes(backup, kOldFile));
-  if (c.cutFileUnderTheName) {
-    ASSERT_TRUE(WriteFileBytes(own, kCutFile));
+  if (!c.underTheName.empty()) {
+    ASSERT_TRUE(WriteFileBytes(own, c.underTheName));
   }
   testsupport::WizardFolder wizard;
   ASSERT_TRUE(wizard.AddPackage(L"p.dir", c.package));
@@ -655,36 +730,55 @@ TEST_P(LeftoverTest, RunLeavesAnIntactCopy) {
       testsupport::RunToEnd(wizard.Exe(), {L"/S", L"/LOG=" + (wizard / L"run.log")}, {}, 60000);
   ASSERT_TRUE(FileExists(wizard / L"run.log")) << "the wizard never ran";
   EXPECT_EQ(run.exitCode, 0u) << FileBytes(wizard / L"run.log");
-  const std::string expectedOwn = c.newUnderTheName ? kNewFile : c.cutFileUnderTheName ? kCutFile : kOldFile;
-  EXPECT_TRUE(HoldsBytes(own, expectedOwn));
+  EXPECT_TRUE(HoldsBytes(own, c.ownAfter)) << FileBytes(wizard / L"run.log");
   EXPECT_EQ(FileBytes(backup), c.backupStays ? kOldFile : "<missing>");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Safety, LeftoverTest,
     ::testing::Values(
-        // The date that counts is the backup's: the package upgrades the cut file.
+        // The cut file carries the package's own stamp: the same package completes the upgrade.
         LeftoverCase{"CutUpgradeRunAgainWithTheSamePackage",
-                     true,
+                     kCutFile,
                      {testsupport::PackageItem(L"d", L"甲", kNewFile)},
-                     true,
+                     kNewFile,
                      false},
         // A run for other dictionaries keeps both files.
         LeftoverCase{
-            "CutUpgradeRunWithAnotherPackage", true, {testsupport::PackageItem(L"other", L"乙", "other")}, false, true},
-        // Nothing newer than the backup: the up-to-date page, closed, writes nothing.
+            "CutUpgradeRunWithAnotherPackage", kCutFile, {testsupport::PackageItem(L"other", L"乙", "other")}, kCutFile,
+            true},
+        // Nothing newer than the backup: the up-to-date page, closed, keeps both.
         LeftoverCase{"CutUpgradeAndTheUpToDatePageClosed",
-                     true,
+                     kCutFile,
                      {testsupport::PackageItem(L"d", L"甲", "older", L"2007.01.01")},
-                     false,
+                     kCutFile,
                      true},
+        // A complete newer file beside an older backup: a package dated between the two replaces
+        // neither, the wizard has nothing to do and both stay.
+        LeftoverCase{"NewerFileAndAPackageBetweenTheTwo",
+                     kNewerFile,
+                     {testsupport::PackageItem(L"d", L"甲", kNewFile)},
+                     kNewerFile,
+                     true},
+        // One newer than both upgrades, and the backup goes.
+        LeftoverCase{"NewerFileAndAPackageNewerThanBoth",
+                     kNewerFile,
+                     {testsupport::PackageItem(L"d", L"甲", kNewestFile, L"2011.01.01")},
+                     kNewestFile,
+                     false},
         // The backup stands for the installed dictionary: an older package does not replace it,
         // and the run puts it back.
         LeftoverCase{"BackupAloneWithAnOlderPackage",
-                     false,
+                     "",
                      {testsupport::PackageItem(L"d", L"甲", "older", L"2007.01.01"),
                       testsupport::PackageItem(L"other", L"乙", "other")},
-                     false,
+                     kOldFile,
+                     false},
+        // With nothing to install, ending is an end as well: the backup is put back.
+        LeftoverCase{"BackupAloneAndNothingToDo",
+                     "",
+                     {testsupport::PackageItem(L"d", L"甲", "older", L"2007.01.01")},
+                     kOldFile,
                      false}),
     [](const ::testing::TestParamInfo<LeftoverCase>& info) { return std::string(info.param.name); });
 

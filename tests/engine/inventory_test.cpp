@@ -193,25 +193,50 @@ TEST_F(InventoryTest, DatesFromTheHostCoreDecideUpgrades) {
   EXPECT_EQ(e[4].action, EntryAction::Upgrade) << "an unreadable installed stamp counts as older";
 }
 
-// What an interrupted run left is dated as the intact copy it holds: a file beside its backup may
-// be cut off (an earlier release wrote upgrades in place), so the backup's stamp counts; a backup
-// alone stands for its dictionary; a new copy beside a file changes nothing.
-TEST_F(InventoryTest, LeftoversAreDatedByTheirIntactCopy) {
+// What an interrupted run left is dated copy by copy: a file beside its backup by itself, and its
+// backup too (the plan weighs both: the file may be an earlier release's cut in-place upgrade,
+// or complete and newer); a backup alone stands for its dictionary, dated by itself; a new copy
+// beside a file changes nothing.
+TEST_F(InventoryTest, LeftoversAreDatedCopyByCopy) {
   InstalledFile(L"cut.dic", "<date_time>2009.11.13</date_time> the first part of the new version");
   InstalledFile(std::wstring(L"cut.dic") + kBackupSuffix, "<date_time>2001.1.1</date_time> the old dictionary");
   InstalledFile(L"old.dic", "<date_time>2001.1.1</date_time>");
   InstalledFile(std::wstring(L"old.dic") + kNewFileSuffix, "<date_time>2009.11.13</date_time> half of the new copy");
   InstalledFile(std::wstring(L"Lone.DIC") + kBackupSuffix, "<date_time>2010.1.1</date_time> the only copy");
-  Package(L"p.dir", {Item(L"cut", L".dic"), Item(L"old", L".dic"), Item(L"lone", L".dic")});
+  InstalledFile(L"newer.dic", "<date_time>2010.1.1</date_time> complete, its backup's delete failed");
+  InstalledFile(std::wstring(L"newer.dic") + kBackupSuffix, "<date_time>2001.1.1</date_time> the old dictionary");
+  InstalledFile(L"blank.dic", "no stamp: cut before its text was whole");
+  InstalledFile(std::wstring(L"blank.dic") + kBackupSuffix, "<date_time>2012.1.1</date_time> the old dictionary");
+  Package(L"p.dir", {Item(L"cut", L".dic"), Item(L"old", L".dic"), Item(L"lone", L".dic"), Item(L"newer", L".dic"),
+                     Item(L"blank", L".dic")});
   InstallEngine engine;
-  ASSERT_EQ(engine.GetPlannedItemCount(), 2);
-  ASSERT_EQ(engine.installedDicts.size(), 3u);
-  EXPECT_EQ(engine.installedDicts[2].path, dataDir + L"\\Lone.DIC") << "the name it will have again";
+  ASSERT_EQ(engine.GetPlannedItemCount(), 3);
+  ASSERT_EQ(engine.installedDicts.size(), 5u);
+  const auto record = [&](const wchar_t* fileName) -> const InstalledDict& {
+    for (const InstalledDict& d : engine.installedDicts) {
+      if (d.fileName == fileName) return d;
+    }
+    ADD_FAILURE() << "no record of " << testsupport::Narrow(fileName);
+    return engine.installedDicts.front();
+  };
+  const auto ymd = [](const DictDate& d) { return d.year * 10000 + d.month * 100 + d.day; };
+  EXPECT_EQ(ymd(record(L"cut.dic").date), 20091113u);
+  EXPECT_TRUE(record(L"cut.dic").dateRead);
+  EXPECT_TRUE(record(L"cut.dic").backupBeside);
+  EXPECT_EQ(ymd(record(L"cut.dic").backupDate), 20010101u);
+  EXPECT_FALSE(record(L"old.dic").backupBeside);
+  EXPECT_EQ(record(L"lone.dic").path, dataDir + L"\\Lone.DIC") << "the name it will have again";
+  EXPECT_FALSE(record(L"lone.dic").backupBeside);
+  EXPECT_EQ(ymd(record(L"lone.dic").date), 20100101u) << "dated by the backup it stands for";
+  EXPECT_FALSE(record(L"blank.dic").dateRead);
+  EXPECT_EQ(ymd(record(L"blank.dic").backupDate), 20120101u);
   const auto& e = *engine.packageFiles[0].entries;
-  EXPECT_EQ(e[0].action, EntryAction::Upgrade) << "the backup is older than the package";
+  EXPECT_EQ(e[0].action, EntryAction::Upgrade) << "the same package completes its cut upgrade";
   EXPECT_EQ(e[1].action, EntryAction::Upgrade);
   EXPECT_EQ(e[2].action, EntryAction::Skip) << "never an older version over the only copy";
-  EXPECT_EQ(testsupport::ListFolder(dataDir).size(), 5u) << "the check changes nothing on disk";
+  EXPECT_EQ(e[3].action, EntryAction::Skip) << "never an older version over the newest copy";
+  EXPECT_EQ(e[4].action, EntryAction::Upgrade) << "a file without a stamp is no copy to keep";
+  EXPECT_EQ(testsupport::ListFolder(dataDir).size(), 9u) << "the check changes nothing on disk";
 }
 
 TEST_F(InventoryTest, MissingDataFolderListsNothing) {

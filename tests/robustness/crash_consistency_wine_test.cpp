@@ -5,11 +5,14 @@
 // entry in a second container. After each kill:
 //   (a) every touched dictionary is whole under its own name, old or new, or, only between the
 //       two renames of its upgrade, the old one under its backup name with nothing under its own;
-//       nothing else lies beside them but a partial new copy;
+//       nothing else lies beside them but a partial new copy; the image of the upgrade and of the
+//       new install (valid BMPs) is in place only once its dictionary is new, and otherwise
+//       waits, whole or cut off, under its new-file name, or is not there yet;
 //   (c) where a dictionary waits under its backup name, a run of the real wizard (unattended) with
-//       a package that lacks it puts it back;
+//       a package that lacks it puts it back, and places or deletes a waiting image;
 //   (b) a run of the real wizard (unattended) with the same package ends with every dictionary
-//       byte-identical to the package's, nothing left beside them, and each registered once.
+//       byte-identical to the package's, the images in place, nothing left beside them, and each
+//       registered once.
 // The service is ended before the wizard's runs.
 // The whole runs twice: from the old dictionaries, and from what an earlier release's cut upgrade
 // left of one of them (the first part of the new file under its name, the old one as its backup).
@@ -17,6 +20,7 @@
 // After windows.h:
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -45,9 +49,11 @@ struct Dictionary {
   std::string newBytes;
   bool readOnly = false;
   bool held = false;  // held open by the host's service
+  std::string image = {};  // its image in the package, a BMP the wizard copies; empty: none
 };
 
 std::wstring FileName(const Dictionary& dict) { return dict.id + L".dic"; }
+std::wstring ImageName(const Dictionary& dict) { return dict.id + L".bmp"; }
 
 class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
  protected:
@@ -60,6 +66,9 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
         {L"fresh", "", DictionaryFile("2009.11.13", Pattern(4100, 7))},
         {L"second", "", DictionaryFile("2009.11.13", Pattern(10, 8))},
     };
+    // An upgrade and a new install with images: their copies and placements are steps too.
+    dicts_[0].image = Bitmap(Pattern(5000, 9));
+    dicts_[3].image = Bitmap(Pattern(300, 10));
     std::vector<ContainerItem> first, second;
     for (const Dictionary& dict : dicts_) {
       (dict.id == L"second" ? second : first).push_back(PackageItem(dict.id, dict.id, dict.newBytes));
@@ -71,7 +80,11 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
       config += "[" + Narrow(dict.id) + "]\r\ndesc_name=" + Narrow(dict.id) + "\r\n";
     ASSERT_TRUE(WriteFileBytes(package_ / L"dictconfig.ini", config));
     ASSERT_TRUE(MakeDirs(package_ / L"dict_image"));
-    ASSERT_TRUE(WriteFileBytes(package_ / L"dict_image\\plain.bmp", "BM picture"));
+    for (const Dictionary& dict : dicts_) {
+      if (!dict.image.empty()) {
+        ASSERT_TRUE(WriteFileBytes(package_ / (L"dict_image\\" + ImageName(dict)), dict.image));
+      }
+    }
     // A package that lacks every dictionary above.
     ASSERT_TRUE(other_.AddPackage(L"o.dir", {PackageItem(L"unrelated", L"unrelated", "u")}));
   }
@@ -86,10 +99,12 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
     // would stop the new one.
     service_.Terminate();
     TerminateProgramsIn(host_.dir());
-    for (const std::wstring& name : ListFolder(host_.DataDir())) {
-      const std::wstring path = host_.DataDir() + L"\\" + name;
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      ASSERT_TRUE(DeleteFileW(path.c_str())) << Narrow(name) << ": error " << GetLastError();
+    for (const std::wstring& dir : {host_.DataDir(), host_.ImageDir()}) {
+      for (const std::wstring& name : ListFolder(dir)) {
+        const std::wstring path = dir + L"\\" + name;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(DeleteFileW(path.c_str())) << Narrow(name) << ": error " << GetLastError();
+      }
     }
     DeleteFileW(host_.ServiceLogPath().c_str());
     DeleteFileW(host_.RepairLogPath().c_str());
@@ -161,6 +176,36 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
       }
     }
     if (!names.empty()) return ::testing::AssertionFailure() << "left in the folder: " << Narrow(names.front());
+    return ImagesWhole(true);
+  }
+
+  // The images: each in place only as the package's, or not there at all. Right after a kill
+  // (`afterKill`) one is in place only once its dictionary is the new one, and may wait beside its
+  // place, whole or cut off; after a repair nothing waits (a whole image found waiting took its
+  // place, as the dictionary's section did before its data).
+  ::testing::AssertionResult ImagesWhole(bool afterKill) const {
+    std::vector<std::wstring> names = ListFolder(host_.ImageDir());
+    for (const Dictionary& dict : dicts_) {
+      if (dict.image.empty()) continue;
+      const std::wstring placed = host_.ImageDir() + L"\\" + ImageName(dict), waiting = placed + kNewFileSuffix;
+      if (FileExists(placed)) {
+        if (FileBytes(placed) != dict.image) {
+          return ::testing::AssertionFailure() << Narrow(ImageName(dict)) << " is not the package's";
+        }
+        if (afterKill && FileBytes(host_.DataDir() + L"\\" + FileName(dict)) != dict.newBytes) {
+          return ::testing::AssertionFailure() << Narrow(ImageName(dict)) << " is in place before its dictionary";
+        }
+      }
+      if (FileExists(waiting) && dict.image.compare(0, FileBytes(waiting).size(), FileBytes(waiting)) != 0) {
+        return ::testing::AssertionFailure() << "the waiting " << Narrow(ImageName(dict)) << " is no part of it";
+      }
+      for (const std::wstring& name : {ImageName(dict), ImageName(dict) + kNewFileSuffix}) {
+        if (name != ImageName(dict) && !afterKill) continue;
+        const auto at = std::find(names.begin(), names.end(), name);
+        if (at != names.end()) names.erase(at);
+      }
+    }
+    if (!names.empty()) return ::testing::AssertionFailure() << "left in the image folder: " << Narrow(names.front());
     return ::testing::AssertionSuccess();
   }
 
@@ -198,15 +243,22 @@ class CrashConsistencyTest : public ::testing::TestWithParam<bool> {
       for (const Dictionary& dict : dicts_) known = known || name == FileName(dict);
       if (!known) return ::testing::AssertionFailure() << "left in the data folder: " << Narrow(name);
     }
-    return ::testing::AssertionSuccess();
+    for (const Dictionary& dict : dicts_) {
+      if (!dict.image.empty() && FileBytes(host_.ImageDir() + L"\\" + ImageName(dict)) != dict.image) {
+        return ::testing::AssertionFailure() << Narrow(ImageName(dict)) << " is not in place";
+      }
+    }
+    return ImagesWhole(false);
   }
 
   // What a failed iteration leaves to look at: the data folder and the last run's log.
   std::string Aftermath() const {
-    std::string text = "data folder:";
-    for (const std::wstring& name : ListFolder(host_.DataDir())) {
-      text +=
-          "\n  " + Narrow(name) + " (" + std::to_string(FileBytes(host_.DataDir() + L"\\" + name).size()) + " bytes)";
+    std::string text;
+    for (const std::wstring& dir : {host_.DataDir(), host_.ImageDir()}) {
+      text += (dir == host_.DataDir() ? "data folder:" : "\nimage folder:");
+      for (const std::wstring& name : ListFolder(dir)) {
+        text += "\n  " + Narrow(name) + " (" + std::to_string(FileBytes(dir + L"\\" + name).size()) + " bytes)";
+      }
     }
     return text + "\nlog of the wizard's run:\n" + FileBytes(package_ / kLogName);
   }
@@ -248,6 +300,7 @@ TEST_P(CrashConsistencyTest, KilledAtEveryStepThenRunAgain) {
         }
         EXPECT_EQ(FileBytes(host_.DataDir() + L"\\" + name), dict->oldBytes) << Narrow(name) << " not put back";
       }
+      EXPECT_TRUE(ImagesWhole(false)) << "a waiting image is placed or deleted";
     }
     ASSERT_TRUE(RunWizard(package_)) << Aftermath();
     ASSERT_TRUE(EverythingInstalledOnce()) << Aftermath();

@@ -15,6 +15,7 @@
 // After windows.h:
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -302,14 +303,18 @@ TEST(RepointedPackageFolder, EveryHeldFileIsTheFirstFolders) {
   EXPECT_EQ(HeldBytes(entry.image), Bitmap("genuine data"));
 }
 
-// The folders of the private copies of this process's wizard runs: none is left once a run ended.
-std::vector<std::wstring> PrivateFoldersOf(DWORD processId) {
+// The folders of the private copies of a process's wizard runs that are not among `before`: none
+// is left once a run ended. A run killed earlier leaves its folder, and its process id may come
+// again.
+std::vector<std::wstring> PrivateFoldersOf(DWORD processId, const std::vector<std::wstring>& before) {
   std::wstring parent;
   std::vector<std::wstring> found;
   if (!PrivateCopyParent(parent)) return {L"<no parent>"};
   const std::wstring own = kPrivateFolderPrefix + std::to_wstring(processId) + L"-";
   for (const std::wstring& name : ListFolder(parent)) {
-    if (name.compare(0, own.size(), own) == 0) found.push_back(name);
+    if (name.compare(0, own.size(), own) == 0 && std::find(before.begin(), before.end(), name) == before.end()) {
+      found.push_back(name);
+    }
   }
   return found;
 }
@@ -320,12 +325,15 @@ TEST(PrivateLibraryCopy, GoneWhenTheWizardEnds) {
   WizardFolder wizard;
   ASSERT_TRUE(wizard.AddPackage(L"p.dir", {PackageItem(L"news", L"新闻", "old news")}));
   const std::wstring log = wizard / L"run.log";
+  std::wstring parent;
+  ASSERT_TRUE(PrivateCopyParent(parent));
+  const std::vector<std::wstring> before = ListFolder(parent);
   const ChildRun run = RunToEnd(wizard.Exe(), {L"/S", L"/LOG=" + log}, {}, kExitWait);
   ASSERT_TRUE(run.finished) << FileBytes(log);
   // Up to date: the installed date was read through the library, so its copy was made.
   EXPECT_EQ(run.exitCode, 0u) << FileBytes(log);
   EXPECT_EQ(FileBytes(host.DataDir() + L"\\news.dic").find("old news"), std::string::npos);
-  EXPECT_EQ(PrivateFoldersOf(run.processId), std::vector<std::wstring>{});
+  EXPECT_EQ(PrivateFoldersOf(run.processId, before), std::vector<std::wstring>{});
 }
 
 }  // namespace

@@ -135,6 +135,10 @@ class FakeEnvironment : public WizardEnvironment {
     log_.push_back(L"start worker");
     return workerStartSucceeds;
   }
+  void RepairLeftovers() override {
+    ++repairs;
+    log_.push_back(L"repair");
+  }
   bool HandOffToHost() override {
     ++handOffs;
     log_.push_back(L"hand-off");
@@ -154,6 +158,7 @@ class FakeEnvironment : public WizardEnvironment {
   int plannedCountCalls = 0;
   int workerStarts = 0;
   int handOffs = 0;
+  int repairs = 0;
   int downloadPagesOpened = 0;
 
  private:

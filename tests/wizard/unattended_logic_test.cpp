@@ -113,16 +113,21 @@ TEST(PlanDescriptionTest, EveryContainerAndEntryWithDecisionTargetAndDates) {
   files[0].entries = std::vector<PackageEntry>{PlannedEntry(L"new", EntryAction::Install, L"C:\\h\\new.dic"),
                                                PlannedEntry(L"old", EntryAction::Upgrade, L"C:\\h\\Old.dic"),
                                                PlannedEntry(L"same", EntryAction::Skip, L"C:\\h\\same.dic"),
-                                               PlannedEntry(L"lost", EntryAction::Upgrade, L"C:\\h\\lost.dic")};
+                                               PlannedEntry(L"lost", EntryAction::Upgrade, L"C:\\h\\lost.dic"),
+                                               PlannedEntry(L"pair", EntryAction::Skip, L"C:\\h\\pair.dic")};
   (*files[0].entries)[0].date = L"2009.11.13";  // no namesake: the plan left its dots
   (*files[0].entries)[2].date.clear();
   files[1].path = L"C:\\pkg\\empty.dir";
-  std::vector<InstalledDict> installed(3);
+  std::vector<InstalledDict> installed(4);
   installed[0].path = L"C:\\h\\Old.dic";
   installed[0].date = {2008, 1, 2, 0};
   installed[1].path = L"C:\\h\\same.dic";
   installed[1].date = {2010, 11, 13, 4};
   installed[2].path = L"C:\\h\\lost.dic";  // its stamp was unreadable: zero
+  installed[3].path = L"C:\\h\\pair.dic";  // beside its backup, whose stamp is told too
+  installed[3].date = {2011, 2, 3, 0};
+  installed[3].backupBeside = true;
+  installed[3].backupDate = {2007, 5, 6, 0};
 
   std::vector<std::wstring> lines;
   DescribePlan(files, installed, lines);
@@ -133,12 +138,14 @@ TEST(PlanDescriptionTest, EveryContainerAndEntryWithDecisionTargetAndDates) {
   const auto installedOn = [](const wchar_t* date) { return FormatText(log_text::kInstalledDate, date); };
   EXPECT_EQ(lines,
             (std::vector<std::wstring>{
-                FormatText(log_text::kContainer, {L"C:\\pkg\\main.dir", FormatText(log_text::kContainerEntries, L"4")}),
+                FormatText(log_text::kContainer, {L"C:\\pkg\\main.dir", FormatText(log_text::kContainerEntries, L"5")}),
                 entry(L"new", L"2009-11-13", log_text::kInstallTo, L"C:\\h\\new.dic"),
                 entry(L"old", L"2009-11-13", log_text::kUpgrade, L"C:\\h\\Old.dic") + installedOn(L"2008-01-02"),
                 entry(L"same", log_text::kNoDate, log_text::kSkip, L"C:\\h\\same.dic") + installedOn(L"2010-11-13-4"),
                 entry(L"lost", L"2009-11-13", log_text::kUpgrade, L"C:\\h\\lost.dic") +
                     installedOn(log_text::kDateUnreadable),
+                entry(L"pair", L"2009-11-13", log_text::kSkip, L"C:\\h\\pair.dic") + installedOn(L"2011-02-03") +
+                    FormatText(log_text::kBackupDate, L"2007-05-06"),
                 FormatText(log_text::kContainer, {L"C:\\pkg\\empty.dir", log_text::kContainerEmpty}),
             }));
 }
@@ -173,6 +180,21 @@ TEST(UnattendedTest, WholeRunWithAFailureEndsWithFiveWithoutBoxOrHost) {
   EXPECT_TRUE(wizard.log.Has(Status(FormatText(wizard_text::kUnpackFailed, L"C:\\pkg\\b.dir"))));
   EXPECT_TRUE(wizard.log.Has(FormatText(log_text::kRunFinished, L"0") + FormatText(log_text::kRunFailures, L"2")));
   EXPECT_TRUE(wizard.log.Has(std::wstring(log_text::kUnattendedFinish) + log_text::kLeavesHost));
+}
+
+// Nothing to install is an end as well: what an interrupted run left is put in order before the
+// run ends with 0, and the log says so.
+TEST(UnattendedTest, NothingToDoRepairsThenEndsWithZero) {
+  Wizard wizard(RunMode::Silent);
+  wizard.environment.plannedItems = 0;
+  wizard.logic.CheckEnvironment();
+  EXPECT_EQ(wizard.state, S::UpToDate);
+  EXPECT_EQ(wizard.environment.repairs, 0) << "not inside the start-up check";
+  wizard.DeliverClicks();
+  EXPECT_EQ(wizard.environment.repairs, 1);
+  EXPECT_TRUE(wizard.InOrder(L"repair", L"quit"));
+  EXPECT_EQ(wizard.surface.quitCodes, std::vector<int>{0});
+  EXPECT_TRUE(wizard.log.Has(log_text::kRepair));
 }
 
 TEST(UnattendedTest, WorkerThatCannotStartEndsWithFive) {

@@ -11,6 +11,7 @@
 
 #include "tests/support/child_process.h"
 #include "tests/support/container_bytes.h"
+#include "tests/support/data_patterns.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 #include "tests/support/wait.h"
@@ -255,6 +256,38 @@ TEST_F(UnattendedTest, FailedEntryEndsWithFiveAfterTheOthersInstalled) {
   EXPECT_TRUE(Logged(StatusLogged(wizard_text::kInstallFailed, L"坏词典")));
   EXPECT_TRUE(Logged(FormatText(log_text::kRunFinished, L"1") + FormatText(log_text::kRunFailures, L"1")));
   EXPECT_TRUE(Logged(ResultLogged(5, wizard_text::kExitNotAllInstalled)));
+}
+
+// An image that cannot take its place (a folder holds its name in the host's image folder): the
+// dictionary is installed and registered, but the host does not fully know it, so the run does
+// not end as a full success.
+TEST_F(UnattendedTest, ImageThatCannotBePlacedEndsWithFive) {
+  ASSERT_TRUE(MakeDirs(wizard / L"dict_image"));
+  ASSERT_TRUE(WriteFileBytes(wizard / L"dict_image\\pic.bmp", Bitmap("picture")));
+  ASSERT_TRUE(CreateDirectoryW((host.ImageDir() + L"\\pic.bmp").c_str(), nullptr));
+  ASSERT_TRUE(wizard.AddPackage(L"a.dir", {PackageItem(L"pic", L"图词典", "p")}));
+  EXPECT_EQ(RunSilently({L"/S"}), 5u) << Narrow(Log());
+  EXPECT_EQ(FileBytes(Installed(L"pic.dic")), "p");
+  EXPECT_EQ(Config(L"pic", L"id"), L"pic");
+  EXPECT_TRUE(Logged(L"诊断：InstallEntry-12: image place fail: pic")) << Narrow(Log());
+  EXPECT_TRUE(Logged(FormatText(log_text::kRunFinished, L"1") + FormatText(log_text::kRunUnregistered, L"1")));
+  EXPECT_TRUE(Logged(ResultLogged(5, wizard_text::kExitNotAllInstalled)));
+  EXPECT_EQ(ListFolder(host.ImageDir()), std::vector<std::wstring>{L"pic.bmp"}) << "no copy left waiting";
+  RemoveDirectoryW((host.ImageDir() + L"\\pic.bmp").c_str());
+}
+
+// A run cut off between its two renames left a dictionary only under its backup name, and the
+// package is no newer: nothing to do (exit 0), and the dictionary is back under its own name.
+TEST_F(UnattendedTest, NothingToDoPutsALoneBackupBack) {
+  const std::string intact = DictionaryFile("2010.01.01", "the only copy");
+  ASSERT_TRUE(WriteFileBytes(Installed(L"x.dic") + L"._zev_av_", intact));
+  ASSERT_TRUE(wizard.AddPackage(L"a.dir", {PackageItem(L"x", L"甲", "older", L"2009.11.13")}));
+  EXPECT_EQ(RunSilently({L"/S"}), 0u) << Narrow(Log());
+  EXPECT_EQ(FileBytes(Installed(L"x.dic")), intact);
+  EXPECT_FALSE(FileExists(Installed(L"x.dic") + L"._zev_av_"));
+  EXPECT_TRUE(Logged(log_text::kUpToDate));
+  EXPECT_TRUE(Logged(log_text::kRepair));
+  EXPECT_TRUE(Logged(L"RepairInterruptedRun-2: put back under its own name: x.dic")) << Narrow(Log());
 }
 
 TEST_F(UnattendedTest, AnotherWizardMeansSixAndNothingIsBroughtForward) {

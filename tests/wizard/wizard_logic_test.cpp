@@ -276,6 +276,7 @@ struct Outcome {
   int handOffs = 0;
   int downloadPages = 0;
   bool lastCallQuits = false;  // quitting is the last step
+  int repairs = 0;
 };
 
 Outcome After(WizardState page, int id) {
@@ -284,7 +285,21 @@ Outcome After(WizardState page, int id) {
   wizard.Command(id, id == kIdOk || id == kIdCancel ? 0x1234 : kButtonClicked);
   EXPECT_EQ(wizard.state, page) << "a command that ends the wizard leaves its page as it is";
   return {wizard.surface.quitCodes, wizard.environment.handOffs, wizard.environment.downloadPagesOpened,
-          !wizard.calls.empty() && wizard.calls.back() == L"quit"};
+          !wizard.calls.empty() && wizard.calls.back() == L"quit", wizard.environment.repairs};
+}
+
+// Every end the user confirmed (the up-to-date and finished pages, left in any way) repairs what
+// an interrupted run left, once, before the wizard ends; no other command writes into the host.
+TEST(StateTable, ConfirmedEndsRepairOnceAndNothingElseDoes) {
+  for (S page : kEveryPage) {
+    for (int id : {kIdOk, kIdCancel, kNext, kDownload, kClose}) {
+      if (page == S::Welcome && id == kNext) continue;  // starts the run (above)
+      const Outcome outcome = After(page, id);
+      const bool confirmedEnd = (page == S::UpToDate || page == S::Finished) && !outcome.quitCodes.empty();
+      EXPECT_EQ(outcome.repairs, confirmedEnd ? 1 : 0) << static_cast<int>(page) << " " << id;
+    }
+  }
+  EXPECT_EQ(After(S::UpToDate, kClose).quitCodes, std::vector<int>{1}) << "the repair changes no exit code";
 }
 
 // The worker uses the engine the dialog owns: nothing may end the wizard while it runs.
@@ -342,6 +357,7 @@ TEST(StateTable, AnIncompleteRunEndsWithTwoHoweverItIsClosed) {
 TEST_F(WizardTest, FinishWithTickedBoxHidesDialogThenHandsOffThenQuits) {
   Reach(S::Finished);
   EXPECT_EQ(Click(C::Close), 1);
+  EXPECT_TRUE(InOrder(L"repair", L"hide dialog")) << "the host started finds what the repair put back";
   EXPECT_TRUE(InOrder(L"hide dialog", L"hand-off"));
   EXPECT_TRUE(InOrder(L"hand-off", L"quit"));
   EXPECT_EQ(surface.quitCodes, std::vector<int>{1});

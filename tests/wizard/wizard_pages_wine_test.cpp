@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/install_messages.h"
+#include "tests/support/data_patterns.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 #include "tests/support/window_picture.h"
@@ -166,6 +167,45 @@ TEST_F(InstalledHostTest, NewerInstalledDataShowsUpToDatePage) {
   Picture(L"up_to_date");
   run.Click(IDC_BTN_MAINDLG_CLOSE);
   EXPECT_EQ(run.ExitCodeWithin(kExitWait), 1u);
+}
+
+// A run cut off between its two renames left the dictionary only under its backup name, and the
+// package is older: nothing to install, but closing the up-to-date page, whichever way, puts the
+// dictionary back under its own name. Closing the welcome page instead writes nothing.
+TEST_F(InstalledHostTest, ClosingTheUpToDatePagePutsALoneBackupBack) {
+  const std::wstring own = host.DataDir() + L"\\x.dic", backup = own + L"._zev_av_";
+  const std::string intact = testsupport::DictionaryFile("2010.01.01", "the only copy");
+  ASSERT_TRUE(wizard.AddPackage(L"x.dir", {PackageItem(L"x", L"甲", "older", L"2009.11.13")}));
+  struct Way {
+    const char* name;
+    void (*close)(const testsupport::WizardRun&);
+    DWORD exitCode;
+  };
+  for (const Way& way : {Way{"Close", [](const testsupport::WizardRun& r) { r.Click(IDC_BTN_MAINDLG_CLOSE); }, 1},
+                         Way{"Esc", [](const testsupport::WizardRun& r) { r.Key(VK_ESCAPE); }, 2}}) {
+    SCOPED_TRACE(way.name);
+    DeleteFileW(own.c_str());
+    ASSERT_TRUE(testsupport::WriteFileBytes(backup, intact));
+    testsupport::WizardRun closing;
+    ASSERT_NE(closing.StartAndWait(wizard.Exe()), nullptr) << closing.StartFailure();
+    EXPECT_EQ(closing.Page(), WizardPage::UpToDate);
+    EXPECT_FALSE(testsupport::FileExists(own)) << "the start-up check changes nothing";
+    way.close(closing);
+    EXPECT_EQ(closing.ExitCodeWithin(kExitWait), way.exitCode);
+    EXPECT_EQ(testsupport::FileBytes(own), intact);
+    EXPECT_FALSE(testsupport::FileExists(backup));
+  }
+
+  // A newer package: the welcome page, closed without installing, leaves the backup waiting.
+  ASSERT_TRUE(testsupport::WriteFileBytes(backup, intact));
+  DeleteFileW(own.c_str());
+  ASSERT_TRUE(wizard.AddPackage(L"x.dir", {PackageItem(L"x", L"甲", "newer", L"2011.01.01")}));
+  ASSERT_NE(Start(), nullptr);
+  EXPECT_EQ(run.Page(), WizardPage::Welcome);
+  run.Click(IDC_BTN_MAINDLG_CLOSE);
+  EXPECT_EQ(run.ExitCodeWithin(kExitWait), 1u);
+  EXPECT_FALSE(testsupport::FileExists(own));
+  EXPECT_EQ(testsupport::FileBytes(backup), intact);
 }
 
 TEST_F(InstalledHostTest, NoPackageAtAllShowsUpToDatePage) {

@@ -29,6 +29,9 @@ std::wstring DescribeEntry(const PackageEntry& entry, const InstalledDict* insta
                                                     FormatText(decision, entry.targetPath.c_str())});
   if (installedCopy != nullptr) {
     line += FormatText(log_text::kInstalledDate, DescribeDictDate(installedCopy->date).c_str());
+    if (installedCopy->backupBeside) {
+      line += FormatText(log_text::kBackupDate, DescribeDictDate(installedCopy->backupDate).c_str());
+    }
   }
   return line;
 }

@@ -24,7 +24,7 @@ constexpr const wchar_t* kNoContainer = L"启动检查失败：向导所在的�
 
 // The plan: one line per container (its path, then its entry count or kContainerEmpty), one per
 // entry (its file name, title, date and the decision with its target), the installed copy's date
-// after it where there is one.
+// after it where there is one (and its backup's, where one lies beside it).
 constexpr const wchar_t* kContainer = L"词典包：%s，%s";
 constexpr const wchar_t* kContainerEntries = L"%s 个词典";
 constexpr const wchar_t* kContainerEmpty = L"没有词典";
@@ -34,6 +34,8 @@ constexpr const wchar_t* kInstallTo = L"安装到 %s";
 constexpr const wchar_t* kUpgrade = L"升级 %s";
 constexpr const wchar_t* kSkip = L"跳过 %s";
 constexpr const wchar_t* kInstalledDate = L"（已安装的日期 %s）";
+// After the installed date, for a file that has its backup beside it.
+constexpr const wchar_t* kBackupDate = L"（其备份的日期 %s）";
 constexpr const wchar_t* kDateUnreadable = L"无法读取";
 
 // An unattended run's own clicks.
@@ -44,9 +46,10 @@ constexpr const wchar_t* kUnattendedClose = L"无人值守：关闭";
 // The run and its end.
 constexpr const wchar_t* kRunFinished = L"安装结束：成功 %s 个";
 constexpr const wchar_t* kRunFailures = L"，失败 %s 个";
-constexpr const wchar_t* kRunUnregistered = L"，其中 %s 个未能登记到 Lumidex 的配置";
+constexpr const wchar_t* kRunUnregistered = L"，其中 %s 个未能登记到 Lumidex 的配置或图像文件夹";
 constexpr const wchar_t* kStartsHost = L"，启动 Lumidex";
 constexpr const wchar_t* kLeavesHost = L"，不启动 Lumidex";
+constexpr const wchar_t* kRepair = L"整理：检查并处理中断的安装可能留下的文件。";
 constexpr const wchar_t* kHandOff = L"交接：启用本包的词典并启动 Lumidex。";
 constexpr const wchar_t* kHandOffDone = L"交接：Lumidex 的托盘窗口已出现，已请它显示词典管理器。";
 constexpr const wchar_t* kHandOffNoTray = L"交接：未等到 Lumidex 的托盘窗口，未请它显示词典管理器。";

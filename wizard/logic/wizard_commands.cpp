@@ -26,16 +26,21 @@ using A = CommandAction;
 constexpr CommandOutcome kIgnore = {A::Ignore, 0};
 constexpr CommandOutcome kQuit1 = {A::Quit, 1};
 constexpr CommandOutcome kQuit2 = {A::Quit, 2};
+// The same at an end the user confirmed: the repair runs first.
+constexpr CommandOutcome kEnd1 = {A::Quit, 1, true};
+constexpr CommandOutcome kEnd2 = {A::Quit, 2, true};
 
 // Rows: WizardState by value. Columns: Enter, Cancel, Next, Download, Close.
 // Running refuses every way of closing: the worker uses the engine the dialog owns. A run that
-// did not complete ends with 2 whichever way it is closed, and never hands off.
+// did not complete ends with 2 whichever way it is closed, and never hands off. Leaving the
+// up-to-date or finished page, however it is left, repairs what an interrupted run left; leaving
+// before the user chose to install writes nothing into the host.
 constexpr CommandOutcome kStateTable[kStateCount][kCommandCount] = {
     /* Initial */ {kQuit1, kQuit2, kIgnore, kQuit1, kQuit1},
     /* Welcome */ {kQuit1, kQuit2, {A::StartInstall, 0}, kQuit1, kQuit1},
     /* Running */ {kIgnore, kIgnore, kIgnore, kIgnore, kIgnore},
-    /* Finished */ {kQuit1, kQuit2, kIgnore, kQuit1, {A::HandOffAndQuit, 1}},
-    /* UpToDate */ {kQuit1, kQuit2, kIgnore, kQuit1, kQuit1},
+    /* Finished */ {kEnd1, kEnd2, kIgnore, kEnd1, {A::HandOffAndQuit, 1, true}},
+    /* UpToDate */ {kEnd1, kEnd2, kIgnore, kEnd1, kEnd1},
     /* HostMissing */ {kQuit1, kQuit2, kIgnore, {A::OpenDownloadPageAndQuit, 1}, kQuit1},
     /* Incomplete */ {kQuit2, kQuit2, kIgnore, kQuit2, kQuit2},
 };

@@ -34,6 +34,9 @@ enum class CommandAction : int {
 struct CommandOutcome {
   CommandAction action;
   int quitCode;  // for the quitting actions
+  // A quitting action at an end the user confirmed (the up-to-date or finished page): what an
+  // interrupted run left is repaired first, so that the host finds its dictionaries.
+  bool repairs = false;
 };
 
 CommandOutcome DecideCommand(WizardState state, WizardCommand command);

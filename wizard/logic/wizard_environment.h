@@ -18,6 +18,9 @@ class WizardEnvironment {
   virtual uint32_t GetPlannedBlockTotal() = 0;
   // Starts the installation worker; false when no thread could be started.
   virtual bool StartWorker() = 0;
+  // Repairs what an interrupted run left in the host (new copies deleted, a lone backup renamed
+  // back, a waiting image placed); only ever renames or deletes single files, and never a backup.
+  virtual void RepairLeftovers() = 0;
   // True when the host answered by showing its tray window; the wizard ends either way.
   virtual bool HandOffToHost() = 0;
   virtual void OpenDownloadPage() = 0;

@@ -111,6 +111,7 @@ bool WizardLogic::OnCommand(int controlId, int notification, intptr_t& result) {
   intptr_t answer = 0;
   if (!FindCommand(controlId, notification, command, answer)) return false;
   const CommandOutcome outcome = DecideCommand(state_, command);
+  if (outcome.repairs) RepairLeftovers();
   switch (outcome.action) {
     case CommandAction::Ignore:
       break;
@@ -126,13 +127,17 @@ bool WizardLogic::OnCommand(int controlId, int notification, intptr_t& result) {
       Quit(outcome.quitCode);
       break;
     case CommandAction::Quit:
-      // Ending without a run writes nothing into the host: what an interrupted run left waits for
-      // the next run, which the start-up check already takes into account.
       Quit(outcome.quitCode);
       break;
   }
   result = answer;
   return true;
+}
+
+void WizardLogic::RepairLeftovers() {
+  // Before the hand-off: the host started then finds every dictionary under its own name.
+  Log(log_text::kRepair);
+  environment_.RepairLeftovers();
 }
 
 void WizardLogic::HandOff() {

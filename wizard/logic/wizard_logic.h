@@ -54,7 +54,8 @@ class WizardLogic {
   bool ItemFailed(const std::wstring& title, EntryAction action);
   // A package container that cannot be opened; true: the worker goes on with the next one.
   bool UnpackFailed(const std::wstring& path);
-  // The end of a run that was not stopped, with the entries whose registration with the host failed.
+  // The end of a run that was not stopped, with the entries whose registration with the host (their
+  // section or their image) failed.
   void RunFinished(unsigned unregistered);
   // The worker ended without RunFinished.
   void RunAborted();
@@ -77,6 +78,8 @@ class WizardLogic {
   void AddStatusLine(const std::wstring& line);
   // The status line of an entry report; false, and no line, for a Skip entry.
   bool AddItemLine(ItemReport report, const std::wstring& title, EntryAction action);
+  // At an end the user confirmed: what an interrupted run left is put in order.
+  void RepairLeftovers();
   void HandOff();
 
   WizardState& state_;
@@ -89,7 +92,7 @@ class WizardLogic {
   // The worker's reports of this run, for the log and an unattended run's exit code.
   unsigned succeeded_ = 0;
   unsigned failed_ = 0;        // entries and containers
-  unsigned unregistered_ = 0;  // entries installed whose registration failed
+  unsigned unregistered_ = 0;  // entries installed whose section or image was not written
   bool quit_ = false;
   int quitCode_ = 0;
 };
