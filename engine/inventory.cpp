@@ -69,6 +69,7 @@ std::shared_ptr<ByteSource> HoldImage(const std::wstring& id) {
     TraceDiagnostic(L"HoldImage-2: image not used: " + name + L": not a BMP file");
     return nullptr;
   }
+  pinned.source->ReleaseReadAhead();  // held until the run copies it
   return std::move(pinned.source);
 }
 
