@@ -22,6 +22,10 @@ class ByteSource {
   // Reads up to length bytes at the position and moves past them; got is how many arrived,
   // fewer only at the end of the source. False on an I/O error.
   virtual bool Read(void* buffer, uint32_t length, uint32_t& got) = 0;
+  // Gives back the memory kept for bytes read ahead of the position; the next read asks the
+  // system again. A source held open for long (every container beside the wizard) costs then
+  // only its handle.
+  virtual void ReleaseReadAhead() {}
 };
 
 // The whole source from its start; false when it is larger than `most` bytes or cannot be read.

@@ -75,6 +75,11 @@ class Win32ByteFile : public ByteSource {
     got = total;
     return true;
   }
+  void ReleaseReadAhead() override {
+    // clear() would keep the capacity.
+    std::vector<uint8_t>().swap(ahead_);
+    aheadStart_ = 0;
+  }
 
  private:
   // Reads up to length bytes at position; fewer only at the end of the file.

@@ -91,5 +91,10 @@ int CPackageReader::ReadChunk(uint32_t index, void* buffer, uint32_t& length) {
   return result;
 }
 
-// The table stays readable after Close; the next Open replaces it.
-void CPackageReader::Close() { m_file.reset(); }
+// The table stays readable after Close; the next Open replaces it. The source may stay held by
+// others (the inventory keeps every container open until the run), so it gives back what it read
+// ahead for this reader.
+void CPackageReader::Close() {
+  if (m_file) m_file->ReleaseReadAhead();
+  m_file.reset();
+}

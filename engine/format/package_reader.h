@@ -53,6 +53,7 @@ class CPackageReader {
   // the entry; -1: failure, also for a chunk the container does not hold.
   int ReadChunk(uint32_t index, void* buffer, uint32_t& length);
 
+  // Lets go of the container; a source others hold gives back the memory it read ahead.
   void Close();
 
  private:

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -219,6 +220,44 @@ TEST(PackageReaderOpen, CloseEndsReadingButKeepsTheTable) {
   uint32_t length = sizeof(buffer);
   EXPECT_EQ(reader.ReadChunk(0, buffer, length), -1);
   EXPECT_EQ(length, sizeof(buffer));
+}
+
+// A source held by others too, as the inventory holds each container: counts what it is asked.
+class CountingSource final : public ByteSource {
+ public:
+  explicit CountingSource(const std::string& bytes)
+      : memory_(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) {}
+  bool Size(uint64_t& size) override { return memory_.Size(size); }
+  bool Tell(uint64_t& position) override { return memory_.Tell(position); }
+  bool Seek(uint64_t position) override { return memory_.Seek(position); }
+  bool Read(void* buffer, uint32_t length, uint32_t& got) override { return memory_.Read(buffer, length, got); }
+  void ReleaseReadAhead() override { ++released; }
+  int released = 0;
+
+ private:
+  MemoryByteSource memory_;
+};
+
+// A source others hold outlives the reader: its read-ahead goes back when the reader is done with
+// it, and it stays readable for the next one.
+TEST(PackageReaderOpen, CloseGivesBackTheSharedSourcesReadAhead) {
+  const std::string bytes = ContainerBytes({Item(u"a", 10)});
+  auto source = std::make_shared<CountingSource>(bytes);
+  {
+    CPackageReader reader;
+    ASSERT_TRUE(reader.OpenSource(source));
+    EXPECT_EQ(source->released, 0);
+    reader.Close();
+    EXPECT_EQ(source->released, 1);
+    reader.Close();
+    EXPECT_EQ(source->released, 1) << "a closed reader holds nothing";
+  }
+  CPackageReader again;
+  ASSERT_TRUE(again.OpenSource(source));
+  EXPECT_EQ(ReadEntry(again, 0).data, Pattern(10, 1));
+  // Opening another container lets go of this one as Close does.
+  ASSERT_TRUE(OpenBytes(again, ContainerBytes({Item(u"b", 10)})));
+  EXPECT_EQ(source->released, 2);
 }
 
 // ---- Texts in fixed-width fields ----

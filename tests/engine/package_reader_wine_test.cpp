@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,26 @@ TEST_F(PackageReaderWineTest, RangesBeyondTheFileFailAtTheChunkThatLeavesIt) {
   EXPECT_EQ(data.size(), kBlockBytes) << "the whole chunk inside the file, then a failure";
   EXPECT_EQ(ReadEntry(reader, 1, data), -1);
   EXPECT_EQ(data, "");
+}
+
+// A file held open for long gives back what it read ahead, and reads on from where it was.
+TEST_F(PackageReaderWineTest, ReadAheadGivenBackIsReadAgainFromTheSystem) {
+  const std::string bytes = Pattern(3 * kBlockBytes, 3);
+  const std::wstring path = scratch / L"\u9884\u8BFB.bin";
+  ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
+  std::unique_ptr<ByteSource> file = OpenByteFile(path.c_str());
+  ASSERT_TRUE(file);
+  char first[10], next[10];
+  uint32_t got = 0;
+  ASSERT_TRUE(file->Read(first, sizeof(first), got));
+  const uint64_t callsAfterFirst = FileReadCalls();
+  ASSERT_TRUE(file->Read(next, sizeof(next), got));
+  EXPECT_EQ(FileReadCalls(), callsAfterFirst) << "the second piece came from the read-ahead";
+  file->ReleaseReadAhead();
+  ASSERT_TRUE(file->Read(next, sizeof(next), got));
+  EXPECT_GT(FileReadCalls(), callsAfterFirst) << "nothing was kept";
+  ASSERT_EQ(got, sizeof(next));
+  EXPECT_EQ(std::string(next, got), bytes.substr(20, 10));
 }
 
 TEST_F(PackageReaderWineTest, TwoReadersShareTheFile) {

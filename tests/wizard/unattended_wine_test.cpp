@@ -245,6 +245,31 @@ TEST_F(UnattendedTest, FolderWithoutAContainerEndsWithFour) {
   EXPECT_TRUE(Logged(ResultLogged(4, wizard_text::kExitStartupCheckFailed)));
 }
 
+// One container more than a package may have: the check refuses the package before it opens that
+// one, and nothing is installed.
+TEST_F(UnattendedTest, MoreContainersThanOnePackageMayHaveEndWithFour) {
+  ASSERT_TRUE(wizard.AddPackage(L"c0.dir", {PackageItem(L"c", L"小词典", "c")}));
+  // The 4,096 copies are made on the Unix side, in a fraction of the time Wine takes for as many
+  // files.
+  std::string dir;
+  ASSERT_TRUE(UnixPathOf(wizard.dir(), dir));
+  ASSERT_TRUE(RunUnixShell(L"cd '" + Wide(dir) +
+                               L"' && seq 1 4096 | sed 's/.*/c&.dir/' | xargs -n 512 sh -c 'tee -- $0 $@ < c0.dir "
+                               L"> /dev/null' && touch copied",
+                           wizard / L"copied"));
+  ASSERT_TRUE(FileExists(wizard / L"c4096.dir"));
+  EXPECT_EQ(RunSilently({L"/S"}), 4u) << Narrow(Log());
+  EXPECT_FALSE(run.WindowShown());
+  EXPECT_TRUE(Logged(L"诊断：ReadDirFilesInfo-4: the package asks too much of one run: more than 4096 containers "
+                     L"(*.dir) beside the wizard"))
+      << Narrow(Log());
+  EXPECT_TRUE(Logged(ResultLogged(4, wizard_text::kExitStartupCheckFailed)));
+  EXPECT_FALSE(FileExists(Installed(L"c.dic")));
+  EXPECT_FALSE(FileExists(host.ConfigPath()));
+  // Removed on the Unix side too, for the same reason.
+  ASSERT_TRUE(RunUnixShell(L"cd '" + Wide(dir) + L"' && rm -f c*.dir && touch removed", wizard / L"removed"));
+}
+
 TEST_F(UnattendedTest, FailedEntryEndsWithFiveAfterTheOthersInstalled) {
   // A folder where the new dictionary's file would go: the entry fails and is rolled back.
   ASSERT_TRUE(CreateDirectoryW(Installed(L"bad.dic").c_str(), nullptr));
@@ -288,6 +313,24 @@ TEST_F(UnattendedTest, NothingToDoPutsALoneBackupBack) {
   EXPECT_TRUE(Logged(log_text::kUpToDate));
   EXPECT_TRUE(Logged(log_text::kRepair));
   EXPECT_TRUE(Logged(L"RepairInterruptedRun-2: put back under its own name: x.dic")) << Narrow(Log());
+}
+
+// A section of dictconfig.ini named with capitals outside A-Z describes the dictionary whose id
+// has the small letters, as the profile functions of Windows match names, and its values reach
+// the host.
+TEST_F(UnattendedTest, SectionNamedInCapitalsOutsideAToZDescribesTheDictionary) {
+  ASSERT_TRUE(wizard.AddPackage(L"a.dir", {PackageItem(L"\u00E9t\u00E9", L"夏季词典", "e")}));
+  std::string config = "\xFF\xFE";  // UTF-16LE: the code page has no capital E with acute
+  for (wchar_t unit : std::wstring(L"[\u00C9t\u00E9]\r\ndesc_name=夏季词典\r\nDESC_INTRO=l'\u00E9t\u00E9\r\n")) {
+    config.push_back(static_cast<char>(unit & 0xFF));
+    config.push_back(static_cast<char>(unit >> 8));
+  }
+  ASSERT_TRUE(WriteFileBytes(wizard / L"dictconfig.ini", config));
+  EXPECT_EQ(RunSilently({L"/S"}), 0u) << Narrow(Log());
+  EXPECT_EQ(FileBytes(Installed(L"\u00E9t\u00E9.dic")), "e");
+  EXPECT_EQ(Config(L"\u00E9t\u00E9", L"id"), L"\u00E9t\u00E9");
+  EXPECT_EQ(Config(L"\u00E9t\u00E9", L"desc_name"), L"夏季词典");
+  EXPECT_EQ(Config(L"\u00E9t\u00E9", L"desc_intro"), L"l'\u00E9t\u00E9");
 }
 
 TEST_F(UnattendedTest, AnotherWizardMeansSixAndNothingIsBroughtForward) {
