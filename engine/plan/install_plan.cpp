@@ -24,8 +24,9 @@ bool PackageReplaces(const DictDate& date, const InstalledDict& namesake, PlanHo
   // or an earlier release's in-place upgrade cut off (its first chunks, under the name, carry its
   // package's stamp). Only a package newer than the backup and not older than the file replaces
   // them: the same package completes a cut upgrade, a newer one supersedes both. A file whose own
-  // stamp cannot be read is no copy to keep.
-  if (!namesake.dateRead) return true;
+  // stamp cannot be read is no copy to keep, but the backup still is: only a package newer than
+  // it replaces the two, since the backup goes once the new file is in place.
+  if (!namesake.dateRead) return host.CompareDate(&date, &namesake.backupDate) > 0;
   return host.CompareDate(&date, &namesake.backupDate) > 0 && host.CompareDate(&date, &namesake.date) >= 0;
 }
 

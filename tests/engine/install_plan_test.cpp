@@ -132,8 +132,13 @@ INSTANTIATE_TEST_SUITE_P(
         PairCase{"SameAsBothSkips", {2010, 1, 1, 0}, true, {2010, 1, 1, 0}, L"2010.1.1", EntryAction::Skip},
         PairCase{
             "LaterOnlyInTheFourthNumber", {2010, 1, 1, 0}, true, {2010, 1, 1, 0}, L"2010-1-1-1", EntryAction::Upgrade},
+        // A file whose stamp cannot be read is no copy to keep; the backup is, unless the package is newer.
         PairCase{
-            "FileStampUnreadableUpgrades", {0, 0, 0, 0}, false, {2012, 1, 1, 0}, L"2009.1.1", EntryAction::Upgrade},
+            "FileStampUnreadableNewerThanTheBackupUpgrades", {0, 0, 0, 0}, false, {2008, 1, 1, 0}, L"2009.1.1",
+            EntryAction::Upgrade},
+        PairCase{
+            "FileStampUnreadableOlderThanTheBackupSkips", {0, 0, 0, 0}, false, {2012, 1, 1, 0}, L"2009.1.1",
+            EntryAction::Skip},
         PairCase{
             "BackupStampUnreadableWeighsTheFile", {2010, 1, 1, 0}, true, {0, 0, 0, 0}, L"2009.1.1", EntryAction::Skip},
         PairCase{
