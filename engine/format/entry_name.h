@@ -11,7 +11,8 @@ class CPackageReader;
 
 // Maps A-Z to a-z and keeps every other character (not the C library's locale-dependent towlower):
 // the one case fold of the wizard and dirpack, for the file names and ids they install, the
-// switches of the command line, the names in a profile file and the keys of dirpack's manifest.
+// switches of the command line and the keys of dirpack's manifest. (Names in a profile file
+// compare as the system's profile functions compare them: profile_text.h.)
 std::wstring LowerAsciiLetters(const std::wstring& text);
 // The same for UTF-8 text, whose bytes of other characters never fall in A-Z.
 std::string LowerAsciiLetters(const std::string& text);

@@ -1,18 +1,71 @@
 #include "engine/format/profile_text.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <locale.h>
+#include <wctype.h>
+#endif
+
+#include <algorithm>
+#include <climits>
+
 #include "engine/format/ansi_code_page.h"
-#include "engine/format/entry_name.h"
 
 namespace {
 
 // White space as the profile functions see it: ASCII's, and ^Z (DOS's end of file).
 bool IsProfileBlank(wchar_t c) { return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x1A; }
 
-std::wstring Trimmed(const std::wstring& text) {
-  size_t begin = 0, end = text.size();
+// Where the text begins and ends without its blanks.
+void TrimmedRange(const std::wstring& text, size_t& begin, size_t& end) {
+  begin = 0;
+  end = text.size();
   while (begin < end && IsProfileBlank(text[begin])) ++begin;
   while (end > begin && IsProfileBlank(text[end - 1])) --end;
+}
+
+std::wstring Trimmed(const std::wstring& text) {
+  size_t begin = 0, end = 0;
+  TrimmedRange(text, begin, end);
   return text.substr(begin, end - begin);
+}
+
+#ifndef _WIN32
+// One code unit in upper case: A-Z by hand, any other letter by the C.UTF-8 locale (the process's
+// own locale may be "C", whose towupper knows A-Z only). A letter outside ASCII whose upper case
+// is an ASCII letter ("ı", "ſ") keeps itself, as the Windows table keeps it.
+wint_t UpperUnit(wchar_t unit) {
+  if (unit < 0x80) return unit >= L'a' && unit <= L'z' ? unit - (L'a' - L'A') : unit;
+  static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+  const wint_t upper = utf8 != static_cast<locale_t>(nullptr) ? towupper_l(unit, utf8) : towupper(unit);
+  return upper < 0x80 ? static_cast<wint_t>(unit) : upper;
+}
+#endif
+
+// Below 0, 0 or above 0 as the first name sorts before, with or after the second, both without
+// their blanks and compared without case code unit by code unit.
+int CompareProfileNames(const std::wstring& first, const std::wstring& second) {
+  size_t firstBegin = 0, firstEnd = 0, secondBegin = 0, secondEnd = 0;
+  TrimmedRange(first, firstBegin, firstEnd);
+  TrimmedRange(second, secondBegin, secondEnd);
+  const size_t firstSize = firstEnd - firstBegin, secondSize = secondEnd - secondBegin;
+#ifdef _WIN32
+  // The profile functions' own compare. It fails only for a length beyond int, which no name read
+  // from a file of at most a few MiB has; such names would still get an order of their own.
+  if (firstSize <= INT_MAX && secondSize <= INT_MAX) {
+    const int result = CompareStringOrdinal(first.data() + firstBegin, static_cast<int>(firstSize),
+                                            second.data() + secondBegin, static_cast<int>(secondSize), TRUE);
+    if (result != 0) return result - CSTR_EQUAL;
+  }
+  return first.compare(firstBegin, firstSize, second, secondBegin, secondSize);
+#else
+  for (size_t i = 0; i < std::min(firstSize, secondSize); ++i) {
+    const wint_t a = UpperUnit(first[firstBegin + i]), b = UpperUnit(second[secondBegin + i]);
+    if (a != b) return a < b ? -1 : 1;
+  }
+  return firstSize < secondSize ? -1 : firstSize > secondSize ? 1 : 0;
+#endif
 }
 
 }  // namespace
@@ -30,7 +83,13 @@ std::wstring DecodeProfileBytes(const std::string& bytes) {
   return AnsiToUnits(bytes);
 }
 
-std::wstring ProfileNameKey(const std::wstring& name) { return LowerAsciiLetters(Trimmed(name)); }
+bool ProfileNamesMatch(const std::wstring& first, const std::wstring& second) {
+  return CompareProfileNames(first, second) == 0;
+}
+
+bool ProfileNameLess::operator()(const std::wstring& first, const std::wstring& second) const {
+  return CompareProfileNames(first, second) < 0;
+}
 
 ProfileText::ProfileText(const std::wstring& text) {
   m_sections.push_back(Section{});  // what precedes the first header
@@ -58,7 +117,7 @@ ProfileText::ProfileText(const std::wstring& text) {
     }
     m_sections.back().keys.push_back(std::move(key));
   }
-  for (size_t i = 0; i < m_sections.size(); ++i) m_firstSection.emplace(ProfileNameKey(m_sections[i].name), i);
+  for (size_t i = 0; i < m_sections.size(); ++i) m_firstSection.emplace(m_sections[i].name, i);
 }
 
 std::vector<std::wstring> ProfileText::SectionNames() const {
@@ -70,11 +129,10 @@ std::vector<std::wstring> ProfileText::SectionNames() const {
 }
 
 std::wstring ProfileText::Value(const std::wstring& section, const std::wstring& key) const {
-  const auto found = m_firstSection.find(ProfileNameKey(section));
+  const auto found = m_firstSection.find(section);
   if (found == m_firstSection.end()) return L"";
-  const std::wstring wanted = ProfileNameKey(key);
   for (const Key& entry : m_sections[found->second].keys) {
-    if (ProfileNameKey(entry.name) != wanted) continue;
+    if (!ProfileNamesMatch(entry.name, key)) continue;
     if (!entry.hasValue) return L"";
     const std::wstring& value = entry.value;
     const bool quoted = value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0];

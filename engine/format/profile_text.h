@@ -12,9 +12,10 @@
 // - Any other line is a key: its name is what comes before the first "=", without the blanks
 //   before the "="; its value what follows, without the blanks after the "=". A line without "="
 //   is a key without value. Comment lines (";") are keys no caller asks for.
-// - Asking for a section or key drops blanks around the name asked for, compares letters A-Z
-//   ignoring case, and looks only into the first section of that name; its first key of that
-//   name answers. A value enclosed in matching quotes (' or ") loses them.
+// - Asking for a section or key drops blanks around the name asked for, compares names without
+//   case for every letter (ProfileNamesMatch), and looks only into the first section of that
+//   name; its first key of that name answers. A value enclosed in matching quotes (' or ") loses
+//   them.
 #pragma once
 
 #include <map>
@@ -23,6 +24,20 @@
 
 // The file's text as UTF-16 code units, one per wchar_t.
 std::wstring DecodeProfileBytes(const std::string& bytes);
+
+// Whether a stored section or key name answers a request for another, as Windows' profile
+// functions compare them: blanks at either end dropped, and case ignored for every letter, code
+// unit by code unit. On Windows this is the system's own compare (CompareStringOrdinal ignoring
+// case, which maps each unit to upper case by the system's table); elsewhere each unit is mapped
+// by towupper of the C.UTF-8 locale, the same simple one-to-one mapping (no "ß" to "SS"), except
+// that a unit outside ASCII never becomes an ASCII letter ("ı" stays apart from "I", as on Windows).
+bool ProfileNamesMatch(const std::wstring& first, const std::wstring& second);
+
+// The order that goes with ProfileNamesMatch, for maps and sets of names: two names are
+// equivalent exactly when they match.
+struct ProfileNameLess {
+  bool operator()(const std::wstring& first, const std::wstring& second) const;
+};
 
 class ProfileText {
  public:
@@ -45,9 +60,5 @@ class ProfileText {
     std::vector<Key> keys;
   };
   std::vector<Section> m_sections;
-  std::map<std::wstring, size_t> m_firstSection;  // by name key: the one the functions look into
+  std::map<std::wstring, size_t, ProfileNameLess> m_firstSection;  // the one the functions look into
 };
-
-// A section or key name as the profile functions compare it: without blanks at either end, letters
-// A-Z lowered. A stored name answers a request when both give the same key.
-std::wstring ProfileNameKey(const std::wstring& name);

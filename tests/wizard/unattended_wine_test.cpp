@@ -257,6 +257,24 @@ TEST_F(UnattendedTest, FailedEntryEndsWithFiveAfterTheOthersInstalled) {
   EXPECT_TRUE(Logged(ResultLogged(5, wizard_text::kExitNotAllInstalled)));
 }
 
+// A section of dictconfig.ini named with capitals outside A-Z describes the dictionary whose id
+// has the small letters, as the profile functions of Windows match names, and its values reach
+// the host.
+TEST_F(UnattendedTest, SectionNamedInCapitalsOutsideAToZDescribesTheDictionary) {
+  ASSERT_TRUE(wizard.AddPackage(L"a.dir", {PackageItem(L"\u00E9t\u00E9", L"夏季词典", "e")}));
+  std::string config = "\xFF\xFE";  // UTF-16LE: the code page has no capital E with acute
+  for (wchar_t unit : std::wstring(L"[\u00C9t\u00E9]\r\ndesc_name=夏季词典\r\nDESC_INTRO=l'\u00E9t\u00E9\r\n")) {
+    config.push_back(static_cast<char>(unit & 0xFF));
+    config.push_back(static_cast<char>(unit >> 8));
+  }
+  ASSERT_TRUE(WriteFileBytes(wizard / L"dictconfig.ini", config));
+  EXPECT_EQ(RunSilently({L"/S"}), 0u) << Narrow(Log());
+  EXPECT_EQ(FileBytes(Installed(L"\u00E9t\u00E9.dic")), "e");
+  EXPECT_EQ(Config(L"\u00E9t\u00E9", L"id"), L"\u00E9t\u00E9");
+  EXPECT_EQ(Config(L"\u00E9t\u00E9", L"desc_name"), L"夏季词典");
+  EXPECT_EQ(Config(L"\u00E9t\u00E9", L"desc_intro"), L"l'\u00E9t\u00E9");
+}
+
 TEST_F(UnattendedTest, AnotherWizardMeansSixAndNothingIsBroughtForward) {
   HostRegistry::Remove();  // the first wizard waits on its host-missing page
   WizardRun first;
