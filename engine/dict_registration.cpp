@@ -10,14 +10,18 @@
 
 #include "engine/format/entry_name.h"
 #include "engine/format/package_layout.h"
+#include "engine/format/profile_text.h"
 #include "engine/host_paths.h"
 #include "engine/install_files.h"
 #include "engine/testing_seams.h"
 
 namespace {
 
-// Reading back what the host's file holds: its values are not limited to what the wizard copies.
-constexpr DWORD kSnapshotChars = 32768;
+// A section is read into a buffer of this many characters first, and a larger one as often as
+// the section fills it, up to the most: a section larger than that (no dictionary's is) is not
+// rewritten, since its tail could not be written back.
+constexpr DWORD kFirstSectionChars = 4096;
+constexpr DWORD kMostSectionChars = 4u << 20;
 
 // An image is copied this many bytes at a time.
 constexpr uint32_t kImageCopyBytes = 64 * 1024;
@@ -40,6 +44,66 @@ bool WriteProfileValue(const wchar_t* section, const wchar_t* key, const wchar_t
   return WritePrivateProfileStringW(section, key, value, file.c_str()) != 0;
 }
 
+// The whole section in one write: `lines` as GetPrivateProfileSectionW gives them.
+bool WriteProfileSection(const wchar_t* section, const std::wstring& lines, const std::wstring& file) {
+  NoteFileStep(FileStep::ProfileWrite, file, section);
+  // Each line ends with its NUL; one more ends the list.
+  const std::wstring list = lines + L'\0';
+  return WritePrivateProfileSectionW(section, list.c_str(), file.c_str()) != 0;
+}
+
+// The section's lines, each NUL-terminated. False when it is larger than the most.
+bool ReadProfileSection(const wchar_t* section, const std::wstring& file, std::wstring& lines) {
+  for (DWORD size = kFirstSectionChars; size <= kMostSectionChars; size *= 4) {
+    std::wstring buffer(size, L'\0');
+    const DWORD length = GetPrivateProfileSectionW(section, &buffer[0], size, file.c_str());
+    // A buffer the section fills is answered with its size less two: the tail is cut.
+    if (length + 2 >= size) continue;
+    buffer.resize(length);
+    lines = std::move(buffer);
+    return true;
+  }
+  return false;
+}
+
+// The key of a "key=value" line: what comes before the first "=", or the whole line.
+std::wstring KeyOfLine(const std::wstring& line) { return line.substr(0, line.find(L'=')); }
+
+// The section's lines with key = value in: in the place of the first line of that key (the name it
+// has there kept, as the profile functions keep it), else added at the end.
+void SetKey(std::vector<std::wstring>& lines, const wchar_t* key, const std::wstring& value) {
+  for (std::wstring& line : lines) {
+    const std::wstring name = KeyOfLine(line);
+    if (!ProfileNamesMatch(name, key)) continue;
+    line = name + L'=' + value;
+    return;
+  }
+  lines.push_back(std::wstring(key) + L'=' + value);
+}
+
+// What the section holds once the entry is registered, from what it holds now.
+std::wstring MergedSection(const std::wstring& held, const PackageEntry& entry) {
+  std::vector<std::wstring> lines;
+  for (size_t at = 0; at < held.size();) {
+    size_t end = held.find(L'\0', at);
+    if (end == std::wstring::npos) end = held.size();
+    // An empty line would end the list written back.
+    if (end > at) lines.push_back(held.substr(at, end - at));
+    at = end + 1;
+  }
+  SetKey(lines, L"id", entry.id);
+  if (entry.description) {
+    const std::vector<std::wstring>& values = *entry.description;
+    for (size_t i = 0; i < std::size(kCopiedConfigKeys) && i < values.size(); ++i) {
+      // An empty value leaves what the host's file already holds.
+      if (!values[i].empty()) SetKey(lines, kCopiedConfigKeys[i], values[i]);
+    }
+  }
+  std::wstring merged;
+  for (const std::wstring& line : lines) merged += line + L'\0';
+  return merged;
+}
+
 }  // namespace
 
 void PrepareHostConfigFile(const std::wstring& path) {
@@ -52,57 +116,28 @@ void PrepareHostConfigFile(const std::wstring& path) {
   MakeWritable(path);
 }
 
-bool RegisterDictConfig(const PackageEntry& entry) {
+bool RegisterDictConfig(const PackageEntry& entry, DictSectionSnapshot* before) {
   if (entry.id.empty()) return false;
   std::wstring hostConfig;
   if (!GetLocalQueryCfgPath(hostConfig)) return false;
   PrepareHostConfigFile(hostConfig);
 
   const wchar_t* section = entry.id.c_str();
-  bool written = WriteProfileValue(section, L"id", section, hostConfig);
-  if (!entry.description) return false;
-
-  const std::vector<std::wstring>& values = *entry.description;
-  for (size_t i = 0; i < std::size(kCopiedConfigKeys) && i < values.size(); ++i) {
-    // An empty value leaves what the host's file already holds.
-    if (values[i].empty()) continue;
-    if (!WriteProfileValue(section, kCopiedConfigKeys[i], values[i].c_str(), hostConfig)) written = false;
-  }
-  return written;
-}
-
-bool SnapshotDictSection(const std::wstring& id, DictSectionSnapshot& snapshot) {
-  std::wstring hostConfig;
-  if (id.empty() || !GetLocalQueryCfgPath(hostConfig)) return false;
-  DictSectionSnapshot taken;
-  taken.id = id;
-  std::wstring buffer(kSnapshotChars, L'\0');
-  taken.sectionExisted = GetPrivateProfileSectionW(id.c_str(), buffer.data(), kSnapshotChars, hostConfig.c_str()) > 0;
-  // A default no value can hold tells an absent key from an empty one.
-  const wchar_t* absent = L"\x01";
-  std::vector<const wchar_t*> keys = {L"id"};
-  keys.insert(keys.end(), std::begin(kCopiedConfigKeys), std::end(kCopiedConfigKeys));
-  for (const wchar_t* key : keys) {
-    GetPrivateProfileStringW(id.c_str(), key, absent, buffer.data(), kSnapshotChars, hostConfig.c_str());
-    const std::wstring value = buffer.c_str();
-    taken.values.emplace_back(key, value == absent ? std::nullopt : std::optional<std::wstring>(value));
-  }
-  snapshot = std::move(taken);
-  return true;
+  std::wstring held;
+  if (!ReadProfileSection(section, hostConfig, held)) return false;
+  if (before != nullptr) *before = DictSectionSnapshot{entry.id, !held.empty(), held};
+  const bool written = WriteProfileSection(section, MergedSection(held, entry), hostConfig);
+  return written && entry.description.has_value();
 }
 
 void RestoreDictSection(const DictSectionSnapshot& snapshot) {
   std::wstring hostConfig;
   if (snapshot.id.empty() || !GetLocalQueryCfgPath(hostConfig)) return;
   const wchar_t* section = snapshot.id.c_str();
-  for (const auto& [key, value] : snapshot.values) {
-    WriteProfileValue(section, key.c_str(), value ? value->c_str() : nullptr, hostConfig);
-  }
-  if (!snapshot.sectionExisted) {
-    wchar_t rest[4] = {};
-    if (GetPrivateProfileSectionW(section, rest, 4, hostConfig.c_str()) == 0) {
-      WriteProfileValue(section, nullptr, nullptr, hostConfig);
-    }
+  if (snapshot.sectionExisted) {
+    WriteProfileSection(section, snapshot.lines, hostConfig);
+  } else {
+    WriteProfileValue(section, nullptr, nullptr, hostConfig);
   }
 }
 

@@ -4,31 +4,31 @@
 // the package's was read once at the start-up check (PackageEntry::description).
 #pragma once
 
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "engine/plan/inventory_records.h"
 
-// Gives the entry's id its section in the host's configuration file: "id" always, then each other
-// key whose value in the entry's description is not empty. True when the entry has a description
-// and every write went through.
-bool RegisterDictConfig(const PackageEntry& entry);
-
-// What a dictionary's section held, of the keys RegisterDictConfig writes, before it wrote them: an
-// entry registered before its data take their place puts the section back if it fails after all.
+// What a dictionary's section held before RegisterDictConfig wrote it: an entry registered before
+// its data take their place puts the section back if it fails after all.
 struct DictSectionSnapshot {
-  std::wstring id;
-  bool sectionExisted = false;
-  std::vector<std::pair<std::wstring, std::optional<std::wstring>>> values;  // none: the key was absent
+  std::wstring id;              // empty: the section was not read
+  bool sectionExisted = false;  // the section held a line
+  std::wstring lines;           // its lines as GetPrivateProfileSectionW gives them, each NUL-terminated
 };
 
-// Reads the section's keys as they are now. False when the configuration's path cannot be built.
-bool SnapshotDictSection(const std::wstring& id, DictSectionSnapshot& snapshot);
+// Gives the entry's id its section in the host's configuration file with one read of the whole
+// section and one write of it (GetPrivateProfileSectionW, WritePrivateProfileSectionW), each of
+// which reads or rewrites the whole file: "id" = the id, then each other key of kCopiedConfigKeys,
+// in that order, whose value in the entry's description is not empty. A key the section holds (the first of its name)
+// takes the new value in its place; a missing one is added at the end; every other line stays as
+// it was, so an empty value leaves the host's. `before`, when given, receives the section as read,
+// before anything is written; it is untouched when the section could not be read (nothing is
+// written then). True when the entry has a description and the write went through.
+bool RegisterDictConfig(const PackageEntry& entry, DictSectionSnapshot* before = nullptr);
 
-// Writes back what the snapshot holds: keys that were absent are removed again, and a section that
-// did not exist and holds nothing else is removed whole.
+// Puts a section back as the snapshot holds it, with one write of the whole section, or removes
+// the section when it held nothing before.
 void RestoreDictSection(const DictSectionSnapshot& snapshot);
 
 // Writes the entry's held image beside the host's copy of id + ".bmp" (its name followed by

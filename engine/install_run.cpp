@@ -166,10 +166,12 @@ bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackage
   // Registered before the data take their place: a run that ends after this point leaves the
   // dictionary registered, and one that ends before it plans the entry again. The image waits
   // beside its place until the data have taken theirs, so a failed entry leaves no image behind.
-  footprint.registered = SnapshotDictSection(entry.id, footprint.section);
+  // One read of the section, which is also what a rollback puts back, and one write of it.
+  const bool registered = RegisterDictConfig(entry, &footprint.section);
+  footprint.registered = !footprint.section.id.empty();
   // An entry without a description has nothing but its id to register; only a write that did not
   // go through (the host's file held by another program, say) leaves the host not knowing it.
-  if (!RegisterDictConfig(entry) && !entry.id.empty() && entry.description) {
+  if (!registered && !entry.id.empty() && entry.description) {
     TraceDiagnostic(L"InstallEntry-10: registration fail: " + entry.id);
     footprint.registrationFailed = true;
   }

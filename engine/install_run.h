@@ -25,7 +25,7 @@ class CPackageReader;
 // never deletes or replaces a file it neither created nor moved.
 struct EntryFootprint {
   bool newFileMade = false;         // the new file beside the target was created by this entry
-  bool registered = false;          // the section was written; `section` holds what it held before
+  bool registered = false;          // the section was read, then written; `section` holds what it held before
   bool registrationFailed = false;  // a write of the section did not go through
   DictSectionSnapshot section;
   bool movedAside = false;       // the installed file was renamed to its backup name

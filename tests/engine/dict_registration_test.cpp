@@ -213,6 +213,138 @@ TEST_F(Registration, PrepareCreatesAZeroByteFile) {
   EXPECT_EQ(GetFileAttributesW(hostConfig.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
 }
 
+// --- One read and one write of the whole section, and the rollback's one write ---
+
+// The file's section names in file order.
+std::vector<std::wstring> SectionNames(const std::wstring& file) {
+  std::vector<wchar_t> buffer(32768);
+  const DWORD length = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+  std::vector<std::wstring> names;
+  for (DWORD at = 0; at < length && buffer[at] != L'\0';) {
+    names.emplace_back(&buffer[at]);
+    at += static_cast<DWORD>(names.back().size()) + 1;
+  }
+  return names;
+}
+
+// Text as a UTF-16LE file with its byte-order mark.
+std::string Utf16File(const std::wstring& text) {
+  std::string bytes = "\xFF\xFE";
+  for (wchar_t unit : text) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}
+
+// Counts the profile writes of the run's file steps.
+struct ProfileWrites {
+  ProfileWrites() {
+    ObserveFileStepsForTesting(
+        [](FileStep step, const std::wstring&, const std::wstring&, void* context) {
+          if (step == FileStep::ProfileWrite) ++*static_cast<int*>(context);
+        },
+        &count);
+  }
+  ~ProfileWrites() { ObserveFileStepsForTesting(nullptr, nullptr); }
+  int count = 0;
+};
+
+struct MergeCase {
+  const char* name;
+  const wchar_t* host;     // the host's file before (ANSI); null: none
+  const wchar_t* package;  // dictconfig.ini (ANSI); null: none
+  std::vector<std::wstring> after;     // the section [newsdict] as the profile functions read it then
+  std::vector<std::wstring> sections;  // the file's section names then
+  bool registered;                     // RegisterDictConfig's answer
+};
+
+std::vector<MergeCase> MergeCases() {
+  return {
+      {"a new section takes the keys in table order", nullptr, kFullPackageConfig,
+       {L"id=newsdict", L"id_net=net-news-01", L"desc_name=新闻词典", L"catalog=新闻", L"from=英语", L"to=简体中文",
+        L"desc_intro=收录常用新闻词汇", L"desc_copyright=版权所有 新闻社", L"enable=0", L"func_all=7"},
+       {L"newsdict"},
+       true},
+      {"keys the host has keep their place, missing ones go to the end, the host's own stay",
+       L"[older]\r\nid=older\r\n[newsdict]\r\nfunc_all=3\r\nextra=the host's\r\nid=old id\r\ndesc_name=旧词典\r\n"
+       L"[later]\r\nid=later\r\n",
+       L"[newsdict]\r\ndesc_name=新闻词典\r\ncatalog=新闻\r\n",
+       {L"func_all=3", L"extra=the host's", L"id=newsdict", L"desc_name=新闻词典", L"catalog=新闻"},
+       {L"older", L"newsdict", L"later"},
+       true},
+      {"an empty or missing value leaves the host's", L"[newsdict]\r\ndesc_intro=旧的介绍\r\nenable=1\r\n",
+       L"[newsdict]\r\ndesc_intro=\r\nfrom=英语\r\n",
+       {L"desc_intro=旧的介绍", L"enable=1", L"id=newsdict", L"from=英语"},
+       {L"newsdict"},
+       true},
+      {"key names match without case and keep their spelling", L"[newsdict]\r\nID=x\r\nDesc_Name=old\r\n",
+       L"[newsdict]\r\ndesc_name=new\r\n", {L"ID=newsdict", L"Desc_Name=new"}, {L"newsdict"}, true},
+      {"the first of a repeated key takes the value, the second stays",
+       L"[newsdict]\r\ncatalog=a\r\ncatalog=b\r\n", L"[newsdict]\r\ncatalog=c\r\n",
+       {L"catalog=c", L"catalog=b", L"id=newsdict"}, {L"newsdict"}, true},
+      {"the id's section under another case of its letters is the id's", L"[NewsDict]\r\ndesc_name=old\r\n",
+       L"[newsdict]\r\ndesc_name=new\r\n", {L"desc_name=new", L"id=newsdict"}, {L"NewsDict"}, true},
+      {"values travel as the files hold them", L"[newsdict]\r\ndesc_intro=\"quoted\"\r\n",
+       L"[newsdict]\r\ncatalog=a  b\r\n", {L"desc_intro=\"quoted\"", L"id=newsdict", L"catalog=a  b"},
+       {L"newsdict"}, true},
+      {"without dictconfig.ini the id alone, reported as not registered", L"[newsdict]\r\nenable=1\r\n", nullptr,
+       {L"enable=1", L"id=newsdict"}, {L"newsdict"}, false},
+  };
+}
+
+TEST_F(Registration, MergeTableWithOneWriteAndARollbackThatPutsTheSectionBack) {
+  for (const MergeCase& c : MergeCases()) {
+    SCOPED_TRACE(c.name);
+    DeleteFileW(hostConfig.c_str());
+    if (c.host != nullptr) WriteHostConfig(c.host);
+    DeleteFileW(packageConfig.c_str());
+    if (c.package != nullptr) WritePackageConfig(c.package);
+    const PackageEntry entry = Entry(L"newsdict");
+    const std::vector<std::wstring> linesBefore = SectionLines(hostConfig, L"newsdict");
+    const std::vector<std::wstring> namesBefore = SectionNames(hostConfig);
+
+    ProfileWrites writes;
+    DictSectionSnapshot before;
+    EXPECT_EQ(RegisterDictConfig(entry, &before), c.registered);
+    EXPECT_EQ(writes.count, 1) << "one write of the whole section";
+    EXPECT_EQ(before.id, L"newsdict");
+    EXPECT_EQ(before.sectionExisted, !linesBefore.empty());
+    EXPECT_EQ(SectionLines(hostConfig, L"newsdict"), c.after);
+    EXPECT_EQ(SectionNames(hostConfig), c.sections);
+
+    RestoreDictSection(before);
+    EXPECT_EQ(writes.count, 2) << "one write puts it back";
+    EXPECT_EQ(SectionLines(hostConfig, L"newsdict"), linesBefore);
+    EXPECT_EQ(SectionNames(hostConfig), namesBefore);
+  }
+}
+
+// The host's file keeps its encoding: a UTF-16 file stays UTF-16 and carries what the code page
+// could not.
+TEST_F(Registration, AUnicodeHostFileStaysUnicode) {
+  ASSERT_TRUE(testsupport::WriteFileBytes(hostConfig, Utf16File(L"[older]\r\nid=older\r\n")));
+  ASSERT_TRUE(testsupport::WriteFileBytes(packageConfig, Utf16File(L"[newsdict]\r\ndesc_name=\u1E01 新闻\r\n")));
+  EXPECT_TRUE(RegisterDictConfig(Entry(L"newsdict")));
+  EXPECT_EQ(HostConfigBytes().rfind("\xFF\xFE", 0), 0u);
+  EXPECT_EQ(IniValue(hostConfig, L"newsdict", L"desc_name"), L"\u1E01 新闻");
+  EXPECT_EQ(IniValue(hostConfig, L"older", L"id"), L"older");
+}
+
+// A section the host's file holds but whose read is cut is not rewritten: its tail would be lost.
+TEST_F(Registration, ASectionTooLargeToReadWholeIsLeftAsItIs) {
+  // More than the 4 Mi characters a section is read into at most.
+  std::wstring huge = L"[newsdict]\r\n";
+  for (int i = 0; i < 90000; ++i) huge += L"k" + std::to_wstring(i) + L"=" + std::wstring(40, L'v') + L"\r\n";
+  WriteHostConfig(huge);
+  WritePackageConfig(kFullPackageConfig);
+  const std::string before = HostConfigBytes();
+  DictSectionSnapshot snapshot;
+  EXPECT_FALSE(RegisterDictConfig(Entry(L"newsdict"), &snapshot));
+  EXPECT_TRUE(snapshot.id.empty()) << "no snapshot of a section not read";
+  EXPECT_EQ(HostConfigBytes(), before);
+}
+
 using Image = Registration;
 
 TEST_F(Image, CopiedOverTheHostsImage) {
