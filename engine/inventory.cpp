@@ -15,6 +15,7 @@
 #include "engine/package_seal.h"
 #include "engine/pinned_file.h"
 #include "engine/plan/install_plan.h"
+#include "engine/plan/package_limits.h"
 #include "engine/probe_binding.h"
 
 namespace {
@@ -150,6 +151,11 @@ bool InitFileLists(std::vector<PackageFile>& packageFiles, std::vector<Installed
       TraceDiagnostic(L"InitFileLists-5: Analyse fail");
       return false;
     }
+    std::wstring why;
+    if (!PackageWithinLimits(packageFiles.size(), static_cast<size_t>(CountPlannedItems(packageFiles)), why)) {
+      TraceDiagnostic(L"InitFileLists-9: the package asks too much of one run: " + why);
+      return false;
+    }
     HoldPackageFiles(packageFiles, heldDescription);
     // Every file read so far was as sealed; what was not read must at least be there.
     if (!SealHolds()) {
@@ -182,6 +188,13 @@ bool ReadDirFilesInfo(std::vector<PackageFile>& list) {
   // (pinned_file.h): a name listed elsewhere, after the folder's link was pointed away, is refused
   // or found in the held folder, and the size counted is the held file's.
   ListFolderFiles(folder + L"\\*" + kContainerExtension, [&](const ListedFile& listed) {
+    // One container past the cap ends the listing before it is opened.
+    std::wstring refusal;
+    if (!PackageWithinLimits(list.size() + 1, 0, refusal)) {
+      TraceDiagnostic(L"ReadDirFilesInfo-4: the package asks too much of one run: " + refusal);
+      ok = false;
+      return false;
+    }
     PackageFile file;
     file.size = static_cast<uint32_t>(listed.size);
     file.fileName = listed.name;

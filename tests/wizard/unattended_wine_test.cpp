@@ -244,6 +244,31 @@ TEST_F(UnattendedTest, FolderWithoutAContainerEndsWithFour) {
   EXPECT_TRUE(Logged(ResultLogged(4, wizard_text::kExitStartupCheckFailed)));
 }
 
+// One container more than a package may have: the check refuses the package before it opens that
+// one, and nothing is installed.
+TEST_F(UnattendedTest, MoreContainersThanOnePackageMayHaveEndWithFour) {
+  ASSERT_TRUE(wizard.AddPackage(L"c0.dir", {PackageItem(L"c", L"小词典", "c")}));
+  // The 4,096 copies are made on the Unix side, in a fraction of the time Wine takes for as many
+  // files.
+  std::string dir;
+  ASSERT_TRUE(UnixPathOf(wizard.dir(), dir));
+  ASSERT_TRUE(RunUnixShell(L"cd '" + Wide(dir) +
+                               L"' && seq 1 4096 | sed 's/.*/c&.dir/' | xargs -n 512 sh -c 'tee -- $0 $@ < c0.dir "
+                               L"> /dev/null' && touch copied",
+                           wizard / L"copied"));
+  ASSERT_TRUE(FileExists(wizard / L"c4096.dir"));
+  EXPECT_EQ(RunSilently({L"/S"}), 4u) << Narrow(Log());
+  EXPECT_FALSE(run.WindowShown());
+  EXPECT_TRUE(Logged(L"诊断：ReadDirFilesInfo-4: the package asks too much of one run: more than 4096 containers "
+                     L"(*.dir) beside the wizard"))
+      << Narrow(Log());
+  EXPECT_TRUE(Logged(ResultLogged(4, wizard_text::kExitStartupCheckFailed)));
+  EXPECT_FALSE(FileExists(Installed(L"c.dic")));
+  EXPECT_FALSE(FileExists(host.ConfigPath()));
+  // Removed on the Unix side too, for the same reason.
+  ASSERT_TRUE(RunUnixShell(L"cd '" + Wide(dir) + L"' && rm -f c*.dir && touch removed", wizard / L"removed"));
+}
+
 TEST_F(UnattendedTest, FailedEntryEndsWithFiveAfterTheOthersInstalled) {
   // A folder where the new dictionary's file would go: the entry fails and is rolled back.
   ASSERT_TRUE(CreateDirectoryW(Installed(L"bad.dic").c_str(), nullptr));
