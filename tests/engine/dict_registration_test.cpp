@@ -30,17 +30,28 @@ std::string Ansi(const std::wstring& text) {
   return bytes;
 }
 
+// The NUL-terminated strings a profile function put into the buffer, in order.
+std::vector<std::wstring> ProfileStrings(const std::vector<wchar_t>& buffer, DWORD length) {
+  std::vector<std::wstring> strings;
+  for (DWORD at = 0; at < length && buffer[at] != L'\0';) {
+    strings.emplace_back(&buffer[at]);
+    at += static_cast<DWORD>(strings.back().size()) + 1;
+  }
+  return strings;
+}
+
 // The section's "key=value" lines in file order.
 std::vector<std::wstring> SectionLines(const std::wstring& file, const wchar_t* section) {
   std::vector<wchar_t> buffer(32768);
-  const DWORD length =
-      GetPrivateProfileSectionW(section, buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
-  std::vector<std::wstring> lines;
-  for (DWORD at = 0; at < length && buffer[at] != L'\0';) {
-    lines.emplace_back(&buffer[at]);
-    at += static_cast<DWORD>(lines.back().size()) + 1;
-  }
-  return lines;
+  return ProfileStrings(
+      buffer, GetPrivateProfileSectionW(section, buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str()));
+}
+
+// The file's section names in file order.
+std::vector<std::wstring> SectionNames(const std::wstring& file) {
+  std::vector<wchar_t> buffer(32768);
+  return ProfileStrings(buffer,
+                        GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str()));
 }
 
 // A planned entry as the start-up check leaves it: given what the wizard's folder holds for it.
@@ -215,28 +226,6 @@ TEST_F(Registration, PrepareCreatesAZeroByteFile) {
 
 // --- One read and one write of the whole section, and the rollback's one write ---
 
-// The file's section names in file order.
-std::vector<std::wstring> SectionNames(const std::wstring& file) {
-  std::vector<wchar_t> buffer(32768);
-  const DWORD length = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
-  std::vector<std::wstring> names;
-  for (DWORD at = 0; at < length && buffer[at] != L'\0';) {
-    names.emplace_back(&buffer[at]);
-    at += static_cast<DWORD>(names.back().size()) + 1;
-  }
-  return names;
-}
-
-// Text as a UTF-16LE file with its byte-order mark.
-std::string Utf16File(const std::wstring& text) {
-  std::string bytes = "\xFF\xFE";
-  for (wchar_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
-}
-
 // Counts the profile writes of the run's file steps.
 struct ProfileWrites {
   ProfileWrites() {
@@ -323,8 +312,9 @@ TEST_F(Registration, MergeTableWithOneWriteAndARollbackThatPutsTheSectionBack) {
 // The host's file keeps its encoding: a UTF-16 file stays UTF-16 and carries what the code page
 // could not.
 TEST_F(Registration, AUnicodeHostFileStaysUnicode) {
-  ASSERT_TRUE(testsupport::WriteFileBytes(hostConfig, Utf16File(L"[older]\r\nid=older\r\n")));
-  ASSERT_TRUE(testsupport::WriteFileBytes(packageConfig, Utf16File(L"[newsdict]\r\ndesc_name=\u1E01 新闻\r\n")));
+  ASSERT_TRUE(testsupport::WriteFileBytes(hostConfig, testsupport::Utf16LeWithMark(u"[older]\r\nid=older\r\n")));
+  ASSERT_TRUE(testsupport::WriteFileBytes(packageConfig,
+                                          testsupport::Utf16LeWithMark(u"[newsdict]\r\ndesc_name=\u1E01 新闻\r\n")));
   EXPECT_TRUE(RegisterDictConfig(Entry(L"newsdict")));
   EXPECT_EQ(HostConfigBytes().rfind("\xFF\xFE", 0), 0u);
   EXPECT_EQ(IniValue(hostConfig, L"newsdict", L"desc_name"), L"\u1E01 新闻");

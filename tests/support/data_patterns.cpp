@@ -18,6 +18,15 @@ std::string DictionaryFile(const std::string& date, const std::string& data) {
   return "name=dictionary\n<date_time>" + date + "</date_time>\n" + std::string(1, '\0') + data;
 }
 
+std::string Utf16LeWithMark(const std::u16string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}
+
 std::string Bitmap(const std::string& data) {
   const uint32_t size = static_cast<uint32_t>(6 + data.size());
   std::string bytes = "BM";

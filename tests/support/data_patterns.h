@@ -16,6 +16,9 @@ std::string Pattern(size_t size, unsigned seed);
 // then its data.
 std::string DictionaryFile(const std::string& date, const std::string& data = "data");
 
+// Text as a file saved as "UTF-16 LE with BOM": the byte-order mark, then each unit low byte first.
+std::string Utf16LeWithMark(const std::u16string& text);
+
 // A file the wizard takes for a BMP image: "BM", its own size (four bytes, little-endian), then
 // `data`.
 std::string Bitmap(const std::string& data);

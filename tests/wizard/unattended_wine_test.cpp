@@ -320,12 +320,9 @@ TEST_F(UnattendedTest, NothingToDoPutsALoneBackupBack) {
 // the host.
 TEST_F(UnattendedTest, SectionNamedInCapitalsOutsideAToZDescribesTheDictionary) {
   ASSERT_TRUE(wizard.AddPackage(L"a.dir", {PackageItem(L"\u00E9t\u00E9", L"夏季词典", "e")}));
-  std::string config = "\xFF\xFE";  // UTF-16LE: the code page has no capital E with acute
-  for (wchar_t unit : std::wstring(L"[\u00C9t\u00E9]\r\ndesc_name=夏季词典\r\nDESC_INTRO=l'\u00E9t\u00E9\r\n")) {
-    config.push_back(static_cast<char>(unit & 0xFF));
-    config.push_back(static_cast<char>(unit >> 8));
-  }
-  ASSERT_TRUE(WriteFileBytes(wizard / L"dictconfig.ini", config));
+  // UTF-16: the code page has no capital E with acute.
+  ASSERT_TRUE(WriteFileBytes(wizard / L"dictconfig.ini",
+                             Utf16LeWithMark(u"[\u00C9t\u00E9]\r\ndesc_name=夏季词典\r\nDESC_INTRO=l'\u00E9t\u00E9\r\n")));
   EXPECT_EQ(RunSilently({L"/S"}), 0u) << Narrow(Log());
   EXPECT_EQ(FileBytes(Installed(L"\u00E9t\u00E9.dic")), "e");
   EXPECT_EQ(Config(L"\u00E9t\u00E9", L"id"), L"\u00E9t\u00E9");

@@ -62,18 +62,18 @@ void CheckConfig(const std::wstring& folder, const std::vector<PackagedDict>& di
   const ProfileText profile(DecodeProfileBytes(bytes));
 
   // Names compared as the profile functions compare them; sets keep large packages quick.
-  std::set<std::wstring, ProfileNameLess> sectionKeys, idKeys;
-  for (const PackagedDict& dict : dicts) idKeys.insert(dict.id);
+  std::set<std::wstring, ProfileNameLess> sectionNames, idNames;
+  for (const PackagedDict& dict : dicts) idNames.insert(dict.id);
   for (const std::wstring& section : profile.SectionNames()) {
     // A repeated section is reported once.
-    if (!sectionKeys.insert(section).second || idKeys.count(section) != 0) continue;
+    if (!sectionNames.insert(section).second || idNames.count(section) != 0) continue;
     report.Add(Severity::Warning, file, "section-without-entry",
                "section [" + DisplayUnits(section) +
                    "] belongs to no dictionary in the containers, so the wizard never reads it — remove it, or "
                    "fix its name to the dictionary's id");
   }
   for (const PackagedDict& dict : dicts) {
-    if (sectionKeys.count(dict.id) == 0) {
+    if (sectionNames.count(dict.id) == 0) {
       report.Add(Severity::Warning, file, "entry-without-section",
                  "no section [" + DisplayUnits(dict.id) + "] for " + dict.where +
                      ", so the host learns its id and nothing else — add the section");
