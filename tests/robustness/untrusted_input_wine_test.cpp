@@ -30,6 +30,7 @@
 #include "tests/support/data_patterns.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
+#include "tests/support/sealed_package.h"
 #include "tests/support/wizard_run.h"
 #include "wizard/logic/run_log_texts.h"
 #include "wizard/logic/text_format.h"
@@ -187,17 +188,6 @@ struct LinkCase {
 
 class PackageLinkTest : public ::testing::TestWithParam<LinkCase> {};
 
-// Every byte of every file below the folder, one after the other.
-std::string AllBytesBelow(const std::wstring& folder) {
-  std::string all;
-  for (const std::wstring& name : ListFolder(folder)) {
-    const std::wstring path = folder + L"\\" + name;
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    all += (attributes & FILE_ATTRIBUTE_DIRECTORY) ? AllBytesBelow(path) : FileBytes(path);
-  }
-  return all;
-}
-
 TEST_P(PackageLinkTest, TheHostHoldsNoneOfTheLinkedBytes) {
   const LinkCase& c = GetParam();
   FakeHost host;
@@ -224,7 +214,9 @@ TEST_P(PackageLinkTest, TheHostHoldsNoneOfTheLinkedBytes) {
   const ChildRun run = RunToEnd(wizard.Exe(), {L"/S", L"/LOG=" + log}, {}, kExitWait);
   ASSERT_TRUE(FileExists(log)) << "the wizard never ran";
   EXPECT_EQ(run.exitCode, c.exitCode) << FileBytes(log);
-  EXPECT_EQ(AllBytesBelow(host / L"plugin").find(kSecret), std::string::npos) << FileBytes(log);
+  for (const auto& file : TreeFiles(host / L"plugin")) {
+    EXPECT_EQ(file.second.find(kSecret), std::string::npos) << Narrow(file.first) << "\n" << FileBytes(log);
+  }
   if (c.exitCode == 0) {
     EXPECT_EQ(FileBytes(host.DataDir() + L"\\x.dic"), "genuine data");
   }
