@@ -1,13 +1,13 @@
 #include "engine/install_engine.h"
 
 #include "engine/diagnostics.h"
-#include "engine/dict_registration.h"
-#include "engine/host_handoff.h"
-#include "engine/install_run.h"
-#include "engine/inventory.h"
+#include "engine/install/dict_registration.h"
+#include "engine/install/install_run.h"
+#include "engine/install/window_reporter.h"
+#include "engine/inventory/inventory.h"
 #include "engine/plan/install_plan.h"
-#include "engine/process_control.h"
-#include "engine/window_reporter.h"
+#include "engine/processes/host_handoff.h"
+#include "engine/processes/process_control.h"
 
 bool InstallEngine::InitFileLists() { return ::InitFileLists(packageFiles, installedDicts, heldDescription); }
 

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "engine/window_station.h"
+#include "engine/processes/window_station.h"
 #include "wizard/window_dpi.h"
 
 namespace {

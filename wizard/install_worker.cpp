@@ -1,7 +1,7 @@
 #include "wizard/install_worker.h"
 
+#include "engine/install/install_messages.h"
 #include "engine/install_engine.h"
-#include "engine/install_messages.h"
 
 DWORD WINAPI InstallThreadProc(LPVOID param) {
   const InstallThreadParam* block = static_cast<const InstallThreadParam*>(param);

@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "engine/diagnostics.h"
-#include "engine/probe_binding.h"
-#include "engine/window_station.h"
+#include "engine/inventory/probe_binding.h"
+#include "engine/processes/window_station.h"
 #include "wizard/common_controls.h"
 #include "wizard/dll_search.h"
 #include "wizard/framework/app_module.h"

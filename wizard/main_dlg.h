@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
+#include "engine/install/install_messages.h"
 #include "engine/install_engine.h"
-#include "engine/install_messages.h"
 #include "wizard/dialog_surface.h"
 #include "wizard/framework/dialog_impl.h"
 #include "wizard/framework/message_loop.h"
@@ -60,7 +60,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
  private:
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
-  // Every message of the worker (engine/install_messages.h), decoded into the logic's calls.
+  // Every message of the worker (engine/install/install_messages.h), decoded into the logic's calls.
   LRESULT OnWorkerReport(UINT message, WPARAM wParam, LPARAM lParam, BOOL&);
   LRESULT OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled);
   LRESULT OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);

@@ -1,8 +1,8 @@
 #include "wizard/run_log_file.h"
 
 #include "engine/format/utf8_text.h"
+#include "engine/inventory/pinned_file.h"
 #include "engine/module_function.h"
-#include "engine/pinned_file.h"
 #include "wizard/logic/run_log_format.h"
 
 namespace {

@@ -24,10 +24,10 @@
 
 #include "engine/format/byte_file.h"
 #include "engine/format/package_format.h"
+#include "engine/install/install_files.h"
+#include "engine/install/install_messages.h"
 #include "engine/install_engine.h"
-#include "engine/install_files.h"
-#include "engine/install_messages.h"
-#include "engine/pinned_file.h"
+#include "engine/inventory/pinned_file.h"
 #include "tests/support/child_process.h"
 #include "tests/support/install_reports.h"
 #include "wizard/install_worker.h"

@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/install/install_messages.h"
 #include "engine/install_engine.h"
-#include "engine/install_messages.h"
 #include "engine/testing_seams.h"
 #include "tests/support/child_process.h"
 #include "tests/support/container_bytes.h"

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/format/sha256.h"
 #include "engine/host_paths.h"
 #include "engine/install_engine.h"
-#include "engine/format/sha256.h"
-#include "engine/pinned_file.h"
-#include "engine/probe_binding.h"
+#include "engine/inventory/pinned_file.h"
+#include "engine/inventory/probe_binding.h"
 #include "engine/testing_seams.h"
 #include "tests/support/container_bytes.h"
 #include "tests/support/fake_host.h"

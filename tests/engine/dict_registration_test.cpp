@@ -1,7 +1,7 @@
 // Registration of installed dictionaries against real INI files under Wine (code page 936): the
 // package's dictconfig.ini written in the ANSI code page as a package would ship it, the host's
 // file read back through the profile functions and as bytes.
-#include "engine/dict_registration.h"
+#include "engine/install/dict_registration.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/host_paths.h"
-#include "engine/inventory.h"
+#include "engine/inventory/inventory.h"
 #include "engine/testing_seams.h"
 #include "tests/support/data_patterns.h"
 #include "tests/support/fake_host.h"

@@ -1,17 +1,17 @@
 // The engine side of the hand-off against the simulated host under Wine: its service stopped
 // (process_control_test covers how), the configuration switched on, the host program started
 // through the shell, its tray window awaited and the broadcast received by it.
-#include "engine/host_handoff.h"
+#include "engine/processes/host_handoff.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "engine/desktop_shell.h"
 #include "engine/diagnostics.h"
 #include "engine/host_paths.h"
 #include "engine/install_engine.h"
+#include "engine/processes/desktop_shell.h"
 #include "engine/testing_seams.h"
 #include "tests/support/child_process.h"
 #include "tests/support/fake_host.h"

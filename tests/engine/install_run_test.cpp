@@ -1,7 +1,7 @@
 // The installation run under Wine with real containers, a scratch host registered in the real
 // registry, and the worker on a real thread reporting to a real window. Checks the messages, the
 // installed bytes, the backups and what every kind of failure leaves behind.
-#include "engine/install_run.h"
+#include "engine/install/install_run.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +11,11 @@
 
 #include "engine/format/package_reader.h"
 #include "engine/host_paths.h"
+#include "engine/install/install_files.h"
+#include "engine/install/install_messages.h"
 #include "engine/install_engine.h"
-#include "engine/install_files.h"
-#include "engine/install_messages.h"
-#include "engine/inventory.h"
-#include "engine/pinned_file.h"
+#include "engine/inventory/inventory.h"
+#include "engine/inventory/pinned_file.h"
 #include "engine/plan/inventory_records.h"
 #include "engine/testing_seams.h"
 #include "tests/support/child_process.h"

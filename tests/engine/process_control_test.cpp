@@ -1,6 +1,6 @@
 // Process control against real processes under Wine: the simulated service, started directly,
 // and the simulated repair tool, started by the code under test through the shell.
-#include "engine/process_control.h"
+#include "engine/processes/process_control.h"
 
 #include <gtest/gtest.h>
 

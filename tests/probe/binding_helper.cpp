@@ -23,7 +23,7 @@
 
 #include <string>
 
-#include "engine/probe_binding.h"
+#include "engine/inventory/probe_binding.h"
 #include "engine/testing_seams.h"
 #include "tests/support/files.h"
 

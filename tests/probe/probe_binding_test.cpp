@@ -1,14 +1,14 @@
 // The wizard's binding of vintora.dll, each scenario in a fresh process: a copy of a helper
 // program placed in a folder of its own, whose reports and the engine's diagnostics are read in
 // the order they were made from the debug output.
-#include "engine/probe_binding.h"
+#include "engine/inventory/probe_binding.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "engine/private_copy.h"
+#include "engine/inventory/private_copy.h"
 #include "tests/support/child_process.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/install_files.h"
+#include "engine/install/install_files.h"
 #include "engine/plan/install_plan.h"
 #include "tests/support/child_process.h"
 #include "tests/support/container_bytes.h"

@@ -12,8 +12,8 @@
 #include <cwchar>
 #include <string>
 
+#include "engine/install/install_run.h"
 #include "engine/install_engine.h"
-#include "engine/install_run.h"
 #include "engine/testing_seams.h"
 
 namespace {

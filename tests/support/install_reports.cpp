@@ -1,6 +1,6 @@
 #include "tests/support/install_reports.h"
 
-#include "engine/install_messages.h"
+#include "engine/install/install_messages.h"
 #include "tests/support/files.h"
 
 namespace testsupport {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/install_reporter.h"
+#include "engine/install/install_reporter.h"
 
 namespace testsupport {
 

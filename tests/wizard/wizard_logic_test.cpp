@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/install_messages.h"
+#include "engine/install/install_messages.h"
 #include "engine/plan/inventory_records.h"
 #include "tests/wizard/recording_surface.h"
 #include "wizard/logic/plan_description.h"

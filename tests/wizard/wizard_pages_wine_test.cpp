@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/install_messages.h"
+#include "engine/install/install_messages.h"
 #include "tests/support/data_patterns.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"

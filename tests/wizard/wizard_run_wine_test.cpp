@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/format/package_format.h"
-#include "engine/install_messages.h"
+#include "engine/install/install_messages.h"
 #include "engine/plan/install_plan.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/wait.h"

@@ -43,7 +43,7 @@ class WizardLogic {
   // A WM_COMMAND; false when the dialog leaves it to default processing.
   bool OnCommand(int controlId, int notification, intptr_t& result);
 
-  // The worker's reports, in the order of a run (engine/install_reporter.h). Each is handled
+  // The worker's reports, in the order of a run (engine/install/install_reporter.h). Each is handled
   // while the worker waits for the dialog's answer.
   void RunStarted();
   // An entry whose action is Install or Upgrade; a Skip entry is never reported and gets no line.

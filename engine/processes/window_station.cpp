@@ -1,4 +1,4 @@
-#include "engine/window_station.h"
+#include "engine/processes/window_station.h"
 
 #include <windows.h>
 

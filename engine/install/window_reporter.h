@@ -1,4 +1,4 @@
-// The installation run's reports as the wizard's window messages (engine/install_messages.h),
+// The installation run's reports as the wizard's window messages (engine/install/install_messages.h),
 // each sent synchronously (SendMessageW) from the worker thread to the dialog, which handles it on
 // its own thread while the worker waits. A window that has gone answers 0, which stops the run at
 // the next report whose answer counts.
@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "engine/install_reporter.h"
+#include "engine/install/install_reporter.h"
 
 class WindowReporter final : public InstallReporter {
  public:

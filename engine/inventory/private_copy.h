@@ -27,7 +27,7 @@ bool PrivateCopyParent(std::wstring& out);
 
 // Makes a new folder (never one that exists) under PrivateCopyParent with kPrivateFolderSddl,
 // holds it, writes `source` from its start into it as the new file `fileName`, flushes it and
-// opens it again for reading, checked as a pinned file is (engine/pinned_file.h). False with `why`
+// opens it again for reading, checked as a pinned file is (engine/inventory/pinned_file.h). False with `why`
 // on failure; whatever was made is removed again and out is untouched.
 bool MakePrivateCopy(ByteSource& source, const std::wstring& fileName, PrivateCopy& out, std::wstring& why);
 

@@ -1,12 +1,12 @@
 // Whether the package's seal comes from the wizard's own publisher: its detached CMS signature
 // (package.sha256.p7s, DER) must hold for the seal's very bytes, and be made by the certificate the
-// wizard was built for (engine/publisher_signature.h). crypt32.dll does the checking, loaded from
+// wizard was built for (engine/inventory/publisher_signature.h). crypt32.dll does the checking, loaded from
 // the system folder at run time like wintrust.dll.
 #pragma once
 
 #include <string>
 
-#include "engine/publisher_signature.h"
+#include "engine/inventory/publisher_signature.h"
 
 // True when `signature` is one signer's signature of `content` by the wizard's publisher, by SHA-256.
 // A signature with signed attributes must also carry, as its messageDigest, the SHA-256 of

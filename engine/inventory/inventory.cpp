@@ -1,4 +1,4 @@
-#include "engine/inventory.h"
+#include "engine/inventory/inventory.h"
 
 #include <map>
 #include <new>
@@ -12,11 +12,11 @@
 #include "engine/format/package_reader.h"
 #include "engine/format/profile_text.h"
 #include "engine/host_paths.h"
-#include "engine/package_seal.h"
-#include "engine/pinned_file.h"
+#include "engine/inventory/package_seal.h"
+#include "engine/inventory/pinned_file.h"
+#include "engine/inventory/probe_binding.h"
 #include "engine/plan/install_plan.h"
 #include "engine/plan/package_limits.h"
-#include "engine/probe_binding.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/host_handoff.h"
+#include "engine/processes/host_handoff.h"
 
 #include <windows.h>
 // The shell headers build on windows.h.
@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "engine/desktop_user_start.h"
 #include "engine/diagnostics.h"
 #include "engine/host_paths.h"
 #include "engine/poll_policy.h"
+#include "engine/processes/desktop_user_start.h"
 
 namespace {
 

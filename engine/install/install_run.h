@@ -16,8 +16,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/dict_registration.h"
-#include "engine/install_reporter.h"
+#include "engine/install/dict_registration.h"
+#include "engine/install/install_reporter.h"
 #include "engine/plan/inventory_records.h"
 
 class CPackageReader;

@@ -1,4 +1,4 @@
-#include "engine/install_run.h"
+#include "engine/install/install_run.h"
 
 #include <algorithm>
 #include <memory>
@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "engine/diagnostics.h"
-#include "engine/dict_registration.h"
 #include "engine/folder_listing.h"
 #include "engine/format/bitmap_header.h"
 #include "engine/format/byte_file.h"
 #include "engine/format/package_layout.h"
 #include "engine/format/package_reader.h"
 #include "engine/host_paths.h"
-#include "engine/install_files.h"
+#include "engine/install/dict_registration.h"
+#include "engine/install/install_files.h"
 #include "engine/plan/install_plan.h"
 
 namespace {

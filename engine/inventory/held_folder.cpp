@@ -1,4 +1,4 @@
-#include "engine/held_folder.h"
+#include "engine/inventory/held_folder.h"
 
 #include <winternl.h>
 

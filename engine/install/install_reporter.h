@@ -1,5 +1,5 @@
 // What the installation run reports, step by step, and the two answers it waits for. The wizard's
-// worker maps each call onto a synchronous window message to its dialog (engine/window_reporter.h);
+// worker maps each call onto a synchronous window message to its dialog (engine/install/window_reporter.h);
 // tests record the calls. Portable.
 #pragma once
 

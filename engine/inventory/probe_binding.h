@@ -1,8 +1,8 @@
 // The wizard's binding of the version probe library vintora.dll: at first use its file in the
 // folder of the running executable is pinned (opened with read sharing only and checked to be a
-// plain file right there, engine/pinned_file.h) and copied into a new folder only administrators
-// and SYSTEM can write (engine/private_copy.h); when the wizard is signed, the copy must be signed
-// by the same certificate (engine/publisher_signature.h). Then the copy is loaded by its full
+// plain file right there, engine/inventory/pinned_file.h) and copied into a new folder only administrators
+// and SYSTEM can write (engine/inventory/private_copy.h); when the wizard is signed, the copy must be signed
+// by the same certificate (engine/inventory/publisher_signature.h). Then the copy is loaded by its full
 // path, its four exports looked up by name, and kept loaded until ReleaseVersionProbe. One binding
 // per process, used from the dialog's thread only.
 #pragma once

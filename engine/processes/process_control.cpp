@@ -1,13 +1,13 @@
-#include "engine/process_control.h"
+#include "engine/processes/process_control.h"
 
 #include <shlwapi.h>
 #include <tlhelp32.h>
 
 #include <string>
 
-#include "engine/desktop_user_start.h"
 #include "engine/host_paths.h"
 #include "engine/poll_policy.h"
+#include "engine/processes/desktop_user_start.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/publisher_signature.h"
+#include "engine/inventory/publisher_signature.h"
 
 // After windows.h:
 #include <softpub.h>

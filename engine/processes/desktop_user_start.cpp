@@ -1,12 +1,12 @@
-#include "engine/desktop_user_start.h"
+#include "engine/processes/desktop_user_start.h"
 
 #include <windows.h>
 // The shell headers build on windows.h.
 #include <shellapi.h>
 
-#include "engine/desktop_shell.h"
 #include "engine/diagnostics.h"
-#include "engine/window_station.h"
+#include "engine/processes/desktop_shell.h"
+#include "engine/processes/window_station.h"
 
 bool OpenDirectly(const std::wstring& file, const std::wstring& parameters, const std::wstring& folder) {
   SHELLEXECUTEINFOW info = {};

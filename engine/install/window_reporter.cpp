@@ -1,6 +1,6 @@
-#include "engine/window_reporter.h"
+#include "engine/install/window_reporter.h"
 
-#include "engine/install_messages.h"
+#include "engine/install/install_messages.h"
 
 // wParam carries the text's address for the length of the send; lParam the action's number.
 LRESULT WindowReporter::Send(UINT message, const std::wstring* text, EntryAction action) const {

@@ -1,4 +1,4 @@
-#include "engine/seal_signature.h"
+#include "engine/inventory/seal_signature.h"
 
 // After windows.h:
 #include <wincrypt.h>

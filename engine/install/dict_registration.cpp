@@ -1,4 +1,4 @@
-#include "engine/dict_registration.h"
+#include "engine/install/dict_registration.h"
 
 #include <windows.h>
 // The shell headers build on windows.h.
@@ -12,7 +12,7 @@
 #include "engine/format/package_layout.h"
 #include "engine/format/profile_text.h"
 #include "engine/host_paths.h"
-#include "engine/install_files.h"
+#include "engine/install/install_files.h"
 #include "engine/testing_seams.h"
 
 namespace {

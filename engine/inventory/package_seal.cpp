@@ -1,4 +1,4 @@
-#include "engine/package_seal.h"
+#include "engine/inventory/package_seal.h"
 
 #include <map>
 #include <memory>
@@ -7,11 +7,11 @@
 #include "engine/diagnostics.h"
 #include "engine/format/seal_list.h"
 #include "engine/format/utf8_text.h"
-#include "engine/held_folder.h"
 #include "engine/host_paths.h"
-#include "engine/pinned_file.h"
-#include "engine/publisher_signature.h"
-#include "engine/seal_signature.h"
+#include "engine/inventory/held_folder.h"
+#include "engine/inventory/pinned_file.h"
+#include "engine/inventory/publisher_signature.h"
+#include "engine/inventory/seal_signature.h"
 #include "engine/testing_seams.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The package's seal held against every file the wizard reads from its folder: the containers,
 // dictconfig.ini, the images of planned entries and vintora.dll. A signed wizard installs only a
 // package its publisher sealed: package.sha256 beside it, with a signature of it by the wizard's
-// own certificate (engine/seal_signature.h). An unsigned wizard checks a seal when there is one and
+// own certificate (engine/inventory/seal_signature.h). An unsigned wizard checks a seal when there is one and
 // is as before without. The seal is read at the first question, through a handle held until the
 // process ends (pinned_file.h), and every file is read for its digest through the handle that is
 // held for all later reading, so what was checked is what the run installs.

@@ -38,7 +38,7 @@ OpenedFileFacts FactsOfOpenedFile(HANDLE handle, const std::wstring& expectedPat
 constexpr wchar_t kPinMissing[] = L"missing";
 
 // Opens `relative` (a file name, or a folder name, a backslash and a file name) in `folder` and
-// checks it as above. The folder is held from its first use on (engine/held_folder.h): the file is
+// checks it as above. The folder is held from its first use on (engine/inventory/held_folder.h): the file is
 // opened relative to that handle and must lie in it, wherever the folder's name leads by now. False with `why` saying what was wrong (missing, held open for writing by
 // another program, a link, elsewhere); out is untouched then.
 bool PinFile(const std::wstring& folder, const std::wstring& relative, PinnedFile& out, std::wstring& why);

@@ -1,11 +1,11 @@
-#include "engine/private_copy.h"
+#include "engine/inventory/private_copy.h"
 
 #include <sddl.h>
 
 #include <vector>
 
-#include "engine/held_folder.h"
-#include "engine/pinned_file.h"
+#include "engine/inventory/held_folder.h"
+#include "engine/inventory/pinned_file.h"
 
 namespace {
 

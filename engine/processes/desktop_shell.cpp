@@ -1,4 +1,4 @@
-#include "engine/desktop_shell.h"
+#include "engine/processes/desktop_shell.h"
 
 #include <windows.h>
 // The shell headers build on windows.h; shellapi.h comes before shldisp.h, so that its ShellExecute

@@ -1,13 +1,13 @@
-#include "engine/probe_binding.h"
+#include "engine/inventory/probe_binding.h"
 
 #include <string>
 
 #include "engine/diagnostics.h"
+#include "engine/inventory/package_seal.h"
+#include "engine/inventory/pinned_file.h"
+#include "engine/inventory/private_copy.h"
+#include "engine/inventory/publisher_signature.h"
 #include "engine/module_function.h"
-#include "engine/package_seal.h"
-#include "engine/pinned_file.h"
-#include "engine/private_copy.h"
-#include "engine/publisher_signature.h"
 #include "engine/testing_seams.h"
 
 namespace {
@@ -66,7 +66,7 @@ bool BindVersionProbe() {
   // The program's own folder, for pinning and loading alike (the package folder a test may set
   // for the engine is not where the program's library lies).
   const std::wstring file = path;
-  // Pinned in its folder (held from its first use on, engine/held_folder.h), given with its
+  // Pinned in its folder (held from its first use on, engine/inventory/held_folder.h), given with its
   // backslash so that a drive's root stays "C:\" rather than the drive's current folder. A missing
   // library is a refusal for a wizard that expects its publisher's, since without dates the package
   // always wins; a development build goes on without dates.

@@ -1,6 +1,6 @@
-#include "engine/install_files.h"
+#include "engine/install/install_files.h"
 
-#include "engine/process_control.h"
+#include "engine/processes/process_control.h"
 #include "engine/testing_seams.h"
 
 namespace {

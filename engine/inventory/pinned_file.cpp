@@ -1,9 +1,9 @@
-#include "engine/pinned_file.h"
+#include "engine/inventory/pinned_file.h"
 
 #include <vector>
 
-#include "engine/held_folder.h"
 #include "engine/host_paths.h"
+#include "engine/inventory/held_folder.h"
 #include "engine/testing_seams.h"
 
 namespace {
