@@ -1,9 +1,13 @@
 # Test helpers shared by every folder's tests.
 #
 # pakorra_native_test(NAME SOURCES... LIBS ...)  a GoogleTest executable of portable logic (label native)
-# pakorra_wine_test(NAME SOURCES... LIBS ... [DEPENDS targets...] [FIXTURES names...] [LABELS ...] [TIMEOUT s])
+# pakorra_wine_test(NAME SOURCES... LIBS ... [DEPENDS targets...] [FIXTURES names...] [LABELS ...] [TIMEOUT s]
+#                   [ARGS ...])
 #     a GoogleTest executable run under Wine (labels wine, the architecture and any given), with the
 #     test kit (tests/support) and what every such program needs before its first test
+# pakorra_wine_command(NAME COMMAND ... [SKIPPABLE] ...)
+#     any other program under Wine; SKIPPABLE: a GoogleTest run of one case that may skip itself,
+#     which CTest then reports as skipped (only for one case: a skip would hide another's failure)
 #
 # Both Windows builds run their tests under Wine, each in a prefix of its own (an i686 program in
 # Wine's WoW64 mode). Their tests are named after the architecture ("i686:vintora_test"), so one
@@ -41,7 +45,7 @@ endfunction()
 
 # A test under Wine that is not a GoogleTest executable of our own (a script, a fixture step).
 function(pakorra_wine_command name)
-  cmake_parse_arguments(T "" "TIMEOUT" "COMMAND;FIXTURES;FIXTURES_SETUP;FIXTURES_CLEANUP;LABELS" ${ARGN})
+  cmake_parse_arguments(T "SKIPPABLE" "TIMEOUT" "COMMAND;FIXTURES;FIXTURES_SETUP;FIXTURES_CLEANUP;LABELS" ${ARGN})
   if(NOT WIN32 OR NOT PAKORRA_TESTS)
     return()
   endif()
@@ -57,6 +61,9 @@ function(pakorra_wine_command name)
   add_test(NAME ${test} COMMAND ${T_COMMAND})
   set_tests_properties(${test} PROPERTIES LABELS "wine;${PAKORRA_ARCH};${T_LABELS}" TIMEOUT ${T_TIMEOUT}
                        FIXTURES_REQUIRED "${required}" RESOURCE_LOCK ${PAKORRA_WINE_LOCK})
+  if(T_SKIPPABLE)
+    set_tests_properties(${test} PROPERTIES SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+  endif()
   foreach(kind SETUP CLEANUP)
     if(T_FIXTURES_${kind})
       set(suffixed)
@@ -69,7 +76,7 @@ function(pakorra_wine_command name)
 endfunction()
 
 function(pakorra_wine_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;DEPENDS;FIXTURES;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;DEPENDS;FIXTURES;LABELS;ARGS" ${ARGN})
   if(NOT WIN32 OR NOT PAKORRA_TESTS)
     return()
   endif()
@@ -78,5 +85,5 @@ function(pakorra_wine_test name)
   if(T_DEPENDS)
     add_dependencies(${name} ${T_DEPENDS})
   endif()
-  pakorra_wine_command(${name} COMMAND ${name} TIMEOUT "${T_TIMEOUT}" FIXTURES ${T_FIXTURES} LABELS ${T_LABELS})
+  pakorra_wine_command(${name} COMMAND ${name} ${T_ARGS} TIMEOUT "${T_TIMEOUT}" FIXTURES ${T_FIXTURES} LABELS ${T_LABELS})
 endfunction()

@@ -5,13 +5,19 @@
 
 #include <type_traits>
 
-#include "engine/module_function.h"
 #include "probe/core_service.h"
 #include "probe/date_stamp.h"
 #include "probe/date_text.h"
 #include "probe/vintora_exports.h"
 
 namespace {
+
+// The core's entry point `name` as type Fn, null when absent. Written here rather than taken from
+// the wizard's engine: the library is built and signed on its own and depends on nothing of it.
+template <typename Fn>
+Fn CoreFunction(HMODULE core, const char* name) {
+  return core == nullptr ? nullptr : reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(core, name)));
+}
 
 // As the last init_dbcore resolved them; absent before the first. The core is never unloaded,
 // so the pointers stay valid for the life of the process.
@@ -62,9 +68,9 @@ bool __cdecl init_dbcore(const wchar_t* path) {
   if (path == nullptr) return false;
   // Every call replaces all three, with whatever this library offers (absent when not loaded).
   HMODULE core = LoadCore(path);
-  coreInitialize = ModuleFunction<CoreInitializeFn>(core, "Initialize");
-  coreUninitialize = ModuleFunction<CoreUninitializeFn>(core, "Uninitialize");
-  coreGetService = ModuleFunction<CoreGetServiceFn>(core, "GetService");
+  coreInitialize = CoreFunction<CoreInitializeFn>(core, "Initialize");
+  coreUninitialize = CoreFunction<CoreUninitializeFn>(core, "Uninitialize");
+  coreGetService = CoreFunction<CoreGetServiceFn>(core, "GetService");
   return coreInitialize != nullptr && coreUninitialize != nullptr && coreGetService != nullptr;
 }
 

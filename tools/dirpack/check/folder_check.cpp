@@ -6,7 +6,6 @@
 #include "engine/format/package_format.h"
 #include "engine/format/package_reader.h"
 #include "engine/format/utf8_text.h"
-#include "engine/plan/inventory_records.h"
 #include "probe/date_text.h"
 #include "tools/dirpack/check/description_check.h"
 #include "tools/dirpack/check/package_folder.h"

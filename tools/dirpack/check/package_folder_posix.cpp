@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
+#include "engine/format/entry_name.h"
 #include "engine/format/package_layout.h"
 #include "engine/format/utf8_text.h"
-#include "engine/plan/inventory_records.h"
 #include "tools/dirpack/check/package_folder.h"
 #include "tools/dirpack/file_system.h"
 
