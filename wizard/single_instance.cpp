@@ -191,13 +191,14 @@ WizardTurn TakeWizardTurn(const volatile HWND& sameImageDialog) {
   if (Acquired(WaitForSingleObject(claim, 0))) return WizardTurn::Ours;
 
   // A second start: the first wizard may still be in its start-up check, before its dialog exists.
-  for (int attempt = 0; attempt < kPollAttempts; ++attempt) {
+  const PollPolicy& poll = GetPollPolicy();
+  for (int attempt = 0; attempt < poll.attempts; ++attempt) {
     if (BringForward(RunningDialog(sameImageDialog))) {
       CloseHandle(claim);
       return WizardTurn::BroughtForward;
     }
     // The first wizard ended meanwhile: this one is the wizard now.
-    if (Acquired(WaitForSingleObject(claim, kPollPauseMs))) return WizardTurn::Ours;
+    if (Acquired(WaitForSingleObject(claim, poll.pauseMs))) return WizardTurn::Ours;
   }
   CloseHandle(claim);
   return WizardTurn::OtherStillBusy;
@@ -211,7 +212,8 @@ bool TakeWizardTurnQuietly() {
   HANDLE claim = OpenClaim();
   // Without a claim nothing can tell whether another wizard runs, as for an interactive start.
   if (claim == nullptr) return true;
-  if (Acquired(WaitForSingleObject(claim, kPollAttempts * kPollPauseMs))) return true;
+  const PollPolicy& poll = GetPollPolicy();
+  if (Acquired(WaitForSingleObject(claim, static_cast<DWORD>(poll.attempts) * poll.pauseMs))) return true;
   CloseHandle(claim);
   return false;
 }

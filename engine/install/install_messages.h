@@ -11,6 +11,9 @@
 
 constexpr unsigned kWmUserBase = 0x0400;  // WM_USER
 
+// lParam of the messages that concern no entry (every one but the entry reports).
+constexpr intptr_t kNoAction = 0;
+
 // Sent once before anything else of a run. wParam 0, lParam 0. Answer ignored.
 constexpr unsigned WM_INSTALL_START = kWmUserBase + 2010;  // 3034
 // Sent once after the last package file, only when the run was not stopped. wParam 0, lParam the

@@ -21,7 +21,7 @@ class WindowReporter final : public InstallReporter {
   void RunFinished(unsigned unregistered) override;
 
  private:
-  LRESULT Send(UINT message, const std::wstring* text, EntryAction action) const;
+  LRESULT Send(UINT message, const std::wstring* text, intptr_t action) const;
 
   HWND window_;
 };

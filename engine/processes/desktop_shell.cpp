@@ -59,8 +59,7 @@ class Variant {
 };
 
 // The chain itself, on a thread where COM is ready. Each step's answer goes to hr.
-bool RunChain(const std::wstring& file, const std::wstring& parameters, const std::wstring& folder,
-              ShellStep& failedStep, HRESULT& hr) {
+bool RunChain(const std::wstring& file, const std::wstring& folder, ShellStep& failedStep, HRESULT& hr) {
   auto fails = [&](ShellStep step, HRESULT answer, bool gotObject) {
     // A step that answers success without its object failed as well.
     hr = step == failingStepForTesting || (SUCCEEDED(answer) && !gotObject) ? E_FAIL : answer;
@@ -113,7 +112,8 @@ bool RunChain(const std::wstring& file, const std::wstring& parameters, const st
     hr = E_OUTOFMEMORY;
     return false;
   }
-  Variant arguments(parameters);
+  // The programs the wizard opens this way take no arguments.
+  Variant arguments(std::wstring{});
   Variant directory(folder);
   Variant operation(std::wstring(L"open"));
   Variant show(SW_SHOWNORMAL);
@@ -151,8 +151,7 @@ const wchar_t* ShellStepName(ShellStep step) {
   return index < sizeof(kNames) / sizeof(kNames[0]) ? kNames[index] : L"?";
 }
 
-bool OpenInDesktopShell(const std::wstring& file, const std::wstring& parameters, const std::wstring& folder,
-                        ShellStep& failedStep, long& hr) {
+bool OpenInDesktopShell(const std::wstring& file, const std::wstring& folder, ShellStep& failedStep, long& hr) {
   // The wizard's main thread has COM already; a thread without it gets it for the call only.
   const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   const bool ownInit = SUCCEEDED(init);
@@ -163,7 +162,7 @@ bool OpenInDesktopShell(const std::wstring& file, const std::wstring& parameters
   }
   ShellStep step = ShellStep::None;
   HRESULT answer = S_OK;
-  const bool done = RunChain(file, parameters, folder, step, answer);
+  const bool done = RunChain(file, folder, step, answer);
   if (ownInit) CoUninitialize();
   if (!done) {
     failedStep = step;

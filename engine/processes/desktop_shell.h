@@ -21,8 +21,7 @@ enum class ShellStep : int {
 // The step as the diagnostics name it.
 const wchar_t* ShellStepName(ShellStep step);
 
-// Asks the desktop's shell to "open" file with parameters, in folder (empty: the shell's choice).
+// Asks the desktop's shell to "open" file, without arguments, in folder (empty: the shell's choice).
 // True when the shell answered S_OK; otherwise failedStep names the step that failed and hr its
 // answer (a step that answered no object counts as failed with E_FAIL).
-bool OpenInDesktopShell(const std::wstring& file, const std::wstring& parameters, const std::wstring& folder,
-                        ShellStep& failedStep, long& hr);
+bool OpenInDesktopShell(const std::wstring& file, const std::wstring& folder, ShellStep& failedStep, long& hr);

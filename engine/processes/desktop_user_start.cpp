@@ -28,7 +28,7 @@ bool OpenAsDesktopUser(const std::wstring& file, const std::wstring& folder) {
   }
   ShellStep failedStep = ShellStep::None;
   long hr = 0;
-  if (OpenInDesktopShell(file, L"", folder, failedStep, hr)) return true;
+  if (OpenInDesktopShell(file, folder, failedStep, hr)) return true;
   // Started by the wizard itself it would run with the administrator's token, a browser working
   // in the package's folder: then it is not started at all.
   TraceDiagnostic(std::wstring(L"OpenAsDesktopUser-2: desktop shell failed at ") + ShellStepName(failedStep) + L" (" +
