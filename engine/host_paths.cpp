@@ -94,18 +94,27 @@ bool IsHostInstalled() {
   return true;
 }
 
+bool ProgramPath(std::wstring& path) {
+  // The longest path the system has; a path cut at the buffer's end is no path.
+  std::wstring buffer(32768, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
+  if (length == 0 || length >= buffer.size()) return false;
+  buffer.resize(length);
+  path = buffer;
+  return true;
+}
+
 bool GetModuleDir(std::wstring& out) {
   if (!moduleDirOverride.empty()) {
     out = moduleDirOverride;
     return true;
   }
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return false;
+  std::wstring path;
+  if (!ProgramPath(path) || path.size() >= MAX_PATH) return false;
 
   wchar_t drive[_MAX_DRIVE] = {};
   wchar_t dir[_MAX_DIR] = {};
-  if (_wsplitpath_s(path, drive, _MAX_DRIVE, dir, _MAX_DIR, nullptr, 0, nullptr, 0) != 0) return false;
+  if (_wsplitpath_s(path.c_str(), drive, _MAX_DRIVE, dir, _MAX_DIR, nullptr, 0, nullptr, 0) != 0) return false;
   out = std::wstring(drive) + dir;
   return true;
 }

@@ -17,6 +17,10 @@ bool ReadRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* valueNa
 // True when the registry names a host folder and executable and that executable is a file.
 bool IsHostInstalled();
 
+// The program's own file as the loader has it (this process's executable); false when the
+// system cannot tell it. Every reader of the program's path starts here and applies its own limit.
+bool ProgramPath(std::wstring& path);
+
 bool GetModuleDir(std::wstring& out);  // ends with a backslash
 bool GetHostDir(std::wstring& out);    // the host's folder, as its key names it
 bool GetDictDataDir(std::wstring& out, bool create);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/host_paths.h"
 #include "engine/module_function.h"
 #include "engine/poll_policy.h"
 #include "wizard/logic/wizard_texts.h"
@@ -124,9 +125,8 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
 // Whether the process is elevated and runs the wizard: this very program file, or with
 // `anyCopy` a program file of the wizard's own file name.
 bool RunsTheWizard(DWORD pid, bool anyCopy) {
-  wchar_t own[MAX_PATH * 2] = {};
-  const DWORD ownLength = GetModuleFileNameW(nullptr, own, MAX_PATH * 2);
-  if (ownLength == 0 || ownLength >= MAX_PATH * 2) return false;
+  std::wstring own;
+  if (!ProgramPath(own) || own.size() >= MAX_PATH * 2) return false;
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
   if (process == nullptr) return false;
   wchar_t image[MAX_PATH * 2] = {};
@@ -135,8 +135,8 @@ bool RunsTheWizard(DWORD pid, bool anyCopy) {
   const bool elevated = RunsElevated(process);
   CloseHandle(process);
   if (!known || !elevated) return false;
-  const std::wstring imagePath(image, imageLength), ownPath(own, ownLength);
-  return anyCopy ? SameNameWithoutCase(FileNameOf(imagePath), FileNameOf(ownPath)) : SameFile(imagePath, ownPath);
+  const std::wstring imagePath(image, imageLength);
+  return anyCopy ? SameNameWithoutCase(FileNameOf(imagePath), FileNameOf(own)) : SameFile(imagePath, own);
 }
 
 // The shared section and the published slot can be written by other programs: a window is taken

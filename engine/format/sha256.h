@@ -15,13 +15,14 @@ class Sha256 {
  public:
   Sha256();
   ~Sha256();
-  Sha256(const Sha256&) = delete;
-  Sha256& operator=(const Sha256&) = delete;
 
   void Update(const void* data, size_t length);
   // The digest of everything given so far; false, `digest` untouched, when the system could not
   // hash (its library missing, or a call failed). The object is spent either way.
   bool Finish(Sha256Digest& digest);
+
+  Sha256(const Sha256&) = delete;
+  Sha256& operator=(const Sha256&) = delete;
 
  private:
   void* m_context = nullptr;  // the system's hash object; null once it failed or finished

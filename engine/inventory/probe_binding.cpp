@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/diagnostics.h"
+#include "engine/host_paths.h"
 #include "engine/inventory/package_seal.h"
 #include "engine/inventory/pinned_file.h"
 #include "engine/inventory/private_copy.h"
@@ -41,6 +42,28 @@ bool Refuse(const std::wstring& diagnostic) {
   return false;
 }
 
+// Loads the checked private copy and takes its four entry points; anything missing undoes the
+// whole binding.
+bool LoadCheckedCopy() {
+  // By full path, its own dependencies from the system folder only (as the process's search is
+  // restricted at the wizard's entry, wizard/dll_search.h), never from the folder of the copy.
+  binding.module = LoadLibraryExW(copy.path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (binding.module == nullptr) {
+    Unbind();
+    return false;
+  }
+  // In this order; the first missing one undoes the whole binding.
+  if ((binding.init_dbcore = ModuleFunction<InitDbcoreFn>(binding.module, "init_dbcore")) == nullptr ||
+      (binding.get_dict_datetime = ModuleFunction<GetDictDatetimeFn>(binding.module, "get_dict_datetime")) == nullptr ||
+      (binding.compare_date = ModuleFunction<CompareDateFn>(binding.module, "compare_date")) == nullptr ||
+      (binding.string_to_date = ModuleFunction<StringToDateFn>(binding.module, "string_to_date")) == nullptr) {
+    Unbind();
+    return false;
+  }
+  binding.bound = true;
+  return true;
+}
+
 }  // namespace
 
 bool ProbePathBesideProgram(const wchar_t* programPath, DWORD length, wchar_t (&out)[kPathChars]) {
@@ -59,10 +82,12 @@ bool BindVersionProbe() {
   if (binding.bound) return true;
   if (refused) return false;
 
-  wchar_t program[kPathChars] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, program, kPathChars);
+  std::wstring program;
   wchar_t path[kPathChars] = {};
-  if (!ProbePathBesideProgram(program, length, path)) return false;
+  if (!ProgramPath(program) ||
+      !ProbePathBesideProgram(program.c_str(), static_cast<DWORD>(program.size()), path)) {
+    return false;
+  }
   // The program's own folder, for pinning and loading alike (the package folder a test may set
   // for the engine is not where the program's library lies).
   const std::wstring file = path;
@@ -98,23 +123,7 @@ bool BindVersionProbe() {
   }
 
   if (checkedObserver != nullptr) checkedObserver(checkedObserverContext);
-  // By full path, its own dependencies from the system folder only (as the process's search is
-  // restricted at the wizard's entry, wizard/dll_search.h), never from the folder of the copy.
-  binding.module = LoadLibraryExW(copy.path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (binding.module == nullptr) {
-    Unbind();
-    return false;
-  }
-  // In this order; the first missing one undoes the whole binding.
-  if ((binding.init_dbcore = ModuleFunction<InitDbcoreFn>(binding.module, "init_dbcore")) == nullptr ||
-      (binding.get_dict_datetime = ModuleFunction<GetDictDatetimeFn>(binding.module, "get_dict_datetime")) == nullptr ||
-      (binding.compare_date = ModuleFunction<CompareDateFn>(binding.module, "compare_date")) == nullptr ||
-      (binding.string_to_date = ModuleFunction<StringToDateFn>(binding.module, "string_to_date")) == nullptr) {
-    Unbind();
-    return false;
-  }
-  binding.bound = true;
-  return true;
+  return LoadCheckedCopy();
 }
 
 bool InitDBCore(const wchar_t* corePath) {

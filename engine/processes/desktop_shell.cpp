@@ -58,16 +58,22 @@ class Variant {
   VARIANT v_;
 };
 
-// The chain itself, on a thread where COM is ready. Each step's answer goes to hr.
-bool RunChain(const std::wstring& file, const std::wstring& folder, ShellStep& failedStep, HRESULT& hr) {
-  auto fails = [&](ShellStep step, HRESULT answer, bool gotObject) {
-    // A step that answers success without its object failed as well.
+// Whether a step of the chain failed: it answered a failure, or success without its object, or a
+// test made it fail. A failed step is kept with its answer.
+struct StepCheck {
+  ShellStep& failedStep;
+  HRESULT& hr;
+  bool operator()(ShellStep step, HRESULT answer, bool gotObject) const {
     hr = step == failingStepForTesting || (SUCCEEDED(answer) && !gotObject) ? E_FAIL : answer;
     if (SUCCEEDED(hr)) return false;
     failedStep = step;
     return true;
-  };
+  }
+};
 
+// The chain from the desktop's shell windows to the shell's dispatch object, on a thread where COM
+// is ready. The objects on the way are released once the next one is held.
+bool ReachShellDispatch(Ref<IShellDispatch2>& shell, const StepCheck& fails) {
   // Each answer is taken before its object is looked at: the order of a call's arguments is open.
   Ref<IShellWindows> windows;
   HRESULT answer =
@@ -100,11 +106,16 @@ bool RunChain(const std::wstring& file, const std::wstring& folder, ShellStep& f
   if (fails(ShellStep::ViewDispatch, answer, !folderView.Empty())) return false;
 
   Ref<IDispatch> application;
-  Ref<IShellDispatch2> shell;
   answer = folderView->get_Application(application.Out());
   if (SUCCEEDED(answer) && !application.Empty())
     answer = application->QueryInterface(IID_IShellDispatch2, shell.OutVoid());
-  if (fails(ShellStep::Application, answer, !shell.Empty())) return false;
+  return !fails(ShellStep::Application, answer, !shell.Empty());
+}
+
+// The chain itself, on a thread where COM is ready. Each step's answer goes to hr.
+bool RunChain(const std::wstring& file, const std::wstring& folder, ShellStep& failedStep, HRESULT& hr) {
+  Ref<IShellDispatch2> shell;
+  if (!ReachShellDispatch(shell, StepCheck{failedStep, hr})) return false;
 
   BSTR fileText = SysAllocStringLen(file.data(), static_cast<UINT>(file.size()));
   if (fileText == nullptr) {
@@ -118,9 +129,10 @@ bool RunChain(const std::wstring& file, const std::wstring& folder, ShellStep& f
   Variant operation(std::wstring(L"open"));
   Variant show(SW_SHOWNORMAL);
   // A failure made for a test comes before the call, which would start the program.
-  answer = failingStepForTesting == ShellStep::Execute
-               ? E_FAIL
-               : shell->ShellExecute(fileText, arguments.get(), directory.get(), operation.get(), show.get());
+  const HRESULT answer = failingStepForTesting == ShellStep::Execute
+                             ? E_FAIL
+                             : shell->ShellExecute(fileText, arguments.get(), directory.get(), operation.get(),
+                                                   show.get());
   SysFreeString(fileText);
   // Only S_OK started something: S_FALSE is the shell's "not started" (a missing file, under Wine).
   if (answer != S_OK) {

@@ -9,14 +9,15 @@ class GuardedText {
  public:
   GuardedText() = default;
   ~GuardedText() { Release(); }
-  GuardedText(const GuardedText&) = delete;
-  GuardedText& operator=(const GuardedText&) = delete;
 
   // Reads the file's text (see README.md); false when the file cannot be opened.
   bool Load(const wchar_t* path, DWORD access);
   void Release();
   bool loaded() const { return text_ != nullptr; }
   const wchar_t* text() const { return text_; }
+
+  GuardedText(const GuardedText&) = delete;
+  GuardedText& operator=(const GuardedText&) = delete;
 
  private:
   void* region_ = nullptr;

@@ -25,10 +25,11 @@ class Scratch {
  public:
   Scratch();
   ~Scratch();
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
   const std::string& path() const { return m_path; }
   std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
 
  private:
   std::string m_path;

@@ -23,6 +23,7 @@ class ScratchDir {
  public:
   explicit ScratchDir(const std::wstring& tag);
   ~ScratchDir();
+
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
   const std::wstring& path() const { return path_; }
@@ -64,12 +65,12 @@ class UnixLinkFlipper {
  public:
   UnixLinkFlipper() = default;
   ~UnixLinkFlipper() { Stop(); }
-  UnixLinkFlipper(const UnixLinkFlipper&) = delete;
-  UnixLinkFlipper& operator=(const UnixLinkFlipper&) = delete;
   // True once the shell is re-pointing the link.
   bool Start(const std::wstring& link, const std::wstring& first, const std::wstring& second);
   // True once the shell has ended; the link then leads to `second`.
   bool Stop();
+  UnixLinkFlipper(const UnixLinkFlipper&) = delete;
+  UnixLinkFlipper& operator=(const UnixLinkFlipper&) = delete;
 
  private:
   std::wstring running_;  // a file beside the link while the shell runs

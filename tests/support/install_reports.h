@@ -41,8 +41,6 @@ class ProtocolWindow {
  public:
   ProtocolWindow();
   ~ProtocolWindow();
-  ProtocolWindow(const ProtocolWindow&) = delete;
-  ProtocolWindow& operator=(const ProtocolWindow&) = delete;
 
   HWND hwnd() const { return hwnd_; }
   void Destroy();
@@ -53,6 +51,9 @@ class ProtocolWindow {
   std::map<unsigned, unsigned> received;
   int abortedPosts = 0;
   int notSent = 0;  // protocol messages that did not arrive by a send from another thread
+
+  ProtocolWindow(const ProtocolWindow&) = delete;
+  ProtocolWindow& operator=(const ProtocolWindow&) = delete;
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

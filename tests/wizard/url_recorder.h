@@ -11,11 +11,12 @@ class UrlRecorder {
  public:
   UrlRecorder();
   ~UrlRecorder();
-  UrlRecorder(const UrlRecorder&) = delete;
-  UrlRecorder& operator=(const UrlRecorder&) = delete;
 
   // The URL the shell handed over within the time.
   bool WaitForUrl(std::wstring& url, unsigned timeoutMs) const;
+
+  UrlRecorder(const UrlRecorder&) = delete;
+  UrlRecorder& operator=(const UrlRecorder&) = delete;
 
  private:
   static constexpr size_t kSchemes = 2;  // http, https

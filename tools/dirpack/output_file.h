@@ -13,8 +13,6 @@ class OutputFile {
  public:
   OutputFile() = default;
   ~OutputFile() { Discard(); }
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
 
   bool Create(const std::wstring& finalPath);
   bool Write(const void* data, size_t size);
@@ -24,6 +22,9 @@ class OutputFile {
   bool Publish();
   void Discard();
   const std::wstring& TempPath() const { return m_tempPath; }
+
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
 
  private:
   std::unique_ptr<NewByteFile> m_file;

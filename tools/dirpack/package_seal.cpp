@@ -31,6 +31,19 @@ bool WriteSeal(const std::wstring& path, const std::string& text, std::vector<Se
                 "cannot be written in the folder — make the folder writable (and free some space) and seal again");
 }
 
+// A seal line for each sealed file; one that cannot be read is refused instead.
+void DigestSealedFiles(const SealedFolder& sealed, std::vector<SealLine>& lines, std::vector<SealRefusal>& refusals) {
+  for (const SealedFile& file : sealed.files) {
+    SealLine line;
+    line.path = file.path;
+    if (!DigestOfFile(file.fullPath, line.digest)) {
+      Refuse(refusals, DisplayPath(file.path), "cannot be read to take its SHA-256 — make it readable and seal again");
+      continue;
+    }
+    lines.push_back(std::move(line));
+  }
+}
+
 }  // namespace
 
 bool SealPackageFolder(const std::wstring& folder, SealOutcome& outcome, std::vector<SealRefusal>& refusals) {
@@ -50,15 +63,7 @@ bool SealPackageFolder(const std::wstring& folder, SealOutcome& outcome, std::ve
   for (const UnlistableFile& file : sealed.unlistable) Refuse(refusals, file.file, file.message);
 
   std::vector<SealLine> lines;
-  for (const SealedFile& file : sealed.files) {
-    SealLine line;
-    line.path = file.path;
-    if (!DigestOfFile(file.fullPath, line.digest)) {
-      Refuse(refusals, DisplayPath(file.path), "cannot be read to take its SHA-256 — make it readable and seal again");
-      continue;
-    }
-    lines.push_back(std::move(line));
-  }
+  DigestSealedFiles(sealed, lines, refusals);
   if (refusals.size() != before) return false;
 
   const std::string text = ComposeSealList(lines);
