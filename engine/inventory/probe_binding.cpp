@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr DWORD kPathChars = MAX_PATH;  // 260
+constexpr DWORD kPathChars = MAX_PATH;
 constexpr wchar_t kProbeFileName[] = L"\\vintora.dll";
 
 ProbeBinding binding = {false, nullptr, nullptr, nullptr, nullptr, nullptr};

@@ -11,69 +11,80 @@ using C = WizardControl;
 using Op = PageOp;
 constexpr PageMode kAlways = PageMode::Always;
 
+// clang-format off
 // The three start-up pages grow the tip text over the hidden progress bar.
 constexpr PageStep kWelcome[] = {
-    {Op::GrowTip, C::TipInfo, nullptr, kAlways},
-    {Op::SetText, C::TipInfo, wizard_text::kWelcomeFormat, kAlways},
-    {Op::Hide, C::StatusList, nullptr, kAlways},
-    {Op::Hide, C::Progress, nullptr, kAlways},
-    {Op::Hide, C::RunHost, nullptr, kAlways},
-    {Op::SetText, C::Next, wizard_text::kNext, kAlways},
-    {Op::Show, C::Next, nullptr, kAlways},
-    {Op::Hide, C::Download, nullptr, kAlways},
-    {Op::SetText, C::Close, wizard_text::kCancel, kAlways},
-    {Op::Show, C::Close, nullptr, kAlways},
+    {Op::GrowTip,           C::TipInfo,    nullptr,                     kAlways},
+    {Op::SetText,           C::TipInfo,    wizard_text::kWelcomeFormat, kAlways},
+    {Op::Hide,              C::StatusList, nullptr,                     kAlways},
+    {Op::Hide,              C::Progress,   nullptr,                     kAlways},
+    {Op::Hide,              C::RunHost,    nullptr,                     kAlways},
+    {Op::SetText,           C::Next,       wizard_text::kNext,          kAlways},
+    {Op::Show,              C::Next,       nullptr,                     kAlways},
+    {Op::Hide,              C::Download,   nullptr,                     kAlways},
+    {Op::SetText,           C::Close,      wizard_text::kCancel,        kAlways},
+    {Op::Show,              C::Close,      nullptr,                     kAlways},
 };
 
 // Next's column: the progress bar shows below the tip text again; with several entries the
 // status list takes the tip text's place. Every way of closing is blocked while the worker runs.
 constexpr PageStep kRunning[] = {
-    {Op::ShrinkTip, C::TipInfo, nullptr, kAlways},
-    {Op::Hide, C::TipInfo, nullptr, PageMode::MultiItemOnly},
-    {Op::Show, C::StatusList, nullptr, PageMode::MultiItemOnly},
-    {Op::Show, C::Progress, nullptr, kAlways},
-    {Op::GreySystemClose, C::Close, nullptr, kAlways},
-    {Op::Disable, C::Next, nullptr, kAlways},
-    {Op::Disable, C::Close, nullptr, kAlways},
+    {Op::ShrinkTip,         C::TipInfo,    nullptr,                     kAlways},
+    {Op::Hide,              C::TipInfo,    nullptr,                     PageMode::MultiItemOnly},
+    {Op::Show,              C::StatusList, nullptr,                     PageMode::MultiItemOnly},
+    {Op::Show,              C::Progress,   nullptr,                     kAlways},
+    {Op::GreySystemClose,   C::Close,      nullptr,                     kAlways},
+    {Op::Disable,           C::Next,       nullptr,                     kAlways},
+    {Op::Disable,           C::Close,      nullptr,                     kAlways},
 };
 
 constexpr PageStep kFinished[] = {
-    {Op::Hide, C::Progress, nullptr, kAlways}, {Op::SetText, C::RunHost, wizard_text::kRunHost, kAlways},
-    {Op::Show, C::RunHost, nullptr, kAlways},  {Op::Tick, C::RunHost, nullptr, kAlways},
-    {Op::Hide, C::Next, nullptr, kAlways},     {Op::Enable, C::Next, nullptr, kAlways},
-    {Op::Hide, C::Download, nullptr, kAlways}, {Op::SetText, C::Close, wizard_text::kFinish, kAlways},
-    {Op::Enable, C::Close, nullptr, kAlways},  {Op::EnableSystemClose, C::Close, nullptr, kAlways},
+    {Op::Hide,              C::Progress,   nullptr,                     kAlways},
+    {Op::SetText,           C::RunHost,    wizard_text::kRunHost,       kAlways},
+    {Op::Show,              C::RunHost,    nullptr,                     kAlways},
+    {Op::Tick,              C::RunHost,    nullptr,                     kAlways},
+    {Op::Hide,              C::Next,       nullptr,                     kAlways},
+    {Op::Enable,            C::Next,       nullptr,                     kAlways},
+    {Op::Hide,              C::Download,   nullptr,                     kAlways},
+    {Op::SetText,           C::Close,      wizard_text::kFinish,        kAlways},
+    {Op::Enable,            C::Close,      nullptr,                     kAlways},
+    {Op::EnableSystemClose, C::Close,      nullptr,                     kAlways},
 };
 
 constexpr PageStep kUpToDate[] = {
-    {Op::GrowTip, C::TipInfo, nullptr, kAlways},
-    {Op::SetText, C::TipInfo, wizard_text::kUpToDate, kAlways},
-    {Op::Show, C::TipInfo, nullptr, kAlways},
-    {Op::Hide, C::StatusList, nullptr, kAlways},
-    {Op::Hide, C::Progress, nullptr, kAlways},
-    {Op::Hide, C::RunHost, nullptr, kAlways},
-    {Op::Hide, C::Next, nullptr, kAlways},
-    {Op::Hide, C::Download, nullptr, kAlways},
-    {Op::SetText, C::Close, wizard_text::kClose, kAlways},
-    {Op::Show, C::Close, nullptr, kAlways},
+    {Op::GrowTip,           C::TipInfo,    nullptr,                     kAlways},
+    {Op::SetText,           C::TipInfo,    wizard_text::kUpToDate,      kAlways},
+    {Op::Show,              C::TipInfo,    nullptr,                     kAlways},
+    {Op::Hide,              C::StatusList, nullptr,                     kAlways},
+    {Op::Hide,              C::Progress,   nullptr,                     kAlways},
+    {Op::Hide,              C::RunHost,    nullptr,                     kAlways},
+    {Op::Hide,              C::Next,       nullptr,                     kAlways},
+    {Op::Hide,              C::Download,   nullptr,                     kAlways},
+    {Op::SetText,           C::Close,      wizard_text::kClose,         kAlways},
+    {Op::Show,              C::Close,      nullptr,                     kAlways},
 };
 
 constexpr PageStep kHostMissing[] = {
-    {Op::GrowTip, C::TipInfo, nullptr, kAlways}, {Op::SetText, C::TipInfo, wizard_text::kHostMissing, kAlways},
-    {Op::Show, C::TipInfo, nullptr, kAlways},    {Op::Hide, C::StatusList, nullptr, kAlways},
-    {Op::Hide, C::Progress, nullptr, kAlways},   {Op::Hide, C::RunHost, nullptr, kAlways},
-    {Op::Hide, C::Next, nullptr, kAlways},       {Op::SetText, C::Download, wizard_text::kDownload, kAlways},
-    {Op::Show, C::Download, nullptr, kAlways},   {Op::SetText, C::Close, wizard_text::kClose, kAlways},
-    {Op::Show, C::Close, nullptr, kAlways},
+    {Op::GrowTip,           C::TipInfo,    nullptr,                     kAlways},
+    {Op::SetText,           C::TipInfo,    wizard_text::kHostMissing,   kAlways},
+    {Op::Show,              C::TipInfo,    nullptr,                     kAlways},
+    {Op::Hide,              C::StatusList, nullptr,                     kAlways},
+    {Op::Hide,              C::Progress,   nullptr,                     kAlways},
+    {Op::Hide,              C::RunHost,    nullptr,                     kAlways},
+    {Op::Hide,              C::Next,       nullptr,                     kAlways},
+    {Op::SetText,           C::Download,   wizard_text::kDownload,      kAlways},
+    {Op::Show,              C::Download,   nullptr,                     kAlways},
+    {Op::SetText,           C::Close,      wizard_text::kClose,         kAlways},
+    {Op::Show,              C::Close,      nullptr,                     kAlways},
 };
 
 // A run that ended without its end-of-run report: the status lines and the bar stay as they
 // are, there is no next step, and closing works again.
 constexpr PageStep kIncomplete[] = {
-    {Op::Hide, C::Next, nullptr, kAlways},
-    {Op::SetText, C::Close, wizard_text::kClose, kAlways},
-    {Op::Enable, C::Close, nullptr, kAlways},
-    {Op::EnableSystemClose, C::Close, nullptr, kAlways},
+    {Op::Hide,              C::Next,       nullptr,                     kAlways},
+    {Op::SetText,           C::Close,      wizard_text::kClose,         kAlways},
+    {Op::Enable,            C::Close,      nullptr,                     kAlways},
+    {Op::EnableSystemClose, C::Close,      nullptr,                     kAlways},
 };
 
 constexpr PageLayout kPages[] = {
@@ -84,6 +95,8 @@ constexpr PageLayout kPages[] = {
     {WizardState::HostMissing, kHostMissing, std::size(kHostMissing)},
     {WizardState::Incomplete, kIncomplete, std::size(kIncomplete)},
 };
+
+// clang-format on
 
 }  // namespace
 
