@@ -6,6 +6,7 @@
 #include "engine/install/window_reporter.h"
 #include "engine/inventory/inventory.h"
 #include "engine/plan/install_plan.h"
+#include "engine/plan/plan_summary.h"
 #include "engine/processes/host_handoff.h"
 #include "engine/processes/process_control.h"
 
@@ -30,6 +31,8 @@ bool InstallEngine::EnsureLists() {
 int InstallEngine::GetPlannedItemCount() { return EnsureLists() ? CountPlannedItems(packageFiles) : -1; }
 
 uint32_t InstallEngine::GetPlannedBlockTotal() { return EnsureLists() ? CountPlannedBlocks(packageFiles) : 0; }
+
+void InstallEngine::GetPlanSummary(std::wstring& summary) { ComposePlanSummary(packageFiles, summary); }
 
 bool InstallEngine::RunInstall(HWND dialog) {
   if (dialog == nullptr || !IsWindow(dialog) || !EnsureLists()) return false;

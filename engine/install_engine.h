@@ -32,6 +32,8 @@ class InstallEngine {
   bool Analyse(std::vector<PackageFile>& files, std::vector<InstalledDict>& installed);
   int GetPlannedItemCount();        // -1 when the inventory cannot be built
   uint32_t GetPlannedBlockTotal();  // 0 when the inventory cannot be built
+  // The welcome text's summary of the plan (engine/plan/plan_summary.h); the inventory must exist.
+  void GetPlanSummary(std::wstring& summary);
 
   // Installation run, on the worker thread, reporting to the dialog window.
   bool RunInstall(HWND dialog);

@@ -1,7 +1,7 @@
 // Program entry of the wizard: the command line, the log, one instance at a time, COM and the
-// common controls, the dialog and its message loop. The exit code is the quit code the dialog
-// posts; an unattended run (/S) ends with its own codes (wizard/logic/unattended.h), and with no
-// other, whatever ends its message loop. Where nobody can see the screen, no box is ever shown.
+// common controls, the dialog and its message loop. How the run ended decides the exit code, in
+// one place (DecideExitCode, wizard/logic/unattended.h). Where nobody can see the screen, no box
+// is ever shown.
 #include <windows.h>
 // The headers below need windows.h first.
 #include <commctrl.h>
@@ -31,11 +31,6 @@
 volatile HWND g_hMainDlg __attribute__((section("Shared_S"), shared)) = nullptr;
 
 namespace {
-
-// Interactive exit codes besides the dialog's quit codes.
-constexpr int kHelpExit = 0;
-constexpr int kOtherWizardExit = 0;
-constexpr int kNoDialogExit = 0;
 
 RunMode ModeOf(const WizardOptions& options) {
   if (!options.silent) return RunMode::Interactive;
@@ -69,21 +64,17 @@ void OpenLog(const WizardOptions& options, RunLogFile& log) {
   }
 }
 
-int RunDialog(int showCommand, RunMode mode, RunLog& log) {
+// The dialog, from its creation to the end of its message loop; `end` is set for the two outcomes
+// of a loop that ended.
+WizardOutcome RunDialog(int showCommand, RunMode mode, RunLog& log, DialogEnd& end) {
   CMessageLoop loop;
   g_module.AddMessageLoop(&loop);
-  int result = 0;
   // Lives until the loop has ended; after an unattended run's loop was ended from outside, until
   // the process ends, since the worker may still be reporting to it and using its engine.
   auto dialog = std::make_unique<CMainDlg>(mode, &log);
-  bool ended = false;
-  if (dialog->Create(nullptr) == nullptr) {
-    ended = TakePostedQuitCode(result);
-    if (!ended) {
-      log.Write(log_text::kNoDialog);
-      result = mode == RunMode::Interactive ? kNoDialogExit : static_cast<int>(UnattendedExit::NotAllInstalled);
-    }
-  } else {
+  int quitCode = 0;
+  WizardOutcome outcome = WizardOutcome::DialogEnded;
+  if (dialog->Create(nullptr) != nullptr) {
     // An unattended run's dialog is never shown, so a second start must never find it: it
     // would show it.
     if (mode == RunMode::Interactive) {
@@ -91,23 +82,26 @@ int RunDialog(int showCommand, RunMode mode, RunLog& log) {
       PublishWizardDialog(dialog->m_hWnd);
       dialog->ShowWindow(showCommand);
     }
-    result = loop.Run();
-    ended = true;
+    quitCode = loop.Run();
+  } else if (!TakePostedQuitCode(quitCode)) {
+    log.Write(log_text::kNoDialog);
+    outcome = WizardOutcome::NoDialog;
   }
-  // An unattended run ends with the code its logic decided. When something else ended the loop
-  // (a quit posted from outside), the code follows from the page the run had reached.
-  int decided = 0;
-  const bool hasDecided = dialog->QuitCode(decided);
-  if (mode != RunMode::Interactive && ended && !(hasDecided && decided == result)) {
-    log.Write(FormatText(log_text::kEndedFromOutside, std::to_wstring(result).c_str()));
-    result = hasDecided ? decided : dialog->UnattendedExitNow();
+  if (outcome == WizardOutcome::DialogEnded) {
+    int decided = 0;
+    if (!dialog->QuitCode(decided) || decided != quitCode) outcome = WizardOutcome::EndedFromOutside;
+    end = dialog->EndWith(quitCode);
+  }
+  if (mode != RunMode::Interactive && outcome == WizardOutcome::EndedFromOutside) {
+    log.Write(FormatText(log_text::kEndedFromOutside, std::to_wstring(quitCode).c_str()));
     static_cast<void>(dialog.release());
   }
   g_module.RemoveMessageLoop();
-  return result;
+  return outcome;
 }
 
-int RunWizard(HINSTANCE instance, int showCommand, const WizardOptions& options, RunLog& log) {
+WizardOutcome RunWizard(HINSTANCE instance, int showCommand, const WizardOptions& options, RunLog& log,
+                        DialogEnd& end) {
   const RunMode mode = ModeOf(options);
   if (options.problem != CommandLineProblem::None) {
     const std::wstring problem = DescribeCommandLineProblem(options);
@@ -116,28 +110,28 @@ int RunWizard(HINSTANCE instance, int showCommand, const WizardOptions& options,
       MessageBoxW(nullptr, (problem + L"\r\n\r\n" + ComposeCommandLineHelp()).c_str(), wizard_text::kTitle,
                   MB_OK | MB_ICONERROR);
     }
-    return static_cast<int>(UnattendedExit::BadCommandLine);
+    return WizardOutcome::BadCommandLine;
   }
 
   if (mode != RunMode::Interactive) {
     if (!TakeWizardTurnQuietly()) {
       log.Write(log_text::kOtherWizardBusy);
-      return static_cast<int>(UnattendedExit::AnotherWizardRuns);
+      return WizardOutcome::OtherWizardRuns;
     }
   } else {
     const WizardTurn turn = TakeWizardTurn(g_hMainDlg);
     if (turn != WizardTurn::Ours) {
       log.Write(turn == WizardTurn::BroughtForward ? log_text::kOtherWizardShown : log_text::kOtherWizardBusy);
-      return kOtherWizardExit;
+      return WizardOutcome::OtherWizardRuns;
     }
   }
 
   CoInitialize(nullptr);
   InitCommonControlsAtRunTime(ICC_BAR_CLASSES);
   g_module.Init(instance);
-  const int result = RunDialog(showCommand, mode, log);
+  const WizardOutcome outcome = RunDialog(showCommand, mode, log, end);
   CoUninitialize();
-  return result;
+  return outcome;
 }
 
 }  // namespace
@@ -148,28 +142,26 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
   const WizardOptions options = ReadCommandLine(GetCommandLineW());
   // Asked for, the help is shown whatever else the command line holds.
+  WizardOutcome outcome = WizardOutcome::HelpShown;
+  DialogEnd end;
+  RunLogFile log;
   if (options.help) {
     if (IsInteractiveWindowStation())
       MessageBoxW(nullptr, ComposeCommandLineHelp().c_str(), wizard_text::kTitle, MB_OK | MB_ICONINFORMATION);
-    return kHelpExit;
+  } else {
+    if (options.log) OpenLog(options, log);
+    outcome = RunWizard(instance, showCommand, options, log, end);
+    // The dialog has ended and the worker reads no dates: vintora's private copy goes.
+    ReleaseVersionProbe();
   }
+  const int result = DecideExitCode(ModeOf(options), outcome, end);
 
-  RunLogFile log;
-  if (options.log) OpenLog(options, log);
-  int result = RunWizard(instance, showCommand, options, log);
-  // The dialog has ended and the worker reads no dates: vintora's private copy goes.
-  ReleaseVersionProbe();
-
+  // The log, when there is one (never for the help), ends with the code.
+  std::wstring shown = std::to_wstring(result);
   const wchar_t* meaning = nullptr;
-  if (options.silent && !DescribeUnattendedExit(result, meaning)) {
-    // A script reads the code against the documented table: nothing else may reach it.
-    log.Write(FormatText(log_text::kCodeOutsideTable, std::to_wstring(result).c_str()));
-    result = static_cast<int>(UnattendedExit::NotAllInstalled);
-  }
-  std::wstring outcome = std::to_wstring(result);
   const bool ownCode = options.silent || options.problem != CommandLineProblem::None;
-  if (ownCode && DescribeUnattendedExit(result, meaning)) outcome += FormatText(log_text::kResultMeaning, meaning);
-  log.Write(FormatText(log_text::kResult, outcome.c_str()));
+  if (ownCode && DescribeUnattendedExit(result, meaning)) shown += FormatText(log_text::kResultMeaning, meaning);
+  log.Write(FormatText(log_text::kResult, shown.c_str()));
   // The worker, if one ran, has long reported its end: nothing composes diagnostics any more.
   SetDiagnosticSink(nullptr, nullptr);
   return result;

@@ -14,11 +14,24 @@
 
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) { return IsDialogMessageW(m_hWnd, msg); }
 
+BOOL CMainDlg::OnIdle() { return FALSE; }
+
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   CenterOnWorkArea();
   SetIcons();
 
-  if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->AddMessageFilter(this);
+  if (CMessageLoop* loop = g_module.GetMessageLoop()) {
+    loop->AddMessageFilter(this);
+    loop->AddIdleHandler(this);
+  }
+
+  m_hTipInfo = GetDlgItem(m_hWnd, IDC_STC_MAINDLG_TIPINFO);
+  m_hStatusList = GetDlgItem(m_hWnd, IDC_LST_MAINDLG_STATUS);
+  m_hProgress = GetDlgItem(m_hWnd, IDC_PRG_MAINDLG_PROGRESS);
+  m_hRunHost = GetDlgItem(m_hWnd, IDC_CHK_MAINDLG_RUNHOST);
+  m_hNext = GetDlgItem(m_hWnd, IDC_BTN_MAINDLG_NEXT);
+  m_hDownload = GetDlgItem(m_hWnd, IDC_BTN_MAINDLG_DOWNLOAD);
+  m_hClose = GetDlgItem(m_hWnd, IDC_BTN_MAINDLG_CLOSE);
 
   SetWindowTextW(m_hWnd, wizard_text::kTitle);
   m_logic.CheckEnvironment();
@@ -26,7 +39,10 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-  if (CMessageLoop* loop = g_module.GetMessageLoop()) loop->RemoveMessageFilter(this);
+  if (CMessageLoop* loop = g_module.GetMessageLoop()) {
+    loop->RemoveMessageFilter(this);
+    loop->RemoveIdleHandler(this);
+  }
   return 0;
 }
 
@@ -143,7 +159,7 @@ int CMainDlg::GetPlannedItemCount() {
 
 bool CMainDlg::HasContainer() { return !m_engine.packageFiles.empty(); }
 
-void CMainDlg::GetPlanSummary(std::wstring& summary) { ComposePlanSummary(m_engine.packageFiles, summary); }
+void CMainDlg::GetPlanSummary(std::wstring& summary) { m_engine.GetPlanSummary(summary); }
 
 bool CMainDlg::GetRefusedPackageFile(std::wstring& path) { return SealRefusedFile(path); }
 uint32_t CMainDlg::GetPlannedBlockTotal() { return m_engine.GetPlannedBlockTotal(); }
@@ -152,9 +168,9 @@ bool CMainDlg::StartWorker() {
   m_threadParam.hWnd = m_hWnd;
   m_threadParam.engine = &m_engine;
   DWORD threadId = 0;
-  const HANDLE thread = CreateThread(nullptr, 0, InstallThreadProc, &m_threadParam, 0, &threadId);
-  if (thread == nullptr) return false;
-  CloseHandle(thread);  // never joined: the worker reports by messages
+  m_hThread = CreateThread(nullptr, 0, InstallThreadProc, &m_threadParam, 0, &threadId);
+  if (m_hThread == nullptr) return false;
+  CloseHandle(m_hThread);  // never joined: the worker reports by messages
   return true;
 }
 

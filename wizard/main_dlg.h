@@ -10,6 +10,7 @@
 #include "wizard/dialog_surface.h"
 #include "wizard/framework/dialog_impl.h"
 #include "wizard/framework/message_loop.h"
+#include "wizard/framework/update_ui.h"
 #include "wizard/install_worker.h"
 #include "wizard/logic/run_log.h"
 #include "wizard/logic/unattended.h"
@@ -20,7 +21,9 @@
 #include "wizard/res/resource.h"
 
 class CMainDlg : public CDialogImpl<CMainDlg>,
+                 public CUpdateUI<CMainDlg>,
                  public CMessageFilter,
+                 public CIdleHandler,
                  private WizardEnvironment,
                  private WizardAutomation {
  public:
@@ -44,9 +47,15 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
     MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
     MESSAGE_HANDLER(WM_DPI_LAYOUT_DONE, OnDpiLayoutDone)
   END_MSG_MAP()
+
+  // No control's state follows the application's: every page sets its controls itself.
+  BEGIN_UPDATE_UI_MAP(CMainDlg)
+  END_UPDATE_UI_MAP()
   // clang-format on
 
   BOOL PreTranslateMessage(MSG* msg) override;
+  // Nothing to do while the queue is empty.
+  BOOL OnIdle() override;
 
   // Enables the package's dictionaries, starts the host and asks it for its dictionary manager.
   // True when the host's tray window was found.
@@ -54,8 +63,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
 
   // The exit code the wizard's logic ended it with; false while it has not ended it.
   bool QuitCode(int& code) const { return m_logic.QuitCode(code); }
-  // The exit code of an unattended run that ends now, on the page it has reached.
-  int UnattendedExitNow() const { return m_logic.UnattendedExitNow(); }
+  // Where the wizard is, for the exit code of a message loop that ended with `quitCode`.
+  DialogEnd EndWith(int quitCode) const { return m_logic.EndWith(quitCode); }
 
  private:
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
@@ -88,8 +97,18 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
 
   WizardState m_nState = WizardState::Initial;
   bool m_bSingleItem = false;
+  // The controls, bound at initialisation. The pages reach them through the surface, by id.
+  HWND m_hTipInfo = nullptr;
+  HWND m_hStatusList = nullptr;
+  HWND m_hProgress = nullptr;
+  HWND m_hRunHost = nullptr;
+  HWND m_hNext = nullptr;
+  HWND m_hDownload = nullptr;
+  HWND m_hClose = nullptr;
   InstallEngine m_engine;
   InstallThreadParam m_threadParam;
+  // The worker's handle, closed as soon as it is started: the worker is never waited for.
+  HANDLE m_hThread = nullptr;
   RunMode m_mode;
   RunLog* m_log;
 

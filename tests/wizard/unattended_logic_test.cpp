@@ -219,4 +219,54 @@ TEST(UnattendedTest, RunThatEndsWithoutItsEndReportEndsWithFive) {
   EXPECT_TRUE(wizard.log.Has(Status(wizard_text::kRunIncomplete)));
 }
 
+// --- The exit code ---
+
+// Every way a process ends, in both modes: interactively the dialog's quit code, or 0; unattended
+// always a code of the documented table, from the page reached and the failures.
+TEST(ExitCodeTest, OneDecisionForEveryEnd) {
+  using O = WizardOutcome;
+  constexpr RunMode kI = RunMode::Interactive;
+  constexpr RunMode kS = RunMode::Silent;
+  constexpr RunMode kSH = RunMode::SilentStartHost;
+  struct Row {
+    RunMode mode;
+    O outcome;
+    DialogEnd end;  // quit code, page, failures, unregistered
+    int code;
+  };
+  // clang-format off
+  const Row rows[] = {
+      {kI,  O::HelpShown,        {},                         0},
+      {kS,  O::HelpShown,        {},                         0},
+      {kI,  O::BadCommandLine,   {},                         2},
+      {kSH, O::BadCommandLine,   {},                         2},
+      {kI,  O::OtherWizardRuns,  {},                         0},
+      {kS,  O::OtherWizardRuns,  {},                         6},
+      {kI,  O::NoDialog,         {},                         0},
+      {kS,  O::NoDialog,         {},                         5},
+      {kI,  O::DialogEnded,      {1, S::Finished, 3, 0},     1},
+      {kI,  O::DialogEnded,      {2, S::Initial, 0, 0},      2},
+      {kI,  O::EndedFromOutside, {7, S::Running, 0, 0},      7},
+      {kS,  O::DialogEnded,      {1, S::Finished, 0, 0},     0},
+      {kS,  O::DialogEnded,      {1, S::Finished, 2, 0},     5},
+      {kSH, O::DialogEnded,      {1, S::Finished, 0, 1},     5},
+      {kS,  O::DialogEnded,      {1, S::UpToDate, 0, 0},     0},
+      {kS,  O::DialogEnded,      {1, S::HostMissing, 0, 0},  3},
+      {kS,  O::DialogEnded,      {2, S::Initial, 0, 0},      4},
+      {kSH, O::DialogEnded,      {1, S::Incomplete, 0, 0},   5},
+      {kS,  O::EndedFromOutside, {7, S::Running, 0, 0},      5},
+      {kSH, O::EndedFromOutside, {0, S::Finished, 0, 0},     0},
+  };
+  // clang-format on
+  for (const Row& row : rows) {
+    const int code = DecideExitCode(row.mode, row.outcome, row.end);
+    EXPECT_EQ(code, row.code) << static_cast<int>(row.mode) << " " << static_cast<int>(row.outcome) << " "
+                              << static_cast<int>(row.end.page);
+    const wchar_t* meaning = nullptr;
+    if (row.mode != kI) {
+      EXPECT_TRUE(DescribeUnattendedExit(code, meaning)) << code;
+    }
+  }
+}
+
 }  // namespace

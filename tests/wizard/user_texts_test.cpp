@@ -1,11 +1,12 @@
-// The user's texts, spelled out once: the dialog's (wizard_texts.h) and the log's
-// (run_log_texts.h). Every other test reads them through the program's constants, so a change of
-// wording shows here, and only here. The download page is a build setting, checked where it is
-// configured (download_url_setting_test.sh). Portable.
+// The user's texts, spelled out once: the dialog's (wizard_texts.h, and the plan summary's pieces
+// in plan_summary.h) and the log's (run_log_texts.h). Every other test reads them through the
+// program's constants, so a change of wording shows here, and only here. The download page is a
+// build setting, checked where it is configured (download_url_setting_test.sh). Portable.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "engine/plan/plan_summary.h"
 #include "wizard/logic/run_log_texts.h"
 #include "wizard/logic/wizard_texts.h"
 
@@ -22,9 +23,9 @@ TEST(UserTexts, AreSpelledAsDesigned) {
       {wizard_text::kTitle, L"Lumidex本地词典包安装向导"},
       {wizard_text::kWelcomeFormat,
        L"词典安装向导将帮助您%s本地词典数据。\r\n\r\n点击“下一步”继续安装过程，点击“取消”退出词典安装向导。"},
-      {wizard_text::kPlanSummaryInstall, L"安装《%s》"},
-      {wizard_text::kPlanSummaryUpgrade, L"升级《%s》"},
-      {wizard_text::kPlanSummaryCut, L"……"},
+      {plan_text::kPlanSummaryInstall, L"安装《%s》"},
+      {plan_text::kPlanSummaryUpgrade, L"升级《%s》"},
+      {plan_text::kPlanSummaryCut, L"……"},
       {wizard_text::kUpToDate, L"您本地安装的词典数据版本高于本次安装向导提供的词典，您无需安装本安装向导提供的词典。"},
       {wizard_text::kHostMissing,
        L"未检测到Lumidex2.0安装信息，或您的Lumidex2.0安装环境并不完整。建议您重新安装Lumidex2.0后再运行本安装向导。"},
@@ -103,7 +104,6 @@ TEST(UserTexts, AreSpelledAsDesigned) {
       {log_text::kHandOffDone, L"交接：Lumidex 的托盘窗口已出现，已请它显示词典管理器。"},
       {log_text::kHandOffNoTray, L"交接：未等到 Lumidex 的托盘窗口，未请它显示词典管理器。"},
       {log_text::kEndedFromOutside, L"消息循环被向导以外的原因结束（退出代码 %s）。"},
-      {log_text::kCodeOutsideTable, L"退出代码 %s 不在无人值守的退出代码表中。"},
       {log_text::kResult, L"结果：退出代码 %s"},
   };
   for (const Golden& row : rows) EXPECT_EQ(std::wstring(row.text), std::wstring(row.spelled));

@@ -15,8 +15,8 @@
 
 #include "engine/install/install_messages.h"
 #include "engine/plan/inventory_records.h"
+#include "engine/plan/plan_summary.h"
 #include "tests/wizard/recording_surface.h"
-#include "wizard/logic/plan_description.h"
 #include "wizard/logic/run_log_texts.h"
 #include "wizard/logic/text_format.h"
 #include "wizard/logic/wizard_commands.h"
@@ -104,8 +104,8 @@ std::vector<PackageFile> PlannedFiles(const std::vector<std::pair<std::wstring, 
 TEST(PlanSummary, NamesPlannedEntriesInOrder) {
   std::wstring summary = L"stale";
   ComposePlanSummary(PlannedFiles({{L"新词典", A::Install}, {L"跳过", A::Skip}, {L"Old One", A::Upgrade}}), summary);
-  EXPECT_EQ(summary,
-            FormatText(text::kPlanSummaryInstall, L"新词典") + FormatText(text::kPlanSummaryUpgrade, L"Old One"));
+  EXPECT_EQ(summary, FormatText(plan_text::kPlanSummaryInstall, L"新词典") +
+                         FormatText(plan_text::kPlanSummaryUpgrade, L"Old One"));
   ComposePlanSummary(PlannedFiles({{L"跳过", A::Skip}}), summary);
   EXPECT_EQ(summary, L"");
 }
@@ -117,14 +117,14 @@ TEST(PlanSummary, HugePlanIsCutAtAWholePiece) {
   for (int i = 0; i < 5000; ++i) entries.emplace_back(L"Title" + std::to_wstring(i), A::Install);
   std::wstring summary;
   ComposePlanSummary(PlannedFiles(entries), summary);
-  const std::wstring cut = text::kPlanSummaryCut;
-  const std::wstring first = FormatText(text::kPlanSummaryInstall, L"Title0");
+  const std::wstring cut = plan_text::kPlanSummaryCut;
+  const std::wstring first = FormatText(plan_text::kPlanSummaryInstall, L"Title0");
   EXPECT_LE(summary.size(), kPlanSummaryMaxChars + cut.size());
   ASSERT_GT(summary.size(), kPlanSummaryMaxChars / 2) << "filled up to near the limit";
   EXPECT_EQ(summary.compare(summary.size() - cut.size(), cut.size(), cut), 0);
   EXPECT_EQ(summary.compare(0, first.size(), first), 0);
   const std::wstring whole = summary.substr(0, summary.size() - cut.size());
-  EXPECT_EQ(whole.back(), FormatText(text::kPlanSummaryInstall, L"").back()) << "no piece is cut in two";
+  EXPECT_EQ(whole.back(), FormatText(plan_text::kPlanSummaryInstall, L"").back()) << "no piece is cut in two";
 }
 
 // Every text with a title, a path or the summary in it is filled this way; those may hold a "%"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/install/install_messages.h"
+#include "engine/plan/plan_summary.h"
 #include "tests/support/data_patterns.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
@@ -222,8 +223,8 @@ TEST_F(InstalledHostTest, WelcomePageSummarisesThePlan) {
   ASSERT_NE(Start(), nullptr);
   EXPECT_EQ(run.Page(), WizardPage::Welcome);
   EXPECT_EQ(run.TipText(),
-            FormatText(wizard_text::kWelcomeFormat, (FormatText(wizard_text::kPlanSummaryInstall, L"新词典") +
-                                                     FormatText(wizard_text::kPlanSummaryUpgrade, L"旧词典"))
+            FormatText(wizard_text::kWelcomeFormat, (FormatText(plan_text::kPlanSummaryInstall, L"新词典") +
+                                                     FormatText(plan_text::kPlanSummaryUpgrade, L"旧词典"))
                                                         .c_str()));
   Picture(L"welcome");
   run.Click(IDC_BTN_MAINDLG_CLOSE);

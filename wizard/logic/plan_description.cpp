@@ -4,7 +4,6 @@
 
 #include "wizard/logic/run_log_texts.h"
 #include "wizard/logic/text_format.h"
-#include "wizard/logic/wizard_texts.h"
 
 namespace {
 
@@ -37,25 +36,6 @@ std::wstring DescribeEntry(const PackageEntry& entry, const InstalledDict* insta
 }
 
 }  // namespace
-
-void ComposePlanSummary(const std::vector<PackageFile>& files, std::wstring& summary) {
-  summary.clear();
-  for (const PackageFile& file : files) {
-    if (!file.entries) continue;
-    for (const PackageEntry& entry : *file.entries) {
-      const wchar_t* format = entry.action == EntryAction::Install   ? wizard_text::kPlanSummaryInstall
-                              : entry.action == EntryAction::Upgrade ? wizard_text::kPlanSummaryUpgrade
-                                                                     : nullptr;
-      if (format == nullptr) continue;
-      const std::wstring piece = FormatText(format, entry.title.c_str());
-      if (summary.size() + piece.size() > kPlanSummaryMaxChars) {
-        summary += wizard_text::kPlanSummaryCut;
-        return;
-      }
-      summary += piece;
-    }
-  }
-}
 
 std::wstring DescribeDictDate(const DictDate& date) {
   if (date.year == 0 && date.month == 0 && date.day == 0 && date.fourth == 0) return log_text::kDateUnreadable;

@@ -54,7 +54,6 @@ constexpr const wchar_t* kHandOff = L"交接：启用本包的词典并启动 Lu
 constexpr const wchar_t* kHandOffDone = L"交接：Lumidex 的托盘窗口已出现，已请它显示词典管理器。";
 constexpr const wchar_t* kHandOffNoTray = L"交接：未等到 Lumidex 的托盘窗口，未请它显示词典管理器。";
 constexpr const wchar_t* kEndedFromOutside = L"消息循环被向导以外的原因结束（退出代码 %s）。";
-constexpr const wchar_t* kCodeOutsideTable = L"退出代码 %s 不在无人值守的退出代码表中。";
 constexpr const wchar_t* kResult = L"结果：退出代码 %s";
 // After an unattended run's exit code: its meaning (wizard_texts.h).
 constexpr const wchar_t* kResultMeaning = L"，%s";

@@ -65,3 +65,23 @@ UnattendedExit UnattendedExitAt(WizardState page, unsigned failures) {
   }
   return UnattendedExit::NotAllInstalled;
 }
+
+int DecideExitCode(RunMode mode, WizardOutcome outcome, const DialogEnd& end) {
+  const bool unattended = mode != RunMode::Interactive;
+  const auto code = [](UnattendedExit exit) { return static_cast<int>(exit); };
+  switch (outcome) {
+    case WizardOutcome::HelpShown:
+      return 0;
+    case WizardOutcome::BadCommandLine:
+      return code(UnattendedExit::BadCommandLine);  // in both modes
+    case WizardOutcome::OtherWizardRuns:
+      return unattended ? code(UnattendedExit::AnotherWizardRuns) : 0;
+    case WizardOutcome::NoDialog:
+      return unattended ? code(UnattendedExit::NotAllInstalled) : 0;
+    case WizardOutcome::DialogEnded:
+    case WizardOutcome::EndedFromOutside:
+      // An entry that could not be registered counts as failed: the host does not know it.
+      return unattended ? code(UnattendedExitAt(end.page, end.failures + end.unregistered)) : end.quitCode;
+  }
+  return unattended ? code(UnattendedExit::NotAllInstalled) : 0;
+}

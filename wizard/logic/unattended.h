@@ -1,7 +1,8 @@
 // The unattended run (/S): the interactive wizard's start-up check, pages and installation on a
 // dialog that is never shown. On every page it reaches, the wizard clicks for itself what the
 // step table says; message boxes become lines of the log; and how the run ended decides its
-// exit code. Decisions as data. Portable.
+// exit code. Here too the one decision of the process exit code, in either mode. Decisions as
+// data. Portable.
 #pragma once
 
 #include <cstddef>
@@ -49,3 +50,25 @@ bool DescribeUnattendedExit(int code, const wchar_t*& meaning);
 // The exit code of an unattended run that ends on `page`, with `failures` failed entries or
 // containers reported by the worker.
 UnattendedExit UnattendedExitAt(WizardState page, unsigned failures);
+
+// How the wizard's process ended.
+enum class WizardOutcome : int {
+  HelpShown,         // /?: the help, and nothing else
+  BadCommandLine,    // an argument that cannot be taken; nothing done
+  OtherWizardRuns,   // another wizard runs (interactive: it was brought forward, or is busy)
+  NoDialog,          // the dialog could not be created, and posted no quit code
+  DialogEnded,       // the wizard's logic ended the dialog, with the quit code it decided
+  EndedFromOutside,  // a quit the logic did not post ended the dialog's message loop
+};
+
+// Where the dialog was when its message loop ended (DialogEnded, EndedFromOutside).
+struct DialogEnd {
+  int quitCode = 0;  // the quit code that ended the loop
+  WizardState page = WizardState::Initial;
+  unsigned failures = 0;      // entries and containers the worker reported failed
+  unsigned unregistered = 0;  // entries installed whose section or image was not written
+};
+
+// The process exit code. Interactive: the dialog's quit code, 0 for every other end but a bad
+// command line. Unattended: a code of the table above, from the page reached and the failures.
+int DecideExitCode(RunMode mode, WizardOutcome outcome, const DialogEnd& end);

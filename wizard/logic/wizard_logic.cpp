@@ -46,7 +46,7 @@ void WizardLogic::Log(const std::wstring& event) {
 }
 
 void WizardLogic::Quit(int interactiveCode) {
-  quitCode_ = Unattended() ? UnattendedExitNow() : interactiveCode;
+  quitCode_ = DecideExitCode(mode_, WizardOutcome::DialogEnded, EndWith(interactiveCode));
   quit_ = true;
   surface_.Quit(quitCode_);
 }
@@ -57,10 +57,7 @@ bool WizardLogic::QuitCode(int& code) const {
   return true;
 }
 
-int WizardLogic::UnattendedExitNow() const {
-  // An entry that could not be registered counts as failed: the host does not know it.
-  return static_cast<int>(UnattendedExitAt(state_, failed_ + unregistered_));
-}
+DialogEnd WizardLogic::EndWith(int quitCode) const { return {quitCode, state_, failed_, unregistered_}; }
 
 void WizardLogic::ShowPage(WizardState page, const std::wstring& argument) {
   PageLayout layout;

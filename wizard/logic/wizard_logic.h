@@ -62,13 +62,13 @@ class WizardLogic {
 
   // The exit code this logic ended the wizard with; false while it has not ended it.
   bool QuitCode(int& code) const;
-  // The exit code of an unattended run that ends now, on the page it has reached.
-  int UnattendedExitNow() const;
+  // Where the wizard is, for the exit code of a message loop that ended with `quitCode`.
+  DialogEnd EndWith(int quitCode) const;
 
  private:
   bool Unattended() const { return mode_ != RunMode::Interactive; }
   void Log(const std::wstring& event);
-  // Destroys the dialog with the interactive quit code, or an unattended run's own exit code.
+  // Destroys the dialog with the exit code for the interactive quit code (DecideExitCode).
   void Quit(int interactiveCode);
   void ShowPage(WizardState page, const std::wstring& argument);
   // An unattended run's click on the page it has just reached.

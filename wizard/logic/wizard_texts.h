@@ -7,13 +7,9 @@ namespace wizard_text {
 
 constexpr const wchar_t* kTitle = L"Lumidex本地词典包安装向导";
 
+// %s is the plan's summary, whose pieces are the plan's own (engine/plan/plan_summary.h).
 constexpr const wchar_t* kWelcomeFormat =
     L"词典安装向导将帮助您%s本地词典数据。\r\n\r\n点击“下一步”继续安装过程，点击“取消”退出词典安装向导。";
-// The welcome text's plan summary: one piece per planned entry, %s its title; a summary cut short
-// ends with kPlanSummaryCut.
-constexpr const wchar_t* kPlanSummaryInstall = L"安装《%s》";
-constexpr const wchar_t* kPlanSummaryUpgrade = L"升级《%s》";
-constexpr const wchar_t* kPlanSummaryCut = L"……";
 constexpr const wchar_t* kUpToDate =
     L"您本地安装的词典数据版本高于本次安装向导提供的词典，您无需安装本安装向导提供的词典。";
 constexpr const wchar_t* kHostMissing =

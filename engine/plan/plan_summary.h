@@ -1,0 +1,29 @@
+// The plan in the welcome text's words: one piece per planned entry, in the plan's order.
+// Portable.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "engine/plan/inventory_records.h"
+
+namespace plan_text {
+
+// The pieces of the summary; %s is the entry's title. A summary cut short ends with
+// kPlanSummaryCut.
+constexpr const wchar_t* kPlanSummaryInstall = L"安装《%s》";
+constexpr const wchar_t* kPlanSummaryUpgrade = L"升级《%s》";
+constexpr const wchar_t* kPlanSummaryCut = L"……";
+
+}  // namespace plan_text
+
+// The welcome text shows the summary whole only up to this length; a package planning more is
+// summed up by its first pieces and the cut mark, so no package can make the text grow without
+// bound.
+constexpr size_t kPlanSummaryMaxChars = 1024;
+
+// Install and Upgrade entries each add their piece, Skip entries nothing, with no separator.
+// Pieces that would take the summary past kPlanSummaryMaxChars are left out and the cut mark
+// ends it instead.
+void ComposePlanSummary(const std::vector<PackageFile>& files, std::wstring& summary);
