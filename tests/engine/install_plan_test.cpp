@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/format/entry_name.h"
 #include "probe/date_text.h"
 
 namespace {
@@ -109,7 +110,7 @@ TEST_P(PairDecision, NeverDowngradesEitherCopy) {
   ScriptedHost host;
   InstalledDict pair = Installed(L"p.dic", c.file);
   pair.dateRead = c.fileDateRead;
-  pair.backupPath = pair.path + L"._zev_av_";
+  pair.backupPath = pair.path + kBackupSuffix;
   pair.backupBeside = true;
   pair.backupDate = c.backup;
   auto files = OneFile({Entry(L"p", L".dic", c.package)});
@@ -151,7 +152,7 @@ TEST(PlanDecision, LoneBackupIsWeighedByItsOwnDate) {
   ScriptedHost host;
   InstalledDict lone = Installed(L"l.dic", {2010, 1, 1, 0});
   lone.dateRead = true;
-  lone.backupPath = lone.path + L"._zev_av_";
+  lone.backupPath = lone.path + kBackupSuffix;
   auto files = OneFile({Entry(L"l", L".dic", L"2009.1.1"), Entry(L"l", L".dic", L"2011.1.1")});
   ASSERT_TRUE(AnalysePlan(files, {lone}, host));
   EXPECT_EQ((*files[0].entries)[0].action, EntryAction::Skip);

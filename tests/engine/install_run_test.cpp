@@ -1,6 +1,6 @@
-// The installation run under Wine with real containers, a scratch host registered in the real
-// registry, and the worker on a real thread reporting to a real window. Checks the messages, the
-// installed bytes, the backups and what every kind of failure leaves behind.
+// The installation run under Wine with real containers and a scratch host registered in the real
+// registry. Checks the reports, the installed bytes, the backups and what every kind of failure
+// leaves behind.
 #include "engine/install/install_run.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +12,7 @@
 #include "engine/format/package_reader.h"
 #include "engine/host_paths.h"
 #include "engine/install/install_files.h"
-#include "engine/install/install_messages.h"
-#include "engine/install_engine.h"
 #include "engine/inventory/inventory.h"
-#include "engine/inventory/pinned_file.h"
 #include "engine/plan/inventory_records.h"
 #include "engine/testing_seams.h"
 #include "tests/support/child_process.h"
@@ -24,20 +21,15 @@
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 #include "tests/support/install_reports.h"
-#include "tests/support/poll_pause.h"
-#include "tests/support/wizard_run.h"
-#include "wizard/install_worker.h"
+#include "tests/support/planned_install.h"
 
 using testsupport::ChildProcess;
-using testsupport::ContainerBytes;
-using testsupport::ContainerItem;
 using testsupport::FakeHost;
 using testsupport::FileBytes;
 using testsupport::FileExists;
 using testsupport::Pattern;
-using testsupport::ProtocolWindow;
 using testsupport::RecordingReporter;
-using testsupport::ScratchDir;
+using testsupport::Sequence;
 using testsupport::WriteFileBytes;
 
 namespace {
@@ -58,75 +50,15 @@ bool IsReadOnly(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-std::vector<std::string> Sequence(std::initializer_list<std::vector<std::string>> parts) {
-  std::vector<std::string> all;
-  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
 std::vector<std::string> Entry(const std::wstring& title, EntryAction action, int steps, bool succeeds) {
   return testsupport::EntryReports(title, action, steps, succeeds);
 }
 
-struct Planned {
-  std::wstring id;
-  std::string data;
-  EntryAction action;
-  std::wstring title;
-};
-
-// A wizard folder for the containers (the module folder points there) and an installed host.
-class InstallRunTest : public ::testing::Test {
+class InstallRunTest : public testsupport::PlannedInstallTest {
  protected:
-  ScratchDir wizard{L"irw"};
-  FakeHost host;
-  std::wstring dataDir = host.DataDir();
-  testsupport::PollPause shortPolls;
-
-  void SetUp() override { SetModuleDirForTesting(wizard.path() + L"\\"); }
   void TearDown() override {
     InjectTargetFaultForTesting(TargetFault::None, 0);
-    SetModuleDirForTesting(L"");
-  }
-
-  std::wstring Target(const std::wstring& id) const { return dataDir + L"\\" + id + L".dic"; }
-
-  // Writes a container holding the items (its last cutTail bytes missing, so that reading the
-  // last item's data fails) and returns its record as the inventory and the plan leave it.
-  PackageFile Package(const std::wstring& name, const std::vector<Planned>& items, size_t cutTail = 0) {
-    std::vector<ContainerItem> raw;
-    for (const Planned& item : items) raw.push_back(testsupport::PackageItem(item.id, item.title, item.data));
-    std::string bytes = ContainerBytes(raw);
-    bytes.resize(bytes.size() - cutTail);
-    EXPECT_TRUE(WriteFileBytes(wizard / name, bytes));
-    PackageFile file;
-    file.size = static_cast<uint32_t>(bytes.size());
-    file.fileName = name;
-    file.path = wizard / name;
-    PinnedFile pinned;
-    std::wstring why;
-    EXPECT_TRUE(PinPackageFile(name, pinned, why)) << testsupport::Narrow(why);
-    file.data = pinned.source;
-    file.entries.emplace();
-    for (size_t i = 0; i < items.size(); ++i) {
-      PackageEntry entry;
-      entry.index = static_cast<uint32_t>(i);
-      entry.size = static_cast<uint32_t>(items[i].data.size());
-      entry.id = items[i].id;
-      entry.ext = L".dic";
-      entry.title = items[i].title;
-      entry.targetPath = Target(items[i].id);
-      entry.action = items[i].action;
-      file.entries->push_back(entry);
-    }
-    return file;
-  }
-
-  void Installed(const std::wstring& id, const std::string& content, bool readOnly = false) {
-    ASSERT_TRUE(WriteFileBytes(Target(id), content));
-    if (readOnly) {
-      ASSERT_TRUE(SetFileAttributesW(Target(id).c_str(), FILE_ATTRIBUTE_READONLY));
-    }
+    PlannedInstallTest::TearDown();
   }
 
   // Every file in the data folder whose name ends with the backup suffix.
@@ -556,7 +488,7 @@ TEST_F(InstallRunTest, NewDataAreFlushedBeforeTheOldFileIsGivenUp) {
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   ObserveFileStepsForTesting(nullptr, nullptr);
-  const std::wstring target = Target(L"up"), fresh = target + L"._zev_nw_", backup = target + L"._zev_av_";
+  const std::wstring target = Target(L"up"), fresh = target + kNewFileSuffix, backup = target + kBackupSuffix;
   auto at = [&](FileStep step, const std::wstring& path, const std::wstring& other) {
     for (size_t i = 0; i < steps.size(); ++i) {
       if (steps[i].step == step && steps[i].path == path && steps[i].other == other) return static_cast<int>(i);
@@ -615,27 +547,27 @@ TEST_F(InstallRunTest, NameFoldedByTheFileSystemOnlyIsNotThisEntrysFile) {
 // replaced: the upgrade fails and the installed file stays as it was.
 TEST_F(InstallRunTest, BackupNameThatIsNoRegularFileFailsTheUpgrade) {
   Installed(L"bk", "installed");
-  ASSERT_TRUE(CreateDirectoryW((Target(L"bk") + L"._zev_av_").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(BackupPathOf(Target(L"bk")).c_str(), nullptr));
   std::vector<PackageFile> files{Package(L"p.dir", {{L"bk", Pattern(100, 1), EntryAction::Upgrade, L"B"}})};
   RecordingReporter reporter;
   EXPECT_TRUE(InstallAll(files, reporter));
   EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"B", EntryAction::Upgrade, 1, false), {"finish"}}));
   EXPECT_EQ(FileBytes(Target(L"bk")), "installed");
-  EXPECT_FALSE(FileExists(Target(L"bk") + L"._zev_nw_"));
-  RemoveDirectoryW((Target(L"bk") + L"._zev_av_").c_str());
+  EXPECT_FALSE(FileExists(NewFilePathOf(Target(L"bk"))));
+  RemoveDirectoryW(BackupPathOf(Target(L"bk")).c_str());
 }
 
 // What a run ended early left in the data folder, put in order when the next one starts: a
 // dictionary only under its backup name comes back, every partial new copy goes; a backup beside
 // its file stays, and nothing else is touched.
 TEST_F(InstallRunTest, RunStartRepairsWhatAnInterruptedRunLeft) {
-  ASSERT_TRUE(WriteFileBytes(Target(L"lone") + L"._zev_av_", "only copy"));
+  ASSERT_TRUE(WriteFileBytes(BackupPathOf(Target(L"lone")), "only copy"));
   Installed(L"done", "new version");
-  ASSERT_TRUE(WriteFileBytes(Target(L"done") + L"._zev_av_", "old version"));
-  ASSERT_TRUE(SetFileAttributesW((Target(L"done") + L"._zev_av_").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(WriteFileBytes(BackupPathOf(Target(L"done")), "old version"));
+  ASSERT_TRUE(SetFileAttributesW(BackupPathOf(Target(L"done")).c_str(), FILE_ATTRIBUTE_READONLY));
   Installed(L"cut", "installed");
-  ASSERT_TRUE(WriteFileBytes(Target(L"cut") + L"._zev_nw_", "partial"));
-  ASSERT_TRUE(WriteFileBytes(Target(L"gone") + L"._zev_nw_", "partial"));
+  ASSERT_TRUE(WriteFileBytes(NewFilePathOf(Target(L"cut")), "partial"));
+  ASSERT_TRUE(WriteFileBytes(NewFilePathOf(Target(L"gone")), "partial"));
   ASSERT_TRUE(WriteFileBytes(dataDir + L"\\notes.txt", "the user's"));
   std::vector<PackageFile> files;
   RecordingReporter reporter;
@@ -643,12 +575,12 @@ TEST_F(InstallRunTest, RunStartRepairsWhatAnInterruptedRunLeft) {
   EXPECT_EQ(FileBytes(Target(L"lone")), "only copy");
   EXPECT_EQ(FileBytes(Target(L"done")), "new version");
   EXPECT_EQ(FileBytes(Target(L"cut")), "installed");
-  EXPECT_EQ(FileBytes(Target(L"done") + L"._zev_av_"), "old version");
+  EXPECT_EQ(FileBytes(BackupPathOf(Target(L"done"))), "old version");
   EXPECT_EQ(testsupport::ListFolder(dataDir),
-            (std::vector<std::wstring>{L"cut.dic", L"done.dic", L"done.dic._zev_av_", L"lone.dic", L"notes.txt"}));
+            (std::vector<std::wstring>{L"cut.dic", L"done.dic", BackupPathOf(L"done.dic"), L"lone.dic", L"notes.txt"}));
 }
 
-// An image waits beside its place (<id>.bmp._zev_nw_) from its copy until its dictionary's data
+// An image waits beside its place (under its new-file name) from its copy until its dictionary's data
 // have taken theirs: a whole BMP with nothing under its own name takes that name; a cut one, one
 // beside an image already there, or one of another name goes. Nothing else in the folder changes.
 struct WaitingImageCase {
@@ -680,184 +612,16 @@ TEST_P(WaitingImageTest, RepairPlacesOnlyAWholeImage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Repair, WaitingImageTest,
-    ::testing::Values(WaitingImageCase{"WholeIsPlaced", L"whole.bmp._zev_nw_", kWholeImage, L"whole.bmp"},
+    ::testing::Values(WaitingImageCase{"WholeIsPlaced", NewFilePathOf(L"whole.bmp"), kWholeImage, L"whole.bmp"},
                       WaitingImageCase{"NameInOtherCaseIsPlaced", L"Whole.BMP._ZEV_NW_", kWholeImage, L"Whole.BMP"},
-                      WaitingImageCase{"CutIsDeleted", L"cut.bmp._zev_nw_", kWholeImage.substr(0, 2000), nullptr},
-                      WaitingImageCase{"HeaderOnlyIsDeleted", L"cut.bmp._zev_nw_", kWholeImage.substr(0, 4), nullptr},
-                      WaitingImageCase{"EmptyIsDeleted", L"cut.bmp._zev_nw_", "", nullptr},
-                      WaitingImageCase{"NoBitmapIsDeleted", L"odd.bmp._zev_nw_", "BM picture", nullptr},
-                      WaitingImageCase{"BesideAnImageIsDeleted", L"beside.bmp._zev_nw_", kWholeImage, nullptr},
-                      WaitingImageCase{"NoImageNameIsDeleted", L"notes.txt._zev_nw_", kWholeImage, nullptr},
-                      WaitingImageCase{"ExtensionAloneIsDeleted", L".bmp._zev_nw_", kWholeImage, nullptr}),
+                      WaitingImageCase{"CutIsDeleted", NewFilePathOf(L"cut.bmp"), kWholeImage.substr(0, 2000), nullptr},
+                      WaitingImageCase{"HeaderOnlyIsDeleted", NewFilePathOf(L"cut.bmp"), kWholeImage.substr(0, 4),
+                                       nullptr},
+                      WaitingImageCase{"EmptyIsDeleted", NewFilePathOf(L"cut.bmp"), "", nullptr},
+                      WaitingImageCase{"NoBitmapIsDeleted", NewFilePathOf(L"odd.bmp"), "BM picture", nullptr},
+                      WaitingImageCase{"BesideAnImageIsDeleted", NewFilePathOf(L"beside.bmp"), kWholeImage, nullptr},
+                      WaitingImageCase{"NoImageNameIsDeleted", NewFilePathOf(L"notes.txt"), kWholeImage, nullptr},
+                      WaitingImageCase{"ExtensionAloneIsDeleted", NewFilePathOf(L".bmp"), kWholeImage, nullptr}),
     [](const ::testing::TestParamInfo<WaitingImageCase>& info) { return std::string(info.param.name); });
-
-// --- Safety: no run gives up an intact copy, whoever left it ---------------------------------
-
-// What an interrupted run left of dictionary "d" (an earlier release wrote an upgrade in place
-// after moving the old file aside, so its cut leaves the first part of the new file, already
-// dated as the package's, under the name, and the intact old file as the backup; this release
-// leaves a complete newer file beside an older backup when the backup's delete fails), and the
-// real wizard run unattended on it with a package. Nothing may ever be left without an intact
-// copy, nor the newest copy replaced by an older one.
-struct LeftoverCase {
-  const char* name;
-  std::string underTheName;  // empty: nothing under the name, the backup alone
-  std::vector<testsupport::ContainerItem> package;
-  std::string ownAfter;  // what the name holds afterwards
-  bool backupStays;
-};
-
-const std::string kOldFile = testsupport::DictionaryFile("2008.01.01", Pattern(3000, 1));
-const std::string kNewFile = testsupport::DictionaryFile("2009.11.13", Pattern(5000, 2));
-const std::string kCutFile = kNewFile.substr(0, 2000);
-const std::string kNewerFile = testsupport::DictionaryFile("2010.06.01", Pattern(4000, 3));
-const std::string kNewestFile = testsupport::DictionaryFile("2011.01.01", Pattern(1000, 4));
-
-class LeftoverTest : public ::testing::TestWithParam<LeftoverCase> {};
-
-TEST_P(LeftoverTest, RunLeavesAnIntactCopy) {
-  const LeftoverCase& c = GetParam();
-  FakeHost host;
-  const std::wstring own = host.DataDir() + L"\\d.dic", backup = own + L"._zev_av_";
-  ASSERT_TRUE(WriteFileBytes(backup, kOldFile));
-  if (!c.underTheName.empty()) {
-    ASSERT_TRUE(WriteFileBytes(own, c.underTheName));
-  }
-  testsupport::WizardFolder wizard;
-  ASSERT_TRUE(wizard.AddPackage(L"p.dir", c.package));
-
-  const testsupport::ChildRun run =
-      testsupport::RunToEnd(wizard.Exe(), {L"/S", L"/LOG=" + (wizard / L"run.log")}, {}, 60000);
-  ASSERT_TRUE(FileExists(wizard / L"run.log")) << "the wizard never ran";
-  EXPECT_EQ(run.exitCode, 0u) << FileBytes(wizard / L"run.log");
-  EXPECT_TRUE(HoldsBytes(own, c.ownAfter)) << FileBytes(wizard / L"run.log");
-  EXPECT_EQ(FileBytes(backup), c.backupStays ? kOldFile : "<missing>");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Safety, LeftoverTest,
-    ::testing::Values(
-        // The cut file carries the package's own stamp: the same package completes the upgrade.
-        LeftoverCase{"CutUpgradeRunAgainWithTheSamePackage",
-                     kCutFile,
-                     {testsupport::PackageItem(L"d", L"甲", kNewFile)},
-                     kNewFile,
-                     false},
-        // A run for other dictionaries keeps both files.
-        LeftoverCase{
-            "CutUpgradeRunWithAnotherPackage", kCutFile, {testsupport::PackageItem(L"other", L"乙", "other")}, kCutFile,
-            true},
-        // Nothing newer than the backup: the up-to-date page, closed, keeps both.
-        LeftoverCase{"CutUpgradeAndTheUpToDatePageClosed",
-                     kCutFile,
-                     {testsupport::PackageItem(L"d", L"甲", "older", L"2007.01.01")},
-                     kCutFile,
-                     true},
-        // A complete newer file beside an older backup: a package dated between the two replaces
-        // neither, the wizard has nothing to do and both stay.
-        LeftoverCase{"NewerFileAndAPackageBetweenTheTwo",
-                     kNewerFile,
-                     {testsupport::PackageItem(L"d", L"甲", kNewFile)},
-                     kNewerFile,
-                     true},
-        // One newer than both upgrades, and the backup goes.
-        LeftoverCase{"NewerFileAndAPackageNewerThanBoth",
-                     kNewerFile,
-                     {testsupport::PackageItem(L"d", L"甲", kNewestFile, L"2011.01.01")},
-                     kNewestFile,
-                     false},
-        // The backup stands for the installed dictionary: an older package does not replace it,
-        // and the run puts it back.
-        LeftoverCase{"BackupAloneWithAnOlderPackage",
-                     "",
-                     {testsupport::PackageItem(L"d", L"甲", "older", L"2007.01.01"),
-                      testsupport::PackageItem(L"other", L"乙", "other")},
-                     kOldFile,
-                     false},
-        // With nothing to install, ending is an end as well: the backup is put back.
-        LeftoverCase{"BackupAloneAndNothingToDo",
-                     "",
-                     {testsupport::PackageItem(L"d", L"甲", "older", L"2007.01.01")},
-                     kOldFile,
-                     false}),
-    [](const ::testing::TestParamInfo<LeftoverCase>& info) { return std::string(info.param.name); });
-
-// --- The worker thread and the dialog window -------------------------------------------------
-
-class InstallWorkerTest : public InstallRunTest {};
-
-TEST_F(InstallWorkerTest, RunThroughTheDialogWindowSendsEveryMessage) {
-  Installed(L"b", "old b");
-  InstallEngine engine;
-  engine.listsReady = true;
-  engine.packageFiles.push_back(Package(L"one.dir", {{L"a", Pattern(2049, 1), EntryAction::Install, L"甲"}}));
-  engine.packageFiles.push_back(Package(L"two.dir", {{L"b", Pattern(10, 2), EntryAction::Upgrade, L"乙"}}));
-  ProtocolWindow window;
-  InstallThreadParam param{window.hwnd(), &engine};
-  EXPECT_EQ(testsupport::RunPumping(InstallThreadProc, &param), 0u);
-  EXPECT_EQ(window.log, Sequence({{"start"},
-                                  Entry(L"甲", EntryAction::Install, 2, true),
-                                  Entry(L"乙", EntryAction::Upgrade, 1, true),
-                                  {"finish"}}));
-  EXPECT_EQ(window.notSent, 0) << "every message is sent by the worker and waited for";
-  EXPECT_EQ(window.abortedPosts, 0);
-  EXPECT_TRUE(HoldsBytes(Target(L"a"), Pattern(2049, 1)));
-  EXPECT_TRUE(HoldsBytes(Target(L"b"), Pattern(10, 2)));
-}
-
-TEST_F(InstallWorkerTest, StoppedRunEndsWithMinusOneAndPostsAborted) {
-  InstallEngine engine;
-  engine.listsReady = true;
-  // The failing entry's data end the container, but it is planned first.
-  engine.packageFiles.push_back(Package(
-      L"one.dir", {{L"b", "b", EntryAction::Install, L"B"}, {L"a", Pattern(3000, 1), EntryAction::Install, L"A"}}, 1));
-  std::swap((*engine.packageFiles[0].entries)[0], (*engine.packageFiles[0].entries)[1]);
-  ProtocolWindow window;
-  window.answers[WM_ITEM_FAIL] = 0;
-  InstallThreadParam param{window.hwnd(), &engine};
-  EXPECT_EQ(testsupport::RunPumping(InstallThreadProc, &param), 0xFFFFFFFFu);
-  EXPECT_EQ(window.log, Sequence({{"start"}, Entry(L"A", EntryAction::Install, 2, false)}));
-  EXPECT_EQ(window.abortedPosts, 1);
-  EXPECT_FALSE(FileExists(Target(L"b")));
-}
-
-TEST_F(InstallWorkerTest, WindowGoneBeforeTheStartSendsNothing) {
-  InstallEngine engine;
-  engine.listsReady = true;
-  engine.packageFiles.push_back(Package(L"one.dir", {{L"a", Pattern(10, 1), EntryAction::Install, L"A"}}));
-  ProtocolWindow gone;
-  const HWND stale = gone.hwnd();
-  gone.Destroy();
-  ProtocolWindow pump;  // keeps a live window on this thread, which must hear nothing either
-  InstallThreadParam param{stale, &engine};
-  EXPECT_EQ(testsupport::RunPumping(InstallThreadProc, &param), 0xFFFFFFFFu);
-  EXPECT_TRUE(pump.log.empty());
-  EXPECT_EQ(pump.abortedPosts, 0);
-  EXPECT_FALSE(FileExists(Target(L"a")));
-}
-
-TEST_F(InstallWorkerTest, MissingParametersEndWithOne) {
-  InstallEngine engine;
-  ProtocolWindow window;
-  EXPECT_EQ(testsupport::RunPumping(InstallThreadProc, nullptr), 1u);
-  InstallThreadParam noWindow{nullptr, &engine};
-  EXPECT_EQ(testsupport::RunPumping(InstallThreadProc, &noWindow), 1u);
-  InstallThreadParam noEngine{window.hwnd(), nullptr};
-  EXPECT_EQ(testsupport::RunPumping(InstallThreadProc, &noEngine), 1u);
-  EXPECT_TRUE(window.log.empty());
-  EXPECT_EQ(window.abortedPosts, 0);
-}
-
-TEST_F(InstallWorkerTest, FailedInventorySendsNothingAndPostsAborted) {
-  testsupport::HostRegistry::Remove();  // no host: the inventory cannot be built
-  ResetHostPathCachesForTesting();
-  InstallEngine engine;
-  ProtocolWindow window;
-  InstallThreadParam param{window.hwnd(), &engine};
-  EXPECT_EQ(testsupport::RunPumping(InstallThreadProc, &param), 0xFFFFFFFFu);
-  EXPECT_TRUE(window.log.empty());
-  EXPECT_EQ(window.abortedPosts, 1);
-  EXPECT_FALSE(engine.listsReady);
-}
 
 }  // namespace

@@ -28,9 +28,6 @@ const std::wstring kUnbound = L"helper: bind=0 bound=0 module=0 entries=0000";
 std::wstring BuiltProbe() { return BuiltFile(L"vintora.dll"); }
 std::wstring ProbeLackingStringToDate() { return BuiltFile(L"vintora_lacking_string_to_date.dll"); }
 
-// Paths of 260 characters and more need the extended form for the file functions.
-std::wstring Extended(const std::wstring& path) { return L"\\\\?\\" + path; }
-
 // Where this program's folders go; kept for the whole run, then removed.
 std::wstring NewFolderPath(const std::wstring& tag) {
   static const testsupport::ScratchDir lab(L"binding");
@@ -45,10 +42,10 @@ struct HelperFolder {
   std::wstring program;
 
   HelperFolder(const std::wstring& folder, const std::wstring& probe) : dir(folder), program(folder + L"\\p.exe") {
-    CreateDirectoryW(Extended(dir).c_str(), nullptr);
-    EXPECT_TRUE(CopyFileW(BuiltFile(L"probe_binding_helper.exe").c_str(), Extended(program).c_str(), FALSE));
+    CreateDirectoryW(dir.c_str(), nullptr);
+    EXPECT_TRUE(CopyFileW(BuiltFile(L"probe_binding_helper.exe").c_str(), program.c_str(), FALSE));
     if (!probe.empty()) {
-      EXPECT_TRUE(CopyFileW(probe.c_str(), Extended(probeFile()).c_str(), FALSE));
+      EXPECT_TRUE(CopyFileW(probe.c_str(), probeFile().c_str(), FALSE));
     }
   }
   std::wstring probeFile() const { return dir + L"\\vintora.dll"; }
@@ -62,15 +59,6 @@ struct HelperFolder {
     return run.traces;
   }
 };
-
-// A folder path of exactly `length` characters, its folders created.
-std::wstring FolderOfLength(size_t length) {
-  const std::wstring parent = NewFolderPath(L"deep");
-  CreateDirectoryW(parent.c_str(), nullptr);
-  const std::wstring path = parent + L"\\" + std::wstring(length - parent.size() - 1, L'd');
-  CreateDirectoryW(Extended(path).c_str(), nullptr);
-  return path;
-}
 
 std::wstring Join(const Lines& lines) {
   std::wstring all;
@@ -109,17 +97,6 @@ TEST(BindVersionProbe, ProbeLackingAnExportIsUnloadedUnusedAndRetried) {
                           // The next call tries again and finds a complete library.
                           L"helper: copy=1", kBound, L"helper: init=1"}))
       << Narrow(Join(lines));
-}
-
-TEST(BindVersionProbe, FolderAndFileNameMustFitTwoHundredSixtyCharacters) {
-  // 247 + "\vintora.dll" (12) + terminator = 260.
-  HelperFolder fits(FolderOfLength(247), BuiltProbe());
-  ASSERT_EQ(fits.dir.size(), 247u);
-  EXPECT_EQ(fits.Run({L"bind"}), Lines{kBound});
-
-  HelperFolder tooLong(FolderOfLength(248), BuiltProbe());
-  ASSERT_EQ(tooLong.dir.size(), 248u);
-  EXPECT_EQ(tooLong.Run({L"bind", L"bind"}), (Lines{kUnbound, kUnbound}));
 }
 
 // The folder of the wizard reached through a link its owner points at another folder, whose

@@ -122,20 +122,6 @@ TEST(VintoraModule, ExportsExactlyFourNamesAndImportsOnlySystemLibraries) {
 
 // --- string_to_date and compare_date through the library ----------------------------------------
 
-TEST_F(ProbeTest, StringToDateRewritesTheCallersTextInPlace) {
-  wchar_t text[] = L"2009.11.13";
-  DictDate out = {};
-  ASSERT_TRUE(probe.string_to_date(text, &out));
-  EXPECT_EQ(out, (DictDate{2009, 11, 13, 0}));
-  EXPECT_STREQ(text, L"2009-11-13");
-
-  wchar_t twoNumbers[] = L"2009.11";
-  out = kUntouched;
-  EXPECT_FALSE(probe.string_to_date(twoNumbers, &out));
-  EXPECT_STREQ(twoNumbers, L"2009-11") << "rewritten although the parse failed";
-  EXPECT_EQ(out, kUntouched);
-}
-
 // The parse is the portable code the native tests walk through; what the library adds is the
 // Windows C library's number conversion (its long is 32 bits), so only that is checked here.
 TEST_F(ProbeTest, StringToDateTakesNumbersAsTheWindowsCLibraryConvertsThem) {

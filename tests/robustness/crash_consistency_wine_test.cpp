@@ -39,7 +39,6 @@
 namespace testsupport {
 namespace {
 
-constexpr DWORD kRunWait = 60000;
 constexpr DWORD kKilledExitCode = 77;
 constexpr const wchar_t* kLogName = L"run.log";
 

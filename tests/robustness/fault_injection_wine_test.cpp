@@ -30,13 +30,13 @@ using testsupport::DictionaryFile;
 using testsupport::FileBytes;
 using testsupport::FileExists;
 using testsupport::IniValue;
+using testsupport::kExitWait;
+using testsupport::kRunWait;
 using testsupport::PackageItem;
 using testsupport::WizardPage;
 using testsupport::WizardRun;
 using testsupport::WriteFileBytes;
 
-constexpr DWORD kRunWait = 120000;
-constexpr DWORD kExitWait = 30000;
 // The drive that tests/robustness/full_disk_drive maps to a small memory file system, and the
 // file it leaves at its root to tell it from any other drive Y:.
 constexpr const wchar_t* kFullDiskRoot = L"Y:\\";

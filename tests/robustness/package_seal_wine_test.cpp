@@ -17,6 +17,7 @@
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 #include "tests/support/sealed_package.h"
+#include "tests/support/wait.h"
 #include "tests/support/wizard_run.h"
 #include "wizard/logic/text_format.h"
 #include "wizard/logic/wizard_texts.h"
@@ -24,7 +25,6 @@
 namespace testsupport {
 namespace {
 
-constexpr DWORD kExitWait = 30000;
 const std::string kNewData = "the newer dictionary";
 
 // A package of two containers, a description and an image, over an older installed x.dic.

@@ -31,6 +31,7 @@
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 #include "tests/support/sealed_package.h"
+#include "tests/support/wait.h"
 #include "tests/support/wizard_run.h"
 #include "wizard/logic/run_log_texts.h"
 #include "wizard/logic/text_format.h"
@@ -40,7 +41,6 @@
 namespace testsupport {
 namespace {
 
-constexpr DWORD kExitWait = 30000;
 constexpr const wchar_t* kDependency = L"pkcoredep.dll";
 
 // The start-up check refuses the package: the "fail" box, then exit code 2.

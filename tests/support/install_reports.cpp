@@ -50,6 +50,12 @@ std::vector<std::string> EntryReports(const std::wstring& title, EntryAction act
   return log;
 }
 
+std::vector<std::string> Sequence(std::initializer_list<std::vector<std::string>> parts) {
+  std::vector<std::string> all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
 void RecordingReporter::RunStarted() { log.push_back("start"); }
 void RecordingReporter::ItemStarted(const std::wstring& title, EntryAction action) {
   log.push_back(Item("item_start", title, action));

@@ -19,6 +19,8 @@ std::string DescribeReport(unsigned message, uintptr_t wParam, intptr_t lParam);
 
 // The expected texts of one entry: its start, its steps and its end ("success" or "fail").
 std::vector<std::string> EntryReports(const std::wstring& title, EntryAction action, int steps, bool succeeds);
+// The parts one after the other: a run's expected reports.
+std::vector<std::string> Sequence(std::initializer_list<std::vector<std::string>> parts);
 
 class RecordingReporter final : public InstallReporter {
  public:

@@ -7,6 +7,9 @@
 namespace testsupport {
 
 constexpr unsigned kPollMs = 20;
+// Bounds, not measures: for a whole run of a program of ours, and for a program told to end.
+constexpr unsigned kRunWait = 120000;
+constexpr unsigned kExitWait = 30000;
 
 // True as soon as condition() holds, false once timeoutMs have passed without it; the condition
 // is always asked at least once, and once more at the end of the time.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/format/entry_name.h"
 #include "tests/support/child_process.h"
 #include "tests/support/container_bytes.h"
 #include "tests/support/data_patterns.h"
@@ -22,8 +23,6 @@
 
 namespace testsupport {
 namespace {
-
-constexpr DWORD kRunWait = 120000;
 
 // A status line as the log holds it.
 std::wstring StatusLogged(const wchar_t* format, const wchar_t* title) {
@@ -305,11 +304,11 @@ TEST_F(UnattendedTest, ImageThatCannotBePlacedEndsWithFive) {
 // package is no newer: nothing to do (exit 0), and the dictionary is back under its own name.
 TEST_F(UnattendedTest, NothingToDoPutsALoneBackupBack) {
   const std::string intact = DictionaryFile("2010.01.01", "the only copy");
-  ASSERT_TRUE(WriteFileBytes(Installed(L"x.dic") + L"._zev_av_", intact));
+  ASSERT_TRUE(WriteFileBytes(Installed(L"x.dic") + kBackupSuffix, intact));
   ASSERT_TRUE(wizard.AddPackage(L"a.dir", {PackageItem(L"x", L"甲", "older", L"2009.11.13")}));
   EXPECT_EQ(RunSilently({L"/S"}), 0u) << Narrow(Log());
   EXPECT_EQ(FileBytes(Installed(L"x.dic")), intact);
-  EXPECT_FALSE(FileExists(Installed(L"x.dic") + L"._zev_av_"));
+  EXPECT_FALSE(FileExists(Installed(L"x.dic") + kBackupSuffix));
   EXPECT_TRUE(Logged(log_text::kUpToDate));
   EXPECT_TRUE(Logged(log_text::kRepair));
   EXPECT_TRUE(Logged(L"RepairInterruptedRun-2: put back under its own name: x.dic")) << Narrow(Log());

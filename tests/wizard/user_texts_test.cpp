@@ -1,13 +1,13 @@
 // The user's texts, spelled out once: the dialog's (wizard_texts.h, and the plan summary's pieces
-// in plan_summary.h) and the log's (run_log_texts.h). Every other test reads them through the
-// program's constants, so a change of wording shows here, and only here. The download page is a
-// build setting, checked where it is configured (download_url_setting_test.sh). Portable.
+// in plan_summary.h). Every other test reads them through the program's constants, so a change of
+// wording shows here, and only here; the log's own texts (run_log_texts.h) are read through their
+// constants alone. The download page is a build setting, checked where it is configured
+// (download_url_setting_test.sh). Portable.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "engine/plan/plan_summary.h"
-#include "wizard/logic/run_log_texts.h"
 #include "wizard/logic/wizard_texts.h"
 
 namespace {
@@ -19,7 +19,6 @@ struct Golden {
 
 TEST(UserTexts, AreSpelledAsDesigned) {
   const Golden rows[] = {
-      // The dialog's.
       {wizard_text::kTitle, L"Lumidex本地词典包安装向导"},
       {wizard_text::kWelcomeFormat,
        L"词典安装向导将帮助您%s本地词典数据。\r\n\r\n点击“下一步”继续安装过程，点击“取消”退出词典安装向导。"},
@@ -65,46 +64,6 @@ TEST(UserTexts, AreSpelledAsDesigned) {
       {wizard_text::kLogUnwritable, L"无法写入日志文件“%s”。安装向导将继续运行，但不记录日志。"},
       {wizard_text::kDownloadPageNotOpened,
        L"无法打开下载页面。请按 Ctrl+C 复制本提示，再把下面的网址粘贴到浏览器中打开：\r\n\r\n%s"},
-      // The log's.
-      {log_text::kStarted, L"开始：命令行 %s"},
-      {log_text::kLogFile, L"日志文件：%s"},
-      {log_text::kBadCommandLine, L"命令行错误：%s"},
-      {log_text::kOtherWizardShown, L"另一个安装向导正在运行，已将它显示在前面。"},
-      {log_text::kOtherWizardBusy, L"另一个安装向导正在运行。"},
-      {log_text::kNoDialog, L"无法创建向导对话框。"},
-      {log_text::kDiagnostic, L"诊断：%s"},
-      {log_text::kStatus, L"状态：%s"},
-      {log_text::kHostFound, L"宿主程序：已找到 %s"},
-      {log_text::kHostMissing, L"启动检查：未找到 Lumidex 2.0，或其安装不完整。"},
-      {log_text::kPlanned, L"启动检查：计划安装或升级 %s 个词典。"},
-      {log_text::kUpToDate, L"启动检查：无需安装，已安装的词典同样新或更新。"},
-      {log_text::kStartupFailed, L"启动检查失败：词典包损坏或被拒绝。"},
-      {log_text::kNoContainer, L"启动检查失败：向导所在的文件夹中没有词典包（*.dir）。"},
-      {log_text::kContainer, L"词典包：%s，%s"},
-      {log_text::kContainerEntries, L"%s 个词典"},
-      {log_text::kContainerEmpty, L"没有词典"},
-      {log_text::kEntry, L"词典：%s《%s》，日期 %s，%s"},
-      {log_text::kNoDate, L"（无）"},
-      {log_text::kInstallTo, L"安装到 %s"},
-      {log_text::kUpgrade, L"升级 %s"},
-      {log_text::kSkip, L"跳过 %s"},
-      {log_text::kInstalledDate, L"（已安装的日期 %s）"},
-      {log_text::kBackupDate, L"（其备份的日期 %s）"},
-      {log_text::kDateUnreadable, L"无法读取"},
-      {log_text::kUnattendedNext, L"无人值守：下一步"},
-      {log_text::kUnattendedFinish, L"无人值守：完成"},
-      {log_text::kUnattendedClose, L"无人值守：关闭"},
-      {log_text::kRunFinished, L"安装结束：成功 %s 个"},
-      {log_text::kRunFailures, L"，失败 %s 个"},
-      {log_text::kRunUnregistered, L"，其中 %s 个未能登记到 Lumidex 的配置或图像文件夹"},
-      {log_text::kStartsHost, L"，启动 Lumidex"},
-      {log_text::kLeavesHost, L"，不启动 Lumidex"},
-      {log_text::kRepair, L"整理：检查并处理中断的安装可能留下的文件。"},
-      {log_text::kHandOff, L"交接：启用本包的词典并启动 Lumidex。"},
-      {log_text::kHandOffDone, L"交接：Lumidex 的托盘窗口已出现，已请它显示词典管理器。"},
-      {log_text::kHandOffNoTray, L"交接：未等到 Lumidex 的托盘窗口，未请它显示词典管理器。"},
-      {log_text::kEndedFromOutside, L"消息循环被向导以外的原因结束（退出代码 %s）。"},
-      {log_text::kResult, L"结果：退出代码 %s"},
   };
   for (const Golden& row : rows) EXPECT_EQ(std::wstring(row.text), std::wstring(row.spelled));
 }

@@ -20,11 +20,11 @@ namespace wizardtest {
 namespace {
 
 using testsupport::FakeHost;
+using testsupport::kExitWait;
 using testsupport::WaitUntil;
 using testsupport::WizardFolder;
 using testsupport::WizardRun;
 
-constexpr DWORD kExitWait = 20000;
 
 // The wizard's shared section, writable, through the file mapped as an image (the section every
 // start of that file shares); null when it cannot be had. `image` must be freed afterwards.

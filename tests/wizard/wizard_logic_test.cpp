@@ -6,14 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdint>
 #include <set>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
-#include "engine/install/install_messages.h"
 #include "engine/plan/inventory_records.h"
 #include "engine/plan/plan_summary.h"
 #include "tests/wizard/recording_surface.h"
@@ -200,16 +198,6 @@ TEST_F(WizardTest, NextInSingleItemModeKeepsTheTipTextAndNeverShowsTheList) {
   EXPECT_EQ(Visible(), (std::set<C>{C::TipInfo, C::Progress, C::Next, C::Close}));
   EXPECT_FALSE(surface.tipGrown);
   EXPECT_EQ(environment.workerStarts, 1);
-}
-
-TEST_F(WizardTest, ProgressRangeCarriesTotalsBeyondSixteenBits) {
-  for (uint32_t total : {0u, 65535u, 65536u, 70000u, 0xFFFFFFFFu}) {
-    Wizard wizard;
-    wizard.environment.blockTotal = total;
-    wizard.Reach(S::Finished);
-    EXPECT_EQ(wizard.surface.progressMax, total);
-    EXPECT_EQ(wizard.surface.progressPos, total) << "the bar ends full";
-  }
 }
 
 TEST_F(WizardTest, NextOutsideWelcomeDoesNothing) {
@@ -433,19 +421,9 @@ INSTANTIATE_TEST_SUITE_P(Lines, ItemReportTest, ::testing::Combine(::testing::Va
                                   (std::get<1>(info.param) ? "_SingleItem" : "_MultiItem");
                          });
 
-// The worker reports Install and Upgrade entries only: the dialog refuses any other number
-// (answer 0), and a Skip entry gets no line and does not count.
+// The worker reports Install and Upgrade entries only: a Skip entry gets no line and does not
+// count.
 TEST_F(WizardTest, ReportsOfOtherActionsGetNoLine) {
-  EntryAction action = A::Skip;
-  for (intptr_t number : {intptr_t{0}, intptr_t{3}, intptr_t{-1}, INTPTR_MAX, INTPTR_MIN}) {
-    EXPECT_FALSE(ReportedAction(number, action)) << number;
-  }
-  if (sizeof(intptr_t) > 4) {
-    EXPECT_FALSE(ReportedAction(static_cast<intptr_t>((int64_t{1} << 32) + 1), action)) << "no number cut to Install";
-  }
-  ASSERT_TRUE(ReportedAction(2, action));
-  EXPECT_EQ(action, A::Upgrade);
-
   Reach(S::Running);
   logic.ItemStarted(kTitle, A::Skip);
   logic.ItemSucceeded(kTitle, A::Skip);

@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/format/entry_name.h"
 #include "engine/install/install_messages.h"
 #include "engine/plan/plan_summary.h"
 #include "tests/support/data_patterns.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
+#include "tests/support/wait.h"
 #include "tests/support/window_picture.h"
 #include "tests/support/wizard_run.h"
 #include "tests/wizard/url_recorder.h"
@@ -23,10 +25,10 @@ namespace wizardtest {
 namespace {
 
 using testsupport::FakeHost;
+using testsupport::kExitWait;
 using testsupport::PackageItem;
 using testsupport::WizardPage;
 
-constexpr DWORD kExitWait = 20000;
 
 class WizardPagesTest : public ::testing::Test {
  protected:
@@ -174,7 +176,7 @@ TEST_F(InstalledHostTest, NewerInstalledDataShowsUpToDatePage) {
 // package is older: nothing to install, but closing the up-to-date page, whichever way, puts the
 // dictionary back under its own name. Closing the welcome page instead writes nothing.
 TEST_F(InstalledHostTest, ClosingTheUpToDatePagePutsALoneBackupBack) {
-  const std::wstring own = host.DataDir() + L"\\x.dic", backup = own + L"._zev_av_";
+  const std::wstring own = host.DataDir() + L"\\x.dic", backup = own + kBackupSuffix;
   const std::string intact = testsupport::DictionaryFile("2010.01.01", "the only copy");
   ASSERT_TRUE(wizard.AddPackage(L"x.dir", {PackageItem(L"x", L"甲", "older", L"2009.11.13")}));
   struct Way {

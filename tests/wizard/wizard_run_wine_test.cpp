@@ -26,12 +26,12 @@ namespace wizardtest {
 namespace {
 
 using testsupport::FileBytes;
+using testsupport::kExitWait;
+using testsupport::kRunWait;
 using testsupport::PackageItem;
 using testsupport::WaitUntil;
 using testsupport::WizardPage;
 
-constexpr DWORD kExitWait = 30000;
-constexpr DWORD kRunWait = 120000;
 
 class WizardRunTest : public ::testing::Test {
  protected:
