@@ -159,10 +159,8 @@ bool PrepareDictImage(const PackageEntry& entry, std::wstring& prepared) {
 }
 
 bool PlaceDictImage(const std::wstring& prepared) {
-  const size_t suffix = std::char_traits<wchar_t>::length(kNewFileSuffix);
-  if (prepared.size() <= suffix) return false;
-  const std::wstring destination = prepared.substr(0, prepared.size() - suffix);
-  if (PlaceOver(prepared, destination)) return true;
+  if (!IsNewFileName(prepared)) return false;
+  if (PlaceOver(prepared, OwnNameOf(prepared))) return true;
   DeleteFileAtPath(prepared);
   return false;
 }

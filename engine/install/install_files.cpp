@@ -34,9 +34,6 @@ bool RenameWithServiceStopped(const std::wstring& path, Rename rename) {
 
 }  // namespace
 
-std::wstring BackupPathOf(const std::wstring& path) { return path + kBackupSuffix; }
-std::wstring NewFilePathOf(const std::wstring& path) { return path + kNewFileSuffix; }
-
 void ObserveFileStepsForTesting(FileStepObserver newObserver, void* context) {
   observer = newObserver;
   observerContext = context;

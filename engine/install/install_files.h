@@ -7,7 +7,8 @@
 // An upgrade writes the new data to the new file first (the target's path followed by
 // kNewFileSuffix), and they take the installed file's name only once complete and flushed; the
 // installed file waits under its backup name (its path followed by kBackupSuffix) until then. Both
-// suffixes are reserved (entry_name.h): no package entry can install a file under them.
+// suffixes are reserved, and their names built and told, in entry_name.h: no package entry can
+// install a file under them.
 #pragma once
 
 #include <windows.h>
@@ -18,9 +19,6 @@
 #include "engine/format/entry_name.h"
 
 enum class FileStep;
-
-std::wstring BackupPathOf(const std::wstring& path);
-std::wstring NewFilePathOf(const std::wstring& path);
 
 // Tells a test's observer, if any, that a step is about to be made.
 void NoteFileStep(FileStep step, const std::wstring& path, const std::wstring& other = std::wstring());

@@ -99,16 +99,15 @@ void RepairImageFolder() {
   std::wstring imageDir;
   if (!GetHostImagePath(L"", imageDir)) return;
   std::vector<std::wstring> waiting;
-  const std::wstring newSuffix = LowerAsciiLetters(kNewFileSuffix);
   ListFolderFiles(imageDir + L"*" + kNewFileSuffix, [&](const ListedFile& file) {
-    if (IsRegularFile(file.attributes) && EndsWith(file.name, newSuffix)) waiting.push_back(file.name);
+    if (IsRegularFile(file.attributes) && IsNewFileName(file.name)) waiting.push_back(file.name);
     return true;
   });
-  const std::wstring imageSuffix = LowerAsciiLetters(std::wstring(kDictImageExtension) + kNewFileSuffix);
+  const std::wstring imageExtension = LowerAsciiLetters(kDictImageExtension);
   for (const std::wstring& name : waiting) {
-    const std::wstring path = imageDir + name, own = name.substr(0, name.size() - newSuffix.size());
+    const std::wstring path = imageDir + name, own = OwnNameOf(name);
     // The rename never replaces an image that appeared since the look.
-    if (EndsWith(name, imageSuffix) && InspectPath(imageDir + own, own) == PathState::Missing &&
+    if (EndsWith(own, imageExtension) && InspectPath(imageDir + own, own) == PathState::Missing &&
         IsCompleteBitmap(path) && Place(path, imageDir + own)) {
       TraceDiagnostic(L"RepairInterruptedRun-4: image placed: " + own);
       continue;
@@ -130,12 +129,11 @@ void RepairInterruptedRun() {
   // from a backup's own name in other letters is another dictionary's, not this backup's.
   std::set<std::wstring> names;
   std::vector<std::wstring> newFiles, backups;
-  const std::wstring newSuffix = LowerAsciiLetters(kNewFileSuffix), backupSuffix = LowerAsciiLetters(kBackupSuffix);
   ListFolderFiles(dir + L"\\*", [&](const ListedFile& file) {
     names.insert(LowerAsciiLetters(file.name));
     if (!IsRegularFile(file.attributes)) return true;
-    if (EndsWith(file.name, newSuffix)) newFiles.push_back(file.name);
-    if (EndsWith(file.name, backupSuffix)) backups.push_back(file.name);
+    if (IsNewFileName(file.name)) newFiles.push_back(file.name);
+    if (IsBackupName(file.name)) backups.push_back(file.name);
     return true;
   });
   // A new file that did not take its target's name is an unfinished copy.
@@ -145,7 +143,7 @@ void RepairInterruptedRun() {
     }
   }
   for (const std::wstring& name : backups) {
-    const std::wstring own = name.substr(0, name.size() - backupSuffix.size());
+    const std::wstring own = OwnNameOf(name);
     // A backup is never deleted here: beside a file of its own name it may be the only intact
     // copy (an earlier release wrote upgrades in place after moving the old file aside), and only
     // an upgrade that puts a complete new file under that name lets it go.
