@@ -279,7 +279,7 @@ bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter) {
       continue;
     }
     for (const PackageEntry& entry : *file.entries) {
-      if (entry.action == EntryAction::Skip) continue;
+      if (!IsPlanned(entry)) continue;
       EntryFootprint footprint;
       if (InstallEntry(entry, reporter, reader, footprint)) {
         // The host does not fully know a dictionary whose section or image was not written.

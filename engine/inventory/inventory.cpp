@@ -23,8 +23,6 @@ namespace {
 // A dictconfig.ini larger than this is no package's description: it is not read.
 constexpr uint64_t kMostDescriptionBytes = 16 * 1024 * 1024;
 
-bool IsPlanned(const PackageEntry& entry) { return entry.action != EntryAction::Skip; }
-
 // What the plan asks of the real host: its dictionary data folder and the bound version probe.
 class HostPlanServices final : public PlanHost {
  public:
