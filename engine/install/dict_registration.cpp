@@ -107,11 +107,8 @@ std::wstring MergedSection(const std::wstring& held, const PackageEntry& entry) 
 }  // namespace
 
 void PrepareHostConfigFile(const std::wstring& path) {
-  if (!PathFileExistsW(path.c_str())) {
-    // CREATE_NEW: a file that appeared meanwhile is kept as it is.
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  }
+  // A file that appeared meanwhile is kept as it is.
+  if (!PathFileExistsW(path.c_str())) CreateEmptyFile(path);
   // A read-only file would make every profile write fail unnoticed.
   MakeWritable(path);
 }

@@ -50,6 +50,10 @@ class TargetFile {
   std::wstring path_;
 };
 
+// Creates an empty file (zero bytes), opened exclusively for reading and writing and closed at
+// once; fails when a file is there already, which is kept as it is.
+bool CreateEmptyFile(const std::wstring& path);
+
 // Renames the installed file at path to its backup name, made writable first. The rename never
 // replaces a file at the backup name: one left by an earlier run may be the only intact copy of a
 // dictionary. Stops the host's service and retries once if the rename fails; a file left in place
