@@ -68,6 +68,12 @@ bool IsPlainNamePart(const std::wstring& name) {
   return !IsDeviceName(name);
 }
 
+// Something followed by suffix, letters A-Z compared without case.
+bool EndsInSuffix(const std::wstring& name, const wchar_t* suffix) {
+  const std::wstring lower = LowerAsciiLetters(suffix);
+  return name.size() > lower.size() && LowerAsciiLetters(name.substr(name.size() - lower.size())) == lower;
+}
+
 }  // namespace
 
 // The id also names the dictionary's section in the host's configuration file, an ANSI file read
@@ -88,6 +94,19 @@ bool IsPlainDictFileExt(const std::wstring& ext) {
       return false;
   }
   return IsPlainNamePart(ext.substr(1));
+}
+
+std::wstring BackupPathOf(const std::wstring& path) { return path + kBackupSuffix; }
+std::wstring NewFilePathOf(const std::wstring& path) { return path + kNewFileSuffix; }
+
+bool IsBackupName(const std::wstring& name) { return EndsInSuffix(name, kBackupSuffix); }
+bool IsNewFileName(const std::wstring& name) { return EndsInSuffix(name, kNewFileSuffix); }
+
+std::wstring OwnNameOf(const std::wstring& name) {
+  for (const wchar_t* suffix : {kBackupSuffix, kNewFileSuffix}) {
+    if (EndsInSuffix(name, suffix)) return name.substr(0, name.size() - std::char_traits<wchar_t>::length(suffix));
+  }
+  return name;
 }
 
 bool IsDictFileExt(const std::wstring& ext) {

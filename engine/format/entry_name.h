@@ -28,6 +28,17 @@ std::wstring EntryFileKey(const PackageTableEntry& record);
 constexpr const wchar_t* kBackupSuffix = L"._zev_av_";
 constexpr const wchar_t* kNewFileSuffix = L"._zev_nw_";
 
+// Where the backup and the new copy of the file at path go (for a bare file name, their names).
+std::wstring BackupPathOf(const std::wstring& path);
+std::wstring NewFilePathOf(const std::wstring& path);
+// Whether a file name or path is a backup's or a new copy's: something followed by the suffix,
+// letters A-Z compared without case, as the folder listing may give them in any case.
+bool IsBackupName(const std::wstring& name);
+bool IsNewFileName(const std::wstring& name);
+// The name or path a backup or a new copy stands beside: name without its reserved suffix, the
+// case of the rest kept; name itself when it ends in neither.
+std::wstring OwnNameOf(const std::wstring& name);
+
 // A non-empty file name without path separators, "..", ":", control characters or the other
 // characters Windows forbids, without a trailing dot or space, and not a reserved device name
 // (also not one followed by an extension, as "con.txt"). The id is also the name of the

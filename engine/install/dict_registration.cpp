@@ -107,11 +107,8 @@ std::wstring MergedSection(const std::wstring& held, const PackageEntry& entry) 
 }  // namespace
 
 void PrepareHostConfigFile(const std::wstring& path) {
-  if (!PathFileExistsW(path.c_str())) {
-    // CREATE_NEW: a file that appeared meanwhile is kept as it is.
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  }
+  // A file that appeared meanwhile is kept as it is.
+  if (!PathFileExistsW(path.c_str())) CreateEmptyFile(path);
   // A read-only file would make every profile write fail unnoticed.
   MakeWritable(path);
 }
@@ -159,10 +156,8 @@ bool PrepareDictImage(const PackageEntry& entry, std::wstring& prepared) {
 }
 
 bool PlaceDictImage(const std::wstring& prepared) {
-  const size_t suffix = std::char_traits<wchar_t>::length(kNewFileSuffix);
-  if (prepared.size() <= suffix) return false;
-  const std::wstring destination = prepared.substr(0, prepared.size() - suffix);
-  if (PlaceOver(prepared, destination)) return true;
+  if (!IsNewFileName(prepared)) return false;
+  if (PlaceOver(prepared, OwnNameOf(prepared))) return true;
   DeleteFileAtPath(prepared);
   return false;
 }

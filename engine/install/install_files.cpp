@@ -13,6 +13,12 @@ uint64_t faultAfterBytes = 0;
 uint64_t bytesSinceInjection = 0;
 uint64_t writeCalls = 0;  // written by the installing thread; read by benchmarks afterwards
 
+// Every file of the run is created here: reported, then made. CREATE_NEW never replaces a file.
+HANDLE CreateNew(const std::wstring& path, DWORD access, DWORD sharing, DWORD attributes) {
+  NoteFileStep(FileStep::Create, path);
+  return CreateFileW(path.c_str(), access, sharing, nullptr, CREATE_NEW, attributes, nullptr);
+}
+
 // The rename is on disk when this returns.
 bool RenameDurably(const std::wstring& from, const std::wstring& to, DWORD flags) {
   NoteFileStep(FileStep::Move, from, to);
@@ -33,9 +39,6 @@ bool RenameWithServiceStopped(const std::wstring& path, Rename rename) {
 }
 
 }  // namespace
-
-std::wstring BackupPathOf(const std::wstring& path) { return path + kBackupSuffix; }
-std::wstring NewFilePathOf(const std::wstring& path) { return path + kNewFileSuffix; }
 
 void ObserveFileStepsForTesting(FileStepObserver newObserver, void* context) {
   observer = newObserver;
@@ -58,9 +61,7 @@ TargetFile::~TargetFile() { Close(); }
 
 bool TargetFile::Create(const std::wstring& path) {
   if (handle_ != INVALID_HANDLE_VALUE || path.empty()) return false;
-  NoteFileStep(FileStep::Create, path);
-  handle_ = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  handle_ = CreateNew(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_ATTRIBUTE_NORMAL);
   if (handle_ != INVALID_HANDLE_VALUE) path_ = path;
   return handle_ != INVALID_HANDLE_VALUE;
 }
@@ -100,6 +101,13 @@ bool TargetFile::Close() {
   const bool closed = CloseHandle(handle_) != 0;
   handle_ = INVALID_HANDLE_VALUE;
   return closed && injectedFault != TargetFault::Close;
+}
+
+bool CreateEmptyFile(const std::wstring& path) {
+  const HANDLE file = CreateNew(path, GENERIC_READ | GENERIC_WRITE, 0, 0);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  NoteFileStep(FileStep::Close, path);
+  return CloseHandle(file) != 0;
 }
 
 bool MoveAside(const std::wstring& path) {

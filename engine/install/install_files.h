@@ -7,7 +7,8 @@
 // An upgrade writes the new data to the new file first (the target's path followed by
 // kNewFileSuffix), and they take the installed file's name only once complete and flushed; the
 // installed file waits under its backup name (its path followed by kBackupSuffix) until then. Both
-// suffixes are reserved (entry_name.h): no package entry can install a file under them.
+// suffixes are reserved, and their names built and told, in entry_name.h: no package entry can
+// install a file under them.
 #pragma once
 
 #include <windows.h>
@@ -18,9 +19,6 @@
 #include "engine/format/entry_name.h"
 
 enum class FileStep;
-
-std::wstring BackupPathOf(const std::wstring& path);
-std::wstring NewFilePathOf(const std::wstring& path);
 
 // Tells a test's observer, if any, that a step is about to be made.
 void NoteFileStep(FileStep step, const std::wstring& path, const std::wstring& other = std::wstring());
@@ -51,6 +49,10 @@ class TargetFile {
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   std::wstring path_;
 };
+
+// Creates an empty file (zero bytes), opened exclusively for reading and writing and closed at
+// once; fails when a file is there already, which is kept as it is.
+bool CreateEmptyFile(const std::wstring& path);
 
 // Renames the installed file at path to its backup name, made writable first. The rename never
 // replaces a file at the backup name: one left by an earlier run may be the only intact copy of a

@@ -99,16 +99,15 @@ void RepairImageFolder() {
   std::wstring imageDir;
   if (!GetHostImagePath(L"", imageDir)) return;
   std::vector<std::wstring> waiting;
-  const std::wstring newSuffix = LowerAsciiLetters(kNewFileSuffix);
   ListFolderFiles(imageDir + L"*" + kNewFileSuffix, [&](const ListedFile& file) {
-    if (IsRegularFile(file.attributes) && EndsWith(file.name, newSuffix)) waiting.push_back(file.name);
+    if (IsRegularFile(file.attributes) && IsNewFileName(file.name)) waiting.push_back(file.name);
     return true;
   });
-  const std::wstring imageSuffix = LowerAsciiLetters(std::wstring(kDictImageExtension) + kNewFileSuffix);
+  const std::wstring imageExtension = LowerAsciiLetters(kDictImageExtension);
   for (const std::wstring& name : waiting) {
-    const std::wstring path = imageDir + name, own = name.substr(0, name.size() - newSuffix.size());
+    const std::wstring path = imageDir + name, own = OwnNameOf(name);
     // The rename never replaces an image that appeared since the look.
-    if (EndsWith(name, imageSuffix) && InspectPath(imageDir + own, own) == PathState::Missing &&
+    if (EndsWith(own, imageExtension) && InspectPath(imageDir + own, own) == PathState::Missing &&
         IsCompleteBitmap(path) && Place(path, imageDir + own)) {
       TraceDiagnostic(L"RepairInterruptedRun-4: image placed: " + own);
       continue;
@@ -130,12 +129,11 @@ void RepairInterruptedRun() {
   // from a backup's own name in other letters is another dictionary's, not this backup's.
   std::set<std::wstring> names;
   std::vector<std::wstring> newFiles, backups;
-  const std::wstring newSuffix = LowerAsciiLetters(kNewFileSuffix), backupSuffix = LowerAsciiLetters(kBackupSuffix);
   ListFolderFiles(dir + L"\\*", [&](const ListedFile& file) {
     names.insert(LowerAsciiLetters(file.name));
     if (!IsRegularFile(file.attributes)) return true;
-    if (EndsWith(file.name, newSuffix)) newFiles.push_back(file.name);
-    if (EndsWith(file.name, backupSuffix)) backups.push_back(file.name);
+    if (IsNewFileName(file.name)) newFiles.push_back(file.name);
+    if (IsBackupName(file.name)) backups.push_back(file.name);
     return true;
   });
   // A new file that did not take its target's name is an unfinished copy.
@@ -145,7 +143,7 @@ void RepairInterruptedRun() {
     }
   }
   for (const std::wstring& name : backups) {
-    const std::wstring own = name.substr(0, name.size() - backupSuffix.size());
+    const std::wstring own = OwnNameOf(name);
     // A backup is never deleted here: beside a file of its own name it may be the only intact
     // copy (an earlier release wrote upgrades in place after moving the old file aside), and only
     // an upgrade that puts a complete new file under that name lets it go.
@@ -160,95 +158,121 @@ void RepairInterruptedRun() {
   }
 }
 
-bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackageReader& reader,
-                  EntryFootprint& footprint) {
-  footprint = EntryFootprint{};
-  reporter.ItemStarted(entry.title, entry.action);
-  const std::wstring& target = entry.targetPath;
-  if (target.empty()) {
-    TraceDiagnostic(L"InstallEntry-1: no target: " + entry.id + entry.ext);
-    return false;
-  }
+namespace {
 
+// An entry is installed in the four steps below, so that each dictionary it touches exists
+// complete at every instant, old or new, under its own name, or (only between the two renames of
+// an upgrade) under its backup name with nothing under its own name: a kill or a power cut at any
+// point leaves one of them, and the next run's RepairInterruptedRun finishes what it finds. Each
+// step says what is on disk if the process dies inside it.
+
+// Traces why the entry failed; false, the entry's answer.
+bool EntryFails(const std::wstring& why) {
+  TraceDiagnostic(why);
+  return false;
+}
+
+// Step 1, write the new file: once the names the entry will use are its own or free, its data go
+// to the new file beside the target (NewFilePathOf), flushed to the disk. Nothing else is touched:
+// a process that dies here leaves the installed dictionary, if any, as it was, with at most a
+// partial new file beside it, which the next repair deletes; the next start-up check plans the
+// entry again. `state` receives what answers to the target's name.
+bool WriteBeside(const PackageEntry& entry, InstallReporter& reporter, CPackageReader& reader,
+                 EntryFootprint& footprint, PathState& state) {
+  const std::wstring& target = entry.targetPath;
+  if (target.empty()) return EntryFails(L"InstallEntry-1: no target: " + entry.id + entry.ext);
   // The entry only ever touches the file its own key names.
-  const PathState state = InspectPath(target, EntryFileKey(entry.id, entry.ext));
-  if (state == PathState::Other) {
-    TraceDiagnostic(L"InstallEntry-2: target not its own file: " + target);
-    return false;
-  }
+  state = InspectPath(target, EntryFileKey(entry.id, entry.ext));
+  if (state == PathState::Other) return EntryFails(L"InstallEntry-2: target not its own file: " + target);
   const std::wstring newFile = NewFilePathOf(target);
   if (InspectPath(newFile, FileNameOf(newFile)) != PathState::Missing) {
-    TraceDiagnostic(L"InstallEntry-3: new file name taken: " + newFile);
-    return false;
+    return EntryFails(L"InstallEntry-3: new file name taken: " + newFile);
   }
-  if (!reader.SeekToEntry(entry.index)) {
-    TraceDiagnostic(L"InstallEntry-4: seek entry fail: " + entry.id + entry.ext);
-    return false;
-  }
-
+  if (!reader.SeekToEntry(entry.index)) return EntryFails(L"InstallEntry-4: seek entry fail: " + entry.id + entry.ext);
   TargetFile file;
-  if (!file.Create(newFile)) {
-    TraceDiagnostic(L"InstallEntry-5: create fail: " + newFile);
-    return false;
-  }
+  if (!file.Create(newFile)) return EntryFails(L"InstallEntry-5: create fail: " + newFile);
   footprint.newFileMade = true;
-  if (!WriteNewFile(entry, reporter, reader, file)) {
-    TraceDiagnostic(L"InstallEntry-6: write fail: " + newFile);
-    return false;
-  }
+  if (!WriteNewFile(entry, reporter, reader, file)) return EntryFails(L"InstallEntry-6: write fail: " + newFile);
+  return true;
+}
 
-  // Registered before the data take their place: a run that ends after this point leaves the
-  // dictionary registered, and one that ends before it plans the entry again. The image waits
-  // beside its place until the data have taken theirs, so a failed entry leaves no image behind.
-  // One read of the section, which is also what a rollback puts back, and one write of it.
+// Step 2, register beside it: the dictionary is registered before its data take their place, so
+// that a run that ends after this point leaves it registered, and one that ends before it plans
+// the entry again; one read of the section, which is also what a rollback puts back, and one
+// write of it. Its image is copied beside its place (its name followed by kNewFileSuffix) and
+// waits there until the data have taken theirs, so a failed entry leaves no image behind. A
+// process that dies here leaves the installed dictionary as it was with the complete new file
+// beside it (the next repair deletes that), the section as it was or as written, and at most the
+// image's copy, whole or cut off, which the next repair places when whole with nothing under its
+// own name and deletes otherwise.
+void RegisterBeside(const PackageEntry& entry, EntryFootprint& footprint) {
   const bool registered = RegisterDictConfig(entry, &footprint.section);
   footprint.registered = !footprint.section.id.empty();
   // An entry without a description has nothing but its id to register; only a write that did not
   // go through (the host's file held by another program, say) leaves the host not knowing it.
   if (!registered && !entry.id.empty() && entry.description) {
-    TraceDiagnostic(L"InstallEntry-10: registration fail: " + entry.id);
+    TraceDiagnostic(L"InstallEntry-7: registration fail: " + entry.id);
     footprint.registrationFailed = true;
   }
   footprint.imagePrepared = PrepareDictImage(entry, footprint.preparedImage);
   if (entry.image && !footprint.imagePrepared) {
-    TraceDiagnostic(L"InstallEntry-11: image copy fail: " + entry.id);
+    TraceDiagnostic(L"InstallEntry-8: image copy fail: " + entry.id);
     footprint.imageFailed = true;
   }
+}
 
-  // A backup an interrupted run left beside the target holds the intact copy; the file under the
-  // target's name may be cut off. It stays until the complete new file has that name.
-  const std::wstring backup = BackupPathOf(target);
-  const PathState backupState = InspectPath(backup, FileNameOf(backup));
-  if (state == PathState::File && backupState == PathState::Other) {
-    TraceDiagnostic(L"InstallEntry-7: backup name taken: " + backup);
-    return false;
-  }
-  if (state == PathState::File && backupState == PathState::Missing) {
-    // The new data are on the disk: only now is the installed file moved aside.
+// Step 3, swap it in: only now that the new data are on the disk is the installed file moved
+// aside to its backup name; the new file takes the target's name, and the image its own. A backup
+// an interrupted run left beside the target holds the intact copy, and the file under the
+// target's name may be cut off: the new file then replaces that file in one rename, and the backup
+// stays until the complete new file has the name. A process that dies here leaves, before the
+// first rename, what step 2 left; between the two renames, the old copy under its backup name
+// with nothing under its own, which the next repair puts back; after the place, the new
+// dictionary under its name with the old copy beside it, and its image in place or waiting beside
+// it. `backupState` receives what answered to the backup's name.
+bool SwapIn(const PackageEntry& entry, EntryFootprint& footprint, PathState state, PathState& backupState) {
+  const std::wstring& target = entry.targetPath;
+  const std::wstring backup = BackupPathOf(target), newFile = NewFilePathOf(target);
+  backupState = InspectPath(backup, FileNameOf(backup));
+  const bool installed = state == PathState::File;
+  if (installed && backupState == PathState::Other) return EntryFails(L"InstallEntry-9: backup name taken: " + backup);
+  if (installed && backupState == PathState::Missing) {
     const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (!MoveAside(target)) {
-      TraceDiagnostic(L"InstallEntry-8: move aside fail: " + target);
-      return false;
-    }
+    if (!MoveAside(target)) return EntryFails(L"InstallEntry-10: move aside fail: " + target);
     footprint.movedAside = true;
     footprint.movedAttributes = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes;
   }
-  const bool placed =
-      state == PathState::File && !footprint.movedAside ? PlaceOverInstalled(newFile, target) : Place(newFile, target);
-  if (!placed) {
-    TraceDiagnostic(L"InstallEntry-9: place fail: " + target);
-    return false;
-  }
+  const bool placed = installed && !footprint.movedAside ? PlaceOverInstalled(newFile, target) : Place(newFile, target);
+  if (!placed) return EntryFails(L"InstallEntry-11: place fail: " + target);
   footprint.placed = true;
   if (footprint.imagePrepared && !PlaceDictImage(footprint.preparedImage)) {
     TraceDiagnostic(L"InstallEntry-12: image place fail: " + entry.id);
     footprint.imageFailed = true;
   }
-  // The new file is complete under its name: the old copy is no longer needed. A backup that
-  // cannot be deleted now stays beside the new file, which the next start-up check then upgrades
-  // again rather than trust.
-  if (backupState == PathState::File || footprint.movedAside) DeleteFileAtPath(backup);
+  return true;
+}
+
+// Step 4, drop the old copy: the new file is complete under its name, so the backup, moved aside
+// in step 3 or left by an interrupted run, is no longer needed; then the entry reports its
+// success. A process that dies here, like a backup that cannot be deleted, leaves the backup
+// beside the new file, which the next start-up check then upgrades again rather than trust.
+void DropOldCopy(const PackageEntry& entry, InstallReporter& reporter, const EntryFootprint& footprint,
+                 PathState backupState) {
+  if (backupState == PathState::File || footprint.movedAside) DeleteFileAtPath(BackupPathOf(entry.targetPath));
   reporter.ItemSucceeded(entry.title, entry.action);
+}
+
+}  // namespace
+
+bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackageReader& reader,
+                  EntryFootprint& footprint) {
+  footprint = EntryFootprint{};
+  reporter.ItemStarted(entry.title, entry.action);
+  PathState state = PathState::Missing, backupState = PathState::Missing;
+  if (!WriteBeside(entry, reporter, reader, footprint, state)) return false;
+  RegisterBeside(entry, footprint);
+  if (!SwapIn(entry, footprint, state, backupState)) return false;
+  DropOldCopy(entry, reporter, footprint, backupState);
   return true;
 }
 
@@ -281,7 +305,7 @@ bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter) {
       continue;
     }
     for (const PackageEntry& entry : *file.entries) {
-      if (entry.action == EntryAction::Skip) continue;
+      if (!IsPlanned(entry)) continue;
       EntryFootprint footprint;
       if (InstallEntry(entry, reporter, reader, footprint)) {
         // The host does not fully know a dictionary whose section or image was not written.

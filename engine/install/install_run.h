@@ -1,16 +1,10 @@
 // The installation run: every planned entry of every package container is written into the host
-// so that each dictionary it touches exists complete at every instant, old or new, under its own
-// name, or (only between the two renames of an upgrade) under its backup name with nothing under
-// its own name; a kill or a power cut at any point leaves one of them. An entry's data go to a new
-// file beside the target first, flushed to the disk. The dictionary is registered and its image
-// written beside its place next, so that a run ended at any later point has left it registered;
-// then the installed file is moved aside, the new one takes its name, the image takes its own, and
-// the backup is deleted last. Where an interrupted run left a backup beside the installed file,
-// that backup is the old copy: the new file replaces the installed one in a single rename, and the
-// backup goes only then. The data come from the container the start-up check held open. A run
-// begins by repairing what an interrupted one left, and so does every end the user confirmed.
-// Each step is reported through an InstallReporter; why an entry or container failed is told by a
-// diagnostic (it may be composed on the worker thread).
+// so that a kill or a power cut at any point leaves each dictionary it touches complete, old or
+// new; the steps of InstallEntry (install_run.cpp) say what each leaves on disk. The data come
+// from the container the start-up check held open. A run begins by repairing what an interrupted
+// one left, and so does every end the user confirmed. Each step is reported through an
+// InstallReporter; why an entry or container failed is told by a diagnostic (it may be composed
+// on the worker thread).
 #pragma once
 
 #include <cstdint>

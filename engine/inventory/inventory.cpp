@@ -23,8 +23,6 @@ namespace {
 // A dictconfig.ini larger than this is no package's description: it is not read.
 constexpr uint64_t kMostDescriptionBytes = 16 * 1024 * 1024;
 
-bool IsPlanned(const PackageEntry& entry) { return entry.action != EntryAction::Skip; }
-
 // What the plan asks of the real host: its dictionary data folder and the bound version probe.
 class HostPlanServices final : public PlanHost {
  public:
@@ -278,7 +276,6 @@ bool ReadLocalDictFilesInfo(std::vector<InstalledDict>& list) {
   // A run cut off leaves a backup (name + kBackupSuffix) beside the dictionary or in its place.
   // Beside it, both are dated (the plan then weighs both copies); a backup alone is listed as the
   // dictionary it will be again once the next repair puts it back, dated by itself.
-  const std::wstring backupSuffix = LowerAsciiLetters(kBackupSuffix);
   std::map<std::wstring, size_t> byName;  // fileName -> position in list
   std::vector<const ListedFile*> backups;
   for (const ListedFile& listed : listedFiles) {
@@ -286,22 +283,20 @@ bool ReadLocalDictFilesInfo(std::vector<InstalledDict>& list) {
     if (IsInstalledDictName(lowered)) {
       byName.emplace(lowered, list.size());
       list.push_back(InstalledRecord(listed.name, listed.fullPath, listed));
-    } else if (lowered.size() > backupSuffix.size() &&
-               lowered.compare(lowered.size() - backupSuffix.size(), backupSuffix.size(), backupSuffix) == 0 &&
-               IsInstalledDictName(lowered.substr(0, lowered.size() - backupSuffix.size())) &&
+    } else if (IsBackupName(lowered) && IsInstalledDictName(OwnNameOf(lowered)) &&
                (listed.attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0) {
       backups.push_back(&listed);
     }
   }
   for (const ListedFile* backup : backups) {
-    const std::wstring own = backup->name.substr(0, backup->name.size() - backupSuffix.size());
+    const std::wstring own = OwnNameOf(backup->name);
     const auto found = byName.find(LowerAsciiLetters(own));
     if (found != byName.end()) {
       list[found->second].backupPath = backup->fullPath;
       list[found->second].backupBeside = true;
       continue;
     }
-    const std::wstring ownPath = backup->fullPath.substr(0, backup->fullPath.size() - backupSuffix.size());
+    const std::wstring ownPath = OwnNameOf(backup->fullPath);
     byName.emplace(LowerAsciiLetters(own), list.size());
     list.push_back(InstalledRecord(own, ownPath, *backup));
     list.back().backupPath = backup->fullPath;

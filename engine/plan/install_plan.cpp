@@ -13,10 +13,6 @@ void ForEachEntry(const std::vector<PackageFile>& files, Visit visit) {
   }
 }
 
-bool IsPlanned(const PackageEntry& entry) {
-  return entry.action == EntryAction::Install || entry.action == EntryAction::Upgrade;
-}
-
 // Whether the package's date (parsed) replaces the installed namesake.
 bool PackageReplaces(const DictDate& date, const InstalledDict& namesake, PlanHost& host) {
   if (!namesake.backupBeside) return host.CompareDate(&date, &namesake.date) > 0;
@@ -72,6 +68,8 @@ bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDic
   }
   return true;
 }
+
+bool IsPlanned(const PackageEntry& entry) { return entry.action != EntryAction::Skip; }
 
 int CountPlannedItems(const std::vector<PackageFile>& files) {
   int count = 0;

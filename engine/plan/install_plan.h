@@ -36,6 +36,9 @@ class PlanHost {
 // earlier than the file, or when the file's own stamp cannot be read. Always succeeds.
 bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDict>& installed, PlanHost& host);
 
+// Whether the run installs the entry: its action is Install or Upgrade, not Skip.
+bool IsPlanned(const PackageEntry& entry);
+
 int CountPlannedItems(const std::vector<PackageFile>& files);
 // Planned entries' sizes in blocks (BlocksOf), summed in unsigned 32-bit arithmetic.
 uint32_t CountPlannedBlocks(const std::vector<PackageFile>& files);
