@@ -1,7 +1,6 @@
 #include "wizard/main_dlg.h"
 
 #include "engine/host_paths.h"
-#include "engine/install/install_run.h"
 #include "engine/inventory/package_seal.h"
 #include "engine/processes/desktop_user_start.h"
 #include "engine/processes/host_handoff.h"

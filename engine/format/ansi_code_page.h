@@ -17,4 +17,5 @@ bool SurvivesAnsiCodePage(const std::wstring& text);
 std::wstring AnsiToUnits(const std::string& bytes);
 
 // Whether every byte sequence is defined in the code page.
+// Only dirpack uses this; the wizard never calls it.
 bool IsAnsiText(const std::string& bytes);

@@ -12,6 +12,7 @@ constexpr uint32_t kBitmapHeadBytes = 6;
 
 // The size the header declares, from the file's first kBitmapHeadBytes bytes; false when they do
 // not begin with "BM".
+// Only dirpack uses this; the wizard never calls it.
 bool BitmapDeclaredSize(const uint8_t* head, uint32_t& declared);
 
 // Whether the wizard copies the file as an image: "BM" and the file's own size. Reads from the

@@ -89,16 +89,20 @@ class NewByteFile {
   virtual bool Write(const void* data, size_t size) = 0;
   // Has the system put the data on the disk, then closes the file; false when either failed. The
   // file is closed either way.
+  // Only dirpack uses this; the wizard never calls it.
   virtual bool FlushAndClose() = 0;
 };
 
 enum class NewFileResult { Created, NameTaken, Failed };
 
 // Creates the file for writing, shared with no one; NameTaken when something has the name already.
+// Only dirpack uses this; the wizard never calls it.
 NewFileResult CreateNewByteFile(const std::wstring& path, std::unique_ptr<NewByteFile>& file);
 
 // Renames `from` to `to` in one step, replacing a file there (Windows: write-through).
+// Only dirpack uses this; the wizard never calls it.
 bool RenameByteFileOver(const std::wstring& from, const std::wstring& to);
+// Only dirpack uses this; the wizard never calls it.
 bool DeleteByteFile(const std::wstring& path);
 
 // This process's number, which keeps its temporary names apart from other processes' ones.

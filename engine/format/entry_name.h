@@ -45,10 +45,12 @@ std::wstring OwnNameOf(const std::wstring& name);
 // dictionary's section in the host's configuration: no square brackets, no white space at either
 // end (Unicode's, the ideographic space U+3000 and no-break space U+00A0 included), and nothing
 // the system's ANSI code page cannot hold (ansi_code_page.h).
+// Only dirpack uses this; the wizard never calls it.
 bool IsPlainDictFileId(const std::wstring& id);
 
 // A "." followed by a name part that passes the same rules, as ".dic", and not ending in a reserved
 // suffix (letters A-Z compared without case).
+// Only dirpack uses this; the wizard never calls it.
 bool IsPlainDictFileExt(const std::wstring& ext);
 
 // The extensions of the files the installer writes: dictionaries only. Any other (".exe", ".dll")

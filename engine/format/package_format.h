@@ -42,8 +42,10 @@ static_assert(sizeof(PackageTableEntry) == kPackageEntryBytes, "table entry is 1
 
 // Byte order is spelled out so the records mean the same on any host.
 void DecodePackageHeader(const uint8_t* bytes, PackageHeader& header);  // kPackageHeaderBytes bytes
+// Only dirpack uses this; the wizard never calls it.
 void EncodePackageHeader(const PackageHeader& header, uint8_t* bytes);
 void DecodePackageTableEntry(const uint8_t* bytes, PackageTableEntry& entry);  // kPackageEntryBytes bytes
+// Only dirpack uses this; the wizard never calls it.
 void EncodePackageTableEntry(const PackageTableEntry& entry, uint8_t* bytes);
 
 // Why a header cannot describe a readable container, in the order the reader checks.
@@ -65,8 +67,10 @@ EntryRange EntryDataRange(const PackageHeader& header, const PackageTableEntry& 
 std::wstring FieldText(const uint16_t* field, size_t width);
 
 // Whether the field holds a NUL inside its width, as the format requires.
+// Only dirpack uses this; the wizard never calls it.
 bool FieldHasEnd(const uint16_t* field, size_t width);
 
 // Stores text (UTF-16 code units, one per wchar_t) NUL-padded into the field. False, and the
 // field untouched, when the text holds a NUL or leaves no room for the ending NUL.
+// Only dirpack uses this; the wizard never calls it.
 bool SetFieldText(uint16_t* field, size_t width, const std::wstring& text);

@@ -38,8 +38,10 @@ class CPackageReader {
 
   // Why the last Open failed, in the order the reader checks; None after one that succeeded.
   enum class OpenFault { None, CannotOpen, CannotRead, ShortHeader, BadHeader, TableUnreadable };
+  // Only dirpack uses this; the wizard never calls it.
   OpenFault LastOpenFault() const { return m_openFault; }
   // BadHeader: what is wrong with Header() for a file of FileSize() bytes.
+  // Only dirpack uses this; the wizard never calls it.
   HeaderFault LastHeaderFault() const { return m_headerFault; }
 
   uint32_t EntryCount() const;

@@ -44,6 +44,7 @@ class ProfileText {
   explicit ProfileText(const std::wstring& text);
 
   // Every section with a name, in file order, a repeated name as often as it appears.
+  // Only dirpack uses this; the wizard never calls it.
   std::vector<std::wstring> SectionNames() const;
   // The value of the key, as GetPrivateProfileStringW gives it with an empty default and a
   // buffer that holds it whole; empty when the section or key is missing.

@@ -45,4 +45,5 @@ std::string SealPathKey(const std::string& path);
 
 // The seal's text for these lines: sorted by path (the bytes of the UTF-8 names), lower-case
 // digits, two spaces, LF after every line. The same files give the same bytes.
+// Only dirpack uses this; the wizard never calls it.
 std::string ComposeSealList(std::vector<SealLine> lines);

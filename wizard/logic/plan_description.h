@@ -11,5 +11,6 @@
 void DescribePlan(const std::vector<PackageFile>& files, const std::vector<InstalledDict>& installed,
                   std::vector<std::wstring>& lines);
 
-// "2009-11-13", with "-4" for a fourth number; "无法读取" for the zero date of an unreadable stamp.
+// "2009-11-13", with "-4" for a fourth number; log_text::kDateUnreadable for the zero date of an
+// unreadable stamp.
 std::wstring DescribeDictDate(const DictDate& date);

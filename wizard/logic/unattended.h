@@ -13,7 +13,7 @@
 enum class RunMode : int {
   Interactive,      // no /S: the wizard as it has always been
   Silent,           // /S: ends without starting the host
-  SilentStartHost,  // /S /START: ends with the hand-off, as a ticked "完成(&C)" would
+  SilentStartHost,  // /S /START: ends with the hand-off, as the finish button would with the box ticked
 };
 
 // What the unattended run does on a page.
