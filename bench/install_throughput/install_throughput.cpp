@@ -103,7 +103,7 @@ bool InstallOnce(const AnswerWindow& window, const std::wstring& container, uint
   const size_t slash = container.find_last_of(L'\\');
   PinnedFile pinned;
   std::wstring why;
-  if (slash == std::wstring::npos || !PinFile(container.substr(0, slash), container.substr(slash + 1), pinned, why)) {
+  if (slash == std::wstring::npos || PinFile(container.substr(0, slash), container.substr(slash + 1), pinned, why) != PinOutcome::Pinned) {
     std::printf("cannot hold %ls: %ls\n", container.c_str(), why.c_str());
     return false;
   }

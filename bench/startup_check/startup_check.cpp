@@ -137,7 +137,7 @@ struct SealedFigures {
 uint64_t HashPinned(const std::wstring& relative) {
   PinnedFile pinned;
   std::wstring why;
-  if (!PinPackageFile(relative, pinned, why)) return 0;
+  if (PinPackageFile(relative, pinned, why) != PinOutcome::Pinned) return 0;
   std::vector<uint8_t> buffer(1024 * 1024);
   Sha256 hash;
   uint64_t total = 0;

@@ -21,7 +21,8 @@ bool HoldFolder(const std::wstring& folder, HeldFolder& out, std::wstring& why);
 
 // Opens `relative` (a name, or names joined by backslashes) below the held folder through its
 // handle (NtCreateFile with the folder as root), for reading with read sharing only, without
-// following a reparse point at the last name; a folder opens too (for its facts to refuse). Null with `error` a Win32 error code on failure.
+// following a reparse point at the last name; a folder opens too (for its facts to refuse). Null
+// with `error` a Win32 error code on failure.
 HANDLE OpenBelowHeldFolder(const HeldFolder& folder, const std::wstring& relative, DWORD& error);
 
 // Whether anything answers to `relative` below the held folder (opened for its attributes only,

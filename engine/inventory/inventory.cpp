@@ -39,8 +39,8 @@ class HostPlanServices final : public PlanHost {
 bool ReadDescription(std::shared_ptr<ByteSource>& held, std::optional<ProfileText>& description) {
   PinnedFile pinned;
   std::wstring why;
-  if (!PinPackageFile(kPackageConfigFileName, pinned, why)) {
-    if (why != kPinMissing) TraceDiagnostic(std::wstring(L"ReadDescription-1: dictconfig.ini not used: ") + why);
+  if (const PinOutcome pin = PinPackageFile(kPackageConfigFileName, pinned, why); pin != PinOutcome::Pinned) {
+    if (pin != PinOutcome::Missing) TraceDiagnostic(L"ReadDescription-1: dictconfig.ini not used: " + why);
     return false;
   }
   if (!SealAdmitsFile(kPackageConfigFileName, *pinned.source)) return false;  // refuses the package
@@ -59,8 +59,8 @@ std::shared_ptr<ByteSource> HoldImage(const std::wstring& id) {
   const std::wstring name = std::wstring(kPackageImageFolder) + L"\\" + id + kDictImageExtension;
   PinnedFile pinned;
   std::wstring why;
-  if (!PinPackageFile(name, pinned, why)) {
-    if (why != kPinMissing) TraceDiagnostic(L"HoldImage-1: image not used: " + name + L": " + why);
+  if (const PinOutcome pin = PinPackageFile(name, pinned, why); pin != PinOutcome::Pinned) {
+    if (pin != PinOutcome::Missing) TraceDiagnostic(L"HoldImage-1: image not used: " + name + L": " + why);
     return nullptr;
   }
   if (!SealAdmitsFile(name, *pinned.source)) return nullptr;  // refuses the package
@@ -200,7 +200,7 @@ bool ReadDirFilesInfo(std::vector<PackageFile>& list) {
     PinnedFile pinned;
     std::wstring why;
     uint64_t heldSize = 0;
-    if (!PinPackageFile(listed.name, pinned, why)) {
+    if (PinPackageFile(listed.name, pinned, why) != PinOutcome::Pinned) {
       TraceDiagnostic(L"ReadDirFilesInfo-2: container refused: " + listed.fullPath + L": " + why);
     } else if (!SealAdmitsFile(listed.name, *pinned.source)) {
       TraceDiagnostic(L"ReadDirFilesInfo-3: container refused: " + listed.fullPath + L": not as sealed");

@@ -72,7 +72,7 @@ bool KeyOf(const std::wstring& relative, std::string& key) {
 bool ReadHeld(const wchar_t* name, uint64_t most, std::string& bytes, std::shared_ptr<ByteSource>& held) {
   PinnedFile pinned;
   std::wstring why;
-  if (!PinPackageFile(name, pinned, why)) return Refuse(name, why);
+  if (PinPackageFile(name, pinned, why) != PinOutcome::Pinned) return Refuse(name, why);
   if (!ReadWholeSource(*pinned.source, most, bytes)) return Refuse(name, L"unreadable or too large");
   held = std::move(pinned.source);
   return true;
@@ -84,9 +84,10 @@ bool LoadSeal() {
   const bool signedWizard = WizardExpectsPublisher();
   PinnedFile pinned;
   std::wstring why;
-  if (!PinPackageFile(kSealFileName, pinned, why)) {
-    if (why == kPinMissing && !signedWizard) return true;  // not sealed: read as before
-    return Refuse(kSealFileName, why == kPinMissing ? L"missing: a signed wizard installs only a sealed package" : why);
+  if (const PinOutcome pin = PinPackageFile(kSealFileName, pinned, why); pin != PinOutcome::Pinned) {
+    if (pin == PinOutcome::Missing && !signedWizard) return true;  // not sealed: read as before
+    return Refuse(kSealFileName,
+                  pin == PinOutcome::Missing ? L"missing: a signed wizard installs only a sealed package" : why);
   }
   std::string bytes;
   if (!ReadWholeSource(*pinned.source, kMostSealBytes, bytes)) return Refuse(kSealFileName, L"unreadable or too large");

@@ -16,7 +16,7 @@ std::wstring OpenFailure(DWORD error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-      return kPinMissing;
+      return L"missing";
     case ERROR_SHARING_VIOLATION:
       return L"held open for writing by another program";
     default:
@@ -54,35 +54,35 @@ OpenedFileFacts FactsOfOpenedFile(HANDLE handle, const std::wstring& expectedPat
   return facts;
 }
 
-bool PinFile(const std::wstring& folder, const std::wstring& relative, PinnedFile& out, std::wstring& why) {
+PinOutcome PinFile(const std::wstring& folder, const std::wstring& relative, PinnedFile& out, std::wstring& why) {
   // The folder as it was found the first time: a link to it pointed elsewhere since then moves
   // nothing, as the file is opened relative to the held folder and must lie right in it.
   HeldFolder held;
-  if (!HoldFolder(folder, held, why)) return false;
+  if (!HoldFolder(folder, held, why)) return PinOutcome::Refused;
   if (pinObserver != nullptr) pinObserver(relative, pinObserverContext);
   DWORD error = 0;
   HANDLE handle = OpenBelowHeldFolder(held, relative, error);
   if (handle == nullptr) {
     why = OpenFailure(error);
-    return false;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PinOutcome::Missing : PinOutcome::Refused;
   }
   std::unique_ptr<ByteSource> source = ByteSourceOnHandle(handle);  // closes the handle from here on
 
   const std::wstring refusal = PinRefusal(FactsOfOpenedFile(handle, held.finalPath + L"\\" + relative));
   if (!refusal.empty()) {
     why = refusal;
-    return false;
+    return PinOutcome::Refused;
   }
   out.source = std::move(source);
   out.handle = handle;
-  return true;
+  return PinOutcome::Pinned;
 }
 
-bool PinPackageFile(const std::wstring& relative, PinnedFile& out, std::wstring& why) {
+PinOutcome PinPackageFile(const std::wstring& relative, PinnedFile& out, std::wstring& why) {
   std::wstring folder;
   if (!GetModuleDir(folder)) {
     why = L"the wizard's folder is unknown";
-    return false;
+    return PinOutcome::Refused;
   }
   return PinFile(folder, relative, out, why);
 }

@@ -34,14 +34,16 @@ std::wstring PinRefusal(const OpenedFileFacts& facts);
 // the system cannot tell stays empty or zero, which PinRefusal refuses.
 OpenedFileFacts FactsOfOpenedFile(HANDLE handle, const std::wstring& expectedPath);
 
-// The refusal PinFile gives when nothing answers to the name: no refusal of the file, just none.
-constexpr wchar_t kPinMissing[] = L"missing";
+// What PinFile found at the name: the file, taken; nothing at all (no refusal of a file, just
+// none); or a file or folder it refused.
+enum class PinOutcome { Pinned, Missing, Refused };
 
 // Opens `relative` (a file name, or a folder name, a backslash and a file name) in `folder` and
-// checks it as above. The folder is held from its first use on (engine/inventory/held_folder.h): the file is
-// opened relative to that handle and must lie in it, wherever the folder's name leads by now. False with `why` saying what was wrong (missing, held open for writing by
-// another program, a link, elsewhere); out is untouched then.
-bool PinFile(const std::wstring& folder, const std::wstring& relative, PinnedFile& out, std::wstring& why);
+// checks it as above. The folder is held from its first use on (engine/inventory/held_folder.h):
+// the file is opened relative to that handle and must lie in it, wherever the folder's name leads
+// by now. Unless Pinned, `why` says what was wrong ("missing", held open for writing by another
+// program, a link, elsewhere) and out is untouched.
+PinOutcome PinFile(const std::wstring& folder, const std::wstring& relative, PinnedFile& out, std::wstring& why);
 
 // The same in the wizard's own folder.
-bool PinPackageFile(const std::wstring& relative, PinnedFile& out, std::wstring& why);
+PinOutcome PinPackageFile(const std::wstring& relative, PinnedFile& out, std::wstring& why);

@@ -96,8 +96,9 @@ bool BindVersionProbe() {
   // library is a refusal for a wizard that expects its publisher's, since without dates the package
   // always wins; a development build goes on without dates.
   std::wstring why;
-  if (!PinFile(file.substr(0, file.find_last_of(L'\\') + 1), kProbeFileName + 1, pinned, why)) {
-    if (why == kPinMissing && !WizardExpectsPublisher()) return false;
+  const PinOutcome pin = PinFile(file.substr(0, file.find_last_of(L'\\') + 1), kProbeFileName + 1, pinned, why);
+  if (pin != PinOutcome::Pinned) {
+    if (pin == PinOutcome::Missing && !WizardExpectsPublisher()) return false;
     return Refuse(L"BindVersionProbe-1: not pinned, " + why + L": " + file);
   }
   if (!SealAdmitsFile(kProbeFileName + 1, *pinned.source)) {

@@ -51,7 +51,7 @@ class PlannedInstallTest : public ::testing::Test {
     file.path = wizard / name;
     PinnedFile pinned;
     std::wstring why;
-    EXPECT_TRUE(PinPackageFile(name, pinned, why)) << Narrow(why);
+    EXPECT_EQ(PinPackageFile(name, pinned, why), PinOutcome::Pinned) << Narrow(why);
     file.data = pinned.source;
     file.entries.emplace();
     for (size_t i = 0; i < items.size(); ++i) {
