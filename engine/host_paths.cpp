@@ -95,12 +95,17 @@ bool IsHostInstalled() {
 }
 
 bool ProgramPath(std::wstring& path) {
-  // The longest path the system has; a path cut at the buffer's end is no path.
-  std::wstring buffer(32768, L'\0');
-  const DWORD length = GetModuleFileNameW(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
-  if (length == 0 || length >= buffer.size()) return false;
-  buffer.resize(length);
-  path = buffer;
+  // Read once: the file a process runs never changes, and the start-up check asks for the
+  // wizard's folder for every file it pins. Empty when the system could not tell it.
+  static const std::wstring program = [] {
+    // The longest path the system has; a path cut at the buffer's end is no path.
+    std::wstring buffer(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
+    buffer.resize(length == 0 || length >= buffer.size() ? 0 : length);
+    return buffer;
+  }();
+  if (program.empty()) return false;
+  path = program;
   return true;
 }
 
