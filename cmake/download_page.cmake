@@ -1,7 +1,6 @@
 # The download page: the web page the wizard's download button opens when the host is missing.
 # A build setting, so that a publisher can send users to a page of their own:
 #   cmake -DPAKORRA_DOWNLOAD_URL=https://example.org/lumidex/ ...   (scripts/release --download-url)
-# It reaches the program through generated/wizard/download_page.h (target pakorra_download_page).
 set(PAKORRA_DOWNLOAD_URL "https://www.lumidex.example/download/" CACHE STRING
     "Web page (http or https) the wizard's download button opens when Lumidex 2.0 is missing")
 

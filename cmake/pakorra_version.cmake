@@ -1,6 +1,5 @@
 # The project's VERSION as the programs need it: pakorra_version.h for the resource script and
 # dirpack (target pakorra_version), and PAKORRA_VERSION for files configured from it.
-#
 # A Windows file version and an assembly identity have four numbers of 16 bits each.
 foreach(part MAJOR MINOR PATCH TWEAK)
   if(NOT PROJECT_VERSION_${part} MATCHES "^[0-9]+$" OR PROJECT_VERSION_${part} GREATER 65535)

@@ -4,8 +4,7 @@
 # replaced: no check of such a file can tell the original from a copy re-signed by someone else,
 # since the signature is no part of the image the system loaded.
 #   cmake -DPAKORRA_PUBLISHER_CERT_SHA256=<64 hex digits> ...   (scripts/release works it out)
-# Empty, a development build: any library is taken. It reaches the program through
-# generated/engine/publisher_certificate.h (target pakorra_publisher_certificate).
+# Empty, a development build: any library is taken.
 set(PAKORRA_PUBLISHER_CERT_SHA256 "" CACHE STRING
     "SHA-256 (64 hex digits) of the certificate that signs the release; empty for a development build")
 

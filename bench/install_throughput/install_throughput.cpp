@@ -9,12 +9,6 @@
 //   install_throughput --peak CONTAINER SIZE TARGET
 //                                 (internal) one install in this process; prints its peak working set
 
-// psapi.h needs the types of windows.h before it.
-// clang-format off
-#include <windows.h>
-#include <psapi.h>
-// clang-format on
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -22,27 +16,19 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "engine/format/byte_file.h"
 #include "engine/format/package_format.h"
 #include "engine/install/install_files.h"
 #include "engine/install/install_messages.h"
 #include "engine/install_engine.h"
 #include "engine/inventory/pinned_file.h"
-#include "tests/support/child_process.h"
-#include "tests/support/install_reports.h"
 #include "wizard/install_worker.h"
 
 namespace {
 
 constexpr uint32_t kMiB = 1024 * 1024;
 constexpr int kRounds = 5;
-
-double Now() {
-  LARGE_INTEGER count, frequency;
-  QueryPerformanceCounter(&count);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Streams a one-entry container of size bytes to path through a small buffer.
 bool WriteContainer(const std::wstring& path, uint32_t size) {
@@ -79,18 +65,7 @@ bool WriteContainer(const std::wstring& path, uint32_t size) {
   return ok;
 }
 
-using testsupport::ProtocolWindow;
 using testsupport::RunPumping;
-
-// The dialog's stand-in on this thread answers every message of the run with 1; a log of the
-// run's 32,768 steps would weigh on the peak memory measured.
-struct AnswerWindow : ProtocolWindow {
-  AnswerWindow() { keepLog = false; }
-  unsigned Steps() const {
-    const auto it = received.find(WM_INSTALL_STEP);
-    return it == received.end() ? 0 : it->second;
-  }
-};
 
 // One install of the container's single entry through InstallThreadProc. True when it finished.
 bool InstallOnce(const AnswerWindow& window, const std::wstring& container, uint32_t size, const std::wstring& target) {
@@ -103,7 +78,8 @@ bool InstallOnce(const AnswerWindow& window, const std::wstring& container, uint
   const size_t slash = container.find_last_of(L'\\');
   PinnedFile pinned;
   std::wstring why;
-  if (slash == std::wstring::npos || PinFile(container.substr(0, slash), container.substr(slash + 1), pinned, why) != PinOutcome::Pinned) {
+  if (slash == std::wstring::npos ||
+      PinFile(container.substr(0, slash), container.substr(slash + 1), pinned, why) != PinOutcome::Pinned) {
     std::printf("cannot hold %ls: %ls\n", container.c_str(), why.c_str());
     return false;
   }
@@ -154,22 +130,10 @@ int PeakMode(const wchar_t* container, const wchar_t* sizeText, const wchar_t* t
   AnswerWindow window;
   const uint32_t size = static_cast<uint32_t>(wcstoul(sizeText, nullptr, 10));
   if (!InstallOnce(window, container, size, target)) return 1;
-  PROCESS_MEMORY_COUNTERS counters = {};
-  counters.cb = sizeof(counters);
-  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters))) return 1;
-  std::printf("%llu\n", static_cast<unsigned long long>(counters.PeakWorkingSetSize));
+  const unsigned long long peak = PeakWorkingSet();
+  if (peak == 0) return 1;
+  std::printf("%llu\n", peak);
   return 0;
-}
-
-// Runs this program in peak mode and returns the figure it prints, or 0.
-unsigned long long PeakInFreshProcess(const std::wstring& container, uint32_t size, const std::wstring& target) {
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  testsupport::ChildOptions options;
-  options.captureOutput = true;
-  const testsupport::ChildRun run =
-      testsupport::RunToEnd(self, {L"--peak", container, std::to_wstring(size), target}, options, INFINITE);
-  return run.finished && run.exitCode == 0 ? std::strtoull(run.out.c_str(), nullptr, 10) : 0;
 }
 
 }  // namespace
@@ -195,23 +159,23 @@ int wmain(int argc, wchar_t** argv) {
   uint64_t reads = 0, writes = 0;  // of the last round's install
   bool ok = true;
   for (int round = 0; round < kRounds && ok; ++round) {
-    unsigned before = window.Steps();
+    unsigned before = window.Count(WM_INSTALL_STEP);
     const uint64_t readsBefore = FileReadCalls(), writesBefore = FileWriteCalls();
     double start = Now();
     ok = InstallOnce(window, big, bigSize, target);
     installs.push_back(Now() - start);
-    installSteps = window.Steps() - before;
+    installSteps = window.Count(WM_INSTALL_STEP) - before;
     reads = FileReadCalls() - readsBefore;
     writes = FileWriteCalls() - writesBefore;
 
-    before = window.Steps();
+    before = window.Count(WM_INSTALL_STEP);
     FloorJob job{window.hwnd(), installSteps, big, copy, false, 0};
     DeleteFileW(copy.c_str());
     start = Now();
     RunPumping(FloorThread, &job, INFINITE);
     floors.push_back(Now() - start);
     flushes.push_back(job.flushSeconds);
-    ok = ok && job.copied && window.Steps() - before == installSteps;
+    ok = ok && job.copied && window.Count(WM_INSTALL_STEP) - before == installSteps;
     ratios.push_back(installs.back() / floors.back());
     std::printf("round %d: install %.3f s, floor %.3f s, ratio %.3f\n", round + 1, installs.back(), floors.back(),
                 ratios.back());
@@ -236,8 +200,8 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("ratio of the best times: %.3f\n",
               *std::min_element(installs.begin(), installs.end()) / *std::min_element(floors.begin(), floors.end()));
 
-  const unsigned long long peakSmall = PeakInFreshProcess(small, smallSize, target);
-  const unsigned long long peakBig = PeakInFreshProcess(big, bigSize, target);
+  const unsigned long long peakSmall = FigureOfChild({L"--peak", small, std::to_wstring(smallSize), target});
+  const unsigned long long peakBig = FigureOfChild({L"--peak", big, std::to_wstring(bigSize), target});
   std::printf("peak working set, 1 MiB install: %llu KiB\n", peakSmall / 1024);
   std::printf("peak working set, 64 MiB install: %llu KiB (%+lld KiB, target within 1024 KiB)\n", peakBig / 1024,
               (static_cast<long long>(peakBig) - static_cast<long long>(peakSmall)) / 1024);

@@ -11,26 +11,18 @@
 //                                FOLDER into the registered host; prints its peak working set
 //   many_entries --idle          (internal) prints the peak working set of doing nothing
 
-// psapi.h needs the types of windows.h before it.
-// clang-format off
-#include <windows.h>
-#include <psapi.h>
-// clang-format on
-
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "engine/install/install_messages.h"
 #include "engine/install_engine.h"
 #include "engine/testing_seams.h"
-#include "tests/support/child_process.h"
 #include "tests/support/container_bytes.h"
 #include "tests/support/data_patterns.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
-#include "tests/support/install_reports.h"
 #include "wizard/install_worker.h"
 
 namespace {
@@ -39,22 +31,6 @@ using testsupport::ScratchDir;
 
 constexpr uint32_t kOneBlock = 2048;
 constexpr unsigned long long kMiB = 1024 * 1024;
-
-double Now() {
-  LARGE_INTEGER count, frequency;
-  QueryPerformanceCounter(&count);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// The dialog's stand-in answers every message with 1 and keeps no log.
-struct AnswerWindow : testsupport::ProtocolWindow {
-  AnswerWindow() { keepLog = false; }
-  unsigned Count(unsigned message) const {
-    const auto it = received.find(message);
-    return it == received.end() ? 0 : it->second;
-  }
-};
 
 std::wstring Id(unsigned container, unsigned entry) {
   return L"d" + std::to_wstring(container) + L"_" + std::to_wstring(entry);
@@ -100,22 +76,6 @@ bool CheckAndInstall(const std::wstring& folder, unsigned expected, double& chec
   }
   SetModuleDirForTesting(L"");
   return ok;
-}
-
-unsigned long long PeakWorkingSet() {
-  PROCESS_MEMORY_COUNTERS counters = {};
-  counters.cb = sizeof(counters);
-  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters))) return 0;
-  return counters.PeakWorkingSetSize;
-}
-
-// Runs this program with `arguments` and returns the figure it prints, or 0.
-unsigned long long FigureOfChild(const std::vector<std::wstring>& arguments) {
-  testsupport::ChildOptions options;
-  options.captureOutput = true;
-  const testsupport::ChildRun run = testsupport::RunToEnd(testsupport::BuiltFile(L"many_entries.exe"), arguments,
-                                                          options, INFINITE);
-  return run.finished && run.exitCode == 0 ? std::strtoull(run.out.c_str(), nullptr, 10) : 0;
 }
 
 constexpr unsigned kPeakContainers = 1000;

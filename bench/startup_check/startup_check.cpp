@@ -5,15 +5,13 @@
 // byte the check holds, through the same calls.
 //
 //   startup_check.exe            (run from the build's bin folder; writes the host key in HKLM)
-#include <windows.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "engine/format/sha256.h"
-#include "engine/host_paths.h"
 #include "engine/install_engine.h"
 #include "engine/inventory/pinned_file.h"
 #include "engine/inventory/probe_binding.h"
@@ -26,13 +24,6 @@
 namespace {
 
 using testsupport::ContainerItem;
-
-double Now() {
-  LARGE_INTEGER counter, frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 template <typename Work>
 double MedianSeconds(int runs, Work work) {
