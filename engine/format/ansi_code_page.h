@@ -1,19 +1,16 @@
-// Text in the system's ANSI code page. The host's configuration file is an ANSI file, written
-// through the profile functions: a dictionary id they cannot carry lands in a section named with
-// "?" or with a look-alike, where ids collapse onto each other. A package's dictconfig.ini without
-// a UTF-16 byte-order mark is read in the same code page.
+// Text in the ANSI code page of the host's configuration file (where an id it cannot carry lands
+// in a section named with "?" or a look-alike) and of a dictconfig.ini without a UTF-16 BOM.
 #pragma once
 
 #include <string>
 
-// Whether a text survives the code page unchanged: true when the text converts to the ANSI code page without a default or best-fit character and
-// back to the same text. Windows asks the system's code page; elsewhere (dirpack on a publisher's
-// machine) the answer is for code page 936, the one our users' systems use.
+// Whether a text converts to the code page without a default or best-fit character and back to
+// itself. Windows asks the system's code page; elsewhere (dirpack on a publisher's machine) the
+// answer is for code page 936, the one our users' systems use.
 bool SurvivesAnsiCodePage(const std::wstring& text);
 
-// Bytes in the ANSI code page, as the system's profile functions read a file that carries no
-// UTF-16 byte-order mark, as UTF-16 code units, one per wchar_t. A byte sequence the code page
-// does not define becomes a replacement character rather than ending the text.
+// Bytes in the code page, as the profile functions read a file without a UTF-16 byte-order mark,
+// as UTF-16 code units, one per wchar_t; an undefined sequence becomes a replacement character.
 std::wstring AnsiToUnits(const std::string& bytes);
 
 // Whether every byte sequence is defined in the code page.

@@ -7,9 +7,8 @@
 
 namespace {
 
-// Converts bytes between two encodings. A sequence that does not convert costs one input byte and
-// leaves `replacement` in the output. False when there was any, or when the C library lacks either
-// encoding.
+// Converts bytes between two encodings; a sequence that does not convert costs one input byte and
+// leaves `replacement`. False when there was any, or the C library lacks either encoding.
 bool Convert(const char* to, const char* from, std::string in, const char* replacement, std::string& out) {
   iconv_t converter = iconv_open(to, from);
   if (converter == reinterpret_cast<iconv_t>(-1)) return false;
@@ -33,8 +32,7 @@ bool Convert(const char* to, const char* from, std::string in, const char* repla
   return whole;
 }
 
-// Converts the whole text from code page 936; each undefined or cut-off sequence costs one byte
-// and one replacement character (U+FFFD). False when there was any.
+// The whole text from code page 936, each undefined or cut-off byte a U+FFFD; false when any was.
 bool Decode(const std::string& bytes, std::wstring& units) {
   std::string utf16;
   const bool defined = Convert("UTF-16LE", "CP936", bytes, "\xFD\xFF", utf16);

@@ -1,7 +1,6 @@
-// Files as bytes, on the platform's wide paths (Win32 or POSIX, one implementation per build).
-// Reading: where the container reader's bytes come from, a file or a block of memory (fuzzers and
-// tests); the reader's logic is the same for every source. Writing: a new file, written, flushed
-// and renamed over its final name.
+// Files as bytes on the platform's wide paths (Win32 or POSIX, one implementation per build).
+// Reading: the container reader's bytes, from a file or memory (fuzzers, tests), read alike.
+// Writing: a new file, written, flushed and renamed over its final name.
 #pragma once
 
 #include <cstddef>
@@ -14,17 +13,15 @@
 class ByteSource {
  public:
   virtual ~ByteSource() = default;
-  // The source's length in bytes.
   virtual bool Size(uint64_t& size) = 0;
   virtual bool Tell(uint64_t& position) = 0;
   // Positioning beyond the end is allowed; reading there delivers nothing.
   virtual bool Seek(uint64_t position) = 0;
-  // Reads up to length bytes at the position and moves past them; got is how many arrived,
-  // fewer only at the end of the source. False on an I/O error.
+  // Reads up to length bytes at the position and moves past them; got is how many arrived (fewer
+  // only at the end). False on an I/O error.
   virtual bool Read(void* buffer, uint32_t length, uint32_t& got) = 0;
-  // Gives back the memory kept for bytes read ahead of the position; the next read asks the
-  // system again. A source held open for long (every container beside the wizard) costs then
-  // only its handle.
+  // Gives back the memory kept for bytes read ahead; the next read asks the system again, so a
+  // source held open for long (every container beside the wizard) costs only its handle.
   virtual void ReleaseReadAhead() {}
 };
 
@@ -43,8 +40,7 @@ inline bool ReadWholeSource(ByteSource& source, uint64_t most, std::string& byte
 std::unique_ptr<ByteSource> OpenByteFile(const wchar_t* path);
 
 #ifdef _WIN32
-// Reads through a file handle already open for reading (a HANDLE), which the source closes when
-// it goes.
+// Reads through a file handle (a HANDLE) open for reading, which the source closes when it goes.
 std::unique_ptr<ByteSource> ByteSourceOnHandle(void* handle);
 #endif
 
@@ -87,22 +83,18 @@ class NewByteFile {
   virtual ~NewByteFile() = default;
   // Writes every byte, or fails.
   virtual bool Write(const void* data, size_t size) = 0;
-  // Has the system put the data on the disk, then closes the file; false when either failed. The
-  // file is closed either way.
+  // Has the system put the data on the disk, then closes the file either way; false when either failed.
   // Only dirpack uses this; the wizard never calls it.
   virtual bool FlushAndClose() = 0;
 };
 
 enum class NewFileResult { Created, NameTaken, Failed };
 
+// Only dirpack uses the three below; the wizard never calls them.
 // Creates the file for writing, shared with no one; NameTaken when something has the name already.
-// Only dirpack uses this; the wizard never calls it.
 NewFileResult CreateNewByteFile(const std::wstring& path, std::unique_ptr<NewByteFile>& file);
-
 // Renames `from` to `to` in one step, replacing a file there (Windows: write-through).
-// Only dirpack uses this; the wizard never calls it.
 bool RenameByteFileOver(const std::wstring& from, const std::wstring& to);
-// Only dirpack uses this; the wizard never calls it.
 bool DeleteByteFile(const std::wstring& path);
 
 // This process's number, which keeps its temporary names apart from other processes' ones.

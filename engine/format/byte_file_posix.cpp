@@ -1,5 +1,4 @@
-// File access for the native builds: stdio with 64-bit positions, and file descriptors for
-// writing, on the UTF-8 form of the path.
+// Native file access on the path's UTF-8: stdio with 64-bit positions, descriptors for writing.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

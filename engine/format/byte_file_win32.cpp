@@ -1,5 +1,4 @@
-// File access for the Windows builds: Win32 on the wide path, so that any file name works
-// whatever the ANSI code page.
+// Windows file access: Win32 on the wide path, so that any name works whatever the ANSI code page.
 #include <windows.h>
 
 #include <algorithm>
@@ -10,9 +9,8 @@
 
 namespace {
 
-// The system is asked for at least this many bytes at a time: a caller reading small pieces in
-// order (the container reader takes an entry 2,048 bytes at a time) costs one system call per
-// this many bytes.
+// The system is asked for at least this many bytes at a time, so that small reads in order (the
+// container reader's 2,048 bytes) cost one system call per this many.
 constexpr uint32_t kReadAheadBytes = 64 * 1024;
 
 // Written by whichever thread reads; read by benchmarks only after the reading is over.
@@ -37,8 +35,8 @@ class Win32ByteFile : public ByteSource {
   }
   bool Seek(uint64_t position) override {
     if (position > static_cast<uint64_t>(INT64_MAX)) return false;
-    // Going back starts reading afresh: bytes read ahead are only reused going forward, so a
-    // reader that starts over (the run after the start-up check) reads the file as it is.
+    // Going back reads afresh (read-ahead only serves going forward): a reader starting over, as the
+    // run after the start-up check, reads the file as it is.
     if (position < position_) ahead_.clear();
     position_ = position;
     return true;

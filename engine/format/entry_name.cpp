@@ -1,5 +1,8 @@
 #include "engine/format/entry_name.h"
 
+#include <algorithm>
+#include <cwchar>
+
 #include "engine/format/ansi_code_page.h"
 #include "engine/format/package_reader.h"
 
@@ -13,23 +16,7 @@ Text LowerLetters(Text text) {
   return text;
 }
 
-bool IsForbiddenChar(wchar_t c) {
-  if (c < 0x20 || c == 0x7F) return true;
-  switch (c) {
-    case L'<':
-    case L'>':
-    case L':':
-    case L'"':
-    case L'/':
-    case L'\\':
-    case L'|':
-    case L'?':
-    case L'*':
-      return true;
-    default:
-      return false;
-  }
-}
+bool IsForbiddenChar(wchar_t c) { return c < 0x20 || c == 0x7F || std::wcschr(L"<>:\"/\\|?*", c) != nullptr; }
 
 // Windows maps these names to devices whatever extension follows and whatever trailing spaces
 // precede it, so "nul", "NUL.txt" and "com1 .dic" all open a device.
@@ -38,9 +25,7 @@ bool IsDeviceName(const std::wstring& name) {
   while (!base.empty() && base.back() == L' ') base.pop_back();
   base = LowerAsciiLetters(base);
   static const wchar_t* const kDevices[] = {L"con", L"prn", L"aux", L"nul", L"conin$", L"conout$", L"clock$"};
-  for (const wchar_t* device : kDevices) {
-    if (base == device) return true;
-  }
+  if (std::find(std::begin(kDevices), std::end(kDevices), base) != std::end(kDevices)) return true;
   if (base.size() == 4 && (base.compare(0, 3, L"com") == 0 || base.compare(0, 3, L"lpt") == 0)) {
     const wchar_t digit = base[3];
     // Digits 0-9 and the superscripts 1, 2, 3, which Windows also treats as port numbers.
@@ -53,19 +38,13 @@ bool IsDeviceName(const std::wstring& name) {
 bool IsWhiteSpace(wchar_t c) {
   static constexpr wchar_t kSpaces[] = {0x0009, 0x000A, 0x000B, 0x000C, 0x000D, 0x0020, 0x0085,
                                         0x00A0, 0x1680, 0x2028, 0x2029, 0x202F, 0x205F, 0x3000};
-  for (wchar_t space : kSpaces) {
-    if (c == space) return true;
-  }
-  return c >= 0x2000 && c <= 0x200A;
+  return std::find(std::begin(kSpaces), std::end(kSpaces), c) != std::end(kSpaces) || (c >= 0x2000 && c <= 0x200A);
 }
 
 bool IsPlainNamePart(const std::wstring& name) {
   if (name.empty() || name.back() == L'.' || name.back() == L' ') return false;
   if (name.find(L"..") != std::wstring::npos) return false;
-  for (wchar_t c : name) {
-    if (IsForbiddenChar(c)) return false;
-  }
-  return !IsDeviceName(name);
+  return std::none_of(name.begin(), name.end(), IsForbiddenChar) && !IsDeviceName(name);
 }
 
 // Something followed by suffix, letters A-Z compared without case.
@@ -76,10 +55,9 @@ bool EndsInSuffix(const std::wstring& name, const wchar_t* suffix) {
 
 }  // namespace
 
-// The id also names the dictionary's section in the host's configuration file, an ANSI file read
-// and written through the profile functions. A bracket would end the section's name early; white
-// space at either end is trimmed by those functions, so " news" would write into [news]; and a
-// character the code page cannot hold turns into "?", where ids collapse onto each other.
+// The id names the dictionary's section in the host's ANSI configuration file: a bracket would end
+// the name early; the profile functions trim white space, so " news" would write into [news]; and
+// a character the code page cannot hold turns into "?", where ids collapse onto each other.
 bool IsPlainDictFileId(const std::wstring& id) {
   return IsPlainNamePart(id) && id.find_first_of(L"[]") == std::wstring::npos && !IsWhiteSpace(id.front()) &&
          !IsWhiteSpace(id.back()) && SurvivesAnsiCodePage(id);
@@ -111,10 +89,8 @@ std::wstring OwnNameOf(const std::wstring& name) {
 
 bool IsDictFileExt(const std::wstring& ext) {
   const std::wstring lower = LowerAsciiLetters(ext);
-  for (const wchar_t* dictExt : kDictFileExtensions) {
-    if (lower == dictExt) return true;
-  }
-  return false;
+  return std::find(std::begin(kDictFileExtensions), std::end(kDictFileExtensions), lower) !=
+         std::end(kDictFileExtensions);
 }
 
 bool HasPlainFileNames(const PackageTableEntry& record) {

@@ -9,17 +9,15 @@
 
 class CPackageReader;
 
-// Maps A-Z to a-z and keeps every other character (not the C library's locale-dependent towlower):
-// the one case fold of the wizard and dirpack, for the file names and ids they install, the
-// switches of the command line and the keys of dirpack's manifest. (Names in a profile file
-// compare as the system's profile functions compare them: profile_text.h.)
+// Maps A-Z to a-z and keeps every other character (not the locale-dependent towlower): the one
+// case fold of the wizard and dirpack for installed names and ids, command-line switches and
+// manifest keys. (Profile file names compare as the profile functions do: profile_text.h.)
 std::wstring LowerAsciiLetters(const std::wstring& text);
 // The same for UTF-8 text, whose bytes of other characters never fall in A-Z.
 std::string LowerAsciiLetters(const std::string& text);
 
-// The key of the file an entry installs: its id and extension joined, letters A-Z lowered. Two
-// entries install one file, and an entry replaces an installed file of that name, exactly when the
-// keys are equal.
+// The key of the file an entry installs: id and extension joined, letters A-Z lowered. Two
+// entries install one file, or an entry replaces an installed one, exactly when the keys are equal.
 std::wstring EntryFileKey(const std::wstring& id, const std::wstring& ext);
 std::wstring EntryFileKey(const PackageTableEntry& record);
 
@@ -32,36 +30,31 @@ constexpr const wchar_t* kNewFileSuffix = L"._zev_nw_";
 std::wstring BackupPathOf(const std::wstring& path);
 std::wstring NewFilePathOf(const std::wstring& path);
 // Whether a file name or path is a backup's or a new copy's: something followed by the suffix,
-// letters A-Z compared without case, as the folder listing may give them in any case.
+// letters A-Z compared without case, as a folder listing may give any case.
 bool IsBackupName(const std::wstring& name);
 bool IsNewFileName(const std::wstring& name);
 // The name or path a backup or a new copy stands beside: name without its reserved suffix, the
 // case of the rest kept; name itself when it ends in neither.
 std::wstring OwnNameOf(const std::wstring& name);
 
-// A non-empty file name without path separators, "..", ":", control characters or the other
-// characters Windows forbids, without a trailing dot or space, and not a reserved device name
-// (also not one followed by an extension, as "con.txt"). The id is also the name of the
-// dictionary's section in the host's configuration: no square brackets, no white space at either
-// end (Unicode's, the ideographic space U+3000 and no-break space U+00A0 included), and nothing
-// the system's ANSI code page cannot hold (ansi_code_page.h).
-// Only dirpack uses this; the wizard never calls it.
+// A non-empty file name without path separators, "..", ":", control or other characters Windows
+// forbids, a trailing dot or space, and not a device name (even with an extension, as "con.txt").
+// As the id also names a section in the host's configuration: no square brackets, no white space
+// at either end (Unicode's, U+3000 and U+00A0 included), nothing the ANSI code page cannot hold.
+// Only dirpack uses this and the next; the wizard never calls them.
 bool IsPlainDictFileId(const std::wstring& id);
 
-// A "." followed by a name part that passes the same rules, as ".dic", and not ending in a reserved
-// suffix (letters A-Z compared without case).
-// Only dirpack uses this; the wizard never calls it.
+// A "." and a name part that passes the same rules, as ".dic", not ending in a reserved suffix.
 bool IsPlainDictFileExt(const std::wstring& ext);
 
-// The extensions of the files the installer writes: dictionaries only. Any other (".exe", ".dll")
-// would put a program into the host's folder, where the host or Windows may load or run it.
+// The extensions the installer writes: dictionaries only. Any other (".exe", ".dll") would put a
+// program into the host's folder, where the host or Windows may load or run it.
 constexpr const wchar_t* kDictFileExtensions[] = {L".dic", L".dip"};
 
 // Whether ext is one of kDictFileExtensions, letters A-Z compared without case.
 bool IsDictFileExt(const std::wstring& ext);
 
-// Whether the installer takes one table record's names: its id and its extension both pass, and
-// the extension is a dictionary's.
+// Whether the installer takes a table record's names: both pass, and the extension is a dictionary's.
 bool HasPlainFileNames(const PackageTableEntry& record);
 
 // An entry whose names fail could name a file outside the host's dictionary data folder, and the

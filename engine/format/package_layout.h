@@ -1,6 +1,5 @@
-// What the wizard looks for in its own folder besides itself, by name: the package containers, the
-// package's description "dictconfig.ini" with the keys that registration copies from it, and one
-// image per dictionary. Portable, so that dirpack's folder check reads the same names and limits.
+// What the wizard looks for in its folder by name: the containers, the package's "dictconfig.ini"
+// with the keys registration copies, and one image per dictionary. Portable, for dirpack's check.
 #pragma once
 
 #include <cstddef>
@@ -12,8 +11,8 @@ constexpr wchar_t kPackageConfigFileName[] = L"dictconfig.ini";
 constexpr const wchar_t* kCopiedConfigKeys[] = {L"id_net",     L"desc_name",      L"catalog", L"from",    L"to",
                                                 L"desc_intro", L"desc_copyright", L"enable",  L"func_all"};
 
-// Registration reads each value into a buffer of this many characters, the terminating NUL
-// included: a longer value arrives cut to its first kConfigValueChars - 1 characters.
+// Registration reads each value into a buffer this many characters long, its NUL included: a
+// longer value is cut to its first kConfigValueChars - 1.
 constexpr size_t kConfigValueChars = 260;
 
 // An image is the dictionary's id followed by the extension, in this folder.

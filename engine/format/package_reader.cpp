@@ -11,8 +11,6 @@ bool CPackageReader::OpenMemory(const uint8_t* data, size_t size) {
   return OpenSource(std::make_unique<MemoryByteSource>(data != nullptr ? data : &kNothing, size));
 }
 
-// Every failure drops the source and the records read so far, so a failed Open leaves the reader
-// closed with an empty table.
 bool CPackageReader::OpenSource(std::shared_ptr<ByteSource> source) {
   Close();
   m_table.clear();
@@ -36,8 +34,7 @@ CPackageReader::OpenFault CPackageReader::LoadTable(ByteSource& source, uint64_t
   if (!source.Read(headerBytes, sizeof(headerBytes), got)) return OpenFault::CannotRead;
   if (got != sizeof(headerBytes)) return OpenFault::ShortHeader;
   DecodePackageHeader(headerBytes, m_header);
-  // Magic, format words, record size, and a table that fits in the file: checked before the
-  // table is allocated, so a hostile count costs nothing.
+  // Checked before the table is allocated, so a hostile count costs nothing.
   m_headerFault = CheckPackageHeader(m_header, fileSize);
   if (m_headerFault != HeaderFault::None) return OpenFault::BadHeader;
 
@@ -71,8 +68,7 @@ int CPackageReader::ReadChunk(uint32_t index, void* buffer, uint32_t& length) {
   uint64_t position = 0;
   if (!m_file->Tell(position)) return -1;
   const EntryRange range = EntryDataRange(m_header, m_table[index]);
-  // Outside the entry's range the position belongs to another entry: nothing of this one to give,
-  // and subtracting would wrap.
+  // Outside the entry's range: nothing of this entry to give, and subtracting would wrap.
   if (position < range.begin || position > range.end) return -1;
 
   uint32_t wanted = length;
@@ -91,9 +87,7 @@ int CPackageReader::ReadChunk(uint32_t index, void* buffer, uint32_t& length) {
   return result;
 }
 
-// The table stays readable after Close; the next Open replaces it. The source may stay held by
-// others (the inventory keeps every container open until the run), so it gives back what it read
-// ahead for this reader.
+// The table stays readable after Close, until the next Open.
 void CPackageReader::Close() {
   if (m_file) m_file->ReleaseReadAhead();
   m_file.reset();

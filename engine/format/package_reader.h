@@ -1,19 +1,17 @@
-// Reads a package container: validates its header, loads its entry table and streams the data of
-// one entry at a time in chunks the caller sizes. Positions are computed in 64 bits, and no chunk
-// ever reads outside the container or delivers more than asked, whatever its header and table claim.
+// Reads a package container: validates its header, loads its entry table and streams one entry's
+// data in chunks the caller sizes. Positions are 64-bit; no chunk reads outside the container or
+// delivers more than asked, whatever its header and table claim.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "engine/format/byte_file.h"
 #include "engine/format/package_format.h"
 
-// The installer reads an entry's data this many bytes at a time: each chunk is one step of its
-// progress, and the plan counts its total in the same blocks.
+// The installer reads an entry's data this many bytes at a time, one progress step each, as the plan counts.
 constexpr uint32_t kBlockBytes = 2048;
 
 class CPackageReader {
@@ -31,17 +29,15 @@ class CPackageReader {
   // reader shares it and reads from its start.
   bool OpenSource(std::shared_ptr<ByteSource> source);
 
-  // The header as read, reserved words included, and the container's length when it was opened;
-  // after a failed Open, as far as they were read.
+  // The header as read (reserved words included) and the container's length, as far as Open read them.
   const PackageHeader& Header() const { return m_header; }
   uint64_t FileSize() const { return m_fileSize; }
 
   // Why the last Open failed, in the order the reader checks; None after one that succeeded.
   enum class OpenFault { None, CannotOpen, CannotRead, ShortHeader, BadHeader, TableUnreadable };
-  // Only dirpack uses this; the wizard never calls it.
+  // Only dirpack uses these two; the wizard never calls them.
   OpenFault LastOpenFault() const { return m_openFault; }
   // BadHeader: what is wrong with Header() for a file of FileSize() bytes.
-  // Only dirpack uses this; the wizard never calls it.
   HeaderFault LastHeaderFault() const { return m_headerFault; }
 
   uint32_t EntryCount() const;
@@ -50,9 +46,8 @@ class CPackageReader {
 
   // Positions the container at the first byte of the entry's data.
   bool SeekToEntry(uint32_t index);
-  // Reads the next chunk of the entry's data: length is the number of bytes wanted on entry and
-  // the number delivered on return (untouched on failure). 1: more data follow; 0: these bytes end
-  // the entry; -1: failure, also for a chunk the container does not hold.
+  // Reads the entry's next chunk: length is the bytes wanted, then delivered (untouched on failure).
+  // 1: more follow; 0: these end the entry; -1: failure, also for a chunk the container lacks.
   int ReadChunk(uint32_t index, void* buffer, uint32_t& length);
 
   // Lets go of the container; a source others hold gives back the memory it read ahead.

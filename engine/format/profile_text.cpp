@@ -32,9 +32,8 @@ std::wstring Trimmed(const std::wstring& text) {
 }
 
 #ifndef _WIN32
-// One code unit in upper case: A-Z by hand, any other letter by the C.UTF-8 locale (the process's
-// own locale may be "C", whose towupper knows A-Z only). A letter outside ASCII whose upper case
-// is an ASCII letter ("ı", "ſ") keeps itself, as the Windows table keeps it.
+// One code unit in upper case: A-Z by hand, others by the C.UTF-8 locale (the process's may be
+// "C", which knows A-Z only). One outside ASCII whose upper case is ASCII ("ı", "ſ") keeps itself, as on Windows.
 wint_t UpperUnit(wchar_t unit) {
   if (unit < 0x80) return unit >= L'a' && unit <= L'z' ? unit - (L'a' - L'A') : unit;
   static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
@@ -43,16 +42,14 @@ wint_t UpperUnit(wchar_t unit) {
 }
 #endif
 
-// Below 0, 0 or above 0 as the first name sorts before, with or after the second, both without
-// their blanks and compared without case code unit by code unit.
+// Below, at or above 0 as the first name sorts before, with or after the second, as ProfileNamesMatch compares.
 int CompareProfileNames(const std::wstring& first, const std::wstring& second) {
   size_t firstBegin = 0, firstEnd = 0, secondBegin = 0, secondEnd = 0;
   TrimmedRange(first, firstBegin, firstEnd);
   TrimmedRange(second, secondBegin, secondEnd);
   const size_t firstSize = firstEnd - firstBegin, secondSize = secondEnd - secondBegin;
 #ifdef _WIN32
-  // The profile functions' own compare. It fails only for a length beyond int, which no name read
-  // from a file of at most a few MiB has; such names would still get an order of their own.
+  // The profile functions' own compare; it fails only for a length beyond int, which still gets an order.
   if (firstSize <= INT_MAX && secondSize <= INT_MAX) {
     const int result = CompareStringOrdinal(first.data() + firstBegin, static_cast<int>(firstSize),
                                             second.data() + secondBegin, static_cast<int>(secondSize), TRUE);

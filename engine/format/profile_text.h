@@ -1,7 +1,6 @@
-// A private-profile (INI) file read from its bytes in memory as the system's profile functions read
-// it: the wizard reads the package's dictconfig.ini once, through the handle it holds, and
-// dirpack's folder check reads it the same way on every platform. The rules, held against the real
-// functions by the tests under Wine:
+// A private-profile (INI) file read from its bytes as the system's profile functions read it: the
+// wizard's dictconfig.ini, read once through its held handle, and dirpack's on every platform. The
+// rules, held against the real functions by the tests under Wine:
 // - After a UTF-16LE byte-order mark the file is UTF-16LE; anything else is bytes in the ANSI
 //   code page. A UTF-8 byte-order mark is not recognised: Windows reads it as two ANSI
 //   characters in front of the first line, which spoils a section header on that line.
@@ -25,16 +24,14 @@
 // The file's text as UTF-16 code units, one per wchar_t.
 std::wstring DecodeProfileBytes(const std::string& bytes);
 
-// Whether a stored section or key name answers a request for another, as Windows' profile
-// functions compare them: blanks at either end dropped, and case ignored for every letter, code
-// unit by code unit. On Windows this is the system's own compare (CompareStringOrdinal ignoring
-// case, which maps each unit to upper case by the system's table); elsewhere each unit is mapped
-// by towupper of the C.UTF-8 locale, the same simple one-to-one mapping (no "ß" to "SS"), except
-// that a unit outside ASCII never becomes an ASCII letter ("ı" stays apart from "I", as on Windows).
+// Whether a stored section or key name answers a request for another, as the profile functions
+// compare them: blanks at either end dropped, case ignored for every letter, unit by unit. On
+// Windows the system's CompareStringOrdinal ignoring case; elsewhere towupper of the C.UTF-8
+// locale, the same one-to-one mapping (no "ß" to "SS"), except that a unit outside ASCII never
+// becomes an ASCII letter ("ı" stays apart from "I", as on Windows).
 bool ProfileNamesMatch(const std::wstring& first, const std::wstring& second);
 
-// The order that goes with ProfileNamesMatch, for maps and sets of names: two names are
-// equivalent exactly when they match.
+// The order that goes with ProfileNamesMatch: two names are equivalent exactly when they match.
 struct ProfileNameLess {
   bool operator()(const std::wstring& first, const std::wstring& second) const;
 };

@@ -1,6 +1,7 @@
 #include "engine/format/seal_list.h"
 
 #include <algorithm>
+#include <iterator>
 #include <set>
 
 #include "engine/format/entry_name.h"
@@ -59,24 +60,16 @@ SealProblem ReadLine(const std::string& line, SealLine& out) {
 }  // namespace
 
 std::string DescribeSealProblem(SealProblem problem, size_t line) {
-  const std::string at = "line " + std::to_string(line) + " ";
-  switch (problem) {
-    case SealProblem::None:
-      return "";
-    case SealProblem::Malformed:
-      return at + "malformed";
-    case SealProblem::AbsolutePath:
-      return at + "malformed: an absolute path";
-    case SealProblem::ParentFolder:
-      return at + "malformed: a path with \"..\", \".\" or an empty folder name";
-    case SealProblem::Backslash:
-      return at + "malformed: a path with a backslash";
-    case SealProblem::ListedTwice:
-      return at + "malformed: a path listed twice";
-    case SealProblem::NotText:
-      return at + "malformed: a path that is not UTF-8 text";
-  }
-  return at + "malformed";
+  if (problem == SealProblem::None) return "";
+  // In the order of SealProblem, from Malformed on.
+  static const char* const kTexts[] = {"malformed",
+                                       "malformed: an absolute path",
+                                       "malformed: a path with \"..\", \".\" or an empty folder name",
+                                       "malformed: a path with a backslash",
+                                       "malformed: a path listed twice",
+                                       "malformed: a path that is not UTF-8 text"};
+  const size_t index = static_cast<size_t>(problem) - 1;
+  return "line " + std::to_string(line) + " " + (index < std::size(kTexts) ? kTexts[index] : "malformed");
 }
 
 bool ParseSealList(const std::string& bytes, std::vector<SealLine>& lines, size_t& badLine, SealProblem& problem) {

@@ -1,7 +1,5 @@
-// SHA-256 (FIPS 180-4) of bytes given in pieces of any size, computed by the system's own
-// cryptography: bcrypt.dll on Windows (loaded from the system folder at run time), OpenSSL's
-// libcrypto elsewhere. The digest by which the wizard knows its publisher's certificate, and the
-// one a package's seal lists for each of its files.
+// SHA-256 of bytes given in pieces, by the system's cryptography (bcrypt.dll from the system folder
+// on Windows, libcrypto elsewhere): it names the publisher's certificate and the seal's files.
 #pragma once
 
 #include <array>
@@ -18,7 +16,7 @@ class Sha256 {
 
   void Update(const void* data, size_t length);
   // The digest of everything given so far; false, `digest` untouched, when the system could not
-  // hash (its library missing, or a call failed). The object is spent either way.
+  // hash (no library, a call failed). Spent either way.
   bool Finish(Sha256Digest& digest);
 
   Sha256(const Sha256&) = delete;

@@ -9,7 +9,6 @@ namespace {
 bool IsHighSurrogate(uint32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-// Strict: no overlong forms, no encoded surrogates, nothing above U+10FFFF.
 bool DecodeUtf8(const std::string& utf8, std::vector<uint32_t>& points) {
   points.clear();
   size_t i = 0;
@@ -125,14 +124,11 @@ bool UnitsAreWellFormed(const std::wstring& units) {
 }
 
 bool Utf8ToPath(const std::string& utf8, std::wstring& path) {
-  if constexpr (sizeof(wchar_t) == 2) {
-    return Utf8ToUnits(utf8, path);
-  } else {
-    std::vector<uint32_t> points;
-    if (!DecodeUtf8(utf8, points)) return false;
-    path.assign(points.begin(), points.end());
-    return true;
-  }
+  if constexpr (sizeof(wchar_t) == 2) return Utf8ToUnits(utf8, path);
+  std::vector<uint32_t> points;
+  if (!DecodeUtf8(utf8, points)) return false;
+  path.assign(points.begin(), points.end());
+  return true;
 }
 
 bool PathToUtf8(const std::wstring& path, std::string& utf8) {

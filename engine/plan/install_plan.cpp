@@ -16,12 +16,12 @@ void ForEachEntry(const std::vector<PackageFile>& files, Visit visit) {
 // Whether the package's date (parsed) replaces the installed namesake.
 bool PackageReplaces(const DictDate& date, const InstalledDict& namesake, PlanHost& host) {
   if (!namesake.backupBeside) return host.CompareDate(&date, &namesake.date) > 0;
-  // Two copies, and either may be the newest: a complete newer file whose backup's delete failed,
-  // or an earlier release's in-place upgrade cut off (its first chunks, under the name, carry its
-  // package's stamp). Only a package newer than the backup and not older than the file replaces
-  // them: the same package completes a cut upgrade, a newer one supersedes both. A file whose own
-  // stamp cannot be read is no copy to keep, but the backup still is: only a package newer than
-  // it replaces the two, since the backup goes once the new file is in place.
+  // Either copy may be the newest: a complete newer file whose backup's delete failed, or an
+  // earlier release's in-place upgrade cut off (its first chunks carry its package's stamp). Only a
+  // package newer than the backup and not older than the file replaces them: the same package
+  // completes a cut upgrade, a newer one supersedes both. A file whose stamp cannot be read is no
+  // copy to keep, but the backup is, and it goes once the new file is in place: only a package
+  // newer than it replaces the two.
   if (!namesake.dateRead) return host.CompareDate(&date, &namesake.backupDate) > 0;
   return host.CompareDate(&date, &namesake.backupDate) > 0 && host.CompareDate(&date, &namesake.date) >= 0;
 }
@@ -29,8 +29,7 @@ bool PackageReplaces(const DictDate& date, const InstalledDict& namesake, PlanHo
 }  // namespace
 
 bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDict>& installed, PlanHost& host) {
-  // File name -> first installed record of that name; emplace keeps the first one. The keys view
-  // the installed records' own names, which stay put while the plan is made.
+  // File name -> first installed record of that name; the keys view the records' own names.
   std::unordered_map<std::wstring_view, const InstalledDict*> byFileName;
   byFileName.reserve(installed.size());
   for (const InstalledDict& dict : installed) byFileName.emplace(dict.fileName, &dict);
@@ -43,8 +42,8 @@ bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDic
       const std::wstring key = EntryFileKey(entry.id, entry.ext);
       const auto found = byFileName.find(key);
       if (found == byFileName.end()) {
-        // Asked once per plan: the first call creates the folder when it is missing, and the
-        // path cannot change while the plan is made (nor fail once the inventory found the host).
+        // Asked once per plan: the first call creates a missing folder, and the path cannot change
+        // while the plan is made (nor fail once the inventory found the host).
         if (!haveDataDir) {
           host.GetDictDataDir(dataDir);
           haveDataDir = true;

@@ -1,6 +1,5 @@
 // The install plan: for every package entry, whether to install it, upgrade the installed copy or
-// leave it, and where it goes. Portable: the host folder and the version probe come in through
-// PlanHost, so the decisions also run natively.
+// leave it, and where it goes. Portable: the host comes in through PlanHost.
 #pragma once
 
 #include <cstdint>
@@ -29,11 +28,10 @@ class PlanHost {
   ~PlanHost() = default;
 };
 
-// Sets every entry's action and target path. Each entry is decided against the installed list as
-// found (first record of its file name wins); the installed list is indexed once, so the work is
-// linear in entries plus installed files. A namesake is upgraded by a later package, or when its
-// date cannot be told; one beside its own backup only by a package later than the backup and no
-// earlier than the file, or when the file's own stamp cannot be read. Always succeeds.
+// Sets every entry's action and target path against the installed list (its first record of a
+// file name wins), indexed once: linear work. A namesake is upgraded by a later package, or when
+// its date cannot be told; one beside its own backup only by a package later than the backup and
+// no earlier than the file, or when the file's own stamp cannot be read. Always succeeds.
 bool AnalysePlan(std::vector<PackageFile>& files, const std::vector<InstalledDict>& installed, PlanHost& host);
 
 // Whether the run installs the entry: its action is Install or Upgrade, not Skip.

@@ -1,7 +1,5 @@
 #include "engine/plan/plan_summary.h"
 
-#include <utility>
-
 namespace {
 
 // The piece of a planned entry; false for a Skip entry, which has none.
@@ -10,9 +8,8 @@ bool PieceOf(const PackageEntry& entry, std::wstring& piece) {
                           : entry.action == EntryAction::Upgrade ? plan_text::kPlanSummaryUpgrade
                                                                  : nullptr;
   if (format == nullptr) return false;
-  std::wstring text = format;
-  text.replace(text.find(L"%s"), 2, entry.title);
-  piece = std::move(text);
+  piece = format;
+  piece.replace(piece.find(L"%s"), 2, entry.title);
   return true;
 }
 

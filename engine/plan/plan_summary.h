@@ -1,5 +1,4 @@
-// The plan in the welcome text's words: one piece per planned entry, in the plan's order.
-// Portable.
+// The plan in the welcome text's words: one piece per planned entry, in order. Portable.
 #pragma once
 
 #include <cstddef>
@@ -10,20 +9,17 @@
 
 namespace plan_text {
 
-// The pieces of the summary; %s is the entry's title. A summary cut short ends with
-// kPlanSummaryCut.
+// The pieces of the summary; %s is the entry's title. A summary cut short ends with kPlanSummaryCut.
 constexpr const wchar_t* kPlanSummaryInstall = L"安装《%s》";
 constexpr const wchar_t* kPlanSummaryUpgrade = L"升级《%s》";
 constexpr const wchar_t* kPlanSummaryCut = L"……";
 
 }  // namespace plan_text
 
-// The welcome text shows the summary whole only up to this length; a package planning more is
-// summed up by its first pieces and the cut mark, so no package can make the text grow without
-// bound.
+// The longest summary shown whole; beyond it the first pieces and the cut mark, so that no
+// package makes the text grow without bound.
 constexpr size_t kPlanSummaryMaxChars = 1024;
 
-// Install and Upgrade entries each add their piece, Skip entries nothing, with no separator.
-// Pieces that would take the summary past kPlanSummaryMaxChars are left out and the cut mark
-// ends it instead.
+// Install and Upgrade entries each add their piece, Skip entries nothing, with no separator; the
+// cut mark ends the summary in place of the first piece that would pass kPlanSummaryMaxChars.
 void ComposePlanSummary(const std::vector<PackageFile>& files, std::wstring& summary);
