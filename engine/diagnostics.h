@@ -1,6 +1,5 @@
-// Diagnostics composed by failing engine steps ("InitFileLists-3: read dir fail"). They go to the
-// debugger trace channel, and to the one sink the program may register (the wizard's log); the
-// engine knows nothing of what the sink does with them.
+// Diagnostics composed by failing engine steps ("InitFileLists-3: read dir fail"), for the debugger
+// trace channel and the one sink the program may register (the wizard's log).
 #pragma once
 
 #include <string>
@@ -13,6 +12,6 @@ std::wstring HexCode(long code);
 // Called for every diagnostic, on whichever thread composed it (the installation worker's too).
 using DiagnosticSink = void (*)(const std::wstring& text, void* context);
 
-// Registers the sink (null: none). Set it before the worker starts and clear it only once the
-// run is over: the worker reads it without a lock.
+// Registers the sink (null: none), set before the worker starts and cleared once the run is over:
+// the worker reads it without a lock.
 void SetDiagnosticSink(DiagnosticSink sink, void* context);

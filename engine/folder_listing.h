@@ -15,7 +15,6 @@ struct ListedFile {
   DWORD attributes = 0;
 };
 
-// Calls visit for each file; visit returns false to end the search early (it is closed either
-// way). A pattern of 260 characters or more, one without a full-path form, or a search whose
-// first call fails finds nothing.
+// Calls visit for each file until it returns false. A pattern of 260 characters or more, one
+// without a full-path form, or a search whose first call fails finds nothing.
 void ListFolderFiles(const std::wstring& pattern, const std::function<bool(const ListedFile&)>& visit);

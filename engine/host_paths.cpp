@@ -3,6 +3,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+
 #include "engine/diagnostics.h"
 #include "engine/system_environment.h"
 #include "engine/testing_seams.h"
@@ -17,14 +19,9 @@ std::wstring cachedExeName;
 std::wstring moduleDirOverride;
 
 bool ObtainCached(std::wstring& cache, const wchar_t* valueName, std::wstring& out) {
-  if (!cache.empty()) {
-    out = cache;
-    return true;
-  }
-  std::wstring text;
-  if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kHostRegistryKey, valueName, text)) return false;
-  cache = text;
-  out = text;
+  // ReadRegistryString leaves the cache untouched when it fails.
+  if (cache.empty() && !ReadRegistryString(HKEY_LOCAL_MACHINE, kHostRegistryKey, valueName, cache)) return false;
+  out = cache;
   return true;
 }
 
@@ -47,14 +44,9 @@ bool ReadRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* valueNa
   RegCloseKey(key);
   if (rc != ERROR_SUCCESS) return false;
 
-  size_t length = 0;
-  const size_t units = bytes / sizeof(wchar_t);
-  while (length < units && buffer[length] != L'\0') ++length;
-  std::wstring text(buffer, length);
+  std::wstring text(buffer, std::find(buffer, buffer + bytes / sizeof(wchar_t), L'\0'));
 
-  // A host setup that wrote an expandable path ("%ProgramFiles%\...") still names a real
-  // folder: resolve its references rather than report the host missing, with the system's
-  // variables only (the wizard's own environment is the user's).
+  // An expandable path ("%ProgramFiles%\...") still names a real folder (system_environment.h).
   if (type == REG_EXPAND_SZ && text.find(L'%') != std::wstring::npos) {
     std::wstring expanded;
     if (!ExpandWithSystemEnvironment(text, expanded) || expanded.size() >= kValueChars) return false;
@@ -67,21 +59,17 @@ bool ReadRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* valueNa
 bool IsHostInstalled() {
   // A missing key, a missing value, one too long or one naming an unknown variable alike.
   const std::wstring key = std::wstring(L"HKLM\\") + kHostRegistryKey;
-  std::wstring location, exeName;
-  if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kHostRegistryKey, kHostLocationValue, location)) {
+  if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kHostRegistryKey, kHostLocationValue, cachedLocation)) {
     TraceDiagnostic(L"IsHostInstalled-1: read Location fail: " + key);
     return false;
   }
-  cachedLocation = location;
-  if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kHostRegistryKey, kHostExeNameValue, exeName)) {
+  if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kHostRegistryKey, kHostExeNameValue, cachedExeName)) {
     TraceDiagnostic(L"IsHostInstalled-2: read ExcutableName fail: " + key);
     return false;
   }
-  cachedExeName = exeName;
 
-  // The executable must be a file: an empty name would make this test the host folder itself,
-  // and the hand-off would later "start" a folder.
-  const std::wstring exePath = location + L"\\" + exeName;
+  // The executable must be a file: with an empty name the hand-off would "start" the host folder.
+  const std::wstring exePath = cachedLocation + L"\\" + cachedExeName;
   if (PathFileExistsW(exePath.c_str()) != TRUE) {
     TraceDiagnostic(L"IsHostInstalled-3: host exe missing: " + exePath);
     return false;
@@ -95,8 +83,7 @@ bool IsHostInstalled() {
 }
 
 bool ProgramPath(std::wstring& path) {
-  // Read once: the file a process runs never changes, and the start-up check asks for the
-  // wizard's folder for every file it pins. Empty when the system could not tell it.
+  // Read once, as it never changes and every pinned file asks for it. Empty when the system could not tell.
   static const std::wstring program = [] {
     // The longest path the system has; a path cut at the buffer's end is no path.
     std::wstring buffer(32768, L'\0');
@@ -125,10 +112,8 @@ bool GetModuleDir(std::wstring& out) {
 }
 
 bool GetDictDataDir(std::wstring& out, bool create) {
-  std::wstring dir;
-  if (!BuildFromLocation(L"\\plugin\\localquery\\dictdata", dir)) return false;
-  if (create && !PathFileExistsW(dir.c_str())) SHCreateDirectoryExW(nullptr, dir.c_str(), nullptr);
-  out = dir;
+  if (!BuildFromLocation(L"\\plugin\\localquery\\dictdata", out)) return false;
+  if (create && !PathFileExistsW(out.c_str())) SHCreateDirectoryExW(nullptr, out.c_str(), nullptr);
   return true;
 }
 

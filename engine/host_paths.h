@@ -1,6 +1,5 @@
-// Locates the host installation through its registry key and builds every path into the host
-// and into the wizard's own folder. Each builder replaces its output on success and leaves it
-// untouched on failure; none checks that the path exists (GetDictDataDir may create its folder).
+// Locates the host through its registry key and builds the paths into it and the wizard's folder,
+// each untouched on failure and unchecked for existence (GetDictDataDir may create its folder).
 #pragma once
 
 #include <windows.h>
@@ -17,8 +16,8 @@ bool ReadRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* valueNa
 // True when the registry names a host folder and executable and that executable is a file.
 bool IsHostInstalled();
 
-// The program's own file as the loader has it (this process's executable); false when the
-// system cannot tell it. Every reader of the program's path starts here and applies its own limit.
+// The program's own file as the loader has it; false when the system cannot tell. Every reader
+// of the program's path starts here and applies its own limit.
 bool ProgramPath(std::wstring& path);
 
 bool GetModuleDir(std::wstring& out);  // ends with a backslash

@@ -23,8 +23,7 @@ bool InstallEngine::Analyse(std::vector<PackageFile>& files, std::vector<Install
 }
 
 bool InstallEngine::EnsureLists() {
-  if (listsReady) return true;
-  listsReady = InitFileLists();
+  if (!listsReady) listsReady = InitFileLists();
   return listsReady;
 }
 

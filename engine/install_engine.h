@@ -1,7 +1,6 @@
-// The engine object: the inventory, the plan on it, the installation run and the hand-off's
-// enabling step. The wizard dialog holds one by value; the worker thread gets a pointer to it.
-// Each operation hands its work to the module that does it (inventory, plan, install run,
-// registration, hand-off), so those depend on the records only, never on this class.
+// The engine object: the inventory, its plan, the installation run and the hand-off's enabling
+// step. The dialog holds one by value, the worker thread a pointer. Each operation hands its work
+// to its module, which depends on the records only, never on this class.
 #pragma once
 
 #include <windows.h>
@@ -18,8 +17,7 @@ class InstallEngine {
   bool listsReady = false;
   std::vector<PackageFile> packageFiles;
   std::vector<InstalledDict> installedDicts;
-  // The package's dictconfig.ini, held open from the start-up check to the end (its values are
-  // in the planned entries).
+  // The package's dictconfig.ini, held from the start-up check to the end; its values are in the entries.
   std::shared_ptr<ByteSource> heldDescription;
 
   // Inventory: builds both lists and has the plan made on them.
@@ -28,7 +26,6 @@ class InstallEngine {
   bool ReadDFFileInfo(PackageFile& file);
   bool ReadLocalDictFilesInfo(std::vector<InstalledDict>& list);
 
-  // Plan.
   bool Analyse(std::vector<PackageFile>& files, std::vector<InstalledDict>& installed);
   int GetPlannedItemCount();        // -1 when the inventory cannot be built
   uint32_t GetPlannedBlockTotal();  // 0 when the inventory cannot be built
@@ -44,6 +41,6 @@ class InstallEngine {
   bool EnableAllDicts();
 
  private:
-  // The lists as the first user that needs them builds them; a failed build is tried again.
+  // The lists, built by the first user that needs them; a failed build is tried again.
   bool EnsureLists();
 };

@@ -1,11 +1,10 @@
-// A function of a library looked up at run time rather than imported: one that some systems lack,
-// or one of a library the program loads itself.
+// A function looked up at run time rather than imported: one some systems lack, or one of a
+// library the program loads itself.
 #pragma once
 
 #include <windows.h>
 
-// The function `name` of the loaded `module` as type Fn; null when the module is null or has no
-// such function.
+// The function `name` of the loaded `module` as type Fn; null for a null module or no such function.
 template <typename Fn>
 Fn ModuleFunction(HMODULE module, const char* name) {
   if (module == nullptr) return nullptr;
@@ -13,8 +12,7 @@ Fn ModuleFunction(HMODULE module, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-// The same from a system library the process has loaded already (kernel32.dll, user32.dll); no
-// library is loaded here.
+// The same from a system library the process has loaded already (kernel32.dll, user32.dll).
 template <typename Fn>
 Fn ModuleFunction(const wchar_t* loadedLibrary, const char* name) {
   return ModuleFunction<Fn>(GetModuleHandleW(loadedLibrary), name);

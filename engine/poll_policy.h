@@ -1,9 +1,8 @@
-// The bounded poll used by every wait for another process: a search, repeated after a pause, a
-// fixed number of times. Kept in one place so that tests run the same waits with a shorter pause.
+// The bounded poll of every wait for another process: a search repeated after a pause a fixed
+// number of times, in one place so that tests run the same waits with a shorter pause.
 #pragma once
 
-// Every bounded wait pauses this long between looks, this many times: none lasts longer than
-// about 10 seconds.
+// Every bounded wait pauses this long between looks, this many times: about 10 seconds at most.
 constexpr unsigned kPollPauseMs = 500;
 constexpr int kPollAttempts = 20;
 

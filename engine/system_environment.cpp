@@ -39,12 +39,10 @@ class ScopedVariable {
   bool had_ = false;
 };
 
-// The environment a process without a user would get: the system's variables only. Taken from
-// CreateEnvironmentBlock with no token, loaded from the system folder at run time (the library is
-// not one the loader keeps to the system folder by itself). ExpandEnvironmentStringsForUserW
-// with no token would do the same on Windows, but some systems answer it from the calling
-// process's own environment, and some build the block's SystemRoot and SystemDrive (and what
-// refers to them) from the caller's: while the block is made, the caller's two are the system's.
+// The system's variables only: CreateEnvironmentBlock with no token, its library loaded from the
+// system folder. Not ExpandEnvironmentStringsForUserW, which some systems answer from the caller's
+// environment; and as some build SystemRoot and SystemDrive (and what refers to them) from the
+// caller's, the caller's two are the system's while the block is made.
 bool ReadSystemVariables(Variables& variables) {
   wchar_t windows[MAX_PATH] = {};
   const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);

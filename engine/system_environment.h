@@ -1,11 +1,9 @@
-// Expands "%NAME%" references with the system's environment variables only. The wizard runs
-// elevated but is started by the user, so its own environment holds that user's variables: a
-// variable set without elevation must not decide where the elevated wizard loads or starts programs.
+// Expands "%NAME%" references with the system's environment variables only: the elevated wizard's
+// own environment is its user's, whose variables must not decide where it loads or starts programs.
 #pragma once
 
 #include <string>
 
-// Each %NAME% whose NAME is a system variable (letters compared without case) is replaced by its
-// value; any other "%" is kept, as the platform's own expansion does. False, and out untouched,
-// when the system environment cannot be read.
+// Each %NAME% naming a system variable (without case) becomes its value; any other "%" stays, as
+// in the platform's own expansion. False, out untouched, when the system environment is unreadable.
 bool ExpandWithSystemEnvironment(const std::wstring& text, std::wstring& out);

@@ -17,13 +17,11 @@
 
 namespace {
 
-// A section is read into a buffer of this many characters first, and a larger one as often as
-// the section fills it, up to the most: a section larger than that (no dictionary's is) is not
-// rewritten, since its tail could not be written back.
+// A section is read into a buffer this large, then larger ones while it fills them, up to the
+// most: a larger section (no dictionary's is) is not rewritten, as its tail could not be written back.
 constexpr DWORD kFirstSectionChars = 4096;
 constexpr DWORD kMostSectionChars = 4u << 20;
 
-// An image is copied this many bytes at a time.
 constexpr uint32_t kImageCopyBytes = 64 * 1024;
 
 // Copies the whole source into the open file and flushes it.
@@ -66,7 +64,7 @@ bool ReadProfileSection(const wchar_t* section, const std::wstring& file, std::w
   return false;
 }
 
-// The key of a "key=value" line: what comes before the first "=", or the whole line.
+// The key of a "key=value" line, or the whole line.
 std::wstring KeyOfLine(const std::wstring& line) { return line.substr(0, line.find(L'=')); }
 
 // The section's lines with key = value in: in the place of the first line of that key (the name it
@@ -95,7 +93,6 @@ std::wstring MergedSection(const std::wstring& held, const PackageEntry& entry) 
   if (entry.description) {
     const std::vector<std::wstring>& values = *entry.description;
     for (size_t i = 0; i < std::size(kCopiedConfigKeys) && i < values.size(); ++i) {
-      // An empty value leaves what the host's file already holds.
       if (!values[i].empty()) SetKey(lines, kCopiedConfigKeys[i], values[i]);
     }
   }
@@ -107,7 +104,6 @@ std::wstring MergedSection(const std::wstring& held, const PackageEntry& entry) 
 }  // namespace
 
 void PrepareHostConfigFile(const std::wstring& path) {
-  // A file that appeared meanwhile is kept as it is.
   if (!PathFileExistsW(path.c_str())) CreateEmptyFile(path);
   // A read-only file would make every profile write fail unnoticed.
   MakeWritable(path);
@@ -123,8 +119,7 @@ bool RegisterDictConfig(const PackageEntry& entry, DictSectionSnapshot* before) 
   std::wstring held;
   if (!ReadProfileSection(section, hostConfig, held)) return false;
   if (before != nullptr) *before = DictSectionSnapshot{entry.id, !held.empty(), held};
-  const bool written = WriteProfileSection(section, MergedSection(held, entry), hostConfig);
-  return written && entry.description.has_value();
+  return WriteProfileSection(section, MergedSection(held, entry), hostConfig) && entry.description.has_value();
 }
 
 void RestoreDictSection(const DictSectionSnapshot& snapshot) {

@@ -25,8 +25,7 @@ bool RenameDurably(const std::wstring& from, const std::wstring& to, DWORD flags
   return MoveFileExW(from.c_str(), to.c_str(), flags | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-// Most often the host's service holds the installed file open; with it gone, a failed rename may
-// pass. A file the renames left in place gets back the attributes it had.
+// The host's service most often holds the file open: with it gone, a failed rename may pass.
 template <typename Rename>
 bool RenameWithServiceStopped(const std::wstring& path, Rename rename) {
   const DWORD original = GetFileAttributesW(path.c_str());
@@ -61,7 +60,8 @@ TargetFile::~TargetFile() { Close(); }
 
 bool TargetFile::Create(const std::wstring& path) {
   if (handle_ != INVALID_HANDLE_VALUE || path.empty()) return false;
-  handle_ = CreateNew(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_ATTRIBUTE_NORMAL);
+  handle_ =
+      CreateNew(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_ATTRIBUTE_NORMAL);
   if (handle_ != INVALID_HANDLE_VALUE) path_ = path;
   return handle_ != INVALID_HANDLE_VALUE;
 }

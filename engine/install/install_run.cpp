@@ -33,11 +33,10 @@ bool EndsWith(const std::wstring& text, const std::wstring& suffix) {
   return text.size() > suffix.size() && LowerAsciiLetters(text.substr(text.size() - suffix.size())) == suffix;
 }
 
-// What answers to path. Only a regular file whose name as the folder lists it is `ownName`
-// (letters A-Z compared without case, as the plan matched them) counts as File: the file system
-// also resolves a short 8.3 alias or a name differing in other letters' case to some other file,
-// which an entry must never move or replace. A lookup that fails for any reason but absence is
-// Other: something may be there.
+// What answers to path. Only a regular file listed as `ownName` (letters A-Z compared without
+// case, as the plan matched them) is File: a short 8.3 alias or a name differing in other letters'
+// case may resolve to another file, which an entry must never move or replace. A lookup failing
+// for any reason but absence is Other: something may be there.
 PathState InspectPath(const std::wstring& path, const std::wstring& ownName) {
   WIN32_FIND_DATAW data;
   HANDLE found = FindFirstFileW(path.c_str(), &data);
@@ -52,15 +51,12 @@ PathState InspectPath(const std::wstring& path, const std::wstring& ownName) {
 
 std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
 
-// The new file is written this many bytes at a time: the entry's chunks are gathered and written
-// together, so that a large dictionary costs few write requests.
+// The entry's chunks are gathered and written this many bytes at a time: few write requests.
 constexpr uint32_t kWriteBatchBytes = 64 * 1024;
 constexpr uint32_t kChunksPerBatch = kWriteBatchBytes / kBlockBytes;
 
-// Streams the entry's data into the new file and flushes it. The reader gives the data a block
-// (2,048 bytes) at a time, and each block is one progress step, sent once the block is written; a
-// failed read or write costs one step more and ends the entry, as does a block a failed write
-// left unwritten. An empty entry is one step. True when every byte is on the disk.
+// Streams the entry's data into the new file and flushes it, reporting steps as InstallReporter::Step
+// says (a failed write counts the block it cut short). True when every byte is on the disk.
 bool WriteNewFile(const PackageEntry& entry, InstallReporter& reporter, CPackageReader& reader, TargetFile& file) {
   std::vector<char> batch(kWriteBatchBytes);
   int read = 1;
@@ -92,9 +88,6 @@ bool IsCompleteBitmap(const std::wstring& path) {
   return source && IsCopiedBitmap(*source);
 }
 
-// An image waits under its new-file name (<id>.bmp + kNewFileSuffix) from its copy until its
-// dictionary's data have taken their place. A complete one with nothing under its own name takes
-// that name; any other is an unfinished copy or stands beside the image there, and goes.
 void RepairImageFolder() {
   std::wstring imageDir;
   if (!GetHostImagePath(L"", imageDir)) return;
@@ -119,14 +112,12 @@ void RepairImageFolder() {
 }  // namespace
 
 void RepairInterruptedRun() {
-  // Each step below is one rename or one delete of one file, so a repair cut off anywhere leaves
-  // what the next one finds and finishes.
   RepairImageFolder();
 
   std::wstring dir;
   if (!GetDictDataDir(dir, false)) return;
-  // Names with letters A-Z lowered, as the plan and InspectPath compare them: a name that differs
-  // from a backup's own name in other letters is another dictionary's, not this backup's.
+  // Names with A-Z lowered, as the plan and InspectPath compare them: one differing from a
+  // backup's own name in other letters is another dictionary's.
   std::set<std::wstring> names;
   std::vector<std::wstring> newFiles, backups;
   ListFolderFiles(dir + L"\\*", [&](const ListedFile& file) {

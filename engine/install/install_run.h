@@ -1,10 +1,8 @@
-// The installation run: every planned entry of every package container is written into the host
-// so that a kill or a power cut at any point leaves each dictionary it touches complete, old or
-// new; the steps of InstallEntry (install_run.cpp) say what each leaves on disk. The data come
-// from the container the start-up check held open. A run begins by repairing what an interrupted
-// one left, and so does every end the user confirmed. Each step is reported through an
-// InstallReporter; why an entry or container failed is told by a diagnostic (it may be composed
-// on the worker thread).
+// The installation run: every planned entry of every package container, read from the container
+// the start-up check held open, is written into the host so that a kill or a power cut at any
+// point leaves each dictionary it touches complete, old or new; InstallEntry's steps
+// (install_run.cpp) say what each leaves on disk. Steps are reported through an InstallReporter;
+// why an entry or container failed, by a diagnostic (possibly composed on the worker thread).
 #pragma once
 
 #include <cstdint>
@@ -16,8 +14,7 @@
 
 class CPackageReader;
 
-// What an entry's own steps did to the host's files, so that its rollback undoes exactly that and
-// never deletes or replaces a file it neither created nor moved.
+// What an entry's steps did to the host's files: its rollback undoes that, never a file it neither made nor moved.
 struct EntryFootprint {
   bool newFileMade = false;         // the new file beside the target was created by this entry
   bool registered = false;          // the section was read, then written; `section` holds what it held before
@@ -31,20 +28,17 @@ struct EntryFootprint {
   bool imageFailed = false;  // the package has an image that could not be copied or placed
 };
 
-// Repairs what an interrupted run left in the host's dictionary data and image folders, by renames
-// and deletes of single files only, so that a repair cut off anywhere leaves a state the next one
-// finishes: leftover new data files are deleted, a backup with nothing under its own name is
-// renamed back, and a new image (<id>.bmp + kNewFileSuffix) that is a complete BMP with nothing
-// under its own name takes that name, any other being deleted. A backup is never deleted: beside
-// a file of its own name it may be the intact copy until an upgrade replaces that file. Only
-// regular files are touched; a backup whose name the file system resolves to another file stays.
-// Run when a run starts and at every end the user confirmed (the up-to-date and finished pages
-// closed), so that the host then sees its dictionaries under their own names.
+// Repairs what an interrupted run left in the host's data and image folders, by renames and
+// deletes of single regular files (a repair cut off anywhere leaves what the next one finishes):
+// leftover new data files go, a backup with nothing under its own name is renamed back, and a new
+// image (<id>.bmp + kNewFileSuffix) that is a complete BMP with nothing under its own name takes
+// that name, any other going. A backup is never deleted (install_run.cpp says why), nor renamed
+// onto a name the file system resolves to another file. Run when a run starts and at every end
+// the user confirmed, so that the host then sees its dictionaries under their own names.
 void RepairInterruptedRun();
 
 // Installs every planned entry of every package file, in order, after RepairInterruptedRun. True
-// when every package file has been dealt with (failed entries included); false when an answer
-// asked to stop. The end's report counts the entries installed whose registration or image failed.
+// when every file was dealt with (failed entries included); false when an answer asked to stop.
 bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter);
 
 // Writes one planned entry from the open reader into its targetPath and reports its start, steps
@@ -52,6 +46,5 @@ bool InstallAll(std::vector<PackageFile>& files, InstallReporter& reporter);
 bool InstallEntry(const PackageEntry& entry, InstallReporter& reporter, CPackageReader& reader,
                   EntryFootprint& footprint);
 
-// Undoes what a failed InstallEntry did (per footprint) and reports the failure. True when the
-// answer lets the run go on.
+// Undoes what a failed InstallEntry did (per footprint) and reports it; true when the run goes on.
 bool RollBackEntry(InstallReporter& reporter, const PackageEntry& entry, const EntryFootprint& footprint);

@@ -1,7 +1,6 @@
-// The installation run's reports as the wizard's window messages (engine/install/install_messages.h),
-// each sent synchronously (SendMessageW) from the worker thread to the dialog, which handles it on
-// its own thread while the worker waits. A window that has gone answers 0, which stops the run at
-// the next report whose answer counts.
+// The installation run's reports as window messages (install_messages.h), each sent from the worker
+// thread to the dialog while the worker waits. A window that has gone answers 0, which stops the
+// run at the next report whose answer counts.
 #pragma once
 
 #include <windows.h>

@@ -27,8 +27,7 @@ std::wstring WithoutTrailingSeparators(std::wstring path) {
 }
 
 std::mutex heldLock;
-// By the name first asked for; never closed, so that no one can rename a folder away while any
-// file below it is still to be opened or read.
+// By the name first asked for; never closed: no folder is renamed away while files below are read.
 std::map<std::wstring, HeldFolder> held;
 
 }  // namespace
@@ -58,9 +57,9 @@ bool HoldFolder(const std::wstring& folder, HeldFolder& out, std::wstring& why) 
     return true;
   }
   // Links on the way are followed this once: where the name leads now is the folder from here on.
-  HANDLE handle = CreateFileW(name.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                              nullptr);
+  HANDLE handle =
+      CreateFileW(name.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     why = L"the folder cannot be opened (error " + std::to_wstring(GetLastError()) + L")";
     return false;

@@ -34,8 +34,7 @@ class HostPlanServices final : public PlanHost {
   }
 };
 
-// dictconfig.ini, read once through its held handle. False when the package has none that may be
-// used; a refused one is told by a diagnostic.
+// dictconfig.ini, read once through its held handle; false when none may be used (a refusal traced).
 bool ReadDescription(std::shared_ptr<ByteSource>& held, std::optional<ProfileText>& description) {
   PinnedFile pinned;
   std::wstring why;
@@ -128,8 +127,6 @@ bool InitFileLists(std::vector<PackageFile>& packageFiles, std::vector<Installed
       return false;
     }
     if (!InitDBCore(corePath.c_str())) {
-      // A vintora.dll that is not the publisher's, or not plainly the file beside the wizard, fails
-      // the check as a damaged package does.
       if (ProbeLibraryRefused()) {
         TraceDiagnostic(L"InitFileLists-7: version probe library refused");
         return false;
@@ -155,7 +152,6 @@ bool InitFileLists(std::vector<PackageFile>& packageFiles, std::vector<Installed
       return false;
     }
     HoldPackageFiles(packageFiles, heldDescription);
-    // Every file read so far was as sealed; what was not read must at least be there.
     if (!SealHolds()) {
       TraceDiagnostic(L"InitFileLists-8: the package is not as its publisher sealed it");
       return false;
@@ -182,9 +178,7 @@ bool ReadDirFilesInfo(std::vector<PackageFile>& list) {
   ClearPackageFiles(list);
 
   bool ok = true;
-  // Listed by the folder's name, but each file is opened in the folder held since the check began
-  // (pinned_file.h): a name listed elsewhere, after the folder's link was pointed away, is refused
-  // or found in the held folder, and the size counted is the held file's.
+  // Listed by name, opened in the held folder (pinned_file.h); the size counted is the held file's.
   ListFolderFiles(folder + L"\\*" + kContainerExtension, [&](const ListedFile& listed) {
     // One container past the cap ends the listing before it is opened.
     std::wstring refusal;
@@ -217,24 +211,23 @@ bool ReadDirFilesInfo(std::vector<PackageFile>& list) {
 
 bool ReadDFFileInfo(PackageFile& file) {
   CPackageReader reader;
-  if (!reader.OpenSource(file.data) || !HasPlainFileNames(reader)) {
-    TraceDiagnostic(L"ReadDFFileInfo-1: init fail:" + file.path);
+  const auto refuse = [&](const std::wstring& why) {
+    TraceDiagnostic(why);
     reader.Close();
     file.entries.reset();
     file.data.reset();  // nothing will be read from it
     return false;
+  };
+  if (!reader.OpenSource(file.data) || !HasPlainFileNames(reader)) {
+    return refuse(L"ReadDFFileInfo-1: init fail:" + file.path);
   }
   const uint32_t count = reader.EntryCount();
   // Data the container does not hold would fail only at the entry's last chunk, after the old
   // copy's backup was made: such a container is refused before any page.
   for (uint32_t i = 0; i < count; ++i) {
     if (EntryDataRange(reader.Header(), reader.Entry(i)).end > reader.FileSize()) {
-      TraceDiagnostic(L"ReadDFFileInfo-2: entry " + std::to_wstring(i + 1) + L"'s data end beyond the container: " +
-                      file.path);
-      reader.Close();
-      file.entries.reset();
-      file.data.reset();
-      return false;
+      return refuse(L"ReadDFFileInfo-2: entry " + std::to_wstring(i + 1) + L"'s data end beyond the container: " +
+                    file.path);
     }
   }
   if (count == 0) {
@@ -273,9 +266,8 @@ bool ReadLocalDictFilesInfo(std::vector<InstalledDict>& list) {
     return true;
   });
 
-  // A run cut off leaves a backup (name + kBackupSuffix) beside the dictionary or in its place.
-  // Beside it, both are dated (the plan then weighs both copies); a backup alone is listed as the
-  // dictionary it will be again once the next repair puts it back, dated by itself.
+  // A run cut off leaves a backup (name + kBackupSuffix) beside the dictionary, both then dated for
+  // the plan to weigh, or in its place, listed as the dictionary the next repair makes it again.
   std::map<std::wstring, size_t> byName;  // fileName -> position in list
   std::vector<const ListedFile*> backups;
   for (const ListedFile& listed : listedFiles) {
@@ -296,9 +288,8 @@ bool ReadLocalDictFilesInfo(std::vector<InstalledDict>& list) {
       list[found->second].backupBeside = true;
       continue;
     }
-    const std::wstring ownPath = OwnNameOf(backup->fullPath);
     byName.emplace(LowerAsciiLetters(own), list.size());
-    list.push_back(InstalledRecord(own, ownPath, *backup));
+    list.push_back(InstalledRecord(own, OwnNameOf(backup->fullPath), *backup));
     list.back().backupPath = backup->fullPath;
   }
 

@@ -1,5 +1,6 @@
 #include "engine/inventory/package_seal.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <vector>
@@ -29,10 +30,9 @@ struct Listed {
 struct SealState {
   bool loaded = false;
   bool sealed = false;
-  std::map<std::string, Listed> byKey;  // by SealPathKey
-  std::wstring refusedPath;             // the first refusal's file; empty while none
-  // The seal and its signature, held until the process ends so that they stay what was checked.
-  std::shared_ptr<ByteSource> heldSeal;
+  std::map<std::string, Listed> byKey;   // by SealPathKey
+  std::wstring refusedPath;              // the first refusal's file; empty while none
+  std::shared_ptr<ByteSource> heldSeal;  // it and heldSignature held to the end (package_seal.h)
   std::shared_ptr<ByteSource> heldSignature;
 };
 
@@ -59,9 +59,7 @@ bool Refuse(const std::wstring& relative, const std::wstring& reason) {
 // The key a wizard's relative name is listed by: '/' between folders, UTF-8, case aside.
 bool KeyOf(const std::wstring& relative, std::string& key) {
   std::wstring slashed = relative;
-  for (wchar_t& c : slashed) {
-    if (c == L'\\') c = L'/';
-  }
+  std::replace(slashed.begin(), slashed.end(), L'\\', L'/');
   std::string utf8;
   if (!PathToUtf8(slashed, utf8)) return false;
   key = SealPathKey(utf8);
@@ -159,9 +157,7 @@ bool SealHolds() {
     if (entry.second.read) continue;
     std::wstring relative;
     Utf8ToPath(entry.second.line.path, relative);
-    for (wchar_t& c : relative) {
-      if (c == L'/') c = L'\\';
-    }
+    std::replace(relative.begin(), relative.end(), L'/', L'\\');
     if (!ExistsBelowHeldFolder(held, relative)) return Refuse(relative, L"listed in the seal but missing");
   }
   return true;

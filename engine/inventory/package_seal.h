@@ -1,10 +1,7 @@
-// The package's seal held against every file the wizard reads from its folder: the containers,
-// dictconfig.ini, the images of planned entries and vintora.dll. A signed wizard installs only a
-// package its publisher sealed: package.sha256 beside it, with a signature of it by the wizard's
-// own certificate (engine/inventory/seal_signature.h). An unsigned wizard checks a seal when there is one and
-// is as before without. The seal is read at the first question, through a handle held until the
-// process ends (pinned_file.h), and every file is read for its digest through the handle that is
-// held for all later reading, so what was checked is what the run installs.
+// The package's seal held against every file the wizard reads from its folder (containers,
+// dictconfig.ini, images, vintora.dll). A signed wizard installs only a package sealed with a
+// signature by its own certificate (seal_signature.h); an unsigned one checks a seal if any. Seal
+// and files are read through handles held until the process ends: what was checked is installed.
 #pragma once
 
 #include <cstddef>
@@ -12,16 +9,15 @@
 
 #include "engine/format/byte_file.h"
 
-// Whether the file `relative` (a name, or a folder name, a backslash and a file name, as pinned in
-// the wizard's folder), read whole through `source` from its start, is what the seal lists: true
-// for a package that is not sealed. False when the seal itself is refused (missing for a signed
-// wizard, unsigned, signed by another, a malformed line), the file is not listed, or its digest is
-// another. Every refusal is traced; the first is kept. The source is read once, sequentially, in
-// requests of 1 MiB, and left at its start.
+// Whether the file `relative` (as pinned in the wizard's folder), read whole through `source`, is
+// what the seal lists; true for an unsealed package. False when the seal is refused (missing for a
+// signed wizard, unsigned, signed by another, a malformed line), the file is not listed, or its
+// digest is another; each refusal is traced, the first kept. Read once in 1 MiB requests, the
+// source is left at its start.
 bool SealAdmitsFile(const std::wstring& relative, ByteSource& source);
 
-// At the end of the start-up check: true when nothing was refused and every listed file that was
-// not read is there (a listed file missing is the first refusal then).
+// At the end of the start-up check: true when nothing was refused and every listed file not read
+// is there (else the missing one is the first refusal).
 bool SealHolds();
 
 // The full path of the first file refused; false when none was.

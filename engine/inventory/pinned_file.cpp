@@ -1,27 +1,20 @@
 #include "engine/inventory/pinned_file.h"
 
-#include <vector>
-
 #include "engine/host_paths.h"
 #include "engine/inventory/held_folder.h"
 #include "engine/testing_seams.h"
 
 namespace {
 
-// Called just before each file is opened below a held folder; tests only.
 PinObserver pinObserver = nullptr;
 void* pinObserverContext = nullptr;
 
+bool IsAbsence(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
 std::wstring OpenFailure(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return L"missing";
-    case ERROR_SHARING_VIOLATION:
-      return L"held open for writing by another program";
-    default:
-      return L"cannot be opened (error " + std::to_wstring(error) + L")";
-  }
+  if (IsAbsence(error)) return L"missing";
+  if (error == ERROR_SHARING_VIOLATION) return L"held open for writing by another program";
+  return L"cannot be opened (error " + std::to_wstring(error) + L")";
 }
 
 }  // namespace
@@ -55,8 +48,6 @@ OpenedFileFacts FactsOfOpenedFile(HANDLE handle, const std::wstring& expectedPat
 }
 
 PinOutcome PinFile(const std::wstring& folder, const std::wstring& relative, PinnedFile& out, std::wstring& why) {
-  // The folder as it was found the first time: a link to it pointed elsewhere since then moves
-  // nothing, as the file is opened relative to the held folder and must lie right in it.
   HeldFolder held;
   if (!HoldFolder(folder, held, why)) return PinOutcome::Refused;
   if (pinObserver != nullptr) pinObserver(relative, pinObserverContext);
@@ -64,7 +55,7 @@ PinOutcome PinFile(const std::wstring& folder, const std::wstring& relative, Pin
   HANDLE handle = OpenBelowHeldFolder(held, relative, error);
   if (handle == nullptr) {
     why = OpenFailure(error);
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PinOutcome::Missing : PinOutcome::Refused;
+    return IsAbsence(error) ? PinOutcome::Missing : PinOutcome::Refused;
   }
   std::unique_ptr<ByteSource> source = ByteSourceOnHandle(handle);  // closes the handle from here on
 

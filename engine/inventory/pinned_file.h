@@ -1,9 +1,7 @@
-// Files the wizard reads from its own folder, which is the folder a package was downloaded to and
-// belongs to the user, while the wizard runs as administrator. Each is opened once, with read
-// sharing only (no one can write, rename or delete it while it is held), without following a
-// reparse point, and is taken only when it is a plain disk file of one link whose final path is
-// the very place asked for. Everything read from it afterwards goes through that handle, which
-// stays open as long as anyone holds the source.
+// Files the wizard, elevated, reads from its own folder, the user's download folder. Each is opened
+// once, with read sharing only (no one can write, rename or delete it while held), not following a
+// reparse point, and taken only as a plain disk file of one link whose final path is the place
+// asked for. All later reading goes through that handle, open while anyone holds the source.
 #pragma once
 
 #include <windows.h>
@@ -30,19 +28,17 @@ struct OpenedFileFacts {
 // Why such a file is not taken; empty when it is.
 std::wstring PinRefusal(const OpenedFileFacts& facts);
 
-// What an open handle shows of its file, to be held against `expectedPath` ("\\?\C:\..."). A fact
+// What an open handle shows of its file, to be held against `expectedPath` ("\\?\C:\..."); a fact
 // the system cannot tell stays empty or zero, which PinRefusal refuses.
 OpenedFileFacts FactsOfOpenedFile(HANDLE handle, const std::wstring& expectedPath);
 
-// What PinFile found at the name: the file, taken; nothing at all (no refusal of a file, just
-// none); or a file or folder it refused.
+// What PinFile found at the name: the file, taken; nothing at all; or a file or folder it refused.
 enum class PinOutcome { Pinned, Missing, Refused };
 
-// Opens `relative` (a file name, or a folder name, a backslash and a file name) in `folder` and
-// checks it as above. The folder is held from its first use on (engine/inventory/held_folder.h):
-// the file is opened relative to that handle and must lie in it, wherever the folder's name leads
-// by now. Unless Pinned, `why` says what was wrong ("missing", held open for writing by another
-// program, a link, elsewhere) and out is untouched.
+// Opens `relative` (a file name, or a folder name, a backslash and a file name) in `folder`,
+// held from its first use on (held_folder.h), and checks it as above. Unless Pinned, `why` says
+// what was wrong ("missing", held open for writing by another program, a link, elsewhere) and out
+// is untouched.
 PinOutcome PinFile(const std::wstring& folder, const std::wstring& relative, PinnedFile& out, std::wstring& why);
 
 // The same in the wizard's own folder.

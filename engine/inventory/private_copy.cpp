@@ -19,8 +19,7 @@ void CloseIfOpen(HANDLE& handle) {
 
 // The folder's handle when it is a plain folder (no reparse point) whose final path is `expected`.
 HANDLE HoldNewFolder(const std::wstring& folder, const std::wstring& expected, std::wstring& why) {
-  HANDLE handle = CreateFileW(folder.c_str(),
-                              FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+  HANDLE handle = CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
@@ -57,9 +56,8 @@ bool WriteNewFile(ByteSource& source, const std::wstring& path) {
 }  // namespace
 
 bool PrivateCopyParent(std::wstring& out) {
-  // Not the user's temporary folder: its owner may rename or delete anything in it, whatever the
-  // thing's own security says. In the Windows folder's Temp a user may create, but may neither
-  // list nor delete nor rename what others made.
+  // Not the user's temporary folder, whose owner may rename or delete anything in it. In the
+  // Windows folder's Temp a user may create, but not list, delete or rename what others made.
   wchar_t windows[MAX_PATH] = {};
   const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return false;
@@ -90,35 +88,32 @@ bool MakePrivateCopy(ByteSource& source, const std::wstring& fileName, PrivateCo
     // Fails for a name that exists (whoever made it, whatever it is): then the next name.
     if (CreateDirectoryW((parent + L"\\" + name).c_str(), &security)) copy.folder = parent + L"\\" + name;
   }
+  LocalFree(security.lpSecurityDescriptor);
   if (copy.folder.empty()) {
-    LocalFree(security.lpSecurityDescriptor);
     why = L"no new folder in " + parent;
     return false;
   }
+  const auto fail = [&](const std::wstring& reason) {
+    why = reason;
+    RemovePrivateCopy(copy);
+    return false;
+  };
   const std::wstring folderFinal = parentHeld.finalPath + L"\\" + name;
   copy.folderHandle = HoldNewFolder(copy.folder, folderFinal, why);
-  LocalFree(security.lpSecurityDescriptor);
   copy.path = copy.folder + L"\\" + fileName;
-  if (copy.folderHandle != INVALID_HANDLE_VALUE) {
-    if (!WriteNewFile(source, copy.path)) {
-      why = L"the copy cannot be written (error " + std::to_wstring(GetLastError()) + L")";
-    } else {
-      copy.fileHandle = CreateFileW(copy.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-      if (copy.fileHandle == INVALID_HANDLE_VALUE) {
-        why = L"the copy cannot be opened (error " + std::to_wstring(GetLastError()) + L")";
-      } else {
-        why = PinRefusal(FactsOfOpenedFile(copy.fileHandle, folderFinal + L"\\" + fileName));
-        if (why.empty()) {
-          out = copy;
-          return true;
-        }
-        why = L"the copy " + why;
-      }
-    }
+  if (copy.folderHandle == INVALID_HANDLE_VALUE) return fail(why);
+  if (!WriteNewFile(source, copy.path)) {
+    return fail(L"the copy cannot be written (error " + std::to_wstring(GetLastError()) + L")");
   }
-  RemovePrivateCopy(copy);
-  return false;
+  copy.fileHandle = CreateFileW(copy.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (copy.fileHandle == INVALID_HANDLE_VALUE) {
+    return fail(L"the copy cannot be opened (error " + std::to_wstring(GetLastError()) + L")");
+  }
+  why = PinRefusal(FactsOfOpenedFile(copy.fileHandle, folderFinal + L"\\" + fileName));
+  if (!why.empty()) return fail(L"the copy " + why);
+  out = copy;
+  return true;
 }
 
 void RemovePrivateCopy(PrivateCopy& copy) {

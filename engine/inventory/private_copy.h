@@ -1,7 +1,6 @@
-// A copy of a held file in a folder of its own that only administrators and SYSTEM can write, for
-// a library the elevated wizard loads: the loader opens a library by name, and a name in the
-// user's package folder can be made to lead elsewhere between a check and the load; the copy's
-// name cannot, so the file loaded is the file checked.
+// A copy of a held file, in a folder of its own only administrators and SYSTEM can write, for a
+// library the elevated wizard loads: a name in the user's folder can be made to lead elsewhere
+// between a check and the load, the copy's cannot, so the file loaded is the file checked.
 #pragma once
 
 #include <windows.h>
@@ -26,12 +25,10 @@ constexpr wchar_t kPrivateFolderPrefix[] = L"pakorra-";
 bool PrivateCopyParent(std::wstring& out);
 
 // Makes a new folder (never one that exists) under PrivateCopyParent with kPrivateFolderSddl,
-// holds it, writes `source` from its start into it as the new file `fileName`, flushes it and
-// opens it again for reading, checked as a pinned file is (engine/inventory/pinned_file.h). False with `why`
-// on failure; whatever was made is removed again and out is untouched.
+// holds it, writes `source` into it as the new file `fileName`, flushed, and opens that again,
+// checked as a pinned file is. False with `why` on failure, all made removed, out untouched.
 bool MakePrivateCopy(ByteSource& source, const std::wstring& fileName, PrivateCopy& out, std::wstring& why);
 
-// Closes the copy's handles and deletes it and its folder; what is still in use is left to be
-// deleted when the system restarts. A copy of a run that died stays, harmless: only administrators
-// can change it, and every run makes a folder of its own.
+// Closes the copy's handles and deletes it and its folder, or at restart what is in use. A dead
+// run's copy stays, harmless: only administrators can change it, and every run makes its own.
 void RemovePrivateCopy(PrivateCopy& copy);

@@ -17,15 +17,14 @@ constexpr DWORD kPathChars = MAX_PATH;
 constexpr wchar_t kProbeFileName[] = L"\\vintora.dll";
 
 ProbeBinding binding = {false, nullptr, nullptr, nullptr, nullptr, nullptr};
-// The library's file beside the wizard, held with read sharing only from before it is copied until
-// the copy is unloaded, so that what the user sees beside the wizard stays what was loaded.
+// The file beside the wizard, held with read sharing only until the copy is unloaded: what the
+// user sees there stays what was loaded.
 PinnedFile pinned;
 // The copy that is checked and loaded, held from before it is checked until it is unloaded.
 PrivateCopy copy;
 // Set when the file beside the wizard was refused; it is never looked at again.
 bool refused = false;
 
-// Called once the copy was checked, just before it is loaded; tests only.
 ProbeCheckedObserver checkedObserver = nullptr;
 void* checkedObserverContext = nullptr;
 
@@ -42,17 +41,12 @@ bool Refuse(const std::wstring& diagnostic) {
   return false;
 }
 
-// Loads the checked private copy and takes its four entry points; anything missing undoes the
-// whole binding.
+// Loads the checked private copy and takes its four entry points; anything missing undoes it all.
 bool LoadCheckedCopy() {
   // By full path, its own dependencies from the system folder only (as the process's search is
   // restricted at the wizard's entry, wizard/dll_search.h), never from the folder of the copy.
   binding.module = LoadLibraryExW(copy.path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (binding.module == nullptr) {
-    Unbind();
-    return false;
-  }
-  // In this order; the first missing one undoes the whole binding.
+  // In this order, up to the first missing one (none from a library that did not load).
   if ((binding.init_dbcore = ModuleFunction<InitDbcoreFn>(binding.module, "init_dbcore")) == nullptr ||
       (binding.get_dict_datetime = ModuleFunction<GetDictDatetimeFn>(binding.module, "get_dict_datetime")) == nullptr ||
       (binding.compare_date = ModuleFunction<CompareDateFn>(binding.module, "compare_date")) == nullptr ||
@@ -84,17 +78,12 @@ bool BindVersionProbe() {
 
   std::wstring program;
   wchar_t path[kPathChars] = {};
-  if (!ProgramPath(program) ||
-      !ProbePathBesideProgram(program.c_str(), static_cast<DWORD>(program.size()), path)) {
+  if (!ProgramPath(program) || !ProbePathBesideProgram(program.c_str(), static_cast<DWORD>(program.size()), path)) {
     return false;
   }
-  // The program's own folder, for pinning and loading alike (the package folder a test may set
-  // for the engine is not where the program's library lies).
+  // The program's own folder, not the package folder a test may set for the engine.
   const std::wstring file = path;
-  // Pinned in its folder (held from its first use on, engine/inventory/held_folder.h), given with its
-  // backslash so that a drive's root stays "C:\" rather than the drive's current folder. A missing
-  // library is a refusal for a wizard that expects its publisher's, since without dates the package
-  // always wins; a development build goes on without dates.
+  // Its folder keeps its backslash (a root stays "C:\"); WizardExpectsPublisher decides a missing file.
   std::wstring why;
   const PinOutcome pin = PinFile(file.substr(0, file.find_last_of(L'\\') + 1), kProbeFileName + 1, pinned, why);
   if (pin != PinOutcome::Pinned) {
@@ -105,9 +94,7 @@ bool BindVersionProbe() {
     Unbind();
     return Refuse(L"BindVersionProbe-4: not as the package's seal lists it: " + file);
   }
-  // The loader opens a library by name, and the way to this name may be pointed elsewhere after
-  // any check; so the held file is copied where only administrators can write, and the copy is
-  // checked and loaded by its own full path.
+  // Checked and loaded as a private copy (private_copy.h), not through the user's folder.
   if (!MakePrivateCopy(*pinned.source, kProbeFileName + 1, copy, why)) {
     Unbind();
     const std::wstring diagnostic = L"BindVersionProbe-3: " + why + L": " + file;
@@ -118,8 +105,7 @@ bool BindVersionProbe() {
   PublisherRefusal refusal;
   if (!LibraryFromWizardsPublisher(copy.fileHandle, copy.path, refusal)) {
     Unbind();
-    // Named as the file beside the wizard, which is what its publisher and user know, not as the
-    // private copy the check read.
+    // Named as the file beside the wizard, which its publisher and user know, not as the copy.
     return Refuse(L"BindVersionProbe-2: " + refusal.reason + L": " + file);
   }
 

@@ -4,8 +4,6 @@
 #include <softpub.h>
 #include <wintrust.h>
 
-#include <vector>
-
 #include "engine/diagnostics.h"
 #include "engine/format/sha256.h"
 #include "engine/module_function.h"
@@ -42,9 +40,8 @@ struct Signature {
   std::string signer;                 // the signer certificate as encoded; empty when unreadable
 };
 
-// Verifies the Authenticode signature of the file open as `file` (read through that handle, so the
-// file checked is the file held) without any window, revocation check or network fetch, and reads
-// the certificate of its first signer.
+// Verifies the Authenticode signature of the file held as `file`, through that handle, without
+// window, revocation check or network fetch, and reads its first signer's certificate.
 Signature CheckSignature(const TrustFunctions& trust, HANDLE file, const std::wstring& path) {
   LARGE_INTEGER start = {};
   SetFilePointerEx(file, start, nullptr, FILE_BEGIN);
@@ -79,9 +76,8 @@ Signature CheckSignature(const TrustFunctions& trust, HANDLE file, const std::ws
   return out;
 }
 
-// Answers that say the signature and the file agree and only the signer's certificate is not
-// trusted here: expired, its root not among the system's, a test root, or a chain the system
-// could not build from what it holds.
+// Answers that the signature holds and only the signer's certificate is not trusted here: expired,
+// an unknown or test root, or a chain the system could not build.
 bool OnlyTheChainFails(LONG result) {
   return result == CERT_E_EXPIRED || result == CERT_E_UNTRUSTEDROOT || result == CERT_E_UNTRUSTEDTESTROOT ||
          result == CERT_E_CHAINING;
@@ -108,43 +104,36 @@ std::string PublisherCertificateDigits() {
   return std::string(whole + sizeof(PAKORRA_PUBLISHER_CERT_MARKER) - 1);
 }
 
-bool Refuse(PublisherRefusal& refusal, const std::wstring& reason) {
-  refusal = PublisherRefusal{reason};
-  return false;
-}
-
 }  // namespace
 
 bool WizardExpectsPublisher() { return !PublisherCertificateDigits().empty() || RunningProgramIsSigned(); }
 
 bool IsWizardsPublisherCertificate(const std::string& certificate, PublisherRefusal& refusal) {
   const std::string expected = PublisherCertificateDigits();
-  if (expected.empty()) return Refuse(refusal, L"the wizard was built without its publisher's certificate");
+  if (expected.empty()) return FillRefusal(refusal, L"the wizard was built without its publisher's certificate");
   Sha256Digest digest;
   if (!Sha256Of(certificate.data(), certificate.size(), digest)) {
-    return Refuse(refusal, L"signatures cannot be checked (bcrypt.dll)");
+    return FillRefusal(refusal, L"signatures cannot be checked (bcrypt.dll)");
   }
-  if (HexDigits(digest) != expected) return Refuse(refusal, L"signed by another certificate");
+  if (HexDigits(digest) != expected) return FillRefusal(refusal, L"signed by another certificate");
   return true;
 }
 
 bool LibraryFromWizardsPublisher(HANDLE library, const std::wstring& libraryPath, PublisherRefusal& refusal) {
   // A development build carries no certificate and takes any library.
   if (!WizardExpectsPublisher()) return true;
-  // Signed, but built without its publisher's certificate: whose library to take could only be read
-  // from a file, and a file can be replaced while the wizard runs.
+  // Signed, but built without its certificate: which to take could only be read from a replaceable file.
   if (PublisherCertificateDigits().empty()) {
-    return Refuse(refusal, L"the wizard was built without its publisher's certificate");
+    return FillRefusal(refusal, L"the wizard was built without its publisher's certificate");
   }
   TrustFunctions trust;
-  if (!LoadTrustFunctions(trust)) return Refuse(refusal, L"signatures cannot be checked (wintrust.dll)");
+  if (!LoadTrustFunctions(trust)) return FillRefusal(refusal, L"signatures cannot be checked (wintrust.dll)");
   const Signature found = CheckSignature(trust, library, libraryPath);
-  if (found.result == TRUST_E_NOSIGNATURE) return Refuse(refusal, L"not signed");
+  if (found.result == TRUST_E_NOSIGNATURE) return FillRefusal(refusal, L"not signed");
   // The signature must hold for these very bytes. That the system does not trust the certificate's
   // chain here (expired, a root it lacks) is no refusal: the certificate is compared itself.
   if ((found.result != ERROR_SUCCESS && !OnlyTheChainFails(found.result)) || found.signer.empty()) {
-    return Refuse(refusal, L"signature does not hold (error " + HexCode(found.result) + L")");
+    return FillRefusal(refusal, L"signature does not hold (error " + HexCode(found.result) + L")");
   }
   return IsWizardsPublisherCertificate(found.signer, refusal);
 }
-

@@ -63,30 +63,24 @@ bool MessageParam(const CryptFunctions& crypt, HCRYPTMSG message, DWORD param, s
   return true;
 }
 
-bool Refuse(PublisherRefusal& refusal, const std::wstring& reason) {
-  refusal = PublisherRefusal{reason};
-  return false;
-}
-
-// What the signature's one signer says of itself, read from the message without checking it: that
-// there is one signer, that it hashed with SHA-256, and the messageDigest among its signed
-// attributes (empty when it signed the content without attributes). Read from the signer's whole
-// record: Wine answers no parameter for the hash algorithm alone.
+// What the one signer says of itself, unchecked: that there is one, that it hashed with SHA-256,
+// and the messageDigest among its signed attributes (empty without attributes). Read from the
+// signer's whole record: Wine answers no parameter for the hash algorithm alone.
 bool ReadSigner(const CryptFunctions& crypt, const std::string& signature, bool& signedAttributes,
                 std::string& messageDigest, PublisherRefusal& refusal) {
   const HCRYPTMSG message = crypt.openToDecode(kEncoding, CMSG_DETACHED_FLAG, 0, 0, nullptr, nullptr);
-  if (message == nullptr) return Refuse(refusal, L"signatures cannot be checked (crypt32.dll)");
+  if (message == nullptr) return FillRefusal(refusal, L"signatures cannot be checked (crypt32.dll)");
   bool ok = false;
   std::vector<BYTE> bytes;
   DWORD signers = 0;
   DWORD size = sizeof(signers);
   if (!crypt.update(message, reinterpret_cast<const BYTE*>(signature.data()), static_cast<DWORD>(signature.size()),
                     TRUE)) {
-    Refuse(refusal, L"not a CMS signature (error " + HexCode(static_cast<long>(GetLastError())) + L")");
+    FillRefusal(refusal, L"not a CMS signature (error " + HexCode(static_cast<long>(GetLastError())) + L")");
   } else if (!crypt.getParam(message, CMSG_SIGNER_COUNT_PARAM, 0, &signers, &size) || signers != 1) {
-    Refuse(refusal, L"not signed by exactly one signer");
+    FillRefusal(refusal, L"not signed by exactly one signer");
   } else if (!MessageParam(crypt, message, CMSG_SIGNER_INFO_PARAM, bytes)) {
-    Refuse(refusal, L"no signer (error " + HexCode(static_cast<long>(GetLastError())) + L")");
+    FillRefusal(refusal, L"no signer (error " + HexCode(static_cast<long>(GetLastError())) + L")");
   } else {
     const auto* signer = reinterpret_cast<const CMSG_SIGNER_INFO*>(bytes.data());
     const CRYPT_ATTRIBUTE* digest = nullptr;
@@ -97,15 +91,16 @@ bool ReadSigner(const CryptFunctions& crypt, const std::string& signature, bool&
     }
     BYTE decoded[sizeof(CRYPT_DATA_BLOB) + 64] = {};
     DWORD decodedSize = sizeof(decoded);
-    if (signer->HashAlgorithm.pszObjId == nullptr || std::strcmp(signer->HashAlgorithm.pszObjId, szOID_NIST_sha256) != 0) {
-      Refuse(refusal, L"not signed with SHA-256");
+    if (signer->HashAlgorithm.pszObjId == nullptr ||
+        std::strcmp(signer->HashAlgorithm.pszObjId, szOID_NIST_sha256) != 0) {
+      FillRefusal(refusal, L"not signed with SHA-256");
     } else if (signer->AuthAttrs.cAttr == 0) {
       signedAttributes = false;  // the signature is of the content itself
       ok = true;
     } else if (digest == nullptr || digest->cValue != 1 ||
                !crypt.decode(kEncoding, X509_OCTET_STRING, digest->rgValue[0].pbData, digest->rgValue[0].cbData, 0,
                              decoded, &decodedSize)) {
-      Refuse(refusal, L"signed attributes without one message digest");
+      FillRefusal(refusal, L"signed attributes without one message digest");
     } else {
       const auto* blob = reinterpret_cast<const CRYPT_DATA_BLOB*>(decoded);
       messageDigest.assign(reinterpret_cast<const char*>(blob->pbData), blob->cbData);
@@ -119,10 +114,9 @@ bool ReadSigner(const CryptFunctions& crypt, const std::string& signature, bool&
 
 }  // namespace
 
-bool SealSignedByWizardsPublisher(const std::string& content, const std::string& signature,
-                                  PublisherRefusal& refusal) {
+bool SealSignedByWizardsPublisher(const std::string& content, const std::string& signature, PublisherRefusal& refusal) {
   CryptFunctions crypt;
-  if (!LoadCryptFunctions(crypt)) return Refuse(refusal, L"signatures cannot be checked (crypt32.dll)");
+  if (!LoadCryptFunctions(crypt)) return FillRefusal(refusal, L"signatures cannot be checked (crypt32.dll)");
   bool signedAttributes = false;
   std::string messageDigest;
   if (!ReadSigner(crypt, signature, signedAttributes, messageDigest, refusal)) return false;
@@ -138,7 +132,7 @@ bool SealSignedByWizardsPublisher(const std::string& content, const std::string&
       signer == nullptr) {
     const DWORD error = GetLastError();
     if (signer != nullptr) crypt.freeCertificate(signer);
-    return Refuse(refusal, L"signature does not hold (error " + HexCode(static_cast<long>(error)) + L")");
+    return FillRefusal(refusal, L"signature does not hold (error " + HexCode(static_cast<long>(error)) + L")");
   }
   const std::string certificate(reinterpret_cast<const char*>(signer->pbCertEncoded), signer->cbCertEncoded);
   crypt.freeCertificate(signer);
@@ -147,10 +141,10 @@ bool SealSignedByWizardsPublisher(const std::string& content, const std::string&
   if (signedAttributes) {
     Sha256Digest digest;
     if (!Sha256Of(content.data(), content.size(), digest)) {
-      return Refuse(refusal, L"signatures cannot be checked (bcrypt.dll)");
+      return FillRefusal(refusal, L"signatures cannot be checked (bcrypt.dll)");
     }
     if (messageDigest.size() != digest.size() || std::memcmp(messageDigest.data(), digest.data(), digest.size()) != 0) {
-      return Refuse(refusal, L"signature does not hold: its message digest is not the seal's");
+      return FillRefusal(refusal, L"signature does not hold: its message digest is not the seal's");
     }
   }
   return IsWizardsPublisherCertificate(certificate, refusal);

@@ -1,7 +1,6 @@
 // Whether the package's seal comes from the wizard's own publisher: its detached CMS signature
-// (package.sha256.p7s, DER) must hold for the seal's very bytes, and be made by the certificate the
-// wizard was built for (engine/inventory/publisher_signature.h). crypt32.dll does the checking, loaded from
-// the system folder at run time like wintrust.dll.
+// (package.sha256.p7s, DER) must hold for the seal's bytes, made by the wizard's certificate
+// (publisher_signature.h). crypt32.dll checks, loaded from the system folder like wintrust.dll.
 #pragma once
 
 #include <string>
@@ -11,5 +10,4 @@
 // True when `signature` is one signer's signature of `content` by the wizard's publisher, by SHA-256.
 // A signature with signed attributes must also carry, as its messageDigest, the SHA-256 of
 // `content`: the system's check alone may not compare it. False with `refusal` filled otherwise.
-bool SealSignedByWizardsPublisher(const std::string& content, const std::string& signature,
-                                  PublisherRefusal& refusal);
+bool SealSignedByWizardsPublisher(const std::string& content, const std::string& signature, PublisherRefusal& refusal);

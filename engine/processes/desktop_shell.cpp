@@ -1,8 +1,8 @@
 #include "engine/processes/desktop_shell.h"
 
 #include <windows.h>
-// The shell headers build on windows.h; shellapi.h comes before shldisp.h, so that its ShellExecute
-// macro names the dispatch method alike where it is declared and where it is called.
+// The shell headers build on windows.h; shellapi.h comes before shldisp.h, so that its
+// ShellExecute macro names the dispatch method alike where it is declared and called.
 #include <exdisp.h>
 #include <servprov.h>
 #include <shellapi.h>
@@ -58,8 +58,7 @@ class Variant {
   VARIANT v_;
 };
 
-// Whether a step of the chain failed: it answered a failure, or success without its object, or a
-// test made it fail. A failed step is kept with its answer.
+// Whether a step failed (a failure, success without its object, or a test's fault), kept with its answer.
 struct StepCheck {
   ShellStep& failedStep;
   HRESULT& hr;
@@ -71,8 +70,8 @@ struct StepCheck {
   }
 };
 
-// The chain from the desktop's shell windows to the shell's dispatch object, on a thread where COM
-// is ready. The objects on the way are released once the next one is held.
+// The chain from the shell windows to the shell's dispatch object, on a thread where COM is
+// ready; each object on the way is released once the next is held.
 bool ReachShellDispatch(Ref<IShellDispatch2>& shell, const StepCheck& fails) {
   // Each answer is taken before its object is looked at: the order of a call's arguments is open.
   Ref<IShellWindows> windows;
@@ -129,10 +128,10 @@ bool RunChain(const std::wstring& file, const std::wstring& folder, ShellStep& f
   Variant operation(std::wstring(L"open"));
   Variant show(SW_SHOWNORMAL);
   // A failure made for a test comes before the call, which would start the program.
-  const HRESULT answer = failingStepForTesting == ShellStep::Execute
-                             ? E_FAIL
-                             : shell->ShellExecute(fileText, arguments.get(), directory.get(), operation.get(),
-                                                   show.get());
+  const HRESULT answer =
+      failingStepForTesting == ShellStep::Execute
+          ? E_FAIL
+          : shell->ShellExecute(fileText, arguments.get(), directory.get(), operation.get(), show.get());
   SysFreeString(fileText);
   // Only S_OK started something: S_FALSE is the shell's "not started" (a missing file, under Wine).
   if (answer != S_OK) {

@@ -1,7 +1,6 @@
-// Handing a file to the shell of the interactive desktop, so that the program it starts runs as
-// the user of that desktop (unelevated) and is the shell's child, not ours. The chain: the shell's
-// window list, its desktop window, the desktop's top-level browser, its active view, the view's
-// dispatch object, that object's Application, and the Application's ShellExecute.
+// Handing a file to the interactive desktop's shell, so that the program runs as that desktop's
+// user (unelevated), the shell's child, not ours. The chain: the shell's window list, its desktop
+// window, top-level browser, active view, the view's dispatch object, Application, ShellExecute.
 #pragma once
 
 #include <string>
@@ -22,6 +21,5 @@ enum class ShellStep : int {
 const wchar_t* ShellStepName(ShellStep step);
 
 // Asks the desktop's shell to "open" file, without arguments, in folder (empty: the shell's choice).
-// True when the shell answered S_OK; otherwise failedStep names the step that failed and hr its
-// answer (a step that answered no object counts as failed with E_FAIL).
+// True on S_OK; otherwise failedStep and hr are the failed step and its answer (E_FAIL for no object).
 bool OpenInDesktopShell(const std::wstring& file, const std::wstring& folder, ShellStep& failedStep, long& hr);

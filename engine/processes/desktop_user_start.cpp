@@ -29,8 +29,7 @@ bool OpenAsDesktopUser(const std::wstring& file, const std::wstring& folder) {
   ShellStep failedStep = ShellStep::None;
   long hr = 0;
   if (OpenInDesktopShell(file, folder, failedStep, hr)) return true;
-  // Started by the wizard itself it would run with the administrator's token, a browser working
-  // in the package's folder: then it is not started at all.
+  // Not started by the wizard instead: it would run with the administrator's token.
   TraceDiagnostic(std::wstring(L"OpenAsDesktopUser-2: desktop shell failed at ") + ShellStepName(failedStep) + L" (" +
                   HexCode(hr) + L"), not started: " + file);
   return false;

@@ -29,7 +29,6 @@ bool LaunchHost() {
     TraceDiagnostic(L"LaunchHost-2: host exe missing: " + exe);
     return false;
   }
-  // The host works in its own folder, whatever folder the package came from.
   std::wstring folder;
   GetHostDir(folder);
   return OpenAsDesktopUser(exe, folder);
@@ -37,15 +36,11 @@ bool LaunchHost() {
 
 bool WaitForTrayAndShowDictManager() {
   const PollPolicy& poll = GetPollPolicy();
-  bool found = false;
-  for (int attempt = 0; attempt < poll.attempts; ++attempt) {
-    if (FindWindowW(nullptr, kHostTrayWindowTitle) != nullptr) {
-      found = true;
-      break;
-    }
+  int attempt = 0;
+  for (; attempt < poll.attempts && FindWindowW(nullptr, kHostTrayWindowTitle) == nullptr; ++attempt) {
     Sleep(poll.pauseMs);
   }
-  if (!found) return false;
+  if (attempt >= poll.attempts) return false;
 
   const UINT message = RegisterWindowMessageW(kShowDictManagerMessageName);
   if (message != 0) {

@@ -24,11 +24,8 @@ std::wstring Lowered(const wchar_t* text) {
 
 // The snapshot names the executable file; a folder part, should one appear, is not compared.
 const wchar_t* FileNameOnly(const wchar_t* path) {
-  const wchar_t* name = path;
-  for (const wchar_t* c = path; *c != L'\0'; ++c) {
-    if (*c == L'\\' || *c == L'/') name = c + 1;
-  }
-  return name;
+  const size_t cut = std::wstring(path).find_last_of(L"\\/");
+  return cut == std::wstring::npos ? path : path + cut + 1;
 }
 
 // The bounded wait for every process of that name to be gone.

@@ -2,6 +2,5 @@
 // (WinSta0) is visible; a service's, or SYSTEM's in a computer start-up script, is not.
 #pragma once
 
-// True when the process's window station carries WSF_VISIBLE. False when it does not, or when its
-// flags cannot be read.
+// True when the process's window station carries WSF_VISIBLE; false when not, or unknown.
 bool IsInteractiveWindowStation();
