@@ -38,10 +38,7 @@ bool ParseDateText(wchar_t* text, DictDate* out) {
   const uint32_t day = ConvertNumber(stop + 1, &stop);
   const uint32_t fourth = *stop == L'-' ? ConvertNumber(stop + 1, &stop) : 0;
 
-  out->year = year;
-  out->month = month;
-  out->day = day;
-  out->fourth = fourth;
+  *out = {year, month, day, fourth};
   return true;
 }
 

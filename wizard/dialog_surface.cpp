@@ -14,7 +14,6 @@ int ProgressValue(uint32_t value) { return value > 0x7FFFFFFFu ? 0x7FFFFFFF : st
 
 }  // namespace
 
-// The control ids are the WizardControl values.
 HWND DialogSurface::Handle(WizardControl control) const { return GetDlgItem(dialog_, static_cast<int>(control)); }
 
 void DialogSurface::SetText(WizardControl control, const std::wstring& text) {

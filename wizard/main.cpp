@@ -1,7 +1,6 @@
 // Program entry of the wizard: the command line, the log, one instance at a time, COM and the
-// common controls, the dialog and its message loop. How the run ended decides the exit code, in
-// one place (DecideExitCode, wizard/logic/unattended.h). Where nobody can see the screen, no box
-// is ever shown.
+// common controls, the dialog and its message loop. How the run ended decides the exit code
+// (DecideExitCode, wizard/logic/unattended.h). Where nobody can see the screen, no box is shown.
 #include <windows.h>
 // The headers below need windows.h first.
 #include <commctrl.h>
@@ -75,8 +74,7 @@ WizardOutcome RunDialog(int showCommand, RunMode mode, RunLog& log, DialogEnd& e
   int quitCode = 0;
   WizardOutcome outcome = WizardOutcome::DialogEnded;
   if (dialog->Create(nullptr) != nullptr) {
-    // An unattended run's dialog is never shown, so a second start must never find it: it
-    // would show it.
+    // An unattended run's dialog is never shown, so a second start must never find (and show) it.
     if (mode == RunMode::Interactive) {
       g_hMainDlg = dialog->m_hWnd;
       PublishWizardDialog(dialog->m_hWnd);
@@ -113,17 +111,13 @@ WizardOutcome RunWizard(HINSTANCE instance, int showCommand, const WizardOptions
     return WizardOutcome::BadCommandLine;
   }
 
-  if (mode != RunMode::Interactive) {
-    if (!TakeWizardTurnQuietly()) {
-      log.Write(log_text::kOtherWizardBusy);
-      return WizardOutcome::OtherWizardRuns;
-    }
-  } else {
-    const WizardTurn turn = TakeWizardTurn(g_hMainDlg);
-    if (turn != WizardTurn::Ours) {
-      log.Write(turn == WizardTurn::BroughtForward ? log_text::kOtherWizardShown : log_text::kOtherWizardBusy);
-      return WizardOutcome::OtherWizardRuns;
-    }
+  // Unattended, nothing is brought forward: another wizard is only busy.
+  const WizardTurn turn = mode == RunMode::Interactive ? TakeWizardTurn(g_hMainDlg)
+                          : TakeWizardTurnQuietly()    ? WizardTurn::Ours
+                                                       : WizardTurn::OtherStillBusy;
+  if (turn != WizardTurn::Ours) {
+    log.Write(turn == WizardTurn::BroughtForward ? log_text::kOtherWizardShown : log_text::kOtherWizardBusy);
+    return WizardOutcome::OtherWizardRuns;
   }
 
   CoInitialize(nullptr);

@@ -90,10 +90,9 @@ LRESULT CMainDlg::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 }
 
 LRESULT CMainDlg::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
-  // Moved to a monitor of another DPI. Under per-monitor v2 the dialog manager then lays out
-  // every control and sets their fonts for the new DPI, in its default processing after this
-  // handler; the tip's growth is not part of that layout, so it is taken off first and put back
-  // at the new DPI's size once the layout is done.
+  // Moved to a monitor of another DPI. Under per-monitor v2 the dialog manager lays out every
+  // control and sets their fonts for the new DPI after this handler; the tip's growth is not part
+  // of that layout, so it is taken off first and put back at the new DPI's size afterwards.
   m_surface.ReleaseTipGrowth();
   const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
   SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -188,8 +187,7 @@ void CMainDlg::OpenDownloadPage() {
 bool CMainDlg::HandOffToHost() {
   m_engine.EnableAllDicts();  // the wait runs whether or not the host was started by it
   // Without an interactive window station no host was started, and none of the desktop's is seen.
-  if (!IsInteractiveWindowStation()) return false;
-  return WaitForTrayAndShowDictManager();
+  return IsInteractiveWindowStation() && WaitForTrayAndShowDictManager();
 }
 
 void CMainDlg::PostClick(WizardControl button) {

@@ -54,16 +54,14 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   // clang-format on
 
   BOOL PreTranslateMessage(MSG* msg) override;
-  // Nothing to do while the queue is empty.
   BOOL OnIdle() override;
 
   // Enables the package's dictionaries, starts the host and asks it for its dictionary manager.
   // True when the host's tray window was found.
   bool HandOffToHost() override;
 
-  // The exit code the wizard's logic ended it with; false while it has not ended it.
+  // The logic's (wizard_logic.h).
   bool QuitCode(int& code) const { return m_logic.QuitCode(code); }
-  // Where the wizard is, for the exit code of a message loop that ended with `quitCode`.
   DialogEnd EndWith(int quitCode) const { return m_logic.EndWith(quitCode); }
 
  private:

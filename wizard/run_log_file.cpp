@@ -115,9 +115,6 @@ bool RunLogFile::CreateInTemp() {
     return false;
   }
   for (int attempt = 1; attempt <= kNameAttempts; ++attempt) {
-    // A new file on the name itself: a link planted in a shared folder cannot make the elevated
-    // wizard create or replace a file elsewhere, and one made through a redirected folder is
-    // deleted again.
     if (Open(folder + DefaultLogFileName(now, attempt), CREATE_NEW)) return true;
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;

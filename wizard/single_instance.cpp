@@ -22,11 +22,10 @@ using AddToBoundaryFn = BOOL(WINAPI*)(HANDLE*, PSID);  // a group's SID, or an i
 using CreatePrivateNamespaceFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPVOID, LPCWSTR);
 using OpenPrivateNamespaceFn = HANDLE(WINAPI*)(LPVOID, LPCWSTR);
 
-// The private namespace, created by the first wizard or opened by later ones. Only processes
-// whose token holds the Administrators group can create or open it, and its handle stays open
-// for the life of the process. Empty when the system cannot provide one (some compatibility
-// layers have the functions but no implementation: the boundary descriptor then comes back null,
-// and nothing further is called).
+// The private namespace, created by the first wizard or opened by later ones; only processes of the
+// Administrators group can, and its handle stays open for the process's life. Empty when the system
+// has none (some compatibility layers have the functions but no implementation: the boundary
+// descriptor then comes back null, and nothing further is called).
 std::wstring OpenWizardNamespace() {
   // Looked up rather than imported: the wizard must start where these are missing.
   const auto createBoundary = ModuleFunction<CreateBoundaryDescriptorFn>(L"kernel32.dll", "CreateBoundaryDescriptorW");
@@ -139,14 +138,12 @@ bool RunsTheWizard(DWORD pid, bool anyCopy) {
   return anyCopy ? SameNameWithoutCase(FileNameOf(imagePath), FileNameOf(own)) : SameFile(imagePath, own);
 }
 
-// The shared section and the published slot can be written by other programs: a window is taken
-// for the running wizard's only when it is a dialog with the wizard's title, of an elevated
-// process running the wizard. Any program that maps this file can write its shared section, so
-// the window found there counts only for a process running this very file. The published slot
-// lies in the private namespace, which only an elevated administrator's process can open (the
-// fixed name stands in only where the system has no such namespaces): a copy of the wizard started
-// from another folder publishes there, so there an elevated program of the wizard's file name
-// counts.
+// Other programs can write the shared section and the published slot, so a window counts only as
+// a dialog with the wizard's title of an elevated process running the wizard. Any program mapping
+// this file can write its shared section: a window found there counts only for this very file. The
+// slot lies in the private namespace, open only to elevated administrators (or under the fixed name
+// where the system has none), where copies started from other folders publish: there a program of
+// the wizard's file name counts.
 bool IsWizardDialog(HWND window, bool anyCopy) {
   if (window == nullptr || IsWindow(window) != 1) return false;
   wchar_t className[16] = {};

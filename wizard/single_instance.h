@@ -12,16 +12,14 @@ enum class WizardTurn {
 
 // Decides whether this process may run the wizard. A second start waits (at most 20 attempts of
 // 500 ms, which covers the first wizard's start-up check) for the running wizard's dialog, found
-// through sameImageDialog (the data section shared by processes of this very program file) or
-// through the handle the running wizard published with PublishWizardDialog, and shows it and
-// brings it to the front once it exists. Both places can be written by other programs, so only a
-// dialog with the wizard's title, of a process running a program of the wizard's own file name,
-// counts; any other window is as none. When the first wizard ends during the wait, this one takes
-// the claim and runs.
+// through sameImageDialog (the data section shared by processes of this very program file) or the
+// handle published with PublishWizardDialog, and brings it to the front once it exists; only a
+// dialog of a process running the wizard counts (single_instance.cpp). When the first wizard ends
+// during the wait, this one takes the claim and runs.
 //
-// The claim is a mutex in a private namespace whose boundary is the Administrators group at high
-// integrity, so a process without elevation can neither create nor hold it. Where the system offers no private
-// namespaces, a machine-wide name of its own stands in.
+// The claim is a mutex in a private namespace bounded by the Administrators group at high
+// integrity, so a process without elevation can neither create nor hold it. Where the system has
+// no private namespaces, a machine-wide name of its own stands in.
 WizardTurn TakeWizardTurn(const volatile HWND& sameImageDialog);
 
 // The same claim for an unattended wizard, which shows nothing and brings nothing forward: a

@@ -22,5 +22,4 @@ class CAppModule {
   DWORD loopThread_ = 0;
 };
 
-// The program's module object.
 extern CAppModule g_module;

@@ -15,19 +15,14 @@
     (void)hWnd;                                                                                     \
     BOOL bHandled = TRUE;
 
-#define MESSAGE_HANDLER(msg, func)                  \
-  if (uMsg == (msg)) {                              \
-    bHandled = TRUE;                                \
-    lResult = func(uMsg, wParam, lParam, bHandled); \
-    if (bHandled) return TRUE;                      \
-  }
-
 #define MESSAGE_RANGE_HANDLER(msgFirst, msgLast, func) \
   if (uMsg >= (msgFirst) && uMsg <= (msgLast)) {       \
     bHandled = TRUE;                                   \
     lResult = func(uMsg, wParam, lParam, bHandled);    \
     if (bHandled) return TRUE;                         \
   }
+
+#define MESSAGE_HANDLER(msg, func) MESSAGE_RANGE_HANDLER(msg, msg, func)
 
 #define END_MSG_MAP() \
   return FALSE;       \

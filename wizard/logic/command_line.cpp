@@ -39,10 +39,8 @@ struct Reading {
 
 void ReadArgument(const std::wstring& argument, Reading& reading, WizardOptions& options) {
   if (argument.empty()) return;
-  if (argument[0] != L'/' && argument[0] != L'-') {
-    NoteProblem(options, CommandLineProblem::UnknownSwitch, argument);
-    return;
-  }
+  if (argument[0] != L'/' && argument[0] != L'-')
+    return NoteProblem(options, CommandLineProblem::UnknownSwitch, argument);
   const size_t equals = argument.find(L'=');
   const std::wstring name = argument.substr(1, equals == std::wstring::npos ? std::wstring::npos : equals - 1);
   const bool hasValue = equals != std::wstring::npos;
@@ -51,16 +49,10 @@ void ReadArgument(const std::wstring& argument, Reading& reading, WizardOptions&
     // Letters A-Z compared without case; switch names are plain ASCII.
     if (LowerAsciiLetters(name) != LowerAsciiLetters(known.name)) continue;
     if (hasValue && !known.takesValue) break;
-    if (reading.seen[i]) {
-      NoteProblem(options, CommandLineProblem::RepeatedSwitch, argument);
-      return;
-    }
+    if (reading.seen[i]) return NoteProblem(options, CommandLineProblem::RepeatedSwitch, argument);
     reading.seen[i] = true;
     if (hasValue) {  // /LOG=PATH
-      if (equals + 1 == argument.size()) {
-        NoteProblem(options, CommandLineProblem::LogPathMissing, argument);
-        return;
-      }
+      if (equals + 1 == argument.size()) return NoteProblem(options, CommandLineProblem::LogPathMissing, argument);
       options.logPath = argument.substr(equals + 1);
     }
     options.*known.flag = true;

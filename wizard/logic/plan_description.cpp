@@ -1,5 +1,6 @@
 #include "wizard/logic/plan_description.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "wizard/logic/run_log_texts.h"
@@ -14,9 +15,7 @@ std::wstring TwoDigits(uint32_t value) { return (value < 10 ? L"0" : L"") + std:
 std::wstring EntryDateText(const std::wstring& date) {
   if (date.empty()) return log_text::kNoDate;
   std::wstring text = date;
-  for (wchar_t& c : text) {
-    if (c == L'.') c = L'-';
-  }
+  std::replace(text.begin(), text.end(), L'.', L'-');
   return text;
 }
 

@@ -34,7 +34,6 @@ constexpr const wchar_t* kInstallTo = L"安装到 %s";
 constexpr const wchar_t* kUpgrade = L"升级 %s";
 constexpr const wchar_t* kSkip = L"跳过 %s";
 constexpr const wchar_t* kInstalledDate = L"（已安装的日期 %s）";
-// After the installed date, for a file that has its backup beside it.
 constexpr const wchar_t* kBackupDate = L"（其备份的日期 %s）";
 constexpr const wchar_t* kDateUnreadable = L"无法读取";
 

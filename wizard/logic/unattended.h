@@ -1,8 +1,7 @@
 // The unattended run (/S): the interactive wizard's start-up check, pages and installation on a
-// dialog that is never shown. On every page it reaches, the wizard clicks for itself what the
-// step table says; message boxes become lines of the log; and how the run ended decides its
-// exit code. Here too the one decision of the process exit code, in either mode. Decisions as
-// data. Portable.
+// dialog that is never shown. On every page it reaches, the wizard clicks what the step table
+// says; message boxes become lines of the log. Here too the one decision of the process exit
+// code, in either mode, from how the run ended. Decisions as data. Portable.
 #pragma once
 
 #include <cstddef>

@@ -1,7 +1,6 @@
-// What the wizard's logic needs to act for the user in an unattended run: its own clicks, queued
-// on the dialog's message queue so that they come through the same command table as a user's,
-// and the run-host check box set as a user would set it before the finish button
-// (wizard_text::kFinish). Portable.
+// What the logic needs to act for the user in an unattended run: its own clicks, queued on the
+// dialog's message queue so that they pass the same command table as a user's, and the run-host
+// box set as a user would set it before the finish button (wizard_text::kFinish). Portable.
 #pragma once
 
 #include "wizard/logic/wizard_surface.h"

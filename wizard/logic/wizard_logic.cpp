@@ -121,8 +121,7 @@ bool WizardLogic::OnCommand(int controlId, int notification, intptr_t& result) {
       break;
     case CommandAction::HandOffAndQuit:
       if (surface_.IsTicked(WizardControl::RunHost)) HandOff();
-      Quit(outcome.quitCode);
-      break;
+      [[fallthrough]];
     case CommandAction::Quit:
       Quit(outcome.quitCode);
       break;
@@ -196,8 +195,6 @@ void WizardLogic::RunFinished(unsigned unregistered) {
   if (unregistered_ > 0) event += FormatText(log_text::kRunUnregistered, std::to_wstring(unregistered_).c_str());
   Log(event);
   surface_.SetProgressPos(environment_.GetPlannedBlockTotal());
-  // An unattended run's click on the finished page is posted, so the hand-off runs after the
-  // dialog's answer has let the worker go, never inside its report.
   ShowFinishedPage();
 }
 

@@ -1,8 +1,7 @@
-// The wizard's decisions: the start-up check, the pages, the commands and the handling of the
-// worker's reports (which the dialog decodes from its window messages), run against a control
-// surface. The dialog owns the state and the flag; this object keeps references to them.
-// Interactive by default; an unattended run (unattended.h) clicks for itself through the
-// automation, and either mode may keep a log. Portable.
+// The wizard's decisions: the start-up check, the pages, the commands and the worker's reports
+// (decoded by the dialog from its messages), run against a control surface. The dialog owns the
+// state and the flag; this object keeps references to them. An unattended run (unattended.h)
+// clicks for itself through the automation; either mode may keep a log. Portable.
 #pragma once
 
 #include <cstdint>
