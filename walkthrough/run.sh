@@ -26,9 +26,8 @@ if [ "$mode" != --headless ] && [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then 
 
 # A private prefix for the demo, on Xvfb when headless, on the user's display otherwise.
 "$src/tools/wine/env" stop "$wine_dir" >/dev/null 2>&1 || true
-shell_ready=$root/win64/bin/desktop_shell_ready.exe
-if [ $headless = 0 ]; then PAKORRA_DISPLAY=$DISPLAY "$src/tools/wine/env" start "$wine_dir" "$shell_ready"
-else "$src/tools/wine/env" start "$wine_dir" "$shell_ready"; fi
+[ $headless = 1 ] || export PAKORRA_DISPLAY=$DISPLAY
+"$src/tools/wine/env" start "$wine_dir" "$root/win64/bin/desktop_shell_ready.exe"
 trap '"$src/tools/wine/env" stop "$wine_dir" >/dev/null 2>&1 || true' EXIT
 run() { "$src/tools/wine/run" "$wine_dir" "$@"; }
 # The system DPI of programs started from now on (Wine's LogPixels, read at a program's start).
@@ -83,11 +82,8 @@ cp "$bin/pakorra.exe" "$bin/vintora.dll" "$wizard/"
 "$root/native/bin/dirpack" create "$wizard/core.dir" -m "$src/walkthrough/sample/core.manifest" >/dev/null
 "$root/native/bin/dirpack" create "$wizard/extra.dir" -m "$src/walkthrough/sample/extra.manifest" >/dev/null
 { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$src/walkthrough/sample/dictconfig.ini"; } > "$wizard/dictconfig.ini"
-colors=(steelblue darkorange seagreen slateblue)
-i=0
-for id in hanying chengyu shici tianwen; do
-  convert -size 64x64 "xc:${colors[$i]}" -fill white -draw 'rectangle 14,12 50,52' "BMP3:$wizard/dict_image/$id.bmp"
-  i=$((i + 1))
+for image in hanying:steelblue chengyu:darkorange shici:seagreen tianwen:slateblue; do  # id:colour
+  convert -size 64x64 "xc:${image#*:}" -fill white -draw 'rectangle 14,12 50,52' "BMP3:$wizard/dict_image/${image%:*}.bmp"
 done
 # Sealed as the publisher seals it: package.sha256 lists every file with its SHA-256.
 "$root/native/bin/dirpack" seal "$wizard" >/dev/null || fail "dirpack seal refuses the package"

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "simhost/zrdsvc/run_log.h"
+
 namespace {
 
 // The library's own path without its extension, e.g. "C:\host\LXDBCoreplus".
@@ -82,16 +84,6 @@ SimSettings ReadSimSettings() {
 
 void RecordCall(const std::wstring& line) {
   if (LibraryStem().empty()) return;
-  // FILE_APPEND_DATA only: an absent record file is not created, so recording is off.
-  HANDLE file = CreateFileW((LibraryStem() + L".calls").c_str(), FILE_APPEND_DATA,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  const std::wstring text = line + L"\n";
-  const int bytes =
-      WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
-  DWORD written = 0;
-  WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-  CloseHandle(file);
+  // An absent record file is not created, so recording is off.
+  AppendUtf8(LibraryStem() + L".calls", line + L"\n", false);
 }

@@ -75,14 +75,11 @@ int SimService::IsOpen() {
   return text_.loaded() ? 1 : 0;
 }
 
-int SimService::Op19() {
-  if (!CalledOnSelf(19)) return 1;
-  RecordCall(L"op19");
+int SimService::Recorded(int slot) {
+  if (!CalledOnSelf(slot)) return 1;
+  RecordCall(L"op" + std::to_wstring(slot));
   return 0;
 }
 
-int SimService::Op20() {
-  if (!CalledOnSelf(20)) return 1;
-  RecordCall(L"op20");
-  return 0;
-}
+int SimService::Op19() { return Recorded(19); }
+int SimService::Op20() { return Recorded(20); }

@@ -40,6 +40,7 @@ class SimService {
 
  private:
   int Unexpected(int slot);
+  int Recorded(int slot);
   // False (and the fault recorded) when `this` is not the object that was handed out.
   bool CalledOnSelf(int slot) const;
 

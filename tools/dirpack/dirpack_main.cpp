@@ -22,7 +22,6 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;  // invalid container, refused input or folder, failed read or write
 constexpr int kExitUsage = 2;
-// check exits with FolderReport::ExitStatus(): 0 clean, 1 warnings only, 2 errors.
 
 const char kUsage[] =
     "usage: dirpack create OUT.dir [-m MANIFEST]... [-e FILE ID EXT DATE TITLE]...\n"

@@ -3,11 +3,8 @@
 #include "engine/format/entry_name.h"
 
 RefusedNames EntryProblems::NamesRefused(const std::wstring& id, const std::wstring& ext) {
-  RefusedNames refused;
-  refused.id = !IsPlainDictFileId(id);
-  refused.ext = !IsPlainDictFileExt(ext);
-  refused.kind = !refused.ext && !IsDictFileExt(ext);
-  return refused;
+  const bool plainExt = IsPlainDictFileExt(ext);
+  return {!IsPlainDictFileId(id), !plainExt, plainExt && !IsDictFileExt(ext)};
 }
 
 bool EntryProblems::NoteFile(const std::wstring& id, const std::wstring& ext, size_t position, size_t& earlier) {

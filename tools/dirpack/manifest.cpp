@@ -8,6 +8,7 @@
 #include "engine/format/byte_file.h"
 #include "engine/format/entry_name.h"
 #include "engine/format/utf8_text.h"
+#include "tools/dirpack/add_problem.h"
 #include "tools/dirpack/file_system.h"
 
 namespace {
@@ -64,14 +65,11 @@ class ManifestParser {
     m_open = false;
     PackItem item;
     item.origin = m_name + ":" + std::to_string(m_block.line);
-    bool complete = true;
+    const size_t before = m_problems.size();
     for (const char* key : {"file", "id", "date", "title"}) {
-      if (m_block.values.count(key) == 0) {
-        Problem(m_block.line, std::string("entry has no \"") + key + "\"");
-        complete = false;
-      }
+      if (m_block.values.count(key) == 0) Problem(m_block.line, std::string("entry has no \"") + key + "\"");
     }
-    if (!complete) return;
+    if (m_problems.size() != before) return;
     std::wstring file;
     if (!Utf8ToPath(m_block.values["file"].first, file) || file.empty()) {
       return Problem(m_block.values["file"].second, "file is empty");
@@ -139,18 +137,12 @@ bool ReadManifest(const std::wstring& path, std::vector<PackItem>& items, std::v
   const std::string name = PathToUtf8(path);
   std::unique_ptr<ByteSource> file = OpenByteFile(path.c_str());
   uint64_t size = 0;
-  if (!file || !file->Size(size)) {
-    problems.push_back(name + ": cannot open the manifest");
-    return false;
-  }
+  if (!file || !file->Size(size)) return AddProblem(problems, name + ": cannot open the manifest");
   if (size > kMaxManifestBytes) {
-    problems.push_back(name + ": a manifest of " + std::to_string(size) + " bytes is too large");
-    return false;
+    return AddProblem(problems, name + ": a manifest of " + std::to_string(size) + " bytes is too large");
   }
   std::string text;
-  if (!ReadWholeSource(*file, kMaxManifestBytes, text)) {
-    problems.push_back(name + ": cannot read the manifest");
-    return false;
-  }
+  if (!ReadWholeSource(*file, kMaxManifestBytes, text))
+    return AddProblem(problems, name + ": cannot read the manifest");
   return ParseManifest(text, FolderOf(path), name, items, problems);
 }

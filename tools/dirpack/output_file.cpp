@@ -32,9 +32,8 @@ bool OutputFile::Finish() {
 
 bool OutputFile::Publish() {
   if (m_file || m_tempPath.empty() || m_published) return false;
-  if (!RenameByteFileOver(m_tempPath, m_finalPath)) return false;
-  m_published = true;
-  return true;
+  m_published = RenameByteFileOver(m_tempPath, m_finalPath);
+  return m_published;
 }
 
 void OutputFile::Discard() {

@@ -84,9 +84,7 @@ bool SealPackageFolder(const std::wstring& folder, SealOutcome& outcome, std::ve
   const bool unchanged = sealItem == FolderItem::File && ReadWholeFile(sealPath, former) && former == text;
   if (!unchanged && !WriteSeal(sealPath, text, refusals)) return false;
 
-  SealOutcome result;
-  result.files = lines.size();
-  result.unchanged = unchanged;
+  SealOutcome result{lines.size(), unchanged};
   // A signature of other bytes vouches for nothing; left there it would pass for one of this seal.
   if (!unchanged && signatureItem == FolderItem::File) {
     if (!DeleteByteFile(signaturePath)) {

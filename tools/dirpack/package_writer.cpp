@@ -28,9 +28,8 @@ bool PlanTable(const std::vector<PackItem>& items, std::vector<PackageTableEntry
                std::vector<std::string>& problems) {
   const size_t before = problems.size();
   if (items.size() > kPackageMaxEntries) {
-    problems.push_back("too many entries for one container: the installer takes at most " +
-                       std::to_string(kPackageMaxEntries));
-    return false;
+    return AddProblem(problems, "too many entries for one container: the installer takes at most " +
+                                    std::to_string(kPackageMaxEntries));
   }
   dataOffset = kPackageHeaderBytes + uint64_t{kPackageEntryBytes} * items.size();
   uint64_t offset = 0;
@@ -73,9 +72,8 @@ bool CopyData(const PackItem& item, uint32_t size, OutputFile& out, std::vector<
   }
   uint32_t extra = 0;
   if (!source || remaining > 0 || !source->Read(buffer.data(), 1, extra) || extra != 0) {
-    problems.push_back(item.origin + ": \"" + PathToUtf8(item.sourcePath) +
-                       "\" changed or could not be read while packing");
-    return false;
+    return AddProblem(
+        problems, item.origin + ": \"" + PathToUtf8(item.sourcePath) + "\" changed or could not be read while packing");
   }
   return true;
 }

@@ -97,11 +97,7 @@ def render(canvas, shapes, size):
                             cr, cg, cb = shape[2]
                             r, g, b, a = r + cr, g + cg, b + cb, a + 1
                             break
-            n = SAMPLES * SAMPLES
-            if a:
-                row.append((round(r / a), round(g / a), round(b / a), round(255 * a / n)))
-            else:
-                row.append((0, 0, 0, 0))
+            row.append((round(r / a), round(g / a), round(b / a), round(255 * a / SAMPLES**2)) if a else (0, 0, 0, 0))
         rows.append(row)
     return rows
 
@@ -156,10 +152,8 @@ def main():
     if len(sys.argv) != 3:
         sys.exit("usage: icongen.py DRAWING OUTPUT.ico")
     canvas, shapes = read_drawing(sys.argv[1])
-    images = []
-    for depth in DEPTHS:
-        for size in SIZES:
-            images.append((size, depth, encode_image(render(canvas, shapes, size), size, depth)))
+    images = [(size, depth, encode_image(render(canvas, shapes, size), size, depth))
+              for depth in DEPTHS for size in SIZES]
     directory = struct.pack("<HHH", 0, 1, len(images))
     offset = len(directory) + 16 * len(images)
     entries, blobs = b"", b""

@@ -98,8 +98,7 @@ void CheckContainer(const std::wstring& folder, const std::wstring& name, std::v
                      "dictionary in one container only");
     }
   }
-  // What the reader accepts may still fail while installing: data beyond the end, a data area
-  // over the table.
+  // The reader may accept what installing still fails on: data beyond the end, a data area over the table.
   PackageReport data;
   if (HasPlainFileNames(reader) && !CheckPackage(path, true, data)) {
     for (const std::string& problem : data.problems) {
@@ -154,8 +153,6 @@ void CheckDeliverable(const std::wstring& folder, const Deliverable& deliverable
              std::string(found) + ": " + deliverable.whenWrong + " — " + ship + " instead");
 }
 
-// Whether the wizard carries a signature, or was built for its publisher's certificate: then it
-// takes the package only with a signed seal.
 bool WizardIsSigned(const std::wstring& folder) {
   std::wstring path;
   uint32_t size = 0;

@@ -35,15 +35,12 @@ std::string JsonString(const std::string& text) {
 
 void FolderReport::Add(Severity severity, const std::string& file, const std::string& code,
                        const std::string& message) {
-  Finding finding{severity, file, code, message};
-  if (severity == Severity::Error) {
-    // After the last error, before the first warning.
-    const auto firstWarning = std::find_if(m_findings.begin(), m_findings.end(),
-                                           [](const Finding& f) { return f.severity == Severity::Warning; });
-    m_findings.insert(firstWarning, std::move(finding));
-  } else {
-    m_findings.push_back(std::move(finding));
-  }
+  // An error goes after the last error, before the first warning.
+  const auto at = severity == Severity::Warning
+                      ? m_findings.end()
+                      : std::find_if(m_findings.begin(), m_findings.end(),
+                                     [](const Finding& f) { return f.severity == Severity::Warning; });
+  m_findings.insert(at, Finding{severity, file, code, message});
 }
 
 size_t FolderReport::Count(Severity severity) const {
@@ -60,12 +57,9 @@ std::vector<std::string> FolderReport::Lines(const std::string& folder) const {
   std::vector<std::string> lines;
   for (const Finding& f : m_findings)
     lines.push_back(std::string(SeverityName(f.severity)) + ": " + f.file + ": " + f.message);
-  if (m_findings.empty()) {
-    lines.push_back(folder + ": clean");
-  } else {
-    lines.push_back(folder + ": " + Counted(Count(Severity::Error), "error") + ", " +
-                    Counted(Count(Severity::Warning), "warning"));
-  }
+  lines.push_back(m_findings.empty() ? folder + ": clean"
+                                     : folder + ": " + Counted(Count(Severity::Error), "error") + ", " +
+                                           Counted(Count(Severity::Warning), "warning"));
   return lines;
 }
 

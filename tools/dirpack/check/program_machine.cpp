@@ -41,7 +41,7 @@ ProgramRead ReadProgramSignatureSize(const std::wstring& path, uint32_t& size) {
   std::string pe;
   const ProgramRead read = ReadFromSignature(path, kOptionalHeaderAt + kOptionalHeaderMostBytes, pe);
   if (read != ProgramRead::Read) return read;
-  uint32_t found = 0;
+  size = 0;
   if (pe.size() >= kOptionalHeaderAt + 2) {
     // The header says how long its optional part is; the file must hold that much.
     const uint32_t optionalBytes = LittleEndianAt(pe, kOptionalHeaderSizeAt, 2);
@@ -50,10 +50,9 @@ ProgramRead ReadProgramSignatureSize(const std::wstring& path, uint32_t& size) {
     const uint32_t countAt = magic == kPe32Magic ? 92 : magic == kPe32PlusMagic ? 108 : 0;
     const uint32_t sizeAt = kOptionalHeaderAt + countAt + 4 + 8 * kSecurityDirectory + 4;
     if (countAt != 0 && sizeAt + 4 <= end && LittleEndianAt(pe, kOptionalHeaderAt + countAt, 4) > kSecurityDirectory) {
-      found = LittleEndianAt(pe, sizeAt, 4);
+      size = LittleEndianAt(pe, sizeAt, 4);
     }
   }
-  size = found;
   return ProgramRead::Read;
 }
 

@@ -20,6 +20,6 @@ struct TreeItem {
   std::wstring fullPath;  // the folder's path joined with the item's, for opening it
 };
 
-// Walks the folder and its subfolders without following links. Items come sorted by the bytes of
-// their paths; subfolders themselves are no items. False when the folder itself cannot be listed.
+// Walks the folder and its subfolders without following links; subfolders themselves are no
+// items. False when the folder itself cannot be listed.
 bool ListFolderTree(const std::wstring& folder, std::vector<TreeItem>& items);

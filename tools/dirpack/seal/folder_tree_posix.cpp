@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "engine/format/utf8_text.h"
-#include "tools/dirpack/file_system.h"
 #include "tools/dirpack/seal/folder_tree.h"
 
 namespace {
@@ -42,7 +41,6 @@ bool ListNames(const std::string& folder, std::vector<std::string>& names) {
   return true;
 }
 
-// False when the folder cannot be listed.
 bool Walk(const std::string& folder, const std::string& prefix, std::vector<TreeItem>& items) {
   std::vector<std::string> names;
   if (!ListNames(folder, names)) return false;
@@ -78,7 +76,6 @@ bool ListFolderTree(const std::wstring& folder, std::vector<TreeItem>& items) {
   std::string root;
   std::vector<TreeItem> found;
   if (!PathToUtf8(folder, root) || !Walk(root, "", found)) return false;
-  std::sort(found.begin(), found.end(), [](const TreeItem& a, const TreeItem& b) { return a.path < b.path; });
   items.swap(found);
   return true;
 }

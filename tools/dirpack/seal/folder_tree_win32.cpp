@@ -2,20 +2,16 @@
 // symbolic link, a junction, a mount point) is reported, never entered.
 #include <windows.h>
 
-#include <algorithm>
-
 #include "engine/format/utf8_text.h"
 #include "tools/dirpack/file_system.h"
 #include "tools/dirpack/seal/folder_tree.h"
 
 namespace {
 
-// False when the folder cannot be listed.
 bool Walk(const std::wstring& folder, const std::string& prefix, std::vector<TreeItem>& items) {
   WIN32_FIND_DATAW found;
   const HANDLE search = FindFirstFileW(JoinPath(folder, L"*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
-  bool listed = true;
   do {
     const std::wstring name = found.cFileName;
     if (name == L"." || name == L"..") continue;
@@ -39,7 +35,7 @@ bool Walk(const std::wstring& folder, const std::string& prefix, std::vector<Tre
     items.push_back(std::move(item));
   } while (FindNextFileW(search, &found));
   // A listing that stops for another reason than its end is incomplete: the folder counts as unread.
-  if (GetLastError() != ERROR_NO_MORE_FILES) listed = false;
+  const bool listed = GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(search);
   return listed;
 }
@@ -49,7 +45,6 @@ bool Walk(const std::wstring& folder, const std::string& prefix, std::vector<Tre
 bool ListFolderTree(const std::wstring& folder, std::vector<TreeItem>& items) {
   std::vector<TreeItem> found;
   if (!Walk(folder, "", found)) return false;
-  std::sort(found.begin(), found.end(), [](const TreeItem& a, const TreeItem& b) { return a.path < b.path; });
   items.swap(found);
   return true;
 }

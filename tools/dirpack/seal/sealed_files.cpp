@@ -1,5 +1,6 @@
 #include "tools/dirpack/seal/sealed_files.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -65,6 +66,7 @@ bool IsSealFileName(const std::string& path) {
 bool CollectSealedFiles(const std::wstring& folder, SealedFolder& sealed) {
   std::vector<TreeItem> items;
   if (!ListFolderTree(folder, items)) return false;
+  std::sort(items.begin(), items.end(), [](const TreeItem& a, const TreeItem& b) { return a.path < b.path; });
   SealedFolder result;
   std::map<std::string, std::string> byKey;  // the first path of each key, for names alike but for case
   for (TreeItem& item : items) {

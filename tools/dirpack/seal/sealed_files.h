@@ -1,9 +1,6 @@
-// The files a package's seal lists: every regular file below the package folder but the seal
-// (package.sha256) and its signature (package.sha256.p7s) at the top, found by the walk of
-// folder_tree.h. What the seal cannot list is refused, never skipped: a link, a device or pipe,
-// a folder that cannot be read, a name the seal's line rules refuse (engine/format/seal_list.h)
-// and two names that differ only in letter case, which Windows takes for one file. dirpack seal
-// refuses to write a seal then; dirpack check reports each one.
+// The files a package's seal lists: every regular file below the folder (folder_tree.h) but the
+// seal and its signature at the top. What the seal cannot list (folder_tree.h's kinds, a name
+// seal_list.h refuses, two names alike but for letter case) is refused, never skipped.
 #pragma once
 
 #include <string>
