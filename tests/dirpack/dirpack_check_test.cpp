@@ -16,24 +16,9 @@
 #include "tests/dirpack/text_bytes.h"
 #include "tests/support/container_bytes.h"
 
+namespace dirpacktest {
 namespace {
 
-using dirpacktest::BitmapBytes;
-using dirpacktest::ConfigText;
-using dirpacktest::CoreItems;
-using dirpacktest::Describe;
-using dirpacktest::Exists;
-using dirpacktest::ExtraItems;
-using dirpacktest::JsonCodes;
-using dirpacktest::MakeFolder;
-using dirpacktest::PackageFolder;
-using dirpacktest::ProgramBytes;
-using dirpacktest::RunDirpack;
-using dirpacktest::RunResult;
-using dirpacktest::Scratch;
-using dirpacktest::Utf16LeWithMark;
-using dirpacktest::Utf8Bytes;
-using dirpacktest::WriteBytes;
 using testsupport::ContainerBytes;
 using testsupport::ContainerItem;
 
@@ -304,3 +289,4 @@ TEST(DirpackCheckCommandLine, JsonEscapesWhatItQuotes) {
 }
 
 }  // namespace
+}  // namespace dirpacktest

@@ -22,16 +22,8 @@
 #include "tests/dirpack/package_folder_kit.h"
 #include "tests/support/container_bytes.h"
 
+namespace dirpacktest {
 namespace {
-
-using dirpacktest::Describe;
-using dirpacktest::Exists;
-using dirpacktest::JsonCodes;
-using dirpacktest::ListFolder;
-using dirpacktest::PackageFolder;
-using dirpacktest::ProgramBytes;
-using dirpacktest::RunDirpack;
-using dirpacktest::RunResult;
 
 const char kSeal[] = "package.sha256";
 const char kSignature[] = "package.sha256.p7s";
@@ -413,3 +405,4 @@ TEST(DirpackSeal, WrongUsageExitsWithTwoAndAFolderThatIsNoneWithOne) {
 }
 
 }  // namespace
+}  // namespace dirpacktest

@@ -13,15 +13,9 @@
 #include "tests/support/container_bytes.h"
 #include "tests/support/data_patterns.h"
 
+namespace dirpacktest {
 namespace {
 
-using dirpacktest::Exists;
-using dirpacktest::ListFolder;
-using dirpacktest::ReadBytes;
-using dirpacktest::RunDirpack;
-using dirpacktest::RunResult;
-using dirpacktest::Scratch;
-using dirpacktest::WriteBytes;
 using testsupport::ContainerBytes;
 using testsupport::ContainerItem;
 using testsupport::ContainerLayout;
@@ -456,3 +450,4 @@ TEST(DirpackCommandLine, MissingContainerFails) {
 }
 
 }  // namespace
+}  // namespace dirpacktest

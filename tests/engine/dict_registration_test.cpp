@@ -15,11 +15,7 @@
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 
-using testsupport::FakeHost;
-using testsupport::HostRegistry;
-using testsupport::IniValue;
-using testsupport::ScratchDir;
-
+namespace testsupport {
 namespace {
 
 std::string Ansi(const std::wstring& text) {
@@ -372,3 +368,4 @@ TEST_F(Image, NoIdOrNoHostFails) {
 }
 
 }  // namespace
+}  // namespace testsupport

@@ -19,10 +19,7 @@
 #include "tests/support/poll_pause.h"
 #include "tests/support/processes.h"
 
-using testsupport::ChildProcess;
-using testsupport::FakeHost;
-using testsupport::StartService;
-
+namespace testsupport {
 namespace {
 
 constexpr DWORD kLogTimeoutMs = 15000;
@@ -258,3 +255,4 @@ TEST_F(EnableAll, NoHostKeyWritesNothing) {
 }
 
 }  // namespace
+}  // namespace testsupport

@@ -9,10 +9,7 @@
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 
-using testsupport::FakeHost;
-using testsupport::FolderOnly;
-using testsupport::HostRegistry;
-
+namespace testsupport {
 namespace {
 
 constexpr const wchar_t* kKey = HostRegistry::kKey;
@@ -198,3 +195,4 @@ TEST(ModuleDir, EndsWithBackslash) {
 }
 
 }  // namespace
+}  // namespace testsupport

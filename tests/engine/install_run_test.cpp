@@ -23,15 +23,7 @@
 #include "tests/support/install_reports.h"
 #include "tests/support/planned_install.h"
 
-using testsupport::ChildProcess;
-using testsupport::FakeHost;
-using testsupport::FileBytes;
-using testsupport::FileExists;
-using testsupport::Pattern;
-using testsupport::RecordingReporter;
-using testsupport::Sequence;
-using testsupport::WriteFileBytes;
-
+namespace testsupport {
 namespace {
 
 // Compares a file with the bytes expected, reporting sizes and the first difference only.
@@ -50,15 +42,20 @@ bool IsReadOnly(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-std::vector<std::string> Entry(const std::wstring& title, EntryAction action, int steps, bool succeeds) {
-  return testsupport::EntryReports(title, action, steps, succeeds);
-}
+const auto Entry = testsupport::EntryReports;
 
 class InstallRunTest : public testsupport::PlannedInstallTest {
  protected:
   void TearDown() override {
     InjectTargetFaultForTesting(TargetFault::None, 0);
     PlannedInstallTest::TearDown();
+  }
+
+  // The run's reports; it must go on to its end.
+  static std::vector<std::string> Run(std::vector<PackageFile>& files) {
+    RecordingReporter reporter;
+    EXPECT_TRUE(InstallAll(files, reporter));
+    return reporter.log;
   }
 
   // Every file in the data folder whose name ends with the backup suffix.
@@ -86,14 +83,12 @@ TEST_F(InstallRunTest, TwoPackageFilesInstallInOrderWithOneStepPerChunk) {
   files.push_back(Package(L"two.dir", {{L"delta", "", EntryAction::Install, L"丁"},
                                        {L"epsilon", Pattern(2049, 5), EntryAction::Install, L"戊"}}));
 
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"},
-                                    Entry(L"甲词典", EntryAction::Install, 3, true),
-                                    Entry(L"丙", EntryAction::Upgrade, 1, true),
-                                    Entry(L"丁", EntryAction::Install, 1, true),
-                                    Entry(L"戊", EntryAction::Install, 2, true),
-                                    {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"},
+                                  Entry(L"甲词典", EntryAction::Install, 3, true),
+                                  Entry(L"丙", EntryAction::Upgrade, 1, true),
+                                  Entry(L"丁", EntryAction::Install, 1, true),
+                                  Entry(L"戊", EntryAction::Install, 2, true),
+                                  {"finish"}}));
   EXPECT_TRUE(HoldsBytes(Target(L"alpha"), Pattern(5000, 1)));
   EXPECT_EQ(FileBytes(Target(L"beta")), "beta stays");
   EXPECT_TRUE(HoldsBytes(Target(L"gamma"), Pattern(2048, 3)));
@@ -111,9 +106,7 @@ TEST_F(InstallRunTest, SkipEntriesAndEntrylessPackagesSendNothing) {
   entryless.path = wizard / L"absent.dir";  // never opened: it has no entries
   files.push_back(entryless);
 
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, (std::vector<std::string>{"start", "finish"}));
+  EXPECT_EQ(Run(files), (std::vector<std::string>{"start", "finish"}));
   EXPECT_EQ(FileBytes(Target(L"kept")), "kept");
   EXPECT_FALSE(FileExists(Target(L"other")));
 }
@@ -122,12 +115,10 @@ TEST_F(InstallRunTest, EmptyEntrySendsOneStepAndLeavesAnEmptyFile) {
   Installed(L"was", "something");
   std::vector<PackageFile> files{
       Package(L"e.dir", {{L"new", "", EntryAction::Install, L"N"}, {L"was", "", EntryAction::Upgrade, L"W"}})};
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"},
-                                    Entry(L"N", EntryAction::Install, 1, true),
-                                    Entry(L"W", EntryAction::Upgrade, 1, true),
-                                    {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"},
+                                  Entry(L"N", EntryAction::Install, 1, true),
+                                  Entry(L"W", EntryAction::Upgrade, 1, true),
+                                  {"finish"}}));
   EXPECT_TRUE(FileExists(Target(L"new")));
   EXPECT_EQ(FileBytes(Target(L"new")), "");
   EXPECT_EQ(FileBytes(Target(L"was")), "");
@@ -158,9 +149,7 @@ TEST_F(InstallRunTest, ReadOnlyTargetIsUpgradedAndLeftWritable) {
       ASSERT_FALSE(MoveFileW(Target(L"ro").c_str(), (Target(L"ro") + L".probe").c_str())) << "held: no rename";
     }
     std::vector<PackageFile> files{Package(L"p.dir", {{L"ro", Pattern(5000, 9), EntryAction::Upgrade, L"R"}})};
-    RecordingReporter reporter;
-    EXPECT_TRUE(InstallAll(files, reporter));
-    EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"R", EntryAction::Upgrade, 3, true), {"finish"}}));
+    EXPECT_EQ(Run(files), Sequence({{"start"}, Entry(L"R", EntryAction::Upgrade, 3, true), {"finish"}}));
     EXPECT_TRUE(HoldsBytes(Target(L"ro"), Pattern(5000, 9)));
     EXPECT_FALSE(IsReadOnly(Target(L"ro")));
     EXPECT_TRUE(Backups().empty());
@@ -171,18 +160,14 @@ TEST_F(InstallRunTest, FailedReadAfterBackupPutsTheInstalledFileBack) {
   Installed(L"up", "installed bytes");
   // 5000 bytes planned, 2000 of them missing: the second chunk's read fails.
   std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Pattern(5000, 1), EntryAction::Upgrade, L"U"}}, 2000)};
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 2, false), {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 2, false), {"finish"}}));
   EXPECT_EQ(FileBytes(Target(L"up")), "installed bytes");
   EXPECT_TRUE(Backups().empty());
 }
 
 TEST_F(InstallRunTest, FailedReadOfNewInstallLeavesNoPartialFile) {
   std::vector<PackageFile> files{Package(L"p.dir", {{L"fresh", Pattern(5000, 1), EntryAction::Install, L"F"}}, 1)};
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"F", EntryAction::Install, 3, false), {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"}, Entry(L"F", EntryAction::Install, 3, false), {"finish"}}));
   EXPECT_FALSE(FileExists(Target(L"fresh")));
 }
 
@@ -191,9 +176,7 @@ TEST_F(InstallRunTest, StaleBackupIsOverwrittenPathThenRemovedOnSuccess) {
   ASSERT_TRUE(WriteFileBytes(BackupPathOf(Target(L"st")), "the real old file"));
   SetFileAttributesW(BackupPathOf(Target(L"st")).c_str(), FILE_ATTRIBUTE_READONLY);
   std::vector<PackageFile> files{Package(L"p.dir", {{L"st", Pattern(2500, 4), EntryAction::Upgrade, L"S"}})};
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 2, true), {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 2, true), {"finish"}}));
   EXPECT_TRUE(HoldsBytes(Target(L"st"), Pattern(2500, 4)));
   EXPECT_TRUE(Backups().empty()) << "a read-only stale backup is removed all the same";
 }
@@ -204,9 +187,7 @@ TEST_F(InstallRunTest, FailedUpgradeKeepsABackupBesideTheFile) {
   Installed(L"st", "the installed file");
   ASSERT_TRUE(WriteFileBytes(BackupPathOf(Target(L"st")), "an older copy"));
   std::vector<PackageFile> files{Package(L"p.dir", {{L"st", Pattern(2500, 4), EntryAction::Upgrade, L"S"}}, 10)};
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 2, false), {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"}, Entry(L"S", EntryAction::Upgrade, 2, false), {"finish"}}));
   EXPECT_EQ(FileBytes(Target(L"st")), "the installed file");
   EXPECT_EQ(FileBytes(BackupPathOf(Target(L"st"))), "an older copy");
 }
@@ -221,14 +202,12 @@ TEST_F(InstallRunTest, ImpossibleBackupLeavesTheInstalledFileUntouched) {
   HANDLE holder = CreateFileW(Target(L"held").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  CloseHandle(holder);
   // The data are written beside the file first; only moving the file aside fails.
-  EXPECT_EQ(reporter.log, Sequence({{"start"},
-                                    Entry(L"H", EntryAction::Upgrade, 2, false),
-                                    Entry(L"X", EntryAction::Upgrade, 1, true),
-                                    {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"},
+                                  Entry(L"H", EntryAction::Upgrade, 2, false),
+                                  Entry(L"X", EntryAction::Upgrade, 1, true),
+                                  {"finish"}}));
+  CloseHandle(holder);
   EXPECT_EQ(FileBytes(Target(L"held")), "precious");
   EXPECT_TRUE(IsReadOnly(Target(L"held"))) << "its attributes are given back too";
   EXPECT_TRUE(HoldsBytes(Target(L"next"), Pattern(10, 2)));
@@ -241,9 +220,7 @@ TEST_F(InstallRunTest, EntryMissingFromTheContainerPutsTheInstalledFileBack) {
   Installed(L"up", "installed", true);
   std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Pattern(10, 1), EntryAction::Upgrade, L"U"}})};
   (*files[0].entries)[0].index = 1;
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 0, false), {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 0, false), {"finish"}}));
   EXPECT_EQ(FileBytes(Target(L"up")), "installed");
   EXPECT_TRUE(IsReadOnly(Target(L"up")));
   EXPECT_TRUE(Backups().empty());
@@ -251,9 +228,7 @@ TEST_F(InstallRunTest, EntryMissingFromTheContainerPutsTheInstalledFileBack) {
 
 TEST_F(InstallRunTest, UpgradeWhoseFileVanishedWritesANewOne) {
   std::vector<PackageFile> files{Package(L"p.dir", {{L"gone", Pattern(100, 1), EntryAction::Upgrade, L"G"}})};
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"G", EntryAction::Upgrade, 1, true), {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"}, Entry(L"G", EntryAction::Upgrade, 1, true), {"finish"}}));
   EXPECT_TRUE(HoldsBytes(Target(L"gone"), Pattern(100, 1)));
 }
 
@@ -266,12 +241,10 @@ TEST_F(InstallRunTest, FailedInstallOverAnExistingFileKeepsThatFile) {
                                          {{L"twin", Pattern(3000, 1), EntryAction::Install, L"T1"},
                                           {L"twin", Pattern(3000, 2), EntryAction::Install, L"T2"}},
                                          5)};
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"},
-                                    Entry(L"T1", EntryAction::Install, 2, true),
-                                    Entry(L"T2", EntryAction::Install, 2, false),
-                                    {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"},
+                                  Entry(L"T1", EntryAction::Install, 2, true),
+                                  Entry(L"T2", EntryAction::Install, 2, false),
+                                  {"finish"}}));
   EXPECT_TRUE(HoldsBytes(Target(L"twin"), Pattern(3000, 1)));
   EXPECT_TRUE(Backups().empty());
 }
@@ -279,9 +252,7 @@ TEST_F(InstallRunTest, FailedInstallOverAnExistingFileKeepsThatFile) {
 TEST_F(InstallRunTest, SuccessfulInstallOverAnExistingFileReplacesIt) {
   Installed(L"other", "a file the inventory does not list", true);
   std::vector<PackageFile> files{Package(L"p.dir", {{L"other", Pattern(700, 3), EntryAction::Install, L"O"}})};
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"O", EntryAction::Install, 1, true), {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"}, Entry(L"O", EntryAction::Install, 1, true), {"finish"}}));
   EXPECT_TRUE(HoldsBytes(Target(L"other"), Pattern(700, 3)));
   EXPECT_TRUE(Backups().empty());
 }
@@ -291,12 +262,10 @@ TEST_F(InstallRunTest, TargetThatIsAFolderOrInAMissingFolderFails) {
   std::vector<PackageFile> files{Package(L"p.dir", {{L"dir", Pattern(10, 1), EntryAction::Upgrade, L"D"},
                                                     {L"nf", Pattern(10, 2), EntryAction::Install, L"N"}})};
   (*files[0].entries)[1].targetPath = host / L"no such folder\\nf.dic";
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"},
-                                    Entry(L"D", EntryAction::Upgrade, 0, false),
-                                    Entry(L"N", EntryAction::Install, 0, false),
-                                    {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"},
+                                  Entry(L"D", EntryAction::Upgrade, 0, false),
+                                  Entry(L"N", EntryAction::Install, 0, false),
+                                  {"finish"}}));
   EXPECT_NE(GetFileAttributesW(Target(L"dir").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
   EXPECT_EQ(GetFileAttributesW((host / L"no such folder").c_str()), INVALID_FILE_ATTRIBUTES) << "no folder is made";
   EXPECT_TRUE(Backups().empty());
@@ -308,10 +277,8 @@ TEST_F(InstallRunTest, FailedWriteFailsTheEntryAndRestoresTheBackup) {
   Installed(L"up", "installed", true);
   std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Pattern(10000, 1), EntryAction::Upgrade, L"U"}})};
   InjectTargetFaultForTesting(TargetFault::Write, 3000);
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
   // The second chunk fits only partly: its step is sent, then the entry stops.
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 2, false), {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 2, false), {"finish"}}));
   EXPECT_EQ(FileBytes(Target(L"up")), "installed");
   EXPECT_TRUE(IsReadOnly(Target(L"up"))) << "back with the attributes it had";
   EXPECT_TRUE(Backups().empty());
@@ -320,9 +287,7 @@ TEST_F(InstallRunTest, FailedWriteFailsTheEntryAndRestoresTheBackup) {
 TEST_F(InstallRunTest, FailedWriteOfNewInstallLeavesNoFile) {
   std::vector<PackageFile> files{Package(L"p.dir", {{L"n", Pattern(4096, 1), EntryAction::Install, L"N"}})};
   InjectTargetFaultForTesting(TargetFault::Write, 4095);
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"N", EntryAction::Install, 2, false), {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"}, Entry(L"N", EntryAction::Install, 2, false), {"finish"}}));
   EXPECT_FALSE(FileExists(Target(L"n")));
 }
 
@@ -330,9 +295,7 @@ TEST_F(InstallRunTest, FailedCloseFailsTheEntryAndRestoresTheBackup) {
   Installed(L"up", "installed");
   std::vector<PackageFile> files{Package(L"p.dir", {{L"up", Pattern(2100, 1), EntryAction::Upgrade, L"U"}})};
   InjectTargetFaultForTesting(TargetFault::Close, 0);
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 2, false), {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"}, Entry(L"U", EntryAction::Upgrade, 2, false), {"finish"}}));
   EXPECT_EQ(FileBytes(Target(L"up")), "installed");
   EXPECT_TRUE(Backups().empty());
 }
@@ -350,12 +313,10 @@ TEST_F(InstallRunTest, ContainerNotHeldOrUnreadableIsReportedAndTheNextOneGoesOn
   static const uint8_t kNotAContainer[] = "not a container any more";
   files[1].data = std::make_shared<MemoryByteSource>(kNotAContainer, sizeof(kNotAContainer));
 
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start", "unpack_fail " + testsupport::Narrow(files[0].path),
-                                     "unpack_fail " + testsupport::Narrow(files[1].path)},
-                                    Entry(L"C", EntryAction::Install, 1, true),
-                                    {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start", "unpack_fail " + testsupport::Narrow(files[0].path),
+                                   "unpack_fail " + testsupport::Narrow(files[1].path)},
+                                  Entry(L"C", EntryAction::Install, 1, true),
+                                  {"finish"}}));
   EXPECT_FALSE(FileExists(Target(L"a")));
   EXPECT_FALSE(FileExists(Target(L"b")));
   EXPECT_TRUE(HoldsBytes(Target(L"c"), Pattern(10, 3)));
@@ -413,8 +374,7 @@ TEST_F(InstallRunTest, SuccessRegistersTheDictionaryAndAFailureLeavesTheImageFol
       1)};
   std::shared_ptr<ByteSource> description;
   HoldPackageFiles(files, description);
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
+  Run(files);
 
   EXPECT_EQ(testsupport::IniValue(host.ConfigPath(), L"reg", L"desc_name"), L"Registered");
   EXPECT_EQ(FileBytes(host.ImageDir() + L"\\reg.bmp"), testsupport::Bitmap("reg"));
@@ -437,12 +397,10 @@ TEST_F(InstallRunTest, ImageThatCannotBePlacedCountsAtTheEnd) {
                                                     {L"fine", Pattern(10, 2), EntryAction::Install, L"F"}})};
   std::shared_ptr<ByteSource> description;
   HoldPackageFiles(files, description);
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"},
-                                    Entry(L"P", EntryAction::Install, 1, true),
-                                    Entry(L"F", EntryAction::Install, 1, true),
-                                    {"finish 1"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"},
+                                  Entry(L"P", EntryAction::Install, 1, true),
+                                  Entry(L"F", EntryAction::Install, 1, true),
+                                  {"finish 1"}}));
   EXPECT_TRUE(HoldsBytes(Target(L"pic"), Pattern(10, 1)));
   EXPECT_EQ(testsupport::IniValue(host.ConfigPath(), L"pic", L"desc_name"), L"Pictured");
   EXPECT_EQ(FileBytes(host.ImageDir() + L"\\fine.bmp"), testsupport::Bitmap("fine"));
@@ -485,8 +443,7 @@ TEST_F(InstallRunTest, NewDataAreFlushedBeforeTheOldFileIsGivenUp) {
         static_cast<std::vector<Step>*>(context)->push_back({step, path, other});
       },
       &steps);
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
+  Run(files);
   ObserveFileStepsForTesting(nullptr, nullptr);
   const std::wstring target = Target(L"up"), fresh = target + kNewFileSuffix, backup = target + kBackupSuffix;
   auto at = [&](FileStep step, const std::wstring& path, const std::wstring& other) {
@@ -523,9 +480,7 @@ TEST_F(InstallRunTest, ShortNameOfAnotherFileIsNotThisEntrysFile) {
   ASSERT_NE(shortName, L"oxford advanced learners.dic") << "this file system gives no short names";
   const std::wstring id = LowerAsciiLetters(shortName.substr(0, shortName.rfind(L'.')));
   std::vector<PackageFile> files{Package(L"p.dir", {{id, "impostor", EntryAction::Install, L"S"}})};
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"S", EntryAction::Install, 0, false), {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"}, Entry(L"S", EntryAction::Install, 0, false), {"finish"}}));
   EXPECT_EQ(FileBytes(Target(L"oxford advanced learners")), "the user's newer dictionary");
   EXPECT_EQ(testsupport::ListFolder(dataDir), std::vector<std::wstring>{L"oxford advanced learners.dic"});
 }
@@ -536,9 +491,7 @@ TEST_F(InstallRunTest, NameFoldedByTheFileSystemOnlyIsNotThisEntrysFile) {
   Installed(L"\u00C9t\u00E9", "the user's dictionary");
   if (!FileExists(Target(L"\u00E9t\u00E9"))) GTEST_SKIP() << "this file system keeps non-ASCII case apart";
   std::vector<PackageFile> files{Package(L"p.dir", {{L"\u00E9t\u00E9", "impostor", EntryAction::Install, L"E"}})};
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"E", EntryAction::Install, 0, false), {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"}, Entry(L"E", EntryAction::Install, 0, false), {"finish"}}));
   EXPECT_EQ(FileBytes(Target(L"\u00C9t\u00E9")), "the user's dictionary");
   EXPECT_EQ(testsupport::ListFolder(dataDir).size(), 1u);
 }
@@ -549,9 +502,7 @@ TEST_F(InstallRunTest, BackupNameThatIsNoRegularFileFailsTheUpgrade) {
   Installed(L"bk", "installed");
   ASSERT_TRUE(CreateDirectoryW(BackupPathOf(Target(L"bk")).c_str(), nullptr));
   std::vector<PackageFile> files{Package(L"p.dir", {{L"bk", Pattern(100, 1), EntryAction::Upgrade, L"B"}})};
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
-  EXPECT_EQ(reporter.log, Sequence({{"start"}, Entry(L"B", EntryAction::Upgrade, 1, false), {"finish"}}));
+  EXPECT_EQ(Run(files), Sequence({{"start"}, Entry(L"B", EntryAction::Upgrade, 1, false), {"finish"}}));
   EXPECT_EQ(FileBytes(Target(L"bk")), "installed");
   EXPECT_FALSE(FileExists(NewFilePathOf(Target(L"bk"))));
   RemoveDirectoryW(BackupPathOf(Target(L"bk")).c_str());
@@ -570,8 +521,7 @@ TEST_F(InstallRunTest, RunStartRepairsWhatAnInterruptedRunLeft) {
   ASSERT_TRUE(WriteFileBytes(NewFilePathOf(Target(L"gone")), "partial"));
   ASSERT_TRUE(WriteFileBytes(dataDir + L"\\notes.txt", "the user's"));
   std::vector<PackageFile> files;
-  RecordingReporter reporter;
-  EXPECT_TRUE(InstallAll(files, reporter));
+  Run(files);
   EXPECT_EQ(FileBytes(Target(L"lone")), "only copy");
   EXPECT_EQ(FileBytes(Target(L"done")), "new version");
   EXPECT_EQ(FileBytes(Target(L"cut")), "installed");
@@ -625,3 +575,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<WaitingImageCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
+}  // namespace testsupport

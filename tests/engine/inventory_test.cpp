@@ -12,12 +12,7 @@
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 
-using testsupport::ContainerBytes;
-using testsupport::ContainerItem;
-using testsupport::FakeHost;
-using testsupport::HostRegistry;
-using testsupport::ScratchDir;
-
+namespace testsupport {
 namespace {
 
 // A wizard folder with packages (the module folder points there) and an installed host with
@@ -263,3 +258,4 @@ TEST_F(InventoryTest, OverlongWizardFolderFindsNoPackages) {
 }
 
 }  // namespace
+}  // namespace testsupport

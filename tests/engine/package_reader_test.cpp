@@ -16,16 +16,8 @@
 #include "tests/support/container_bytes.h"
 #include "tests/support/data_patterns.h"
 
+namespace testsupport {
 namespace {
-
-using testsupport::ContainerBytes;
-using testsupport::ContainerItem;
-using testsupport::ContainerLayout;
-using testsupport::DataAreaAt;
-using testsupport::kEntrySizeField;
-using testsupport::Pattern;
-using testsupport::PutU32At;
-using testsupport::TableEntryAt;
 
 ContainerItem Item(const std::u16string& id, size_t size, unsigned seed = 1) {
   return ContainerItem{id, u"2024-05-01", u".dic", u"词典" + id, Pattern(size, seed)};
@@ -529,3 +521,4 @@ TEST_F(PackageReaderFile, HostileCountFailsOnAFile) {
 }
 
 }  // namespace
+}  // namespace testsupport

@@ -13,14 +13,7 @@
 #include "tests/support/data_patterns.h"
 #include "tests/support/files.h"
 
-using testsupport::ContainerBytes;
-using testsupport::ContainerItem;
-using testsupport::kEntrySizeField;
-using testsupport::Pattern;
-using testsupport::PutU32At;
-using testsupport::ScratchDir;
-using testsupport::TableEntryAt;
-
+namespace testsupport {
 namespace {
 
 ContainerItem Item(const std::u16string& id, const std::string& data) {
@@ -133,3 +126,4 @@ TEST_F(PackageReaderWineTest, TwoReadersShareTheFile) {
 }
 
 }  // namespace
+}  // namespace testsupport

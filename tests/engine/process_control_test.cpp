@@ -15,11 +15,7 @@
 #include "tests/support/poll_pause.h"
 #include "tests/support/processes.h"
 
-using testsupport::ChildProcess;
-using testsupport::FakeHost;
-using testsupport::ScratchDir;
-using testsupport::StartService;
-
+namespace testsupport {
 namespace {
 
 constexpr DWORD kExitTimeoutMs = 10000;
@@ -249,3 +245,4 @@ TEST_F(DictService, SurvivingServiceFails) {
 }
 
 }  // namespace
+}  // namespace testsupport

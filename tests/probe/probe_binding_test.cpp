@@ -13,13 +13,9 @@
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 
-using testsupport::BuiltFile;
-using testsupport::FakeHost;
-using testsupport::FolderOnly;
-using testsupport::kSimulatedCore;
-using testsupport::Narrow;
 using Lines = std::vector<std::wstring>;
 
+namespace testsupport {
 namespace {
 
 const std::wstring kBound = L"helper: bind=1 bound=1 module=1 entries=1111";
@@ -194,3 +190,4 @@ TEST(InitDBCore, HandsTheCoreToTheProbe) {
 }
 
 }  // namespace
+}  // namespace testsupport

@@ -14,12 +14,9 @@
 #include "tests/support/fake_host.h"
 #include "tests/support/files.h"
 
-using testsupport::BuiltFile;
-using testsupport::FakeHost;
-using testsupport::FolderOnly;
-using testsupport::Narrow;
 using Calls = std::vector<std::string>;
 
+namespace testsupport {
 namespace {
 
 constexpr DictDate kUntouched = {0xA5A5A5A5u, 0xA5A5A5A5u, 0xA5A5A5A5u, 0xA5A5A5A5u};
@@ -411,3 +408,4 @@ TEST(SimulatedCore, SlotCalledOnAnotherObjectFailsAndRecordsTheFault) {
 }
 
 }  // namespace
+}  // namespace testsupport

@@ -23,19 +23,8 @@
 #include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
-namespace wizardtest {
+namespace testsupport {
 namespace {
-
-using testsupport::DictionaryFile;
-using testsupport::FileBytes;
-using testsupport::FileExists;
-using testsupport::IniValue;
-using testsupport::kExitWait;
-using testsupport::kRunWait;
-using testsupport::PackageItem;
-using testsupport::WizardPage;
-using testsupport::WizardRun;
-using testsupport::WriteFileBytes;
 
 // The drive that tests/robustness/full_disk_drive maps to a small memory file system, and the
 // file it leaves at its root to tell it from any other drive Y:.
@@ -206,4 +195,4 @@ TEST_F(FaultInjectionTest, ReadOnlyConfigurationIsMadeWritableAndRegistered) {
 }
 
 }  // namespace
-}  // namespace wizardtest
+}  // namespace testsupport

@@ -16,16 +16,8 @@
 #include "tests/support/wizard_run.h"
 #include "wizard/res/resource.h"
 
-namespace wizardtest {
+namespace testsupport {
 namespace {
-
-using testsupport::BuiltFile;
-using testsupport::FakeHost;
-using testsupport::FileExists;
-using testsupport::PackageItem;
-using testsupport::WizardFolder;
-using testsupport::WizardPage;
-using testsupport::WizardRun;
 
 // Names of system libraries that are not among the system's known libraries, so an unrestricted
 // search would look for them beside the program first.
@@ -140,4 +132,4 @@ TEST(PlantedLibraryTest, InstallationLoadsNoPlantedLibrary) {
 }
 
 }  // namespace
-}  // namespace wizardtest
+}  // namespace testsupport

@@ -27,6 +27,36 @@ const std::wstring& ScratchRoot() {
   return root;
 }
 
+// Runs the Unix program (its Windows path through drive Z:) with the command line and waits until
+// `done` tells its effect is there (up to 10 s). Wine neither passes a Unix program's exit status
+// on nor always waits for its end on the handle it gives.
+template <typename Done>
+bool RunUnixProgram(const std::wstring& program, std::wstring commandLine, Done done) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return false;
+  }
+  WaitForSingleObject(process.hProcess, 10000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int i = 0; i < 200 && !done(); ++i) Sleep(50);
+  return done();
+}
+
+// Where the folder's name leads now, as the system resolves it; empty when it leads nowhere.
+std::wstring FolderFinalPath(const std::wstring& folder) {
+  HANDLE handle = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return L"";
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetFinalPathNameByHandleW(handle, path, MAX_PATH, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  CloseHandle(handle);
+  return length > 0 && length < MAX_PATH ? std::wstring(path, length) : L"";
+}
+
 }  // namespace
 
 std::wstring ExeDir() {
@@ -124,50 +154,12 @@ bool UnixPathOf(const std::wstring& path, std::string& out) {
   return true;
 }
 
-namespace {
-
-// Runs the Unix program (its Windows path through drive Z:) with the command line and waits until
-// `done` tells its effect is there (up to 10 s). Wine neither passes a Unix program's exit status
-// on nor always waits for its end on the handle it gives.
-template <typename Done>
-bool RunUnixProgram(const std::wstring& program, std::wstring commandLine, Done done) {
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return false;
-  }
-  WaitForSingleObject(process.hProcess, 10000);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  for (int i = 0; i < 200 && !done(); ++i) Sleep(50);
-  return done();
-}
-
-}  // namespace
-
 bool MakeUnixSymlink(const std::wstring& target, const std::wstring& link) {
   std::string from, to;
   if (!UnixPathOf(target, from) || !UnixPathOf(link, to)) return false;
   return RunUnixProgram(L"Z:\\bin\\ln", L"/bin/ln -s \"" + Wide(from) + L"\" \"" + Wide(to) + L"\"",
                         [&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
-
-namespace {
-
-// Where the folder's name leads now, as the system resolves it; empty when it leads nowhere.
-std::wstring FolderFinalPath(const std::wstring& folder) {
-  HANDLE handle = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return L"";
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = GetFinalPathNameByHandleW(handle, path, MAX_PATH, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  CloseHandle(handle);
-  return length > 0 && length < MAX_PATH ? std::wstring(path, length) : L"";
-}
-
-}  // namespace
 
 bool RepointUnixSymlink(const std::wstring& target, const std::wstring& link) {
   std::string from, to;
@@ -209,8 +201,7 @@ bool UnixLinkFlipper::Start(const std::wstring& link, const std::wstring& first,
   };
   const std::wstring script = L"(touch " + running + L"; while [ ! -e " + stop + L" ]; do " + pointTo(a) + pointTo(b) +
                               L"done; rm -f " + running + L" " + stop + L") >/dev/null 2>&1 &";
-  return RunUnixProgram(L"Z:\\bin\\sh", L"/bin/sh -c \"" + script + L"\"",
-                        [&] { return FileExists(running_); });
+  return RunUnixShell(script, running_);
 }
 
 bool UnixLinkFlipper::Stop() {

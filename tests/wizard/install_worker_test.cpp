@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "engine/install/install_messages.h"
 #include "engine/install_engine.h"

@@ -3,9 +3,7 @@
 // stands for the dialog's message queue.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <deque>
-#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>

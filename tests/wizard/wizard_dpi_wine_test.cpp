@@ -19,15 +19,8 @@
 #include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
-namespace wizardtest {
+namespace testsupport {
 namespace {
-
-using testsupport::BuiltFile;
-using testsupport::FakeHost;
-using testsupport::WaitUntil;
-using testsupport::WindowText;
-using testsupport::WizardFolder;
-using testsupport::WizardRun;
 
 constexpr int kTemplateHeight = 81;  // dialog units
 
@@ -155,4 +148,4 @@ TEST_F(WizardDpiTest, MovedToAnotherDpiItTakesTheSuggestedPlaceAndTheTipKeepsIts
 }
 
 }  // namespace
-}  // namespace wizardtest
+}  // namespace testsupport

@@ -16,15 +16,8 @@
 #include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
-namespace wizardtest {
+namespace testsupport {
 namespace {
-
-using testsupport::FakeHost;
-using testsupport::kExitWait;
-using testsupport::WaitUntil;
-using testsupport::WizardFolder;
-using testsupport::WizardRun;
-
 
 // The wizard's shared section, writable, through the file mapped as an image (the section every
 // start of that file shares); null when it cannot be had. `image` must be freed afterwards.
@@ -247,4 +240,4 @@ TEST_F(SingleInstanceTest, MutexUnderThePathKeyedNameDoesNotStopTheWizard) {
 }
 
 }  // namespace
-}  // namespace wizardtest
+}  // namespace testsupport

@@ -21,14 +21,10 @@
 #include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
-namespace wizardtest {
+namespace testsupport {
 namespace {
 
-using testsupport::FakeHost;
-using testsupport::kExitWait;
-using testsupport::PackageItem;
-using testsupport::WizardPage;
-
+using wizardtest::UrlRecorder;
 
 class WizardPagesTest : public ::testing::Test {
  protected:
@@ -247,4 +243,4 @@ TEST_F(InstalledHostTest, FailedInventoryShowsFailAndEndsWithTwo) {
 }
 
 }  // namespace
-}  // namespace wizardtest
+}  // namespace testsupport

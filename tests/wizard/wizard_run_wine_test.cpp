@@ -22,16 +22,8 @@
 #include "wizard/logic/wizard_texts.h"
 #include "wizard/res/resource.h"
 
-namespace wizardtest {
+namespace testsupport {
 namespace {
-
-using testsupport::FileBytes;
-using testsupport::kExitWait;
-using testsupport::kRunWait;
-using testsupport::PackageItem;
-using testsupport::WaitUntil;
-using testsupport::WizardPage;
-
 
 class WizardRunTest : public ::testing::Test {
  protected:
@@ -237,4 +229,4 @@ TEST_F(WizardRunTest, FinishHandsOffToTheHost) {
 }
 
 }  // namespace
-}  // namespace wizardtest
+}  // namespace testsupport
